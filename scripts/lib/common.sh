@@ -1,0 +1,91 @@
+# Shared set-up for the project's scripts: packages, build, Wine prefix, display.
+# Sourced, not run.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BUILD="${TARNWICK_BUILD_DIR:-$ROOT/build}"
+JOBS="$(nproc 2>/dev/null || echo 2)"
+
+log() { printf '[tarnwick] %s\n' "$*" >&2; }
+
+PACKAGES=(cmake make g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+          binutils-mingw-w64-x86-64 wine wine64 xvfb xauth xdotool openbox x11-utils imagemagick
+          googletest libz-mingw-w64-dev fonts-wqy-microhei fonts-wine fonts-dejavu-core)
+
+ensure_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  log "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+configure_and_build() {
+  local type="${1:-RelWithDebInfo}"
+  if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw64.cmake" \
+          -DCMAKE_BUILD_TYPE="$type" >/dev/null
+  fi
+  cmake --build "$BUILD" -j "$JOBS" "${@:2}"
+}
+
+# A Wine prefix of our own: HOME points at a scratch folder before the prefix is made, so the
+# prefix's Documents/Desktop links land there; the z: link to / is removed.
+# Usage: setup_prefix PREFIX HOME_DIR
+setup_prefix() {
+  local prefix="$1" home="$2"
+  mkdir -p "$home"
+  export WINEPREFIX="$prefix" HOME="$home" WINEDEBUG="${WINEDEBUG:--all}" WINEARCH=win64
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+  if [ ! -f "$prefix/.tarnwick-ready" ]; then
+    log "creating Wine prefix $prefix"
+    rm -rf "$prefix"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+    rm -f "$prefix/dosdevices/z:"
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft YaHei UI' /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'DejaVu Sans' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'Tahoma' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    wineserver -w || true
+    touch "$prefix/.tarnwick-ready"
+  fi
+  rm -f "$prefix/dosdevices/z:"
+}
+
+# Maps a drive letter of the prefix to a folder: map_drive PREFIX LETTER FOLDER
+map_drive() {
+  mkdir -p "$3"
+  ln -sfn "$(cd "$3" && pwd)" "$1/dosdevices/${2,,}:"
+}
+
+start_wineserver() {
+  wineserver -p >/dev/null 2>&1 || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+stop_wineserver() { wineserver -k >/dev/null 2>&1 || true; }
+
+# Starts Xvfb and a window manager on a free display unless a display is already usable.
+XVFB_PID=""
+WM_PID=""
+start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  openbox >/dev/null 2>&1 &
+  WM_PID=$!
+}
+
+stop_display() {
+  [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+}

@@ -1,0 +1,140 @@
+#include "support/fixture.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace testfx {
+namespace {
+
+std::wstring TempRoot() {
+    wchar_t buf[MAX_PATH + 1]{};
+    DWORD n = GetTempPathW(MAX_PATH, buf);
+    std::wstring t(buf, n);
+    if (!t.empty() && t.back() == L'\\') t.pop_back();
+    return t;
+}
+
+void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring n = fd.cFileName;
+            if (n == L"." || n == L"..") continue;
+            std::wstring p = dir + L"\\" + n;
+            SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                RemoveTree(p);
+                RemoveDirectoryW(p.c_str());
+            } else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveDirectoryW(p.c_str());
+            } else {
+                DeleteFileW(p.c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+}
+
+// Host path of a Windows path; only the Wine test host can answer this.
+std::string HostPathOf(const std::wstring& winPath) {
+    using Fn = char*(__cdecl*)(const wchar_t*);
+    auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!fn) return {};
+    char* p = fn(winPath.c_str());
+    if (!p) return {};
+    std::string s = p;
+    HeapFree(GetProcessHeap(), 0, p);
+    return s;
+}
+
+}  // namespace
+
+std::wstring MakeScratchDir(const std::wstring& name) {
+    std::wstring dir = TempRoot() + L"\\tarnwick-test-" + name;
+    RemoveTree(dir);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::wstring FixtureDrive(wchar_t letter) {
+    std::wstring root;
+    root += letter;
+    root += L":\\";
+    DWORD attrs = GetFileAttributesW(root.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    RemoveTree(root.substr(0, 2));
+    return root;
+}
+
+std::string FixtureDriveHostPath(wchar_t letter) {
+    const char* base = std::getenv("TARNWICK_TEST_DRIVES");
+    if (!base || !*base) return {};
+    std::string p = base;
+    p += '/';
+    p += (char)towlower(letter);
+    return p;
+}
+
+int RunHostCommand(const std::string& shellCommand) {
+    std::wstring dir = TempRoot();
+    wchar_t name[64];
+    swprintf(name, 64, L"\\tarnwick-host-%lu-%lu.sh", GetCurrentProcessId(), GetTickCount());
+    std::wstring script = dir + name;
+    std::string hostScript = HostPathOf(script);
+    if (hostScript.empty()) return -1;
+    std::string rcFile = hostScript + ".rc";
+    std::string body = "#!/bin/sh\n(" + shellCommand + ")\necho $? > '" + rcFile + "'\n";
+    if (!WriteFileBytes(script, body)) return -1;
+    std::wstring cmd = L"\\\\?\\unix\\bin\\sh \"";
+    int n = MultiByteToWideChar(CP_UTF8, 0, hostScript.c_str(), -1, nullptr, 0);
+    std::wstring wHost(n > 0 ? n - 1 : 0, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, hostScript.c_str(), -1, wHost.data(), n);
+    cmd += wHost + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        DeleteFileW(script.c_str());
+        return -1;
+    }
+    WaitForSingleObject(pi.hProcess, 60000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    // The host shell's exit code does not come back through the process handle: read the file.
+    std::wstring rcWin = script + L".rc";
+    std::string rc;
+    for (int i = 0; i < 200 && (rc = ReadFileBytes(rcWin)).empty(); ++i) Sleep(10);
+    DeleteFileW(script.c_str());
+    DeleteFileW(rcWin.c_str());
+    if (rc.empty()) return -1;
+    return std::atoi(rc.c_str());
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    CloseHandle(h);
+    return ok && written == bytes.size();
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    std::string out;
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    CloseHandle(h);
+    return out;
+}
+
+}  // namespace testfx

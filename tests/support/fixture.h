@@ -1,0 +1,26 @@
+#pragma once
+// Helpers shared by the tests: scratch folders, the fixture drives mapped by scripts/test,
+// and running a native (host) command beside the Windows test process.
+#include <string>
+
+namespace testfx {
+
+// A fresh, empty folder under the test's temporary folder (Windows path, no trailing slash).
+std::wstring MakeScratchDir(const std::wstring& name);
+
+// Root ("T:\") of a fixture drive mapped by scripts/test (letters T and U), emptied first.
+// Returns an empty string when the drive is not mapped (the test should then skip).
+std::wstring FixtureDrive(wchar_t letter);
+
+// Host path of a fixture drive's folder ("/.../testdrives/t"), empty when unknown.
+std::string FixtureDriveHostPath(wchar_t letter);
+
+// Runs a command line in the host's shell (/bin/sh -c) and waits for it; returns its exit code,
+// or -1 when host commands cannot be run from here.
+int RunHostCommand(const std::string& shellCommand);
+
+// Writes a whole file (bytes as given).
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadFileBytes(const std::wstring& path);
+
+}  // namespace testfx
