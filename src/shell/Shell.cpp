@@ -25,10 +25,8 @@ HWND g_hDupPauseButton = nullptr;
 HWND g_hDupBackButton = nullptr;
 HWND g_hTooltip = nullptr;
 
-int g_clientWidth = 0;
-int g_clientHeight = 0;
-int g_listAreaTop = 0;
-int g_filterSidebarWidth = 200;
+// g_clientWidth, g_clientHeight, g_listAreaTop and g_filterSidebarWidth are defined with the
+// result list geometry.
 
 int g_appMode = 0;
 std::wstring g_currentQuery;
