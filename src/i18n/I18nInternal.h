@@ -1,0 +1,62 @@
+#pragma once
+// Shared inside the localization sources only (not part of the public header).
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "i18n/I18n.h"
+
+namespace i18n_detail {
+
+// One built-in text.
+struct TextPair {
+    const wchar_t* key;
+    const wchar_t* text;
+};
+
+// The texts one language contributes to its built-in table.
+struct LanguageTexts {
+    const TextPair* texts = nullptr;  // set key by key over the copied table
+    size_t textCount = 0;
+    const wchar_t* const* settings = nullptr;  // 29 texts in the settings group's order
+    const wchar_t* const* analysis = nullptr;  // 42 texts in the analysis group's order
+};
+
+// The texts of each built-in language (one source file per language).
+const TextPair* EnglishTexts(size_t& count);
+LanguageTexts ChineseSimplifiedTexts();   // every key (texts only)
+LanguageTexts ChineseTraditionalTexts();  // menu and title groups, settings, analysis
+LanguageTexts GermanTexts();
+LanguageTexts JapaneseTexts();
+LanguageTexts FrenchTexts();
+LanguageTexts KoreanTexts();
+LanguageTexts SpanishTexts();
+LanguageTexts RussianTexts();
+LanguageTexts NorwegianTexts();
+LanguageTexts ArabicTexts();
+LanguageTexts PortugueseTexts();  // menu group, settings, analysis
+LanguageTexts ItalianTexts();     // menu group, settings, analysis
+
+// The built tables that every lookup falls back to (valid once the tables are built).
+const TextTable* EnglishTable();
+const TextTable* ChineseTable();
+bool IsEnglishTableKey(const std::wstring& key);
+
+// Space, TAB, CR and LF trimmed from both ends.
+void Trim(std::wstring& s);
+// One pair of enclosing double quotes or apostrophes removed.
+void StripQuotes(std::wstring& s);
+
+// Writes one line to the performance log (best effort).
+void WriteDiagnostic(const std::wstring& text);
+
+// Reads a text file as lines (UTF-8 with or without BOM, UTF-16 LE with BOM; invalid bytes become
+// U+FFFD). A line longer than maxLineChars is returned in pieces of maxLineChars characters.
+// At most maxBytes bytes of the file are read. False when the file cannot be opened.
+bool ReadTextFileLines(const std::wstring& path, size_t maxLineChars,
+                       std::vector<std::wstring>& lines, size_t maxBytes = 64u << 20);
+// Writes text (line feeds become CR LF) as UTF-8 with a byte-order mark. With createNew the file
+// must not exist yet; otherwise it is replaced atomically. False on any failure.
+bool WriteUtf8TextFile(const std::wstring& path, const std::wstring& text, bool createNew);
+
+}  // namespace i18n_detail
