@@ -42,11 +42,6 @@ const TextTable* EnglishTable();
 const TextTable* ChineseTable();
 bool IsEnglishTableKey(const std::wstring& key);
 
-// Space, TAB, CR and LF trimmed from both ends.
-void Trim(std::wstring& s);
-// One pair of enclosing double quotes or apostrophes removed.
-void StripQuotes(std::wstring& s);
-
 // Writes one line to the performance log (best effort).
 void WriteDiagnostic(const std::wstring& text);
 

@@ -3,30 +3,13 @@
 
 #include <algorithm>
 
+#include "core/Core.h"
 #include "i18n/I18nInternal.h"
 
 namespace i18n_detail {
 
-void Trim(std::wstring& s) {
-    const wchar_t* blanks = L" \t\r\n";
-    size_t first = s.find_first_not_of(blanks);
-    if (first == std::wstring::npos) {
-        s.clear();
-        return;
-    }
-    size_t last = s.find_last_not_of(blanks);
-    s = s.substr(first, last - first + 1);
-}
-
-void StripQuotes(std::wstring& s) {
-    if (s.size() >= 2 && ((s.front() == L'"' && s.back() == L'"') ||
-                          (s.front() == L'\'' && s.back() == L'\''))) {
-        s = s.substr(1, s.size() - 2);
-    }
-}
-
 void WriteDiagnostic(const std::wstring& text) {
-    (void)text;
+    AppendPerfMetric(text);
 }
 
 namespace {

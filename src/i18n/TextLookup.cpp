@@ -1,4 +1,5 @@
 // Text lookup: the active table, the language state and Tr/TrW.
+#include "core/Core.h"
 #include "i18n/I18n.h"
 #include "i18n/I18nInternal.h"
 
@@ -85,7 +86,7 @@ bool FindActiveText(const std::wstring& key, std::wstring& text) {
 
 std::wstring NormalizeLanguageCode(const std::wstring& code) {
     std::wstring c = code;
-    i18n_detail::Trim(c);
+    TrimWhitespace(c);
     for (wchar_t& ch : c) {
         if (ch >= L'A' && ch <= L'Z') ch = static_cast<wchar_t>(ch - L'A' + L'a');
     }
