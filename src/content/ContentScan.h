@@ -1,0 +1,69 @@
+#pragma once
+// Content-scan threads and the plain file scan.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "content/ContentMatch.h"
+#include "search/ResultSet.h"
+
+// Files up to this size are mapped whole; larger ones are streamed in chunks.
+inline constexpr uint64_t kContentMapLimit = 52428800;    // 50 MiB
+inline constexpr uint64_t kContentChunkSize = 4194304;    // 4 MiB
+inline constexpr uint64_t kContentMaxOverlap = 1048576;   // 1 MiB
+
+// True when for at least one AND-group every term occurs in the file in one of its byte forms.
+bool SearchPlainFile(const std::wstring& path, const std::vector<EncodedTermGroup>& groups, uint64_t generation);
+
+// What a partial publication of a content search needs.
+struct ContentSearchPublishContext {
+    const uint64_t& generation;
+    std::mutex& hitsMutex;
+    std::shared_ptr<std::vector<MatchItem>>& results;
+};
+
+// One scan thread's view of its search (everything referenced lives in the search task).
+struct ContentSearchWorkerContext {
+    uint32_t index;
+    const uint64_t& slice;
+    const uint64_t& candidateCount;
+    const uint64_t& generation;
+    const std::vector<MatchItem>& candidates;
+    const std::vector<std::wstring>& zipExts;
+    const std::vector<EncodedTermGroup>& groups;
+    const std::vector<std::string>& zipPatterns;
+    const ContentQuery& query;
+    std::mutex& hitsMutex;
+    std::shared_ptr<std::vector<MatchItem>>& results;
+    std::atomic<uint64_t>& lastPublishTick;
+    ContentSearchPublishContext& publish;
+    std::atomic<uint64_t>& processed;
+    std::atomic<uint64_t>& lastProgressTick;
+};
+
+// Body of one scan thread; takes ownership of the context and frees it.
+void ContentSearchWorker(ContentSearchWorkerContext* context);
+void PublishContentSearchBatch(const ContentSearchPublishContext& context);
+
+// ZIP documents (Office Open XML / OpenDocument) are scanned by the ZIP document scanner once it
+// is installed; until then they are not tested and yield no hit.
+using ZipDocumentScanner = bool (*)(const std::wstring& path, const std::vector<EncodedTermGroup>& groups,
+                                    uint64_t generation, const std::vector<std::string>& zipPatterns,
+                                    const TermGroups& termGroups);
+void SetZipDocumentScanner(ZipDocumentScanner scanner);
+// True when the extension (lower case, with dot) marks a ZIP document for this search.
+bool IsZipDocumentExtension(const std::wstring& ext, const std::vector<std::wstring>& zipExts);
+
+// Number of scan threads for `candidates` candidates (setting, processors, at most 64).
+uint32_t ChooseContentThreadCount(int setting, uint32_t processors, uint64_t candidates);
+
+// Runs a content search over the candidates with `threadCount` threads, joining every thread
+// that was started (also when starting a later one fails). Returns false when a thread could not
+// be started. Hits are appended to `results`.
+bool RunContentScanThreads(const std::vector<MatchItem>& candidates, const std::vector<EncodedTermGroup>& groups,
+                           const ContentQuery& query, const std::vector<std::wstring>& zipExts,
+                           const std::vector<std::string>& zipPatterns, uint64_t generation, uint32_t threadCount,
+                           std::shared_ptr<std::vector<MatchItem>>& results);

@@ -1,0 +1,39 @@
+#pragma once
+// Starting searches: the four roads from a query to a published result set.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "search/ResultSet.h"
+
+class VolumeIndex;
+struct SizeDateFilterParams;
+
+// g_searchScope and g_currentQuery belong to the main window (shell/Shell.h).
+// While set, an empty query does not replace the shown listing by the recent view.
+extern std::atomic<bool> g_suppressRecentView;
+
+// UI thread: increments g_searchGeneration and starts the search of the query.
+void DoSearchAsync(std::wstring query, bool keepSort, bool showRecent);
+void RerunCurrentSearch();
+void RefreshSearchResultsAfterIndexUpdate();
+void RefreshRecentViewIfNeeded();
+
+// Bodies of the search tasks, run on the task's thread (tests call them directly).
+// The filter snapshot is taken on the UI thread when the search starts; the three-argument form
+// takes it on the calling thread.
+void RunNameSearchTask(const std::wstring& query, uint64_t generation, bool keepSort,
+                       const SizeDateFilterParams& filter);
+void RunNameSearchTask(const std::wstring& query, uint64_t generation, bool keepSort);
+void RunRecentResultsTask(uint64_t generation, bool keepSort);
+void RunScopeListingTask(uint64_t generation, int volumePosition, int scope, const std::wstring& desktop,
+                         int sortColumn, bool sortAscending);
+
+// Lists the scope folder and every live record below it (the scope's own volume only).
+void CollectFolderSubtree(const std::wstring& folder, const std::vector<VolumeIndex*>& volumes,
+                          std::shared_ptr<std::vector<MatchItem>>& results, uint64_t generation);
+
+// Rows at which a long name search publishes its one partial set.
+inline constexpr size_t kPartialPublishRows = 3000;

@@ -1,0 +1,30 @@
+#pragma once
+// The recently opened files (recent.ini), shown for the empty query.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "search/ResultSet.h"
+
+struct RecentEntry {
+    MatchItem item;           // zero for an entry read from recent.ini until resolved by path
+    uint64_t openedTick = 0;  // GetTickCount64 at the open
+    std::wstring path;        // full path when the open was recorded
+    uint64_t frn = 0;         // file reference of the row on an NTFS volume (memory only; 0 unknown)
+};
+
+extern std::vector<RecentEntry> g_recentEntries;
+extern std::mutex g_recentMutex;
+
+inline constexpr size_t kMaxRecentEntries = 100;
+
+std::wstring GetRecentListPath();
+void SaveRecentList();
+void LoadRecentList();
+void ClearRecentList();
+void RecordRecentOpen(const MatchItem& item);
+void UpdateRecentPath(const std::wstring& oldPath, const std::wstring& newPath);
+std::shared_ptr<std::vector<MatchItem>> BuildRecentMatchItems();
+void LoadRecentOpensAsync();
