@@ -1,0 +1,90 @@
+// Small pieces of the shell without window state: the hidden switch, hotkey.ini, hotkey names
+// and the exit summary line.
+#include <cstdio>
+#include <cwchar>
+
+#include "shell/Shell.h"
+
+namespace {
+
+void TrimBlanks(std::wstring& s) {
+    const wchar_t* blanks = L" \t\r\n";
+    size_t first = s.find_first_not_of(blanks);
+    if (first == std::wstring::npos) {
+        s.clear();
+        return;
+    }
+    s = s.substr(first, s.find_last_not_of(blanks) - first + 1);
+}
+
+}  // namespace
+
+bool CommandLineAsksHidden(const wchar_t* commandLine, const wchar_t* lpCmdLine) {
+    int argc = 0;
+    LPWSTR* argv = commandLine ? CommandLineToArgvW(commandLine, &argc) : nullptr;
+    if (argv) {
+        bool hidden = false;
+        for (int i = 1; i < argc; ++i) {
+            if (_wcsicmp(argv[i], L"-hidden") == 0 || _wcsicmp(argv[i], L"/hidden") == 0) hidden = true;
+        }
+        LocalFree(argv);
+        return hidden;
+    }
+    if (!lpCmdLine) return false;
+    return wcsstr(lpCmdLine, L"-hidden") != nullptr || wcsstr(lpCmdLine, L"/hidden") != nullptr;
+}
+
+void LoadHotkeyIni(const std::wstring& path) {
+    FILE* f = _wfopen(path.c_str(), L"r, ccs=UTF-8");
+    if (!f) return;
+    wchar_t buffer[256];
+    while (fgetws(buffer, 256, f)) {
+        std::wstring line = buffer;
+        TrimBlanks(line);
+        size_t eq = line.find(L'=');
+        if (eq == std::wstring::npos) continue;
+        std::wstring key = line.substr(0, eq);
+        std::wstring value = line.substr(eq + 1);
+        TrimBlanks(key);
+        TrimBlanks(value);
+        UINT number = static_cast<UINT>(_wtoi(value.c_str()));
+        if (key == L"modifiers") g_hotkeyModifiers = number;
+        else if (key == L"key") g_hotkeyKey = number;
+        else if (key == L"fg_modifiers") g_fgHotkeyModifiers = number;
+        else if (key == L"fg_key") g_fgHotkeyKey = number;
+    }
+    fclose(f);
+}
+
+std::wstring FormatHotkeyText(UINT modifiers, UINT vk) {
+    std::wstring text;
+    if (modifiers & MOD_CONTROL) text += L"Ctrl+";
+    if (modifiers & MOD_ALT) text += L"Alt+";
+    if (modifiers & MOD_SHIFT) text += L"Shift+";
+    if (modifiers & MOD_WIN) text += L"Win+";
+    wchar_t name[64] = {};
+    UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    if (scan && GetKeyNameTextW(static_cast<LONG>(scan << 16), name, 64) > 0) {
+        text += name;
+    } else if ((vk >= L'A' && vk <= L'Z') || (vk >= L'0' && vk <= L'9')) {
+        text += static_cast<wchar_t>(vk);
+    } else {
+        text += L"Key";
+    }
+    return text;
+}
+
+std::wstring FormatPerfSummary(uint64_t hits, uint64_t misses, uint64_t diskReads,
+                               uint64_t hydrateCalls, uint64_t hydrateMicros, uint64_t lockWaitUs,
+                               uint64_t loadMs, uint64_t saveMs) {
+    const uint64_t probes = hits + misses;
+    const uint64_t ratio = probes ? hits * 10000 / probes : 0;
+    std::wstring fraction = std::to_wstring(ratio % 100);
+    if (fraction.size() < 2) fraction.insert(fraction.begin(), L'0');
+    return L"summary hit_ratio=" + std::to_wstring(ratio / 100) + L"." + fraction +
+           L"% hits=" + std::to_wstring(hits) + L" misses=" + std::to_wstring(misses) +
+           L" disk_reads=" + std::to_wstring(diskReads) + L" hydrate_calls=" +
+           std::to_wstring(hydrateCalls) + L" hydrate_us=" + std::to_wstring(hydrateMicros) +
+           L" lock_wait_us=" + std::to_wstring(lockWaitUs) + L" cache_load_ms=" +
+           std::to_wstring(loadMs) + L" cache_save_ms=" + std::to_wstring(saveMs);
+}
