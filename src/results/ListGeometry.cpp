@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "shell/Shell.h"
+#include "ui/Ui.h"
+
 int g_viewMode = 0;
 int g_columnWidths[kResultColumnCount] = {60, 280, 100, 160, 160, 72, 400};
 int g_pathColumnMinWidth = 400;
@@ -116,4 +119,84 @@ std::wstring GetLowerExtension(bool isDirectory, const std::wstring& name) {
     std::wstring ext = name.substr(dot);
     for (wchar_t& c : ext) c = static_cast<wchar_t>(std::towlower(c));
     return ext;
+}
+
+AutoColumnWidths ComputeAutoColumnWidths(const ResultListLayout& l, int typeHeaderTextWidth,
+                                         const std::vector<int>& extensionTextWidths,
+                                         const std::vector<int>& pathTextWidths, int pathMinWidth) {
+    AutoColumnWidths out;
+    int type = ResultScale(l, 52);
+    if (typeHeaderTextWidth >= 0) {
+        type = std::max(type, typeHeaderTextWidth + ResultScale(l, 20) + ResultScale(l, 16));
+        for (int w : extensionTextWidths) type = std::max(type, w + ResultScale(l, 20));
+        type = std::min(ResultScale(l, 84), type);
+    }
+    out.type = type;
+    int64_t fixed = 0;
+    for (int c = 0; c < 5; ++c) fixed += l.columnWidths[c];
+    fixed += type;
+    int room = static_cast<int>(std::max<int64_t>(GetResultsAreaWidthIn(l) - fixed, 0));
+    int minimum = std::max(ResultScale(l, 200), pathMinWidth);
+    int widest = 0;
+    for (int w : pathTextWidths) widest = std::max(widest, w);
+    int path = std::max(room, minimum);
+    if (widest > 0) path = std::max(path, widest + ResultScale(l, 20));
+    out.path = path;
+    return out;
+}
+
+SidebarScrollState ComputeSidebarScroll(int buttonCount, int clientHeight, int listAreaTop,
+                                        int pad8, int pitch, int scrollY) {
+    SidebarScrollState s;
+    int available = std::max(clientHeight - listAreaTop - pad8, 0);
+    pitch = std::max(pitch, 1);
+    s.rowsThatFit = std::max((pad8 + available) / pitch, 1);
+    int first = std::min(std::max(buttonCount - s.rowsThatFit, 0), std::max(scrollY, 0) / pitch);
+    s.firstRow = std::max(first, 0);
+    s.scrollY = s.firstRow * pitch;
+    s.barNeeded = buttonCount > s.rowsThatFit;
+    return s;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The same values from the current globals.
+
+ResultListLayout CurrentResultListLayout() {
+    ResultListLayout l;
+    l.dpi = static_cast<int>(g_dpi);
+    l.viewMode = g_viewMode;
+    l.clientWidth = g_clientWidth;
+    l.clientHeight = g_clientHeight;
+    l.sidebarWidth = GetEffectiveSidebarWidth();
+    l.listAreaTop = g_listAreaTop;
+    for (int c = 0; c < kResultColumnCount; ++c) l.columnWidths[c] = g_columnWidths[c];
+    l.scrollY = g_scrollY;
+    l.scrollX = g_scrollX;
+    return l;
+}
+
+int GetEffectiveSidebarWidth() {
+    return g_filterLayoutSidebar ? std::max(g_filterSidebarWidth, 0) : 0;
+}
+
+int GetResultRowHeight() { return GetResultRowHeightIn(CurrentResultListLayout()); }
+int GetIconCellWidth() { return GetIconCellWidthIn(CurrentResultListLayout()); }
+int GetResultIconSize() { return GetResultIconSizeIn(CurrentResultListLayout()); }
+int GetResultsListTop() { return GetResultsListTopIn(CurrentResultListLayout()); }
+bool IsIconViewMode() { return g_viewMode == 1 || g_viewMode == 2; }
+int GetIconColumnsPerRow(int width) { return GetIconColumnsPerRowIn(CurrentResultListLayout(), width); }
+int GetFilterSidebarRowPitch() { return ScaleForDpi(44) + ScaleForDpi(8); }
+int GetUsableClientWidth() { return GetUsableClientWidthIn(CurrentResultListLayout()); }
+int GetResultsRightEdge() { return GetResultsRightEdgeIn(CurrentResultListLayout()); }
+int GetResultsAreaWidth() { return GetResultsAreaWidthIn(CurrentResultListLayout()); }
+int GetTotalColumnWidth() { return GetTotalColumnWidthIn(CurrentResultListLayout()); }
+bool NeedsHorizontalScroll() { return NeedsHorizontalScrollIn(CurrentResultListLayout()); }
+int GetResultsAreaHeight() { return GetResultsAreaHeightIn(CurrentResultListLayout()); }
+
+void UpdateClientSize(HWND hwnd) {
+    if (!hwnd || !IsWindow(hwnd)) return;
+    RECT rc{};
+    if (!GetClientRect(hwnd, &rc)) return;
+    g_clientWidth = std::max<int>(rc.right - rc.left, 0);
+    g_clientHeight = std::max<int>(rc.bottom - rc.top, 0);
 }

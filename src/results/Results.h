@@ -115,6 +115,27 @@ int64_t HitTestResultRow(int x, int y, const std::shared_ptr<std::vector<MatchIt
 // visible paths.
 void AutoSizeColumns();
 
+// The arithmetic of AutoSizeColumns: typeHeaderTextWidth < 0 means nothing could be measured
+// (no window or DC) and the Type column keeps its base width.
+struct AutoColumnWidths {
+    int type = 0;
+    int path = 0;
+};
+AutoColumnWidths ComputeAutoColumnWidths(const ResultListLayout& l, int typeHeaderTextWidth,
+                                         const std::vector<int>& extensionTextWidths,
+                                         const std::vector<int>& pathTextWidths, int pathMinWidth);
+
+// The arithmetic of UpdateFilterSidebarScroll: the sidebar offset pulled back to whole rows and
+// to the last full page.
+struct SidebarScrollState {
+    int rowsThatFit = 1;
+    int firstRow = 0;
+    int scrollY = 0;
+    bool barNeeded = false;
+};
+SidebarScrollState ComputeSidebarScroll(int buttonCount, int clientHeight, int listAreaTop, int pad8,
+                                        int pitch, int scrollY);
+
 // Type column text: "" for a folder, a name without '.', or a name ending in '.'; else the text
 // from the last '.' (included) lower-cased with towlower.
 std::wstring GetLowerExtension(bool isDirectory, const std::wstring& name);

@@ -2,6 +2,8 @@
 // test, checked as tables over explicit layouts.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "results/Results.h"
 
 namespace {
@@ -136,4 +138,59 @@ TEST(ResultGeometry, LowerExtension) {
         {false, L"", L""},                  {false, L".", L""},
     };
     for (const Case& c : cases) EXPECT_EQ(c.ext, GetLowerExtension(c.isDir, c.name)) << c.name;
+}
+
+TEST(ResultGeometry, AutoSizedTypeAndPathColumns) {
+    struct Case {
+        int clientW, dpi, header;
+        std::vector<int> exts, paths;
+        int pathMin, type, path;
+    } cases[] = {
+        // Nothing measurable (no window): Type keeps S(52); Path fills the room, at least col5.
+        {1100, 96, -1, {}, {}, 400, 52, 400},
+        // No rows on screen: header text + S(36), at most S(84).
+        {1100, 96, 30, {}, {}, 400, 66, 400},
+        {1100, 96, 10, {}, {}, 400, 52, 400},
+        {1100, 96, 30, {70}, {}, 400, 84, 400},
+        {1100, 96, 30, {40, 50}, {}, 400, 70, 400},
+        // Room wins over a smaller minimum; never below S(200).
+        {1600, 96, 30, {}, {}, 100, 66, 762},
+        {900, 96, 30, {}, {}, 100, 66, 200},
+        // The widest visible path plus S(20).
+        {1600, 96, 30, {}, {900, 120}, 100, 66, 920},
+        {1100, 144, 30, {}, {}, 400, 84, 400},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.clientW << " px at " << c.dpi << " dpi, header " << c.header);
+        ResultListLayout l;
+        l.dpi = c.dpi;
+        l.clientWidth = c.clientW;
+        l.clientHeight = 700;
+        AutoColumnWidths w = ComputeAutoColumnWidths(l, c.header, c.exts, c.paths, c.pathMin);
+        EXPECT_EQ(c.type, w.type);
+        EXPECT_EQ(c.path, w.path);
+    }
+}
+
+TEST(ResultGeometry, SidebarScrollPulledBackToLastFullPage) {
+    struct Case {
+        int buttons, clientH, scrollY;
+        int fit, first, scrolled;
+        bool bar;
+    } cases[] = {
+        {10, 400, 1000, 6, 4, 208, true},  // past the end: back to the last full page
+        {10, 400, 60, 6, 1, 52, true},     // snapped to whole rows
+        {10, 400, -5, 6, 0, 0, true},
+        {3, 400, 200, 6, 0, 0, false},     // everything fits
+        {3, 50, 200, 1, 2, 104, true},     // a window shorter than the list top
+        {0, 400, 52, 6, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.buttons << " buttons, height " << c.clientH << ", y " << c.scrollY);
+        SidebarScrollState s = ComputeSidebarScroll(c.buttons, c.clientH, 70, 8, 52, c.scrollY);
+        EXPECT_EQ(c.fit, s.rowsThatFit);
+        EXPECT_EQ(c.first, s.firstRow);
+        EXPECT_EQ(c.scrolled, s.scrollY);
+        EXPECT_EQ(c.bar, s.barNeeded);
+    }
 }
