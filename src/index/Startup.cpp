@@ -1,0 +1,228 @@
+// Start-up indexing of every drive, the volume sync and the manual refresh of non-NTFS drives.
+#include <windows.h>
+
+#include <chrono>
+#include <future>
+
+#include "core/Core.h"
+#include "i18n/I18n.h"
+#include "index/VolumeIndex.h"
+#include "platform/VolumeIo.h"
+#include "shell/Shell.h"
+
+namespace {
+
+std::wstring RootOf(int letter) {
+    std::wstring root;
+    root += static_cast<wchar_t>(L'A' + letter);
+    root += L':';
+    return root;
+}
+
+// The file-system name of a drive (32 characters at most); false when the call fails.
+bool ReadFileSystemName(const std::wstring& root, std::wstring& name) {
+    wchar_t fs[32] = {};
+    const std::wstring path = root + L"\\";
+    if (!VolumeIoGetVolumeInformation(path.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fs, 32)) {
+        name.clear();
+        return false;
+    }
+    fs[31] = 0;
+    name = fs;
+    return true;
+}
+
+// Builds a volume the way its file system asks for.
+bool BuildVolume(VolumeIndex& v, const std::wstring& root, const std::wstring& fileSystem) {
+    if (fileSystem == L"NTFS") return v.BuildNtfs(root);
+    return v.BuildByWalk(root, fileSystem);
+}
+
+VolumeIndex* FindVolumeByRoot(SearchEngine& engine, const std::wstring& root) {
+    for (auto& v : engine.volumes)
+        if (v->root == root) return v.get();
+    return nullptr;
+}
+
+// Per-drive work of the start-up.
+void StartupIndexDrive(SearchEngine& engine, std::wstring root, HWND hwnd, std::shared_ptr<std::atomic<bool>> firstReadyPosted) {
+    std::wstring fs;
+    if (!ReadFileSystemName(root, fs)) return;
+    std::unique_ptr<VolumeIndex> v = MakeVolumeIndex();
+    if (!BuildVolume(*v, root, fs)) return;  // the volume is destroyed unpublished
+    std::lock_guard<std::mutex> lock(engine.mutex);
+    engine.volumes.push_back(std::move(v));
+    if (!engine.indexReady.exchange(true)) {
+        if (!firstReadyPosted->exchange(true) && !g_shuttingDown) PostMessageIfWindow(hwnd, WM_INDEX_READY, 0, 0);
+    }
+}
+
+// Loads what the caches on disk know of the indexed volumes.
+void LoadVolumeCaches(SearchEngine& engine) {
+    (void)engine;
+}
+
+}  // namespace
+
+void SearchEngine::InitBackground(HWND hwnd) {
+    RunBackgroundTask(L"init_background", [this, hwnd] { RunInitBackground(hwnd); });
+}
+
+void SearchEngine::RunInitBackground(HWND hwnd) {
+    const auto start = std::chrono::steady_clock::now();
+    const uint32_t drives = GetIndexedLogicalDrives();
+    auto firstReadyPosted = std::make_shared<std::atomic<bool>>(false);
+    std::vector<std::future<void>> futures;
+    for (int i = 0; i < 26; ++i) {
+        if (!(drives & (1u << i))) continue;
+        try {
+            futures.push_back(std::async(std::launch::async, StartupIndexDrive, std::ref(*this), RootOf(i), hwnd,
+                                         firstReadyPosted));
+        } catch (...) {
+            // The drive's task could not be started: it counts as a failed build.
+        }
+    }
+    for (auto& f : futures) {
+        try {
+            f.get();
+        } catch (...) {
+            // One drive's failure is that drive's failed build; the start-up goes on.
+        }
+    }
+    if (g_shuttingDown) return;
+    bool ready;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        SortVolumesByRoot();
+        indexReady = !volumes.empty();
+        ready = indexReady;
+    }
+    if (ready && !g_shuttingDown) LoadVolumeCaches(*this);
+    size_t count;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        count = volumes.size();
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    AppendPerfMetric(L"startup index_ms=" + std::to_wstring(ms) + L" volume_count=" + std::to_wstring(count));
+    if (!firstReadyPosted->load()) {
+        if (!g_shuttingDown) PostMessageIfWindow(hwnd, WM_INDEX_READY, indexReady ? 0 : 1, 0);
+    } else if (!g_shuttingDown) {
+        PostMessageIfWindow(hwnd, WM_VOLUMES_SYNCED, 0, 0);
+    }
+}
+
+void SearchEngine::SyncCurrentVolumesAsync(HWND hwnd) {
+    if (syncBusy.exchange(true)) return;
+    try {
+        RunBackgroundTask(L"sync_current_volumes", [this, hwnd] { RunSyncCurrentVolumes(hwnd); });
+    } catch (...) {
+        syncBusy = false;
+        throw;
+    }
+}
+
+void SearchEngine::RunSyncCurrentVolumes(HWND hwnd) {
+    struct ClearBusy {
+        std::atomic<bool>& f;
+        ~ClearBusy() { f = false; }
+    } clearBusy{syncBusy};
+    const uint32_t drives = GetIndexedLogicalDrives();
+    for (int i = 0; i < 26 && !g_shuttingDown; ++i) {
+        if (!(drives & (1u << i))) continue;
+        const std::wstring root = RootOf(i);
+        std::wstring fs;
+        ReadFileSystemName(root, fs);
+        VolumeIndex* existing;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            existing = FindVolumeByRoot(*this, root);
+        }
+        if (!existing) {
+            std::unique_ptr<VolumeIndex> v = MakeVolumeIndex();
+            if (BuildVolume(*v, root, fs)) {
+                std::lock_guard<std::mutex> lock(mutex);
+                if (!FindVolumeByRoot(*this, root)) volumes.push_back(std::move(v));
+            }
+        } else if (!existing->available) {
+            // Published volumes are never freed while the process runs, so `existing` stays good.
+            BuildVolume(*existing, root, fs);
+        }
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        SortVolumesByRoot();
+        bool any = false;
+        for (auto& v : volumes) any = any || v->available;
+        indexReady = any;
+    }
+    if (!g_shuttingDown) PostMessageIfWindow(hwnd, WM_VOLUMES_SYNCED, 0, 0);
+}
+
+void SearchEngine::RefreshAllNonNtfsAsync(HWND hwnd) {
+    RunBackgroundTask(L"refresh_non_ntfs", [this, hwnd] { RefreshAllNonNtfs(hwnd); });
+}
+
+void SearchEngine::RefreshAllNonNtfs(HWND hwnd) {
+    if (!syncBusy) {
+        SyncCurrentVolumesAsync(hwnd);
+        for (int i = 0; i < 30 && syncBusy && !g_shuttingDown; ++i) Sleep(100);
+    }
+    std::wstring logText = Tr(L"Log_RefreshNonNtfsPrefix", L"刷新非NTFS盘索引", L"Refresh the index of non-NTFS drives.");
+    std::vector<std::pair<std::wstring, std::wstring>> targets;
+    const uint32_t drives = GetIndexedLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if (!(drives & (1u << i))) continue;
+        const std::wstring root = RootOf(i);
+        std::wstring fs;
+        if (!ReadFileSystemName(root, fs) || fs == L"NTFS") continue;
+        targets.emplace_back(root, fs);
+        logText += root + L"(" + fs + L") ";
+    }
+    if (targets.empty())
+        LogManualRefresh(Tr(L"Log_NoNonNtfsForRefresh", L"未检测到可刷新的非NTFS盘。",
+                            L"No non-NTFS volumes detected for manual refresh."));
+    WPARAM refreshed = 0;
+    LPARAM failed = 0;
+    for (const auto& [root, fs] : targets) {
+        if (g_shuttingDown) return;
+        const int letter = root[0] - L'A';
+        if (!(GetIndexedLogicalDrives() & (1u << letter))) {
+            logText += root + L":SKIP ";
+            continue;
+        }
+        VolumeIndex* existing;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            existing = FindVolumeByRoot(*this, root);
+        }
+        uint64_t count = 0;
+        bool ok;
+        if (!existing) {
+            auto v = std::make_unique<VolumeIndex>();
+            ok = v->BuildByWalk(root, fs);
+            if (ok) {
+                count = v->RecordCountLocked();
+                std::lock_guard<std::mutex> lock(mutex);
+                if (!FindVolumeByRoot(*this, root)) volumes.push_back(std::move(v));
+            }
+        } else {
+            ok = existing->BuildByWalk(root, fs);
+            if (ok) count = existing->RecordCountLocked();
+        }
+        if (ok) {
+            ++refreshed;
+            logText += root + L":" + Tr(L"Log_ResultOk", L"成功", L"OK") + L"[" + std::to_wstring(count) + L"] ";
+        } else {
+            ++failed;
+            logText += root + L":" + Tr(L"Log_ResultFail", L"失败", L"FAIL") + L" ";
+        }
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        RemoveVanishedNonNtfsVolumes(targets);
+        SortVolumesByRoot();
+    }
+    LogManualRefresh(logText);
+    if (!g_shuttingDown) PostMessageIfWindow(hwnd, WM_NONNTFS_REFRESHED, refreshed, failed);
+}

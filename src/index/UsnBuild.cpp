@@ -1,0 +1,237 @@
+// Building an NTFS volume's index by enumerating its file records through the USN interface.
+#include <windows.h>
+#include <winioctl.h>
+
+#include <cstring>
+#include <memory>
+#include <thread>
+
+#include "core/Core.h"
+#include "index/UsnRecords.h"
+#include "index/VolumeIndex.h"
+#include "platform/VolumeIo.h"
+
+namespace {
+
+constexpr DWORD kEnumBufferBytes = 0x10000;
+constexpr DWORD kProbeBufferBytes = 520;
+constexpr DWORDLONG kJournalMaximumSize = 0x10000000;
+constexpr DWORDLONG kJournalAllocationDelta = 0x1000000;
+constexpr LONGLONG kHighestUsn = 0x7FFFFFFFFFFFFFFFll;
+
+struct ScopedFlag {
+    std::atomic<bool>& flag;
+    explicit ScopedFlag(std::atomic<bool>& f) : flag(f) { flag = true; }
+    ~ScopedFlag() { flag = false; }
+};
+
+struct ExclusiveLock {
+    SRWLOCK* lock;
+    bool held = true;
+    explicit ExclusiveLock(SRWLOCK* l) : lock(l) { AcquireSRWLockExclusive(lock); }
+    void Release() {
+        if (held) ReleaseSRWLockExclusive(lock);
+        held = false;
+    }
+    ~ExclusiveLock() { Release(); }
+};
+
+uint64_t ReadRootFrn(const std::wstring& root) {
+    if (root.size() < 2) return 5;
+    std::wstring path = root.substr(0, 2) + L"\\";
+    HANDLE h = VolumeIoCreateFile(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 5;
+    uint64_t frn = 5;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (VolumeIoGetFileInformationByHandle(h, &info))
+        frn = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    VolumeIoCloseHandle(h);
+    return frn == 0 ? 5 : frn;
+}
+
+bool QueryJournal(HANDLE volume, VolumeIoUsnJournalDataV0& data) {
+    DWORD bytes = 0;
+    data = {};
+    return VolumeIoDeviceIoControl(volume, FSCTL_QUERY_USN_JOURNAL, nullptr, 0, &data, sizeof data, &bytes, nullptr) != 0;
+}
+
+void CreateJournal(HANDLE volume) {
+    VolumeIoCreateUsnJournalData create{kJournalMaximumSize, kJournalAllocationDelta};
+    DWORD bytes = 0;
+    VolumeIoDeviceIoControl(volume, FSCTL_CREATE_USN_JOURNAL, &create, sizeof create, nullptr, 0, &bytes, nullptr);
+}
+
+// One enumeration pass: this thread issues FSCTL_ENUM_USN_DATA calls and queues the buffers,
+// a consumer thread parses them. Returns when every queued buffer has been parsed.
+void RunEnumerationPass(VolumeIndex& volume, VolumeIoMftEnumDataV0& input) {
+    UsnBuildQueue queue;
+    queue.volume = &volume;
+    std::thread consumer(UsnRecordWorkerThread, &queue);
+    auto finish = [&] {
+        {
+            std::lock_guard<std::mutex> lock(queue.mutex);
+            queue.stop = true;
+        }
+        queue.cv.notify_one();
+        consumer.join();
+        for (UsnBatch* b : queue.queue) delete b;  // left over only at shutdown
+        queue.queue.clear();
+    };
+    try {
+        while (!g_shuttingDown) {
+            auto batch = std::make_unique<UsnBatch>();
+            batch->data.assign(kEnumBufferBytes, 0);
+            DWORD bytes = 0;
+            if (!VolumeIoDeviceIoControl(volume.volumeHandle, FSCTL_ENUM_USN_DATA, &input, sizeof input,
+                                         batch->data.data(), kEnumBufferBytes, &bytes, nullptr))
+                break;  // ERROR_HANDLE_EOF is the normal end; every error ends the pass alike
+            if (bytes == 0) break;
+            batch->bytesReturned = bytes > kEnumBufferBytes ? kEnumBufferBytes : bytes;
+            std::memcpy(&input.StartFileReferenceNumber, batch->data.data(), 8);
+            if (batch->bytesReturned <= 8) continue;
+            {
+                std::lock_guard<std::mutex> lock(queue.mutex);
+                queue.queue.push_back(batch.get());
+            }
+            batch.release();
+            queue.cv.notify_one();
+        }
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+}  // namespace
+
+void UsnRecordWorkerThread(UsnBuildQueue* queue) {
+    if (g_shuttingDown) return;
+    for (;;) {
+        UsnBatch* batch = nullptr;
+        {
+            std::unique_lock<std::mutex> lock(queue->mutex);
+            queue->cv.wait(lock, [&] { return !queue->queue.empty() || queue->stop || g_shuttingDown; });
+            if (g_shuttingDown) return;
+            if (queue->queue.empty()) return;
+            batch = queue->queue.front();
+            queue->queue.pop_front();
+        }
+        try {
+            queue->volume->AddUsnRecords(batch);
+        } catch (...) {
+            // Out of memory while parsing: the rest of this buffer is lost, the build goes on.
+        }
+        if (g_shuttingDown) return;
+    }
+}
+
+void VolumeIndex::AddUsnRecords(UsnBatch* batch) {
+    std::unique_ptr<UsnBatch> owned(batch);
+    if (!batch) return;
+    const uint32_t bytes = batch->bytesReturned > batch->data.size() ? static_cast<uint32_t>(batch->data.size())
+                                                                       : batch->bytesReturned;
+    ForEachUsnEntry(
+        batch->data.data(), bytes,
+        [&](const UsnEntry& e) {
+            FileRecord r;
+            r.frn = e.frn;
+            r.parentFrn = e.parentFrn;
+            r.name = names.Append(e.name, e.nameLength);
+            r.nameLength = e.nameLength;
+            r.isDirectory = (e.attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+            r.deleted = 0;
+            records.push_back(r);
+        },
+        [] { return !g_shuttingDown.load(); });
+}
+
+bool VolumeIndex::BuildNtfs(const std::wstring& rootArg) {
+    std::lock_guard<std::mutex> buildGuard(buildMutex);
+    ScopedFlag buildingFlag(building);
+    // Readers look at root and fileSystem without a lock: a rebuild leaves equal values alone.
+    if (&rootArg != &root && root != rootArg) root = rootArg;
+    if (fileSystem != L"NTFS") fileSystem = L"NTFS";
+    available = true;
+    rootFrn = ReadRootFrn(root);
+    const std::wstring volumePath = L"\\\\.\\" + root;
+
+    CloseVolume();
+    releasePending = false;
+
+    ExclusiveLock lock(&indexLock);
+    HANDLE h = VolumeIoCreateFile(volumePath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        h = VolumeIoCreateFile(volumePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_ATTRIBUTE_NORMAL, nullptr);
+    {
+        std::lock_guard<std::mutex> hg(handleMutex);
+        volumeHandle = h;
+    }
+    if (h == INVALID_HANDLE_VALUE) {
+        available = false;
+        return false;
+    }
+
+    auto journalFailure = [&] {
+        available = false;
+        {
+            std::lock_guard<std::mutex> hg(handleMutex);
+            VolumeIoCloseHandle(volumeHandle);
+            volumeHandle = INVALID_HANDLE_VALUE;
+        }
+        return false;
+    };
+
+    VolumeIoUsnJournalDataV0 journal{};
+    if (!QueryJournal(h, journal)) {
+        CreateJournal(h);
+        if (!QueryJournal(h, journal)) return journalFailure();
+    }
+    usnJournalId = journal.UsnJournalID;
+    nextUsn = journal.NextUsn;
+
+    // Enumerate every record whatever its last USN: a file changed while the enumeration runs
+    // is then neither missed (its USN passed the journal position read above) nor lost to the
+    // monitor (which reads from that position on and applies its changes again).
+    VolumeIoMftEnumDataV0 input{0, 0, kHighestUsn};
+    {
+        std::vector<uint8_t> probe(kProbeBufferBytes, 0);
+        DWORD bytes = 0;
+        if (!VolumeIoDeviceIoControl(h, FSCTL_ENUM_USN_DATA, &input, sizeof input, probe.data(), kProbeBufferBytes,
+                                     &bytes, nullptr)) {
+            const DWORD err = GetLastError();
+            if (err != ERROR_HANDLE_EOF && err != ERROR_MORE_DATA) {
+                VolumeIoDeleteUsnJournalData del{usnJournalId, USN_DELETE_FLAG_DELETE};
+                VolumeIoDeviceIoControl(h, FSCTL_DELETE_USN_JOURNAL, &del, sizeof del, nullptr, 0, &bytes, nullptr);
+                CreateJournal(h);
+                if (!QueryJournal(h, journal)) return journalFailure();
+                usnJournalId = journal.UsnJournalID;
+                nextUsn = journal.NextUsn;
+            }
+        }
+    }
+
+    ResetContents();
+    RunEnumerationPass(*this, input);
+    // (An empty pass is not repeated: the pass above already asked for every USN.)
+
+    if (!g_shuttingDown) {
+        BuildReferenceMap();
+        std::lock_guard<std::mutex> hg(handleMutex);
+        if (!monitorRunning.exchange(true)) {
+            try {
+                monitorThread = std::thread(&VolumeIndex::RunUsnMonitor, this);
+            } catch (...) {
+                monitorRunning = false;
+                throw;
+            }
+        }
+    }
+    available = true;
+    lock.Release();
+    return true;
+}

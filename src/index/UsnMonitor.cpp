@@ -1,0 +1,167 @@
+// The USN journal monitor: one thread per NTFS volume keeps its index current.
+#include <windows.h>
+#include <winioctl.h>
+
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+#include "core/Core.h"
+#include "index/UsnRecords.h"
+#include "index/VolumeIndex.h"
+#include "platform/VolumeIo.h"
+#include "shell/Shell.h"
+
+namespace {
+
+// Creations, deletions and renames change names; data and basic-information changes make the
+// cached size and times of a file stale.
+constexpr DWORD kMonitorReasonMask = USN_REASON_FILE_CREATE | USN_REASON_FILE_DELETE | USN_REASON_RENAME_OLD_NAME |
+                                     USN_REASON_RENAME_NEW_NAME | USN_REASON_DATA_OVERWRITE |
+                                     USN_REASON_DATA_EXTEND | USN_REASON_DATA_TRUNCATION |
+                                     USN_REASON_BASIC_INFO_CHANGE;
+constexpr DWORD kContentReasons =
+    USN_REASON_DATA_OVERWRITE | USN_REASON_DATA_EXTEND | USN_REASON_DATA_TRUNCATION | USN_REASON_BASIC_INFO_CHANGE;
+constexpr DWORD kReadBufferBytes = 0x10000;
+constexpr auto kPollInterval = std::chrono::milliseconds(300);
+constexpr auto kErrorPause = std::chrono::milliseconds(1000);
+
+// Pauses until `until`, returning early when the monitor is asked to stop.
+void PauseMonitor(const std::atomic<bool>& running, std::chrono::steady_clock::time_point until) {
+    while (running && !g_shuttingDown) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= until) return;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count();
+        Sleep(static_cast<DWORD>(left < 50 ? left : 50));
+    }
+}
+
+enum class MonitorEnd { Stopped, JournalLost, VolumeLost };
+
+// One attribute-cache entry was dropped because its file changed.
+void NoteAttrCacheEntryDropped() {}
+
+}  // namespace
+
+void VolumeIndex::DropCachedFileInfo(uint64_t frn) {
+    AcquireSRWLockExclusive(&attrCacheLock);
+    const size_t erased = attrCache.erase(frn);
+    ReleaseSRWLockExclusive(&attrCacheLock);
+    if (erased) NoteAttrCacheEntryDropped();
+    AcquireSRWLockExclusive(&fileSizesLock);
+    if (!fileSizes.empty()) {
+        fileSizes.erase(frn);
+        fileSizes.erase(frn & kFrnRecordMask);
+        folderSizesDirty = true;
+    }
+    ReleaseSRWLockExclusive(&fileSizesLock);
+}
+
+int64_t VolumeIndex::ApplyUsnJournalBuffer(const uint8_t* data, uint32_t bytes) {
+    if (!data || bytes < 8) return nextUsn;
+    int64_t next;
+    std::memcpy(&next, data, 8);
+    ForEachUsnEntry(
+        data, bytes,
+        [&](const UsnEntry& e) {
+            if (e.reason & USN_REASON_FILE_DELETE) {
+                auto it = frnToRecord.find(e.frn);
+                if (it != frnToRecord.end() && it->second < records.size()) {
+                    FileRecord& r = records[it->second];
+                    if (!r.deleted) {
+                        r.deleted = 1;
+                        ++deletedCount;
+                    }
+                }
+                DropCachedFileInfo(e.frn);
+                return;
+            }
+            const bool newName = (e.reason & (USN_REASON_FILE_CREATE | USN_REASON_RENAME_NEW_NAME)) != 0;
+            const bool content = (e.reason & kContentReasons) != 0;
+            if (!newName && !content) return;  // the old-name half of a rename
+            auto it = frnToRecord.find(e.frn);
+            const bool known = it != frnToRecord.end() && it->second < records.size();
+            if (known && newName) {
+                FileRecord& r = records[it->second];
+                r.nameLength = e.nameLength;
+                r.name = names.Append(e.name, e.nameLength);
+                r.parentFrn = e.parentFrn;
+                if (r.deleted) {
+                    r.deleted = 0;
+                    if (deletedCount) --deletedCount;
+                }
+            } else if (!known && (newName || !(e.reason & USN_REASON_RENAME_OLD_NAME))) {
+                // A new file, or a changed file that the index does not know yet (written while
+                // the volume was being enumerated): its entry carries its current name.
+                FileRecord r;
+                r.frn = e.frn;
+                r.parentFrn = e.parentFrn;
+                r.name = names.Append(e.name, e.nameLength);
+                r.nameLength = e.nameLength;
+                r.isDirectory = (e.attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+                r.deleted = 0;
+                records.push_back(r);
+                frnToRecord.Insert(e.frn, records.size() - 1);
+            }
+            DropCachedFileInfo(e.frn);
+        },
+        [] { return !g_shuttingDown.load(); });
+    return next;
+}
+
+void VolumeIndex::RunUsnMonitor() {
+    MonitorEnd end = MonitorEnd::Stopped;
+    bool lockHeld = false;
+    try {
+        std::vector<uint8_t> buffer(kReadBufferBytes, 0);
+        while (monitorRunning && !g_shuttingDown) {
+            VolumeIoReadUsnJournalDataV0 input{};
+            input.StartUsn = nextUsn;
+            input.ReasonMask = kMonitorReasonMask;
+            input.ReturnOnlyOnClose = 0;
+            input.Timeout = 0;
+            input.BytesToWaitFor = 0;
+            input.UsnJournalID = usnJournalId;
+            DWORD bytes = 0;
+            if (VolumeIoDeviceIoControl(volumeHandle, FSCTL_READ_USN_JOURNAL, &input, sizeof input, buffer.data(),
+                                        kReadBufferBytes, &bytes, nullptr)) {
+                if (bytes > kReadBufferBytes) bytes = kReadBufferBytes;
+                if (bytes > 8) {
+                    AcquireSRWLockExclusive(&indexLock);
+                    lockHeld = true;
+                    nextUsn = ApplyUsnJournalBuffer(buffer.data(), bytes);
+                    lockHeld = false;
+                    ReleaseSRWLockExclusive(&indexLock);
+                } else if (bytes == 8) {
+                    // Nothing of interest, but the journal moved on past entries we filtered out.
+                    std::memcpy(&nextUsn, buffer.data(), 8);
+                }
+                PauseMonitor(monitorRunning, std::chrono::steady_clock::now() + kPollInterval);
+                continue;
+            }
+            const DWORD err = GetLastError();
+            if (err == ERROR_OPERATION_ABORTED) break;
+            if (err == ERROR_JOURNAL_ENTRY_DELETED || err == ERROR_JOURNAL_NOT_ACTIVE) {
+                end = MonitorEnd::JournalLost;
+                break;
+            }
+            if (err == ERROR_DEVICE_NOT_CONNECTED || err == ERROR_ACCESS_DENIED || err == ERROR_INVALID_HANDLE) {
+                end = MonitorEnd::VolumeLost;
+                break;
+            }
+            PauseMonitor(monitorRunning, std::chrono::steady_clock::now() + kErrorPause);
+        }
+    } catch (...) {
+        if (lockHeld) ReleaseSRWLockExclusive(&indexLock);
+        LogBackgroundException(L"usn_monitor");
+        end = MonitorEnd::VolumeLost;
+    }
+    monitorRunning = false;
+    if (end == MonitorEnd::Stopped) return;
+    // The records no longer follow the disk: leave the volume out until a sync rebuilds it, and
+    // let the engine release the handle and this thread.
+    available = false;
+    releasePending = true;
+    if (end == MonitorEnd::VolumeLost && !g_shuttingDown && g_hMainWnd)
+        PostMessageW(g_hMainWnd, WM_VOLUME_LOST, 0, 0);
+}
