@@ -26,6 +26,7 @@
 //           MergeLanguageFile), under g_activeTextTableMutex (held exclusively); other threads
 //           read it through Tr/FindActiveText (shared lock). UI-thread code may read
 //           g_activeTextTable directly.
+#include <atomic>
 #include <cstdarg>
 #include <map>
 #include <mutex>

@@ -54,4 +54,11 @@ bool ReadTextFileLines(const std::wstring& path, size_t maxLineChars,
 // must not exist yet; otherwise it is replaced atomically. False on any failure.
 bool WriteUtf8TextFile(const std::wstring& path, const std::wstring& text, bool createNew);
 
+// A generated language template: the header, the checksum of the body lines, the body lines.
+// MergeLanguageFile skips a template whose body still has its checksum (nobody edited it).
+std::wstring MakeTemplateText(const std::vector<std::wstring>& bodyLines);
+// The template of a built-in language: every entry of its table as "key=value", values escaped
+// (\n, \r, \t, \\) and quoted when they begin or end with a blank or look quoted.
+std::wstring BuildLanguageTemplateText(const std::wstring& code);
+
 }  // namespace i18n_detail

@@ -1,26 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "i18n/I18n.h"
+#include "language_state.h"
 
 namespace {
 
-// Runs a test body with a given active table and language group, restoring both afterwards.
-class LookupTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        savedTable_ = g_activeTextTable;
-        savedChinese_ = g_languageIsChinese;
-        savedCode_ = g_uiLanguageCode;
-    }
-    void TearDown() override {
-        g_activeTextTable = savedTable_;
-        g_languageIsChinese = savedChinese_;
-        g_uiLanguageCode = savedCode_;
-    }
-    TextTable savedTable_;
-    bool savedChinese_ = true;
-    std::wstring savedCode_;
-};
+using LookupTest = LanguageStateTest;
 
 TEST_F(LookupTest, ActiveTableThenEnglishThenChineseThenDefault) {
     g_activeTextTable = GetBuiltinTextTable(L"en-us");
