@@ -1,46 +1,358 @@
+// Volume access layer: the system's calls first, the layer's own change journal for drives that
+// do not serve the journal calls, and scripted answers for tests.
 #include "platform/VolumeIo.h"
 
-// First cut: every call goes to the system; the layer's own journal follows.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <deque>
+#include <list>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/StandInJournal.h"
+
+namespace {
+
+struct HandleInfo {
+    wchar_t letter = 0;   // 'A'..'Z'
+    bool volume = false;  // "\\.\X:" itself
+};
+
+struct Script {
+    DWORD code = 0;
+    bool isError = false;
+    DWORD error = 0;
+    std::vector<BYTE> output;
+    unsigned count = 0;
+};
+
+enum class Mode { Unknown, System, StandIn };
+
+struct DriveConfig {
+    VolumeIoDriveOptions options;
+    Mode mode = Mode::Unknown;
+    std::deque<Script> scripts;
+};
+
+// A read of the layer's journal that is waiting; cancelled by handle or by thread.
+struct PendingWait {
+    HANDLE handle;
+    DWORD threadId;
+    HANDLE event;
+};
+
+std::mutex g_mutex;   // guards everything below
+std::unordered_map<HANDLE, HandleInfo> g_handles;
+std::array<DriveConfig, 26> g_config;
+std::list<PendingWait> g_waits;
+
+wchar_t UpperLetter(wchar_t c) {
+    if (c >= L'a' && c <= L'z') return (wchar_t)(c - 32);
+    return (c >= L'A' && c <= L'Z') ? c : 0;
+}
+
+// The drive letter a path names, and whether it is the volume device itself.
+HandleInfo ClassifyPath(LPCWSTR path) {
+    HandleInfo info;
+    if (!path) return info;
+    std::wstring p(path, wcsnlen(path, 32768));
+    std::replace(p.begin(), p.end(), L'/', L'\\');
+    size_t at = 0;
+    if (p.size() >= 4 && p[0] == L'\\' && p[1] == L'\\' && (p[2] == L'.' || p[2] == L'?') && p[3] == L'\\') at = 4;
+    if (p.size() < at + 2 || p[at + 1] != L':') return info;
+    wchar_t letter = UpperLetter(p[at]);
+    if (!letter) return info;
+    info.letter = letter;
+    info.volume = at == 4 && p.size() == at + 2;
+    return info;
+}
+
+bool LookupHandle(HANDLE h, HandleInfo* out) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    auto it = g_handles.find(h);
+    if (it == g_handles.end()) return false;
+    *out = it->second;
+    return true;
+}
+
+Mode DriveMode(wchar_t letter) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    const DriveConfig& c = g_config[letter - L'A'];
+    return c.options.forceStandIn ? Mode::StandIn : c.mode;
+}
+
+void SetDriveMode(wchar_t letter, Mode mode) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    DriveConfig& c = g_config[letter - L'A'];
+    if (c.mode == Mode::Unknown) c.mode = mode;
+}
+
+// Takes the next scripted answer for the code, when there is one.
+bool TakeScript(wchar_t letter, DWORD code, Script* out) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    auto& list = g_config[letter - L'A'].scripts;
+    for (auto it = list.begin(); it != list.end(); ++it) {
+        if (it->code != 0 && it->code != code) continue;
+        *out = *it;
+        if (--it->count == 0) list.erase(it);
+        return true;
+    }
+    return false;
+}
+
+bool IsUnsupported(DWORD error) { return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED; }
+
+// Reports a synchronous result through an OVERLAPPED as well, for callers that passed one.
+BOOL Complete(BOOL ok, DWORD bytes, LPDWORD bytesReturned, LPOVERLAPPED overlapped) {
+    DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+    if (bytesReturned) *bytesReturned = bytes;
+    if (overlapped) {
+        overlapped->Internal = ok ? 0 : (ULONG_PTR)0xC0000001L;
+        overlapped->InternalHigh = bytes;
+        if (overlapped->hEvent) SetEvent(overlapped->hEvent);
+    }
+    SetLastError(error);
+    return ok;
+}
+
+// Asks the system whether the drive serves the journal calls (once per drive and process).
+Mode ProbeDrive(wchar_t letter) {
+    Mode m = DriveMode(letter);
+    if (m != Mode::Unknown) return m;
+    wchar_t path[] = L"\\\\.\\X:";
+    path[4] = letter;
+    HANDLE v = CreateFileW(path, GENERIC_READ, 7, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (v == INVALID_HANDLE_VALUE) return Mode::Unknown;
+    VolumeIoUsnJournalDataV0 data{};
+    DWORD got = 0;
+    BOOL ok = DeviceIoControl(v, FSCTL_QUERY_USN_JOURNAL, nullptr, 0, &data, sizeof data, &got, nullptr);
+    DWORD error = ok ? 0 : GetLastError();
+    CloseHandle(v);
+    if (ok || error == ERROR_JOURNAL_NOT_ACTIVE || error == ERROR_JOURNAL_DELETE_IN_PROGRESS)
+        SetDriveMode(letter, Mode::System);
+    else if (IsUnsupported(error))
+        SetDriveMode(letter, Mode::StandIn);
+    return DriveMode(letter);
+}
+
+}  // namespace
 
 HANDLE VolumeIoCreateFile(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
                           LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,
                           DWORD flagsAndAttributes, HANDLE templateFile) {
-    return CreateFileW(fileName, desiredAccess, shareMode, securityAttributes, creationDisposition,
-                       flagsAndAttributes, templateFile);
+    HANDLE h = CreateFileW(fileName, desiredAccess, shareMode, securityAttributes, creationDisposition,
+                           flagsAndAttributes, templateFile);
+    if (h == INVALID_HANDLE_VALUE) return h;
+    DWORD error = GetLastError();
+    HandleInfo info = ClassifyPath(fileName);
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (info.letter) g_handles[h] = info;
+        else g_handles.erase(h);   // a value reused after a plain CloseHandle
+    }
+    SetLastError(error);
+    return h;
 }
-BOOL VolumeIoCloseHandle(HANDLE handle) { return CloseHandle(handle); }
+
+BOOL VolumeIoCloseHandle(HANDLE handle) {
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_handles.erase(handle);
+    }
+    return CloseHandle(handle);
+}
+
 BOOL VolumeIoDeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD inBufferSize,
                              LPVOID outBuffer, DWORD outBufferSize, LPDWORD bytesReturned,
                              LPOVERLAPPED overlapped) {
-    return DeviceIoControl(device, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
-                           bytesReturned, overlapped);
+    HandleInfo info;
+    if (!LookupHandle(device, &info))
+        return DeviceIoControl(device, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
+                               bytesReturned, overlapped);
+    Script script;
+    if (TakeScript(info.letter, ioControlCode, &script)) {
+        if (script.isError) {
+            SetLastError(script.error);
+            return Complete(FALSE, 0, bytesReturned, overlapped);
+        }
+        DWORD n = (DWORD)std::min<size_t>(script.output.size(), outBuffer ? outBufferSize : 0);
+        if (n) memcpy(outBuffer, script.output.data(), n);
+        return Complete(TRUE, n, bytesReturned, overlapped);
+    }
+    if (!volumeio::IsJournalControlCode(ioControlCode) || !info.volume)
+        return DeviceIoControl(device, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
+                               bytesReturned, overlapped);
+    if (DriveMode(info.letter) != Mode::StandIn) {
+        BOOL ok = DeviceIoControl(device, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
+                                  bytesReturned, overlapped);
+        DWORD error = ok ? 0 : GetLastError();
+        if (ok || !IsUnsupported(error)) {
+            if (ok || (error != ERROR_INVALID_HANDLE && error != ERROR_ACCESS_DENIED && error != ERROR_IO_PENDING))
+                SetDriveMode(info.letter, Mode::System);
+            SetLastError(error);
+            return ok;
+        }
+        SetDriveMode(info.letter, Mode::StandIn);
+        if (DriveMode(info.letter) != Mode::StandIn) {
+            SetLastError(error);
+            return FALSE;
+        }
+    }
+    // The layer's journal. A read that waits registers itself so that a cancellation ends it.
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::list<PendingWait>::iterator self;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        self = g_waits.insert(g_waits.end(), PendingWait{device, GetCurrentThreadId(), event});
+    }
+    DWORD got = 0;
+    BOOL ok = volumeio::StandInControl(info.letter, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
+                                       &got, event);
+    DWORD error = ok ? 0 : GetLastError();
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_waits.erase(self);
+    }
+    if (event) CloseHandle(event);
+    SetLastError(error);
+    return Complete(ok, got, bytesReturned, overlapped);
 }
+
 BOOL VolumeIoReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
                       LPOVERLAPPED overlapped) {
     return ReadFile(file, buffer, bytesToRead, bytesRead, overlapped);
 }
+
 BOOL VolumeIoSetFilePointerEx(HANDLE file, LARGE_INTEGER distanceToMove, PLARGE_INTEGER newFilePointer,
                               DWORD moveMethod) {
     return SetFilePointerEx(file, distanceToMove, newFilePointer, moveMethod);
 }
+
 BOOL VolumeIoGetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
-    return GetFileInformationByHandle(file, information);
+    BOOL ok = GetFileInformationByHandle(file, information);
+    if (!ok || !information) return ok;
+    HandleInfo info;
+    if (!LookupHandle(file, &info) || info.volume) return ok;
+    if (ProbeDrive(info.letter) != Mode::StandIn) return TRUE;
+    uint64_t index = ((uint64_t)information->nFileIndexHigh << 32) | information->nFileIndexLow;
+    uint64_t ref = volumeio::StandInFileReference(info.letter, index);
+    information->nFileIndexHigh = (DWORD)(ref >> 32);
+    information->nFileIndexLow = (DWORD)ref;
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
 }
-BOOL VolumeIoCancelIoEx(HANDLE file, LPOVERLAPPED overlapped) { return CancelIoEx(file, overlapped); }
-BOOL VolumeIoCancelSynchronousIo(HANDLE thread) { return CancelSynchronousIo(thread); }
+
+BOOL VolumeIoCancelIoEx(HANDLE file, LPOVERLAPPED overlapped) {
+    bool cancelled = false;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        for (auto& w : g_waits)
+            if (w.handle == file && w.event) {
+                SetEvent(w.event);
+                cancelled = true;
+            }
+    }
+    BOOL ok = CancelIoEx(file, overlapped);
+    if (cancelled) {
+        SetLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
+    return ok;
+}
+
+BOOL VolumeIoCancelSynchronousIo(HANDLE thread) {
+    DWORD id = thread ? GetThreadId(thread) : 0;
+    bool cancelled = false;
+    if (id) {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        for (auto& w : g_waits)
+            if (w.threadId == id && w.event) {
+                SetEvent(w.event);
+                cancelled = true;
+            }
+    }
+    BOOL ok = CancelSynchronousIo(thread);
+    if (cancelled) {
+        SetLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
+    return ok;
+}
+
 BOOL VolumeIoGetVolumeInformation(LPCWSTR rootPathName, LPWSTR volumeNameBuffer, DWORD volumeNameSize,
                                   LPDWORD volumeSerialNumber, LPDWORD maximumComponentLength,
                                   LPDWORD fileSystemFlags, LPWSTR fileSystemNameBuffer,
                                   DWORD fileSystemNameSize) {
-    return GetVolumeInformationW(rootPathName, volumeNameBuffer, volumeNameSize, volumeSerialNumber,
-                                 maximumComponentLength, fileSystemFlags, fileSystemNameBuffer,
-                                 fileSystemNameSize);
+    BOOL ok = GetVolumeInformationW(rootPathName, volumeNameBuffer, volumeNameSize, volumeSerialNumber,
+                                    maximumComponentLength, fileSystemFlags, fileSystemNameBuffer,
+                                    fileSystemNameSize);
+    if (!ok || !fileSystemNameBuffer) return ok;
+    wchar_t letter = ClassifyPath(rootPathName).letter;
+    if (!letter) return ok;
+    std::wstring name;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        name = g_config[letter - L'A'].options.fileSystemName;
+    }
+    if (name.empty()) return ok;
+    if (name.size() + 1 > fileSystemNameSize) {
+        SetLastError(ERROR_BAD_LENGTH);
+        return FALSE;
+    }
+    memcpy(fileSystemNameBuffer, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+    return TRUE;
 }
-void VolumeIoSetStateFolder(const std::wstring&) {}
-void VolumeIoSetDriveOptions(wchar_t, const VolumeIoDriveOptions&) {}
-void VolumeIoClearDriveOptions() {}
-void VolumeIoScriptError(wchar_t, DWORD, DWORD, unsigned) {}
-void VolumeIoScriptOutput(wchar_t, DWORD, const std::vector<BYTE>&, unsigned) {}
-void VolumeIoClearScripts() {}
-void VolumeIoResetForTests() {}
-VolumeIoStandInStats VolumeIoGetStandInStats(wchar_t) { return {}; }
+
+void VolumeIoSetStateFolder(const std::wstring& folder) { volumeio::StandInSetStateFolder(folder); }
+
+void VolumeIoSetDriveOptions(wchar_t letter, const VolumeIoDriveOptions& options) {
+    wchar_t up = UpperLetter(letter);
+    if (!up) return;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_config[up - L'A'].options = options;
+}
+
+void VolumeIoClearDriveOptions() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    for (auto& c : g_config) c.options = VolumeIoDriveOptions{};
+}
+
+namespace {
+void AddScript(wchar_t letter, Script script) {
+    wchar_t up = UpperLetter(letter);
+    if (!up || script.count == 0) return;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_config[up - L'A'].scripts.push_back(std::move(script));
+}
+}  // namespace
+
+void VolumeIoScriptError(wchar_t letter, DWORD ioControlCode, DWORD error, unsigned count) {
+    AddScript(letter, Script{ioControlCode, true, error, {}, count});
+}
+
+void VolumeIoScriptOutput(wchar_t letter, DWORD ioControlCode, const std::vector<BYTE>& output, unsigned count) {
+    AddScript(letter, Script{ioControlCode, false, 0, output, count});
+}
+
+void VolumeIoClearScripts() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    for (auto& c : g_config) c.scripts.clear();
+}
+
+void VolumeIoResetForTests() {
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        for (auto& c : g_config) c = DriveConfig{};
+    }
+    volumeio::StandInReset();
+}
+
+VolumeIoStandInStats VolumeIoGetStandInStats(wchar_t letter) {
+    VolumeIoStandInStats s = volumeio::StandInStats(letter);
+    wchar_t up = UpperLetter(letter);
+    if (up) s.active = s.active && DriveMode(up) == Mode::StandIn;
+    return s;
+}
+
+bool VolumeIoRunChangeScan(wchar_t letter, bool fullSweep) { return volumeio::StandInRunScan(letter, fullSweep); }

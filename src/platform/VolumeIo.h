@@ -173,3 +173,7 @@ struct VolumeIoStandInStats {
     double lastScanMs = 0;           // duration of the last change scan
 };
 VolumeIoStandInStats VolumeIoGetStandInStats(wchar_t letter);
+
+// Runs one change scan of the drive's own journal now; with fullSweep every folder's time is
+// checked, not only a slice. False when the drive's journal has not read the drive yet.
+bool VolumeIoRunChangeScan(wchar_t letter, bool fullSweep);
