@@ -212,3 +212,6 @@ void EnsureAllLanguageTemplates();
 // "yes", any case) or, without that key, from the code beginning with "zh". An empty code
 // changes nothing. Returns the normalised code. The UI language switch builds on this.
 std::wstring LoadUiLanguageTexts(const std::wstring& code);
+
+// Switching the UI language at run time (SetUiLanguage).
+#include "i18n/LanguageSwitch.h"

@@ -1,0 +1,302 @@
+// Filter categories: the built-in list, the active list, filters.ini reading and writing, the
+// start-up load with backup and migration, and the reload on a language change.
+#include <algorithm>
+#include <cwchar>
+#include <cwctype>
+#include <cstdio>
+
+#include "core/Core.h"
+#include "i18n/I18n.h"
+#include "search/Search.h"
+
+namespace {
+
+struct BuiltinCategory {
+    const wchar_t* chineseName;
+    const wchar_t* englishName;
+    std::vector<std::wstring> exts;
+};
+
+const std::vector<BuiltinCategory>& BuiltinCategories() {
+    static const std::vector<BuiltinCategory> list = {
+        {L"所有文件", L"All Files", {}},
+        {L"文件夹", L"Folders", {L".dir"}},
+        {L"文档", L"Documents",
+         {L".doc", L".docx", L".pdf", L".txt", L".xls", L".xlsx", L".ppt", L".pptx", L".md", L".csv"}},
+        {L"图片", L"Images",
+         {L".jpg", L".jpeg", L".png", L".gif", L".bmp", L".webp", L".ico", L".svg", L".tif", L".psd"}},
+        {L"压缩包", L"Archives", {L".zip", L".rar", L".7z", L".tar", L".gz", L".iso", L".cab"}},
+        {L"应用程序", L"Applications", {L".exe", L".msi", L".bat", L".cmd", L".dll", L".sys", L".ps1"}},
+        {L"视频", L"Videos", {L".mp4", L".mkv", L".avi", L".mov", L".wmv", L".flv", L".rmvb", L".m3u8"}},
+        {L"音频", L"Audio", {L".mp3", L".wav", L".flac", L".aac", L".ogg", L".m4a"}},
+    };
+    return list;
+}
+
+std::vector<FilterCategory> BuildDefaults(bool chinese) {
+    std::vector<FilterCategory> out;
+    for (const auto& b : BuiltinCategories()) out.push_back({chinese ? b.chineseName : b.englishName, b.exts});
+    return out;
+}
+
+// A pending line longer than this is dropped whole (a damaged or hostile file).
+constexpr size_t kMaxFilterLineChars = 1u << 20;
+// Marks buffer cells the runtime did not write.
+constexpr wchar_t kUnwritten = static_cast<wchar_t>(0xFFFF);
+
+int DefaultQuestion(HWND owner, const std::wstring& text, const std::wstring& title) {
+    return MessageBoxW(owner, text.c_str(), title.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);
+}
+
+bool IsFolderMarker(const std::wstring& e) {
+    return _wcsicmp(e.c_str(), L".dir") == 0 || _wcsicmp(e.c_str(), L".folder") == 0;
+}
+
+}  // namespace
+
+std::vector<FilterCategory> g_defaultFilterCategories = BuildDefaults(true);
+std::vector<FilterCategory> g_filterCategories = g_defaultFilterCategories;
+std::atomic<int> g_currentFilterCategory{0};
+FilterConflictQuestionFn g_filterConflictQuestion = DefaultQuestion;
+
+std::wstring GetFiltersPath() {
+    std::wstring dir = GetConfigDir();
+    std::wstring code = g_uiLanguageCode;
+    if (code.empty()) return dir + L"\\filters.ini";
+    for (auto& ch : code) {
+        ch = static_cast<wchar_t>(towlower(ch));
+        if (ch == L' ') ch = L'_';
+    }
+    return dir + L"\\filters." + code + L".ini";
+}
+
+std::wstring GetDefaultFiltersPath() { return GetConfigDir() + L"\\filters.ini"; }
+
+bool ParseFilterLine(const std::wstring& line, FilterCategory& out) {
+    std::wstring s = line;
+    TrimWhitespace(s);
+    if (s.empty() || s[0] == L'#') return false;
+    size_t eq = s.find(L'=');
+    if (eq == std::wstring::npos) return false;
+    std::wstring name = s.substr(0, eq);
+    TrimWhitespace(name);
+    if (name.empty()) return false;
+    std::wstring rest = s.substr(eq + 1);
+    TrimWhitespace(rest);
+    std::vector<std::wstring> exts;
+    size_t pos = 0;
+    while (pos <= rest.size()) {
+        size_t comma = rest.find(L',', pos);
+        if (comma == std::wstring::npos) comma = rest.size();
+        std::wstring piece = rest.substr(pos, comma - pos);
+        TrimWhitespace(piece);
+        if (!piece.empty()) {
+            for (auto& ch : piece) ch = static_cast<wchar_t>(towlower(ch));
+            if (piece[0] != L'.') piece.insert(piece.begin(), L'.');
+            exts.push_back(std::move(piece));
+        }
+        pos = comma + 1;
+    }
+    out.name = std::move(name);
+    out.exts = std::move(exts);
+    return true;
+}
+
+bool ReadFilterCategories(const std::wstring& path, std::vector<FilterCategory>& out) {
+    if (path.empty()) return false;
+    FILE* f = _wfopen(path.c_str(), L"r, ccs=UTF-8");
+    if (!f) return false;
+    std::vector<FilterCategory> list;
+    std::wstring pending;
+    bool overlong = false;
+    wchar_t buf[8192];
+    auto flush = [&]() {
+        if (!overlong && list.size() < kMaxFilterCategories) {
+            FilterCategory c;
+            if (ParseFilterLine(pending, c)) list.push_back(std::move(c));
+        }
+        pending.clear();
+        overlong = false;
+    };
+    for (;;) {
+        // The buffer is pre-filled so that the piece's true length is known even when the file
+        // holds NUL characters (which are dropped): the runtime's terminator is the last NUL.
+        std::fill(std::begin(buf), std::end(buf), kUnwritten);
+        if (!fgetws(buf, 8192, f)) break;
+        size_t n = 8191;
+        while (n > 0 && buf[n] == kUnwritten) --n;
+        while (n > 0 && buf[n] != L'\0') --n;
+        if (!overlong) {
+            if (pending.size() + n > kMaxFilterLineChars) {
+                overlong = true;
+                pending.clear();
+            } else {
+                for (size_t i = 0; i < n; ++i)
+                    if (buf[i] != L'\0') pending.push_back(buf[i]);
+            }
+        }
+        if (n > 0 && (buf[n - 1] == L'\n' || buf[n - 1] == L'\r')) flush();
+    }
+    if (!pending.empty() || overlong) flush();
+    fclose(f);
+    if (list.empty()) return false;
+    out = std::move(list);
+    return true;
+}
+
+bool WriteFilterCategories(const std::wstring& path, const std::vector<FilterCategory>& list) {
+    if (path.empty()) return false;
+    std::wstring tmp = path + L".tmp";
+    FILE* f = _wfopen(tmp.c_str(), L"w, ccs=UTF-8");
+    if (!f) return false;
+    bool ok = true;
+    for (const auto& c : list) {
+        std::wstring line = c.name + L"=";
+        for (size_t i = 0; i < c.exts.size(); ++i) {
+            if (i) line += L",";
+            line += c.exts[i];
+        }
+        line += L"\n";
+        if (fputws(line.c_str(), f) < 0) ok = false;
+    }
+    if (fflush(f) != 0) ok = false;
+    if (fclose(f) != 0) ok = false;
+    if (ok && MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileW(tmp.c_str());
+    return false;
+}
+
+void ResetFilterCategoriesToDefaults() {
+    g_filterCategories = g_languageIsChinese ? g_defaultFilterCategories : BuildDefaults(false);
+}
+
+std::vector<FilterCategory> BuildLocalizedDefaultFilters() {
+    std::vector<FilterCategory> out;
+    const auto& builtin = BuiltinCategories();
+    for (size_t i = 0; i < g_defaultFilterCategories.size(); ++i) {
+        std::wstring name;
+        if (!FindActiveText(L"Filter." + std::to_wstring(i), name) || name.empty()) {
+            const std::wstring chinese = i < builtin.size() ? builtin[i].chineseName
+                                                            : g_defaultFilterCategories[i].name;
+            if (!FindActiveText(chinese, name) || name.empty()) {
+                name = (g_languageIsChinese || i >= builtin.size()) ? chinese : builtin[i].englishName;
+            }
+        }
+        out.push_back({name, g_defaultFilterCategories[i].exts});
+    }
+    return out;
+}
+
+bool FilterCategoriesEqual(const std::vector<FilterCategory>& a, const std::vector<FilterCategory>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].name != b[i].name || a[i].exts != b[i].exts) return false;
+    }
+    return true;
+}
+
+bool CategoryIsFolder(const FilterCategory& category) {
+    for (const auto& e : category.exts)
+        if (IsFolderMarker(e)) return true;
+    return false;
+}
+
+bool IsFolderCategory(int index) {
+    return index >= 1 && index < static_cast<int>(g_filterCategories.size()) &&
+           CategoryIsFolder(g_filterCategories[static_cast<size_t>(index)]);
+}
+
+bool FileNameMatchesExtensions(const wchar_t* fileName, const std::vector<std::wstring>& exts) {
+    if (!fileName || exts.empty()) return false;
+    const wchar_t* dot = wcsrchr(fileName, L'.');
+    if (!dot) return false;
+    for (const auto& e : exts)
+        if (_wcsicmp(dot, e.c_str()) == 0) return true;
+    return false;
+}
+
+bool MatchesFilterCategory(const wchar_t* fileName, int index) {
+    if (index == 0) return true;
+    if (index < 0 || index >= static_cast<int>(g_filterCategories.size())) return false;
+    return FileNameMatchesExtensions(fileName, g_filterCategories[static_cast<size_t>(index)].exts);
+}
+
+FilterCategory MakeFolderCategory() {
+    return {Tr(L"Filter_Folders", L"文件夹", L"Folders"), {L".dir"}};
+}
+
+bool EnsureFolderCategory(std::vector<FilterCategory>& list) {
+    for (const auto& c : list)
+        if (CategoryIsFolder(c)) return false;
+    if (list.empty())
+        list.push_back(MakeFolderCategory());
+    else
+        list.insert(list.begin() + 1, MakeFolderCategory());
+    return true;
+}
+
+void InitFilterCategories() {
+    const std::wstring p = GetFiltersPath();
+    const std::wstring d = GetDefaultFiltersPath();
+    const std::wstring b = GetConfigDir() + L"\\filters.bak";
+    std::vector<FilterCategory> list;
+    std::wstring file;
+    if (!p.empty() && ReadFilterCategories(p, list)) {
+        file = p;
+    } else if (ReadFilterCategories(d, list)) {
+        file = d;
+    } else {
+        if (ReadFilterCategories(b, list)) {
+            EnsureFolderCategory(list);
+            g_filterCategories = std::move(list);
+        } else {
+            ResetFilterCategoriesToDefaults();
+        }
+        WriteFilterCategories(p, g_filterCategories);
+        return;
+    }
+    if (!g_languageIsChinese && !list.empty() && list[0].name == L"所有文件") {
+        ResetFilterCategoriesToDefaults();
+        WriteFilterCategories(file, g_filterCategories);
+        CopyFileW(file.c_str(), b.c_str(), FALSE);
+        return;
+    }
+    bool changed = EnsureFolderCategory(list);
+    g_filterCategories = std::move(list);
+    if (changed) WriteFilterCategories(file, g_filterCategories);
+    CopyFileW(file.c_str(), b.c_str(), FALSE);
+}
+
+bool ReloadFilterCategoriesForLanguage(HWND owner) {
+    const std::wstring p = GetFiltersPath();
+    const std::wstring d = GetDefaultFiltersPath();
+    std::vector<FilterCategory> list;
+    std::vector<FilterCategory> defaults = BuildLocalizedDefaultFilters();
+    if (ReadFilterCategories(p, list)) {
+        g_filterCategories = std::move(list);
+        return true;
+    }
+    if (!ReadFilterCategories(d, list)) {
+        WriteFilterCategories(p, defaults);
+        g_filterCategories = std::move(defaults);
+        return true;
+    }
+    if (FilterCategoriesEqual(list, defaults)) return false;
+    const std::wstring text = Tr(
+        L"Msg_LanguageSwitchFilterConflict",
+        L"检测到你已自定义筛选配置 (filters.ini)。切换语言时你想如何处理？\n\n是: 用新语言的默认筛选覆盖配置文件（永久）。\n否: 保持当前自定义配置（建议）。\n取消: 临时使用新语言的默认筛选，仅在本次程序运行内生效。",
+        L"You have customized filters (filters.ini). How would you like to handle it when switching language?\n\nYes: Overwrite filters.ini with language defaults (permanent).\nNo: Keep your current custom filters (recommended).\nCancel: Use language defaults temporarily for this session only.");
+    const std::wstring title = Tr(L"MsgTitle_LanguageSwitchConflict", L"语言切换 - 筛选配置冲突",
+                                  L"Language Switch - Filters Conflict");
+    const int answer = g_filterConflictQuestion ? g_filterConflictQuestion(owner, text, title) : IDCANCEL;
+    if (answer == IDYES) {
+        WriteFilterCategories(p, defaults);
+        g_filterCategories = std::move(defaults);
+    } else if (answer == IDNO) {
+        g_filterCategories = std::move(list);
+    } else {
+        g_filterCategories = std::move(defaults);
+    }
+    return true;
+}

@@ -1,0 +1,259 @@
+#pragma once
+// Filter categories (filters.ini), size and date filters, the filtered result set, visible rows
+// and selection, the filter bar and sorting. Included by the umbrella header search/Search.h.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+struct MatchItem;
+class VolumeIndex;
+
+// ---------------------------------------------------------------------------------------------
+// Filter categories and filters.ini
+// ---------------------------------------------------------------------------------------------
+
+struct FilterCategory {
+    std::wstring name;               // stored display name
+    std::vector<std::wstring> exts;  // lower case, leading "."; ".dir"/".folder" mark folders
+};
+
+// Upper bound of categories taken from one file: one button per category, control ids 200..1199.
+inline constexpr size_t kMaxFilterCategories = 1000;
+
+extern std::vector<FilterCategory> g_defaultFilterCategories;  // built-in list, Chinese names
+extern std::vector<FilterCategory> g_filterCategories;         // active list (UI thread)
+// Position of the current category in g_filterCategories; read by the filter pass thread.
+extern std::atomic<int> g_currentFilterCategory;
+
+std::wstring GetFiltersPath();
+std::wstring GetDefaultFiltersPath();
+bool ParseFilterLine(const std::wstring& line, FilterCategory& out);
+bool ReadFilterCategories(const std::wstring& path, std::vector<FilterCategory>& out);
+// Replaces the file through a temporary file; false when nothing could be written.
+bool WriteFilterCategories(const std::wstring& path, const std::vector<FilterCategory>& list);
+void ResetFilterCategoriesToDefaults();
+std::vector<FilterCategory> BuildLocalizedDefaultFilters();
+bool FilterCategoriesEqual(const std::vector<FilterCategory>& a,
+                           const std::vector<FilterCategory>& b);
+bool CategoryIsFolder(const FilterCategory& category);
+bool IsFolderCategory(int index);
+bool MatchesFilterCategory(const wchar_t* fileName, int index);
+// The file rule against an explicit entry list (the filter pass works on a copy of the entries).
+bool FileNameMatchesExtensions(const wchar_t* fileName, const std::vector<std::wstring>& exts);
+FilterCategory MakeFolderCategory();
+bool EnsureFolderCategory(std::vector<FilterCategory>& list);
+void InitFilterCategories();
+
+// The filter step of a language change: reloads g_filterCategories for the new language and
+// asks the user (owner window) when their filters.ini differs from the new defaults. Returns
+// true when the counts should be refreshed (every case but "filters.ini equals the defaults").
+bool ReloadFilterCategoriesForLanguage(HWND owner);
+
+// Seam for the conflict question of a language change: returns IDYES, IDNO, IDCANCEL (or any
+// other value for a closed box). Defaults to a MessageBoxW with MB_YESNOCANCEL|MB_ICONQUESTION.
+using FilterConflictQuestionFn = int (*)(HWND owner, const std::wstring& text,
+                                         const std::wstring& title);
+extern FilterConflictQuestionFn g_filterConflictQuestion;
+
+// ---------------------------------------------------------------------------------------------
+// Size and date filters
+// ---------------------------------------------------------------------------------------------
+
+extern int g_sizeFilterMode;   // 0 all, 1 "< 1MB", 2 "1~100MB", 3 "> 100MB", 4 custom
+extern int g_dateFilterMode;   // 0 all, 1 today, 2 7 days, 3 30 days, 4 custom
+extern int g_sizeFilterUnit;   // 0 B, 1 KB, 2 MB, 3 GB
+extern std::wstring g_customSizeText;
+extern std::atomic<uint32_t> g_customSizeTextHash;
+extern int g_customDateFrom;   // yyyymmdd
+extern int g_customDateTo;     // yyyymmdd
+
+struct SizeDateFilterParams {
+    int sizeMode = 0;
+    int dateMode = 0;
+    bool useCreationTime = false;
+    bool customSizeValid = false;
+    int64_t customMin = -1;
+    int64_t customMax = -1;
+    uint64_t now = 0;
+    uint64_t todayStart = 0;
+    // Custom date range. pickersValid: the two pickers gave dates (the filtered view lets no
+    // file pass without them). customDateValid: both days converted to the UTC bounds below.
+    bool pickersValid = false;
+    SYSTEMTIME pickerFrom{};
+    SYSTEMTIME pickerTo{};
+    bool customDateValid = false;
+    uint64_t customStart = 0;
+    uint64_t customEnd = 0;
+    // What an unusable custom range does: false = no file passes (filtered view), true = every
+    // file passes (content-search candidates, button counts).
+    bool invalidCustomDatePasses = false;
+};
+
+// Clock and time-zone seam (tests replace it with a fixed clock and zone).
+struct FilterTimeSource {
+    void (*systemTimeNow)(FILETIME* out);
+    void (*localTimeNow)(SYSTEMTIME* out);
+    BOOL (*localToUtc)(const SYSTEMTIME* local, SYSTEMTIME* utc);
+};
+extern FilterTimeSource g_filterTimeSource;
+
+int64_t SizeUnitMultiplier(int unit);
+void StripParenthesized(std::wstring& s);
+bool ParseSizeRangeText(const std::wstring& text, int unit, int64_t& outMin, int64_t& outMax);
+// Rejects values before 1970, months outside 1..12 and days that the month does not have.
+bool ParseFilterDateInt(int yyyymmdd, SYSTEMTIME& out);
+int SystemTimeToYyyymmdd(const SYSTEMTIME& st);
+// Local first day 00:00:00.000 to local last day 23:59:59.999 (swapped when reversed), in UTC.
+bool LocalDayRangeToUtc(SYSTEMTIME first, SYSTEMTIME last, uint64_t& start, uint64_t& end);
+// Fills now and todayStart from the time source (todayStart only for the Today mode).
+void FillFilterClock(SizeDateFilterParams& p);
+// Fills the custom range from the two picker dates (sets customDateValid).
+void PrepareCustomDateRange(SizeDateFilterParams& p);
+bool SizePassesFilter(const SizeDateFilterParams& p, int64_t size);
+bool TimePassesFilter(const SizeDateFilterParams& p, uint64_t t);
+FILETIME U64ToFileTime(uint64_t v);
+uint64_t FileTimeToU64(const FILETIME& ft);
+
+void PopulateSizeDateFilterCombos();
+bool FilterPassesSizeDate(const SizeDateFilterParams& p, const MatchItem& item, bool isFolder,
+                          uint64_t fileReference);
+bool SearchPassesSizeDateFilter(const SizeDateFilterParams& p, VolumeIndex* volume,
+                                uint32_t recordIndex);
+// Snapshot of the settings for the content-search candidates; call it on the UI thread when
+// the search starts (before its task).
+SizeDateFilterParams BuildSearchSizeDateFilterParams();
+
+// ---------------------------------------------------------------------------------------------
+// Filtered results
+// ---------------------------------------------------------------------------------------------
+
+struct FilteredResultsKey {
+    std::atomic<int> category{-1};
+    std::atomic<int> sizeMode{-1};
+    std::atomic<int> dateMode{-1};
+    std::atomic<int> sizeUnit{-1};
+    std::atomic<uint32_t> sizeTextHash{0};
+    std::atomic<int> dateFrom{-1};
+    std::atomic<int> dateTo{-1};
+    std::atomic<const void*> source{nullptr};
+    // The set that was filtered, held weakly under g_filteredResultsMutex: the cache matches only
+    // the very same publication, never a newer set that happens to reuse the freed address.
+    std::weak_ptr<std::vector<MatchItem>> sourceRef;
+};
+
+extern std::atomic<uint64_t> g_filterGeneration;
+extern std::shared_ptr<std::vector<MatchItem>> g_filteredResults;
+extern std::mutex g_filteredResultsMutex;
+extern FilteredResultsKey g_filteredResultsKey;
+
+// Everything one filter pass works from, taken on the UI thread.
+struct FilterPassSnapshot {
+    uint64_t generation = 0;
+    std::shared_ptr<std::vector<MatchItem>> results;
+    int category = 0;
+    std::vector<std::wstring> categoryExts;  // copy of the category's entries
+    bool categoryIsFolder = false;
+    int sizeMode = 0;
+    int dateMode = 0;
+    int sizeUnit = 2;
+    std::wstring sizeText;
+    uint32_t sizeTextHash = 0;
+    int dateFrom = -1;
+    int dateTo = -1;
+    bool pickersValid = false;
+    SYSTEMTIME pickerFrom{};
+    SYSTEMTIME pickerTo{};
+    bool useCreationTime = false;
+};
+
+bool IsAnyFilterActive();
+// Resets g_filteredResults and its key under g_filteredResultsMutex.
+void ResetFilteredResultsCache();
+void RefreshFilteredResultsAsync();
+// The body of "refresh_filtered_results": builds and (when still current) publishes the set.
+// Returns the built set, or null when the pass became stale.
+std::shared_ptr<std::vector<MatchItem>> RunFilterPass(const FilterPassSnapshot& snap);
+
+// ---------------------------------------------------------------------------------------------
+// Visible rows and selection
+// ---------------------------------------------------------------------------------------------
+
+extern std::unordered_set<int64_t> g_selectedRows;
+extern int64_t g_caretRow;
+extern int64_t g_anchorRow;
+
+std::shared_ptr<std::vector<MatchItem>> GetVisibleResults();
+void ClearSelection();
+bool IsRowSelected(int64_t row);
+void SelectSingleRow(int64_t row);
+void ToggleRowSelection(int64_t row);
+void SelectRowRange(int64_t row);
+std::vector<int64_t> GetSelectedRowIndices(int64_t rowCount);
+std::vector<MatchItem> GetSelectedMatchItems();
+
+// ---------------------------------------------------------------------------------------------
+// Filter bar
+// ---------------------------------------------------------------------------------------------
+
+extern std::vector<HWND> g_filterButtons;
+extern std::vector<int> g_filterButtonWidths;
+
+// Top-bar placement as a pure function of the button widths (already scaled), the client width
+// and the scaled constants: positions, one per width, and the resulting list top.
+struct FilterBarMetrics {
+    int leftMargin;  // S(20)
+    int gap;         // S(8)
+    int rowTop;      // S(74)
+    int height;      // S(40)
+    int bottomPad;   // S(16)
+    int listPad;     // S(4)
+    int listBase;    // S(70)
+};
+struct FilterBarLayout {
+    std::vector<RECT> rects;
+    int listAreaTop = 0;
+};
+FilterBarMetrics GetFilterBarMetrics();
+FilterBarLayout ComputeFilterBarLayout(const std::vector<int>& widths, int clientWidth,
+                                       const FilterBarMetrics& m);
+// Width of a button from its measured name and count widths (count 0 = no count part).
+int FilterButtonWidthFromParts(int nameWidth, int countWidth, bool hasCount);
+
+int MeasureFilterButtonWidth(HWND button);
+void LayoutFilterButtons();
+void CreateFilterButtons();
+std::wstring GetFilterDisplayName(int index, const FilterCategory& category);
+void UpdateFilterButtonCounts();
+void SelectFilterCategory(int index);
+
+// ---------------------------------------------------------------------------------------------
+// Sorting
+// ---------------------------------------------------------------------------------------------
+
+extern std::atomic<uint64_t> g_lastSortCacheSaveTick;
+
+struct SortRequest {
+    uint64_t generation = 0;
+    int column = 0;
+    bool reverseOnly = false;
+    bool ascending = true;
+};
+
+struct SortComparatorState {
+    int column = 1;
+    bool ascending = true;
+};
+
+void DoSortAsync(int column, bool keepDirection);
+// The body of "do_sort".
+void RunSortRequest(const SortRequest& request);
+MatchItem* RemoveStaleResultRefs(MatchItem* first, MatchItem* last);
+void BuildSortKeys(std::vector<MatchItem>& rows, int column, bool ascending);
+// Hydration thread count for h hardware threads: h/2 clamped to 2..6 (2 when h is 0).
+unsigned SortHydrateThreadCount(unsigned hardwareThreads);
