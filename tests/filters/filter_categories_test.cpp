@@ -7,6 +7,7 @@
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "search/Search.h"
+#include "filters_test_env.h"
 #include "support/fixture.h"
 
 namespace {
@@ -35,7 +36,7 @@ protected:
         g_languageIsChinese = false;
     }
     void TearDown() override {
-        SetConfigDirOverride(L"");
+        SetConfigDirOverride(FiltersTestConfigDir());
         g_uiLanguageCode = savedCode_;
         g_languageIsChinese = savedChinese_;
         g_filterCategories = savedList_;
