@@ -1,0 +1,200 @@
+// The NTFS build and the journal monitor against scripted answers of the volume layer, and
+// against real changes on a fixture drive served by the layer's own journal.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include "IndexTestSupport.h"
+#include "UsnTestData.h"
+#include "platform/VolumeIo.h"
+#include "shell/Shell.h"
+#include "support/fixture.h"
+
+namespace {
+
+using namespace indextest;
+using usntest::Entry;
+using usntest::MakeBuffer;
+
+std::vector<BYTE> Bytes(const void* p, size_t n) {
+    const BYTE* b = static_cast<const BYTE*>(p);
+    return std::vector<BYTE>(b, b + n);
+}
+
+std::vector<BYTE> JournalData(uint64_t id, int64_t nextUsn) {
+    VolumeIoUsnJournalDataV0 d{};
+    d.UsnJournalID = id;
+    d.NextUsn = nextUsn;
+    d.MaximumSize = 0x10000000;
+    return Bytes(&d, sizeof d);
+}
+
+// The root folder's reference as the build reads it.
+uint64_t RootReference(const wchar_t* root) {
+    HANDLE h = VolumeIoCreateFile(root, 0, 7, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 5;
+    BY_HANDLE_FILE_INFORMATION info{};
+    uint64_t frn = 5;
+    if (VolumeIoGetFileInformationByHandle(h, &info)) frn = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    VolumeIoCloseHandle(h);
+    return frn ? frn : 5;
+}
+
+// Whether the volume layer plays scripted answers on drive T:.
+bool ScriptingWorks() {
+    HANDLE h = VolumeIoCreateFile(L"\\\\.\\T:", GENERIC_READ, 7, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    VolumeIoScriptError(L'T', FSCTL_GET_NTFS_VOLUME_DATA, ERROR_IO_DEVICE);
+    BYTE out[128];
+    DWORD bytes = 0;
+    const BOOL ok = VolumeIoDeviceIoControl(h, FSCTL_GET_NTFS_VOLUME_DATA, nullptr, 0, out, sizeof out, &bytes, nullptr);
+    const DWORD err = GetLastError();
+    VolumeIoCloseHandle(h);
+    VolumeIoClearScripts();
+    return !ok && err == ERROR_IO_DEVICE;
+}
+
+struct NtfsScripted : ::testing::Test {
+    MessageSink sink;
+    uint64_t rootFrn = 5;
+    void SetUp() override {
+        VolumeIoClearScripts();
+        if (testfx::FixtureDrive(L'T').empty()) GTEST_SKIP() << "fixture drive T: not mapped";
+        if (!ScriptingWorks()) GTEST_SKIP() << "the volume layer plays no scripted answers";
+        rootFrn = RootReference(L"T:\\");
+        g_hMainWnd = sink.hwnd;
+    }
+    void TearDown() override {
+        g_hMainWnd = nullptr;
+        VolumeIoClearScripts();
+    }
+    void ScriptEnumeration(const std::vector<std::vector<uint8_t>>& buffers) {
+        VolumeIoScriptOutput(L'T', FSCTL_ENUM_USN_DATA, MakeBuffer(0, {}));  // the probe
+        for (const auto& b : buffers) VolumeIoScriptOutput(L'T', FSCTL_ENUM_USN_DATA, b);
+        VolumeIoScriptError(L'T', FSCTL_ENUM_USN_DATA, ERROR_HANDLE_EOF);
+    }
+};
+
+TEST_F(NtfsScripted, EnumeratesEveryBufferAndStartsTheMonitor) {
+    const uint64_t dir = 0x0001000000000030ull;
+    VolumeIoScriptOutput(L'T', FSCTL_QUERY_USN_JOURNAL, JournalData(0xABC, 4096));
+    ScriptEnumeration({MakeBuffer(0x31, {{dir, rootFrn, L"Docs", 0, 0x10}}),
+                       MakeBuffer(0x31, {}),  // only the next reference: skipped, the loop goes on
+                       MakeBuffer(0x40, {{0x0002000000000031ull, dir, L"a.txt"}, {0x32, dir, L"b.txt"}})});
+    // The monitor's first read brings a new file; the next one loses the device.
+    VolumeIoScriptOutput(L'T', FSCTL_READ_USN_JOURNAL,
+                         MakeBuffer(5000, {{0x33, dir, L"new.txt", USN_REASON_FILE_CREATE}}));
+    VolumeIoScriptError(L'T', FSCTL_READ_USN_JOURNAL, ERROR_DEVICE_NOT_CONNECTED);
+    VolumeIndex v;
+    ASSERT_TRUE(v.BuildNtfs(L"T:"));
+    EXPECT_EQ(v.usnJournalId, 0xABCu);
+    EXPECT_EQ(v.fileSystem, L"NTFS");
+    EXPECT_FALSE(v.building);
+    EXPECT_EQ(v.rootFrn, rootFrn);
+    EXPECT_EQ(v.frnToRecord.find(0x31)->second, 1u);  // 48-bit key of a sequenced reference
+    // The monitor applies its buffer, then ends on the lost device and says so.
+    Posted p{};
+    ASSERT_TRUE(sink.WaitFor(WM_VOLUME_LOST, 5000, &p));
+    EXPECT_TRUE(HasPath(v, L"T:\\Docs\\a.txt"));
+    EXPECT_TRUE(HasPath(v, L"T:\\Docs\\new.txt"));
+    EXPECT_EQ(v.nextUsn, 5000);
+    EXPECT_FALSE(v.available);
+    EXPECT_FALSE(v.monitorRunning);
+    EXPECT_TRUE(v.releasePending);
+    EXPECT_EQ(sink.Drain().size(), 0u);  // one message only
+}
+
+TEST_F(NtfsScripted, MissingJournalIsCreatedAndABrokenOneReplaced) {
+    // No journal at first: created, then queried again.
+    VolumeIoScriptError(L'T', FSCTL_QUERY_USN_JOURNAL, ERROR_JOURNAL_NOT_ACTIVE);
+    VolumeIoScriptOutput(L'T', FSCTL_CREATE_USN_JOURNAL, {});
+    VolumeIoScriptOutput(L'T', FSCTL_QUERY_USN_JOURNAL, JournalData(0x111, 10));
+    // The probe fails: the journal is deleted and created again, and the new one is used.
+    VolumeIoScriptError(L'T', FSCTL_ENUM_USN_DATA, ERROR_IO_DEVICE);
+    VolumeIoScriptOutput(L'T', FSCTL_DELETE_USN_JOURNAL, {});
+    VolumeIoScriptOutput(L'T', FSCTL_CREATE_USN_JOURNAL, {});
+    VolumeIoScriptOutput(L'T', FSCTL_QUERY_USN_JOURNAL, JournalData(0x222, 20));
+    VolumeIoScriptOutput(L'T', FSCTL_ENUM_USN_DATA, MakeBuffer(0x99, {{0x50, rootFrn, L"f.txt"}}));
+    VolumeIoScriptError(L'T', FSCTL_ENUM_USN_DATA, ERROR_HANDLE_EOF);
+    VolumeIoScriptError(L'T', FSCTL_READ_USN_JOURNAL, ERROR_JOURNAL_ENTRY_DELETED);
+    VolumeIndex v;
+    ASSERT_TRUE(v.BuildNtfs(L"T:"));
+    EXPECT_EQ(v.usnJournalId, 0x222u);
+    EXPECT_EQ(v.nextUsn, 20);
+    EXPECT_TRUE(HasPath(v, L"T:\\f.txt"));
+    // A journal that was deleted under the monitor: the volume no longer follows the disk, so
+    // it is marked for a rebuild, and nothing is posted.
+    ASSERT_TRUE(WaitUntil([&] { return !v.monitorRunning; }, 3000));
+    EXPECT_FALSE(v.available);
+    EXPECT_TRUE(v.releasePending);
+    EXPECT_FALSE(sink.WaitFor(WM_VOLUME_LOST, 300));
+}
+
+TEST_F(NtfsScripted, UnusableJournalFailsTheBuildAndClosesTheHandle) {
+    VolumeIoScriptError(L'T', FSCTL_QUERY_USN_JOURNAL, ERROR_JOURNAL_NOT_ACTIVE, 2);
+    VolumeIoScriptOutput(L'T', FSCTL_CREATE_USN_JOURNAL, {});
+    VolumeIndex v;
+    EXPECT_FALSE(v.BuildNtfs(L"T:"));
+    EXPECT_FALSE(v.available);
+    EXPECT_FALSE(v.building);
+    EXPECT_EQ(v.volumeHandle, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(v.monitorRunning);
+}
+
+TEST_F(NtfsScripted, LostVolumeIsReleasedByTheEngine) {
+    ResetEngine();
+    VolumeIoScriptOutput(L'T', FSCTL_QUERY_USN_JOURNAL, JournalData(0x333, 1));
+    ScriptEnumeration({MakeBuffer(0x99, {{0x60, rootFrn, L"x.txt"}})});
+    VolumeIoScriptError(L'T', FSCTL_READ_USN_JOURNAL, ERROR_ACCESS_DENIED);
+    auto owned = MakeVolumeIndex();
+    VolumeIndex* v = owned.get();
+    ASSERT_TRUE(v->BuildNtfs(L"T:"));
+    {
+        std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+        g_searchEngine.volumes.push_back(std::move(owned));
+    }
+    ASSERT_TRUE(sink.WaitFor(WM_VOLUME_LOST, 5000));
+    // The drive letter is still there, but the monitor lost the volume: the handle and the
+    // finished thread are released all the same, once.
+    EXPECT_TRUE(g_searchEngine.RemoveUnavailableVolumes());
+    EXPECT_FALSE(g_searchEngine.RemoveUnavailableVolumes());
+    EXPECT_TRUE(WaitUntil([&] { return v->volumeHandle == INVALID_HANDLE_VALUE && !v->monitorThread.joinable(); }, 3000));
+    EXPECT_TRUE(HasPath(*v, L"T:\\x.txt"));  // the records stay readable
+    ResetEngine();
+}
+
+// Real changes made by a native program on a drive whose journal the volume layer serves.
+TEST(NtfsLive, HostChangesReachTheIndexWithinTwoSeconds) {
+    if (testfx::FixtureDrive(L'U').empty()) GTEST_SKIP() << "fixture drive U: not mapped";
+    const std::string h = testfx::FixtureDriveHostPath(L'U');
+    ASSERT_EQ(testfx::RunHostCommand("mkdir -p '" + h + "/dir' '" + h + "/other' && echo a > '" + h + "/dir/start.txt'"), 0);
+    VolumeIoClearScripts();
+    VolumeIndex v;
+    if (!v.BuildNtfs(L"U:")) GTEST_SKIP() << "the volume layer serves no journal for U:";
+    ASSERT_TRUE(HasPath(v, L"U:\\dir\\start.txt"));
+    struct Step {
+        const char* what;
+        std::string command;
+        std::wstring present;
+        std::wstring absent;
+    } steps[] = {
+        {"create", "echo b > '" + h + "/dir/made.txt'", L"U:\\dir\\made.txt", L""},
+        {"rename", "mv '" + h + "/dir/made.txt' '" + h + "/dir/renamed.txt'", L"U:\\dir\\renamed.txt", L"U:\\dir\\made.txt"},
+        {"move", "mv '" + h + "/dir/renamed.txt' '" + h + "/other/renamed.txt'", L"U:\\other\\renamed.txt",
+         L"U:\\dir\\renamed.txt"},
+        {"delete", "rm '" + h + "/other/renamed.txt'", L"", L"U:\\other\\renamed.txt"},
+    };
+    for (const Step& s : steps) {
+        ASSERT_EQ(testfx::RunHostCommand(s.command), 0) << s.what;
+        const bool seen = WaitUntil(
+            [&] { return (s.present.empty() || HasPath(v, s.present)) && (s.absent.empty() || !HasPath(v, s.absent)); },
+            2000);
+        EXPECT_TRUE(seen) << s.what;
+    }
+    v.CloseVolume();
+    EXPECT_FALSE(v.monitorRunning);
+    EXPECT_FALSE(v.monitorThread.joinable());
+}
+
+}  // namespace
