@@ -1,4 +1,4 @@
-// The English texts: the complete key list of the program (272 keys).
+// The English texts: the complete key list of the program.
 #include "i18n/I18nInternal.h"
 
 namespace i18n_detail {
@@ -277,6 +277,7 @@ const TextPair kTexts[] = {
     {L"Dup_ChartHeader", L"Duplicate groups by size (click to inspect)"},
     {L"Dup_DetailHeader", L"Files in group"},
     {L"Dup_DetailEmpty", L"Select a group on the left"},
+    {L"Drive_LocalDiskOnly", L"Local Disk"},
 };
 
 }  // namespace

@@ -7,6 +7,126 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"Italiano"},
     {L"LanguageIsChinese", L"0"},
+    {L"TrayTip", L"Tarnwick - {0} Mostra/Nascondi"},
+    {L"Menu_Homepage", L"Homepage"},
+    {L"Menu_Language", L"Lingua"},
+    {L"Menu_OpenLanguageFolder", L"Apri il file della lingua corrente"},
+    {L"Menu_Enable", L"Attiva"},
+    {L"Menu_Disable", L"Disattiva"},
+    {L"Menu_InitialSearch", L"Ricerca iniziale"},
+    {L"Menu_InitialSearchToggle", L"Ricerca iniziale (attiva/disattiva)"},
+    {L"Menu_Features", L"Funzionalità"},
+    {L"Menu_AutoStart", L"Avvia all'accensione"},
+    {L"Menu_SetHotkey", L"Imposta tasto rapido Mostra/Nascondi"},
+    {L"Menu_ClearRecent", L"Cancella file recenti"},
+    {L"Menu_ShowMainWindow", L"Mostra finestra"},
+    {L"Menu_Exit", L"Esci"},
+    {L"Menu_FilterLayoutSidebar", L"Layout filtri: barra laterale"},
+    {L"Menu_FilterLayoutTopbar", L"Layout filtri: barra superiore"},
+    {L"Menu_ResultGridLinesToggle", L"Griglia nei risultati (attiva/disattiva)"},
+    {L"Menu_Open", L"Apri"},
+    {L"Menu_OpenContainingFolder", L"Apri percorso file"},
+    {L"Menu_Properties", L"Proprietà"},
+    {L"Menu_SystemContext", L"Menu contestuale di sistema..."},
+    {L"Menu_Copy", L"Copia"},
+    {L"Menu_Cut", L"Taglia"},
+    {L"Menu_CopyFullPath", L"Copia percorso completo"},
+    {L"Menu_RenameF2", L"Rinomina\tF2"},
+    {L"Menu_MoveToRecycleDelete", L"Sposta nel Cestino\tCanc"},
+    {L"Menu_DeletePermanentShiftDelete", L"Elimina definitivamente\tMaiusc+Canc"},
+    {L"Menu_RunAsAdmin", L"Esegui come amministratore"},
+    {L"Menu_OpenFilterConfig", L"Apri il file di configurazione dei filtri"},
+    {L"Menu_ResetFilterTags", L"Ripristina i filtri predefiniti"},
+    {L"Menu_GlobalTrimToggle", L"Pulizia globale della memoria (attiva/disattiva)"},
+    {L"Menu_ThemeToggle", L"Tema: scuro/chiaro"},
+    {L"Filter.0", L"Tutti i file"},
+    {L"Filter.1", L"Cartelle"},
+    {L"Filter.2", L"Documenti"},
+    {L"Filter.3", L"Immagini"},
+    {L"Filter.4", L"Archivi"},
+    {L"Filter.5", L"Applicazioni"},
+    {L"Filter.6", L"Video"},
+    {L"Filter.7", L"Audio"},
+    {L"Filter_Folders", L"Cartelle"},
+    {L"LanguageChanged", L"Lingua cambiata: "},
+    {L"Menu_SetHotkeyForegroundExe", L"Imposta tasto rapido: mostra l'app in primo piano in Esplora file"},
+};
+
+const wchar_t* const kSettings[] = {
+    L"Chiudi",  // Button_Close
+    L"Chiaro",  // Theme_Light
+    L"Scuro",  // Theme_Dark
+    L"Nessun limite (può essere lento)",  // Menu_ContentSizeNoLimit
+    L"Centro impostazioni",  // Settings_Title
+    L"Lingua",  // Settings_Language
+    L"Tema",  // Settings_Theme
+    L"Mostra i filtri nella barra laterale",  // Settings_UseSidebarLayout
+    L"Salta i file più grandi di",  // Settings_ContentMaxSize
+    L"Thread per la ricerca nei contenuti",  // Settings_ContentThreads
+    L"Auto",  // Settings_Auto
+    L"Imposta",  // Settings_ChangeHotkey
+    L"Suggerimento: fai clic su Imposta, poi premi i tasti (Esc annulla)",  // Settings_HotkeyTip
+    L"Estensioni per la ricerca nei contenuti",  // Settings_OpenZipExts
+    L"Percorsi interni di Office/ZIP",  // Settings_OpenZipPatterns
+    L"Aspetto e lingua",  // Settings_Cat1
+    L"Generale",  // Settings_Cat2
+    L"Ricerca nei contenuti",  // Settings_Cat3
+    L"Tasti rapidi",  // Settings_Cat4
+    L"File di configurazione",  // Settings_Cat5
+    L"Manutenzione",  // Settings_Cat6
+    L"Impostazioni salvate.",  // Settings_Saved
+    L"Tema cambiato.",  // Settings_ThemeChanged
+    L"File recenti cancellati.",  // Settings_RecentCleared
+    L"Lingua cambiata.",  // Settings_LanguageChanged
+    L"In attesa...",  // Settings_HotkeyWaiting
+    L"Serve Ctrl/Alt/Maiusc",  // Settings_HotkeyNeedModifierShort
+    L"Conflitto, riprova",  // Settings_HotkeyConflictShort
+    L"Non riuscito, riprova",  // Settings_HotkeyFailedShort
+};
+
+const wchar_t* const kAnalysis[] = {
+    L"Passa all'analisi",  // Menu_SwitchToAnalysis
+    L"Modalità analisi (usa Torna alla ricerca per tornare).",  // Status_SwitchedToAnalysis
+    L"Modalità ricerca (analisi dal menu contestuale).",  // Status_SwitchedToSearch
+    L"Analizza di nuovo",  // Analysis_Rescan
+    L"Analizza",  // Analysis_StartScan
+    L"Analisi...",  // Analysis_ScanningBtn
+    L"Tutte le unità (ALL)",  // Analysis_DriveAll
+    L"Unità da analizzare",  // Analysis_DriveLabel
+    L"Torna alla ricerca",  // Analysis_BackToSearch
+    L"Analisi disco",  // Analysis_ToolbarTitle
+    L"Analisi della MFT...",  // Analysis_ScanningMft
+    L"Analisi completata: %s (%zu elementi)",  // Analysis_ScanDoneFmt
+    L"Analisi del disco non riuscita",  // Analysis_ScanFailed
+    L"Seleziona un'unità da analizzare",  // Analysis_NeedDrive
+    L"Su",  // Analysis_Up
+    L"Analisi di tutti i dischi...",  // Analysis_ScanningAll
+    L"Analisi completata",  // Analysis_ScanDoneSimple
+    L"Percorso",  // Analysis_Path
+    L"Usato",  // Analysis_Used
+    L"Libero",  // Analysis_Free
+    L"Totale",  // Analysis_Total
+    L"Analizzato",  // Analysis_Analyzed
+    L"Tutti i dischi",  // Analysis_AllDisks
+    L"Analisi di tutti i dischi",  // Analysis_AllDisksTitle
+    L"Cosa occupa spazio",  // Analysis_StoryTitle
+    L"Quota",  // Analysis_Pct
+    L"Dimensione",  // Analysis_Size
+    L"Per tipo (dal più grande)",  // Analysis_ByType
+    L"Fai clic per espandere",  // Analysis_ClickExpand
+    L"Nessuna statistica per estensione",  // Analysis_NoExtStats
+    L"Nessun elemento da mostrare in questa cartella",  // Analysis_NoItems
+    L"Nessuna distribuzione da mostrare qui",  // Analysis_NoSunburst
+    L"Analisi in corso, attendere...",  // Analysis_ScanningWait
+    L"Seleziona un'unità o ALL per avviare l'analisi",  // Analysis_SelectDriveHint
+    L"Analisi non riuscita",  // Analysis_ScanFailedShort
+    L"Altro",  // Analysis_Other
+    L"Altro (%d elementi)",  // Analysis_OtherFmt
+    L"Fai clic al centro per salire",  // Analysis_ClickCenterBack
+    L"Fai clic per aprire",  // Analysis_ClickEnter
+    L"Selezionato",  // Analysis_Selected
+    L"(nessuna estensione)",  // Analysis_NoExt
+    L" elementi",  // Analysis_CountUnit
 };
 
 }  // namespace
@@ -15,6 +135,8 @@ LanguageTexts ItalianTexts() {
     LanguageTexts t;
     t.texts = kTexts;
     t.textCount = sizeof(kTexts) / sizeof(kTexts[0]);
+    t.settings = kSettings;
+    t.analysis = kAnalysis;
     return t;
 }
 

@@ -7,6 +7,126 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"Português (BR)"},
     {L"LanguageIsChinese", L"0"},
+    {L"TrayTip", L"Tarnwick - {0} Mostrar/Ocultar"},
+    {L"Menu_Homepage", L"Página inicial"},
+    {L"Menu_Language", L"Idioma"},
+    {L"Menu_OpenLanguageFolder", L"Abrir arquivo do idioma atual"},
+    {L"Menu_Enable", L"Ativar"},
+    {L"Menu_Disable", L"Desativar"},
+    {L"Menu_InitialSearch", L"Pesquisa inicial"},
+    {L"Menu_InitialSearchToggle", L"Pesquisa inicial (ligar/desligar)"},
+    {L"Menu_Features", L"Recursos"},
+    {L"Menu_AutoStart", L"Iniciar com o Windows"},
+    {L"Menu_SetHotkey", L"Definir atalho de mostrar/ocultar"},
+    {L"Menu_ClearRecent", L"Limpar arquivos recentes"},
+    {L"Menu_ShowMainWindow", L"Mostrar janela"},
+    {L"Menu_Exit", L"Sair"},
+    {L"Menu_FilterLayoutSidebar", L"Layout dos filtros: barra lateral"},
+    {L"Menu_FilterLayoutTopbar", L"Layout dos filtros: barra superior"},
+    {L"Menu_ResultGridLinesToggle", L"Linhas de grade nos resultados (alternar)"},
+    {L"Menu_Open", L"Abrir"},
+    {L"Menu_OpenContainingFolder", L"Abrir pasta do arquivo"},
+    {L"Menu_Properties", L"Propriedades"},
+    {L"Menu_SystemContext", L"Menu de contexto do sistema..."},
+    {L"Menu_Copy", L"Copiar"},
+    {L"Menu_Cut", L"Recortar"},
+    {L"Menu_CopyFullPath", L"Copiar caminho completo"},
+    {L"Menu_RenameF2", L"Renomear\tF2"},
+    {L"Menu_MoveToRecycleDelete", L"Mover para a Lixeira\tDelete"},
+    {L"Menu_DeletePermanentShiftDelete", L"Excluir permanentemente\tShift+Delete"},
+    {L"Menu_RunAsAdmin", L"Executar como administrador"},
+    {L"Menu_OpenFilterConfig", L"Abrir arquivo de configuração dos filtros"},
+    {L"Menu_ResetFilterTags", L"Restaurar filtros padrão"},
+    {L"Menu_GlobalTrimToggle", L"Limpeza global de memória (alternar)"},
+    {L"Menu_ThemeToggle", L"Tema: escuro/claro"},
+    {L"Filter.0", L"Todos os arquivos"},
+    {L"Filter.1", L"Pastas"},
+    {L"Filter.2", L"Documentos"},
+    {L"Filter.3", L"Imagens"},
+    {L"Filter.4", L"Compactados"},
+    {L"Filter.5", L"Aplicativos"},
+    {L"Filter.6", L"Vídeos"},
+    {L"Filter.7", L"Áudio"},
+    {L"Filter_Folders", L"Pastas"},
+    {L"LanguageChanged", L"Idioma alterado: "},
+    {L"Menu_SetHotkeyForegroundExe", L"Definir atalho: mostrar o app em primeiro plano no Explorer"},
+};
+
+const wchar_t* const kSettings[] = {
+    L"Fechar",  // Button_Close
+    L"Claro",  // Theme_Light
+    L"Escuro",  // Theme_Dark
+    L"Sem limite (pode ser lento)",  // Menu_ContentSizeNoLimit
+    L"Central de configurações",  // Settings_Title
+    L"Idioma",  // Settings_Language
+    L"Tema",  // Settings_Theme
+    L"Mostrar filtros na barra lateral",  // Settings_UseSidebarLayout
+    L"Ignorar arquivos maiores que",  // Settings_ContentMaxSize
+    L"Threads da pesquisa de conteúdo",  // Settings_ContentThreads
+    L"Auto",  // Settings_Auto
+    L"Definir",  // Settings_ChangeHotkey
+    L"Dica: clique em Definir e pressione as teclas (Esc cancela)",  // Settings_HotkeyTip
+    L"Extensões da pesquisa de conteúdo",  // Settings_OpenZipExts
+    L"Caminhos internos de Office/ZIP",  // Settings_OpenZipPatterns
+    L"Aparência e idioma",  // Settings_Cat1
+    L"Geral",  // Settings_Cat2
+    L"Pesquisa de conteúdo",  // Settings_Cat3
+    L"Atalhos",  // Settings_Cat4
+    L"Arquivos de configuração",  // Settings_Cat5
+    L"Manutenção",  // Settings_Cat6
+    L"Configurações salvas.",  // Settings_Saved
+    L"Tema alterado.",  // Settings_ThemeChanged
+    L"Arquivos recentes limpos.",  // Settings_RecentCleared
+    L"Idioma alterado.",  // Settings_LanguageChanged
+    L"Aguardando...",  // Settings_HotkeyWaiting
+    L"Requer Ctrl/Alt/Shift",  // Settings_HotkeyNeedModifierShort
+    L"Conflito, tente de novo",  // Settings_HotkeyConflictShort
+    L"Falhou, tente de novo",  // Settings_HotkeyFailedShort
+};
+
+const wchar_t* const kAnalysis[] = {
+    L"Mudar para análise",  // Menu_SwitchToAnalysis
+    L"Modo análise (use Voltar à pesquisa para retornar).",  // Status_SwitchedToAnalysis
+    L"Modo pesquisa (análise pelo menu de contexto).",  // Status_SwitchedToSearch
+    L"Verificar novamente",  // Analysis_Rescan
+    L"Verificar",  // Analysis_StartScan
+    L"Verificando...",  // Analysis_ScanningBtn
+    L"Todas as unidades (ALL)",  // Analysis_DriveAll
+    L"Unidade a analisar",  // Analysis_DriveLabel
+    L"Voltar à pesquisa",  // Analysis_BackToSearch
+    L"Análise de disco",  // Analysis_ToolbarTitle
+    L"Verificando a MFT...",  // Analysis_ScanningMft
+    L"Análise concluída: %s (%zu itens)",  // Analysis_ScanDoneFmt
+    L"Falha na análise do disco",  // Analysis_ScanFailed
+    L"Selecione uma unidade para analisar",  // Analysis_NeedDrive
+    L"Acima",  // Analysis_Up
+    L"Verificando todos os discos...",  // Analysis_ScanningAll
+    L"Análise concluída",  // Analysis_ScanDoneSimple
+    L"Caminho",  // Analysis_Path
+    L"Usado",  // Analysis_Used
+    L"Livre",  // Analysis_Free
+    L"Total",  // Analysis_Total
+    L"Analisado",  // Analysis_Analyzed
+    L"Todos os discos",  // Analysis_AllDisks
+    L"Análise de todos os discos",  // Analysis_AllDisksTitle
+    L"O que ocupa espaço",  // Analysis_StoryTitle
+    L"Parcela",  // Analysis_Pct
+    L"Tamanho",  // Analysis_Size
+    L"Por tipo (maior->menor)",  // Analysis_ByType
+    L"Clique para expandir",  // Analysis_ClickExpand
+    L"Sem estatísticas por extensão",  // Analysis_NoExtStats
+    L"Nenhum item para mostrar nesta pasta",  // Analysis_NoItems
+    L"Nenhuma distribuição de uso para mostrar aqui",  // Analysis_NoSunburst
+    L"Verificando, aguarde...",  // Analysis_ScanningWait
+    L"Selecione uma unidade ou ALL para iniciar a análise",  // Analysis_SelectDriveHint
+    L"Falha na verificação",  // Analysis_ScanFailedShort
+    L"Outros",  // Analysis_Other
+    L"Outros (%d itens)",  // Analysis_OtherFmt
+    L"Clique no centro para subir",  // Analysis_ClickCenterBack
+    L"Clique para abrir",  // Analysis_ClickEnter
+    L"Selecionado",  // Analysis_Selected
+    L"(sem extensão)",  // Analysis_NoExt
+    L" itens",  // Analysis_CountUnit
 };
 
 }  // namespace
@@ -15,6 +135,8 @@ LanguageTexts PortugueseTexts() {
     LanguageTexts t;
     t.texts = kTexts;
     t.textCount = sizeof(kTexts) / sizeof(kTexts[0]);
+    t.settings = kSettings;
+    t.analysis = kAnalysis;
     return t;
 }
 

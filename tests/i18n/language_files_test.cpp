@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "core/Core.h"
 #include "i18n/I18n.h"
@@ -283,6 +286,47 @@ TEST_F(LanguageFilesTest, OverrideFilesInOrderAndChineseFlag) {
     // An empty code changes nothing.
     EXPECT_EQ(LoadUiLanguageTexts(L""), L"");
     EXPECT_EQ(g_uiLanguageCode, L"zh-tw");
+}
+
+TEST_F(LanguageFilesTest, MissingKeyShowsTheDefaultAndIsLoggedOnce) {
+    LoadUiLanguageTexts(L"en-us");
+    EXPECT_EQ(Tr(L"ContentExt_Add", L"添加", L"Add"), L"Add");
+    EXPECT_EQ(Tr(L"ContentExt_Add", L"添加", L"Add"), L"Add");
+    EXPECT_EQ(Tr(L"surface", L"窗口背景", L"Window background"), L"Window background");
+    g_languageIsChinese = true;
+    EXPECT_EQ(Tr(L"ContentExt_Add", L"添加", L"Add"), L"添加");
+    std::string log = PerfLog();
+    const std::string line = "i18n missing_key=ContentExt_Add lang=en-us";
+    size_t first = log.find(line);
+    ASSERT_NE(first, std::string::npos) << log;
+    EXPECT_EQ(log.find(line, first + 1), std::string::npos);
+    EXPECT_NE(log.find("i18n missing_key=surface lang=en-us"), std::string::npos);
+    EXPECT_EQ(g_missingTextKeys.count(L"ContentExt_Add"), 1u);
+    // A language file may supply such a key.
+    WriteLang(L"custom.ini", L"ContentExt_Add=Hinzufügen\n");
+    LoadUiLanguageTexts(L"de");
+    EXPECT_EQ(Tr(L"ContentExt_Add", L"添加", L"Add"), L"Hinzufügen");
+}
+
+TEST_F(LanguageFilesTest, LookupsFromOtherThreadsDuringLanguageSwitches) {
+    std::atomic<bool> stop{false};
+    std::atomic<long> bad{0};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 4; ++i) {
+        readers.emplace_back([&] {
+            while (!stop.load()) {
+                std::wstring t = Tr(L"Menu_Open", L"打开", L"Open");
+                std::wstring f;
+                FindActiveText(L"Filter.0", f);
+                if (t.empty()) ++bad;
+            }
+        });
+    }
+    const wchar_t* codes[] = {L"de", L"ja", L"zh", L"en", L"ar-sa", L"xx"};
+    for (int round = 0; round < 30; ++round) LoadUiLanguageTexts(codes[round % 6]);
+    stop = true;
+    for (auto& t : readers) t.join();
+    EXPECT_EQ(bad.load(), 0);
 }
 
 TEST_F(LanguageFilesTest, LanguageIni) {

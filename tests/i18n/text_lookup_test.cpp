@@ -18,6 +18,16 @@ TEST_F(LookupTest, ActiveTableThenEnglishThenChineseThenDefault) {
     EXPECT_EQ(Tr(L"Msg_AdminRequired", L"zh", L"en"), admin);
     EXPECT_EQ(Tr(L"Dup_Scanning", L"扫描中", L"scanning"), L"Scanning...");
 
+    // Only the Chinese tables have this key: their text wins over the caller's English default.
+    EXPECT_EQ(Tr(L"Mode_Search", L"搜索", L"Search"), L"搜索");
+    // The caption of an unlabeled drive has an English text, so an English UI never shows Chinese.
+    EXPECT_EQ(Tr(L"Drive_LocalDiskOnly", L"本地磁盘", L"Local Disk"), L"Local Disk");
+    g_activeTextTable = GetBuiltinTextTable(L"de-de");
+    EXPECT_EQ(Tr(L"Drive_LocalDiskOnly", L"本地磁盘", L"Local Disk"), L"Lokaler Datenträger");
+    g_activeTextTable = GetBuiltinTextTable(L"zh-tw");
+    EXPECT_EQ(Tr(L"Title_SearchFinalFmt", L"", L""), L"塔恩维克 - 共命中 %lld 个");
+    g_activeTextTable.clear();
+
     EXPECT_EQ(Tr(L"No_Such_Key_ForTest", L"中文", L"English"), L"English");
     g_languageIsChinese = true;
     EXPECT_EQ(Tr(L"No_Such_Key_ForTest", L"中文", L"English"), L"中文");
