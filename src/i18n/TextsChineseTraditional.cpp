@@ -51,10 +51,10 @@ const TextPair kTexts[] = {
     {L"LanguageChanged", L"語言已切換: "},
     {L"Menu_SetHotkeyForegroundExe", L"設定快速鍵：在檔案總管中定位前景程式"},
     {L"app.name", L"塔恩維克"},
-    {L"app.title.main", L"塔恩維克 - tarnwick.app"},
+    {L"app.title.main", L"塔恩維克"},
     {L"App_Name", L"塔恩維克"},
-    {L"App_TitleMain", L"塔恩維克 - tarnwick.app"},
-    {L"App_TitleMainLower", L"塔恩維克 - tarnwick.app"},
+    {L"App_TitleMain", L"塔恩維克"},
+    {L"App_TitleMainLower", L"塔恩維克"},
     {L"App_FilterTitlePrefix", L"塔恩維克 - 篩選: "},
     {L"App_FilterTitleHitsSeparator", L" | 符合: "},
 };

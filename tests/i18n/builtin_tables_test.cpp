@@ -125,7 +125,9 @@ TEST(BuiltinTables, TranslatedGroupsPerLanguage) {
     const std::set<std::wstring> common = {L"LanguageIsChinese"};
     auto with = [&](std::set<std::wstring> s) { s.insert(common.begin(), common.end()); return s; };
     const Lang langs[] = {
-        {L"de-de", true, with({L"app.name", L"App_Name", L"Filter.6", L"Filter.7", L"Log_ResultOk",
+        // The titles hold the product's name alone, which is "Tarnwick" in Latin-script languages.
+        {L"de-de", true, with({L"app.name", L"App_Name", L"app.title.main", L"App_TitleMain",
+                               L"App_TitleMainLower", L"Filter.6", L"Filter.7", L"Log_ResultOk",
                                L"Scope_Desktop", L"Header_Name", L"Status_FilterApplyingPrefix",
                                L"Status_FilterHitsPrefix", L"Settings_Auto", L"Settings_Cat4"})},
         {L"ja-jp", true, with({L"Header_RowNumber"})},
@@ -137,8 +139,10 @@ TEST(BuiltinTables, TranslatedGroupsPerLanguage) {
         {L"es-es", true, with({L"app.name", L"app.title.main", L"App_Name", L"App_TitleMain",
                                L"App_TitleMainLower", L"MsgTitle_Error", L"Filter.7", L"Log_ResultOk",
                                L"Header_RowNumber", L"Analysis_Total", L"Settings_Auto"})},
-        {L"ru-ru", true, with({L"app.name", L"App_Name"})},
-        {L"no-no", true, with({L"app.name", L"App_Name", L"Log_ResultOk", L"Header_RowNumber",
+        {L"ru-ru", true, with({L"app.name", L"App_Name", L"app.title.main", L"App_TitleMain",
+                               L"App_TitleMainLower"})},
+        {L"no-no", true, with({L"app.name", L"App_Name", L"app.title.main", L"App_TitleMain",
+                               L"App_TitleMainLower", L"Log_ResultOk", L"Header_RowNumber",
                                L"Header_Type", L"Status_FilterApplyingPrefix", L"Status_FilterHitsPrefix",
                                L"Settings_Auto"})},
         {L"ar-sa", true, with({L"app.name", L"app.title.main", L"App_Name", L"App_TitleMain",
