@@ -217,6 +217,10 @@ TEST_F(LanguageFilesTest, TemplatesRoundTripEveryTextOfEveryTable) {
         ASSERT_GE(bytes.size(), 3u) << code.c_str();
         EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
         EXPECT_EQ(bytes.find("\r\n") != std::string::npos, true);
+        // As generated, the template changes nothing (the built-in texts stay in charge).
+        g_activeTextTable.clear();
+        MergeLanguageFile(path);
+        EXPECT_TRUE(g_activeTextTable.empty()) << code.c_str();
         // An edit (here a note at the end) makes the whole file count: every text comes back
         // exactly, multi-line texts and texts with edge blanks or quotes included.
         ASSERT_TRUE(testfx::WriteFileBytes(path, bytes + "# my note\r\n"));
