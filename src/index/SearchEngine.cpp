@@ -20,6 +20,21 @@ int LetterIndex(const std::wstring& root) {
 }
 
 bool IsNtfs(const std::wstring& fs) { return fs == L"NTFS"; }
+
+// Letters that are listed by GetLogicalDrives and whose root answers: a letter that stays
+// listed without a medium or a device behind it (card readers, a vanished mapping) counts as
+// gone, as it does for the drive watcher. Call without the engine mutex (a drive may be slow).
+uint32_t PresentDrives() {
+    const uint32_t listed = GetLogicalDrives();
+    uint32_t present = 0;
+    wchar_t root[] = L"A:\\";
+    for (int i = 0; i < 26; ++i) {
+        if (!(listed & (1u << i))) continue;
+        root[0] = static_cast<wchar_t>(L'A' + i);
+        if (GetFileAttributesW(root) != INVALID_FILE_ATTRIBUTES) present |= 1u << i;
+    }
+    return present;
+}
 }  // namespace
 
 void SetIndexDriveMask(uint32_t mask) { g_indexDriveMask = mask & 0x3FFFFFFu; }
@@ -69,9 +84,9 @@ void SearchEngine::ReleaseAllVolumes() {
 
 bool SearchEngine::RemoveUnavailableVolumes() {
     std::vector<VolumeIndex*> detached;
+    const uint32_t drives = PresentDrives();
     {
         std::lock_guard<std::mutex> lock(mutex);
-        const uint32_t drives = GetLogicalDrives();
         for (auto& v : volumes) {
             const int letter = LetterIndex(v->root);
             const bool gone = letter < 0 || !(drives & (1u << letter));
@@ -117,8 +132,8 @@ bool IsAnyIndexedVolumeInDriveMask(uint32_t driveMask) {
 }
 
 bool RefreshVolumeAvailability() {
+    const uint32_t drives = PresentDrives();
     std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
-    const uint32_t drives = GetLogicalDrives();
     for (auto& v : g_searchEngine.volumes) {
         if (!v->available) continue;
         const int letter = LetterIndex(v->root);

@@ -212,22 +212,41 @@ TEST_F(DriveTest, DetachingKeepsTheVolumeAndReportsOnce) {
     EXPECT_TRUE(HasPath(*g_searchEngine.volumes[0], L"T:\\one.txt"));  // rows stay readable
 }
 
-TEST_F(DriveTest, DriveWatcherNoticesAVanishedAndReturningLetter) {
+TEST_F(DriveTest, VanishedLetterIsNoticedDetachedAndRebuiltWhenBack) {
     if (CleanDrive(L'W').empty()) GTEST_SKIP() << "fixture drive W: not mapped";
     if (testfx::RunHostCommand("test -L \"$WINEPREFIX/dosdevices/w:\"") != 0) GTEST_SKIP() << "no prefix link for W:";
+    const bool walked = ReportFileSystem(L'W', L"FAT32");
+    ASSERT_TRUE(testfx::WriteFileBytes(L"W:\\w.txt", "w"));
     SetIndexDriveMask(Bit(L'W'));
     MessageSink sink;
+    if (walked) g_searchEngine.RunInitBackground(sink.hwnd);
+    sink.Drain();
     StartDriveWatcher(sink.hwnd);
     StartDriveWatcher(sink.hwnd);  // a second start starts nothing
     Sleep(300);
     const std::string link = "\"$WINEPREFIX/dosdevices/w:\"";
     ASSERT_EQ(testfx::RunHostCommand("readlink " + link + " > \"$WINEPREFIX/w-link.txt\" && rm " + link), 0);
     const bool lost = sink.WaitFor(WM_VOLUME_LOST, 6000);
+    // The letter may stay listed by GetLogicalDrives; its root no longer answers.
+    const bool detached = walked && g_searchEngine.RemoveUnavailableVolumes();
     ASSERT_EQ(testfx::RunHostCommand("ln -s \"$(cat \"$WINEPREFIX/w-link.txt\")\" " + link), 0);
     EXPECT_TRUE(lost);
     Posted p{};
     EXPECT_TRUE(sink.WaitFor(WM_INDEX_READY, 6000, &p));
     EXPECT_EQ(p.wParam, 1u);
+    if (!walked) return;
+    EXPECT_TRUE(detached);
+    {
+        std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+        ASSERT_EQ(g_searchEngine.volumes.size(), 1u);
+        EXPECT_FALSE(g_searchEngine.volumes[0]->available);
+    }
+    // What the main window does on that message: a sync, which rebuilds the detached volume.
+    g_searchEngine.RunSyncCurrentVolumes(sink.hwnd);
+    std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+    ASSERT_EQ(g_searchEngine.volumes.size(), 1u);
+    EXPECT_TRUE(g_searchEngine.volumes[0]->available);
+    EXPECT_TRUE(HasPath(*g_searchEngine.volumes[0], L"W:\\w.txt"));
 }
 
 }  // namespace
