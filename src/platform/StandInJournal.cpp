@@ -162,8 +162,10 @@ private:
     uint64_t SyntheticRef(uint64_t parent, const std::wstring& name) const;
     bool ListFolder(const std::wstring& path, std::vector<Listed>& out);
     bool EnsureTree();
-    void WalkNew(uint64_t folderRef, const std::wstring& path, int depth, bool log);
-    uint64_t AddNode(uint64_t parent, const Listed& e, bool log);
+    void WalkNew(uint64_t folderRef, const std::wstring& path, int depth, std::unordered_set<uint64_t>* pending);
+    uint64_t BaselineRef(uint64_t parent, const Listed& e) const;
+    uint64_t AddNode(uint64_t parent, const Listed& e, uint64_t ref, bool log);
+    uint64_t Place(uint64_t folderRef, const Listed& e, std::unordered_set<uint64_t>& pending, bool* walk);
     void RelistFolder(uint64_t ref, int64_t stamp, std::unordered_set<uint64_t>& pendingDelete);
     void DeleteSubtree(uint64_t ref);
     void DetachFromParent(uint64_t ref, uint64_t parent);
@@ -445,14 +447,16 @@ void Drive::TrimLog() {
     }
 }
 
-uint64_t Drive::AddNode(uint64_t parent, const Listed& e, bool log) {
-    uint64_t ref = 0;
+uint64_t Drive::BaselineRef(uint64_t parent, const Listed& e) const {
     bool synthetic = (e.attrs & FILE_ATTRIBUTE_REPARSE_POINT) || e.fileId == 0;
     if (!synthetic) {
-        ref = RefOfFileId(e.fileId);
-        if (ref == kRootRef || nodes_.count(ref)) synthetic = true;   // a second name of one file
+        uint64_t ref = RefOfFileId(e.fileId);
+        if (ref != kRootRef && !nodes_.count(ref)) return ref;
     }
-    if (synthetic) ref = SyntheticRef(parent, e.name);
+    return SyntheticRef(parent, e.name);   // a link, or a second name of one file
+}
+
+uint64_t Drive::AddNode(uint64_t parent, const Listed& e, uint64_t ref, bool log) {
     Node n;
     n.parent = parent;
     n.name = e.name;
@@ -469,7 +473,7 @@ uint64_t Drive::AddNode(uint64_t parent, const Listed& e, bool log) {
     return ref;
 }
 
-void Drive::WalkNew(uint64_t folderRef, const std::wstring& path, int depth, bool log) {
+void Drive::WalkNew(uint64_t folderRef, const std::wstring& path, int depth, std::unordered_set<uint64_t>* pending) {
     struct Item { uint64_t ref; std::wstring path; int depth; };
     std::vector<Item> stack{{folderRef, path, depth}};
     std::vector<Listed> entries;
@@ -478,9 +482,15 @@ void Drive::WalkNew(uint64_t folderRef, const std::wstring& path, int depth, boo
         stack.pop_back();
         if (!ListFolder(it.path, entries)) continue;
         for (const Listed& e : entries) {
-            uint64_t ref = AddNode(it.ref, e, log);
-            const Node& n = nodes_[ref];
-            if (n.Descend() && it.depth < kMaxDepth) stack.push_back({ref, Join(it.path, e.name), it.depth + 1});
+            uint64_t ref;
+            bool walk;
+            if (pending) {
+                ref = Place(it.ref, e, *pending, &walk);
+            } else {
+                ref = AddNode(it.ref, e, BaselineRef(it.ref, e), false);
+                walk = nodes_[ref].Descend();
+            }
+            if (walk && it.depth < kMaxDepth) stack.push_back({ref, Join(it.path, e.name), it.depth + 1});
         }
     }
 }
@@ -501,7 +511,7 @@ bool Drive::EnsureTree() {
     // The notification comes first, so that nothing changed during the walk goes unseen; the
     // walk opens every folder, which also brings it under the notification.
     OpenWatch();
-    WalkNew(kRootRef, root, 0, false);
+    WalkNew(kRootRef, root, 0, nullptr);
     treeBuilt_ = true;
     enumOrder_.clear();
     sweepList_.clear();
@@ -538,6 +548,68 @@ void Drive::DeleteSubtree(uint64_t ref) {
     }
 }
 
+// Brings one entry listed in folder `folderRef` into the model and logs what changed; returns
+// its reference and sets *walk for a folder whose contents are new to the model.
+uint64_t Drive::Place(uint64_t folderRef, const Listed& e, std::unordered_set<uint64_t>& pending, bool* walk) {
+    *walk = false;
+    bool synthetic = (e.attrs & FILE_ATTRIBUTE_REPARSE_POINT) || e.fileId == 0;
+    uint64_t ref = synthetic ? SyntheticRef(folderRef, e.name) : RefOfFileId(e.fileId);
+    auto it = nodes_.find(ref);
+    if (it != nodes_.end() && !synthetic && ref != kRootRef && it->second.parent != folderRef &&
+        !pending.count(ref)) {
+        // Known elsewhere: moved here, or a second name of the same file.
+        std::wstring oldPath = PathOf(ref);
+        if (GetFileAttributesW(oldPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            ref = SyntheticRef(folderRef, e.name);
+            it = nodes_.find(ref);
+        }
+    }
+    if (ref == kRootRef) {
+        ref = SyntheticRef(folderRef, e.name);
+        it = nodes_.find(ref);
+    }
+    if (it == nodes_.end()) {
+        uint64_t added = AddNode(folderRef, e, ref, true);
+        *walk = nodes_[added].Descend();
+        return added;
+    }
+    Node& n = it->second;
+    if (n.parent != folderRef || n.name != e.name) {
+        Emit(ref, n.parent, n.name, kReasonOldName, n.attrs);
+        if (n.Descend()) {
+            if (aliases_.size() >= 10000) aliases_.clear();
+            aliases_[{n.parent, n.name}] = ref;
+        }
+        if (n.parent != folderRef) {
+            DetachFromParent(ref, n.parent);
+            auto f2 = nodes_.find(folderRef);
+            if (f2 != nodes_.end()) f2->second.children.push_back(ref);
+        }
+        pending.erase(ref);
+        Node& m = nodes_[ref];
+        m.parent = folderRef;
+        m.name = e.name;
+        Emit(ref, folderRef, e.name, kReasonNewName | kReasonClose, e.attrs);
+    }
+    Node& m = nodes_[ref];
+    DWORD reason = 0;
+    if (!m.IsDir()) {
+        if (e.size > m.size) reason |= kReasonDataExtend;
+        else if (e.size < m.size) reason |= kReasonDataTruncation;
+        else if (e.written != m.written) reason |= kReasonDataOverwrite;
+    }
+    const DWORD basicMask = ~(DWORD)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL);
+    if ((e.attrs & basicMask) != (m.attrs & basicMask) || e.created != m.created) reason |= kReasonBasicInfo;
+    bool wasDir = m.Descend();
+    m.attrs = e.attrs;
+    m.created = e.created;
+    m.written = e.written;
+    m.size = e.size;
+    if (reason) Emit(ref, folderRef, e.name, reason | kReasonClose, e.attrs);
+    if (!wasDir && m.Descend()) *walk = true;
+    return ref;
+}
+
 void Drive::RelistFolder(uint64_t folderRef, int64_t stamp, std::unordered_set<uint64_t>& pendingDelete) {
     auto fit = nodes_.find(folderRef);
     if (fit == nodes_.end() || !fit->second.Descend()) return;
@@ -558,64 +630,10 @@ void Drive::RelistFolder(uint64_t folderRef, int64_t stamp, std::unordered_set<u
     std::unordered_set<uint64_t> present;
     present.reserve(entries.size() * 2 + 1);
     for (const Listed& e : entries) {
-        bool synthetic = (e.attrs & FILE_ATTRIBUTE_REPARSE_POINT) || e.fileId == 0;
-        uint64_t ref = synthetic ? SyntheticRef(folderRef, e.name) : RefOfFileId(e.fileId);
-        auto it = nodes_.find(ref);
-        if (it != nodes_.end() && !synthetic && ref != kRootRef && it->second.parent != folderRef &&
-            !pendingDelete.count(ref)) {
-            // Known elsewhere: moved here, or a second name of the same file.
-            std::wstring oldPath = PathOf(ref);
-            if (GetFileAttributesW(oldPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
-                ref = SyntheticRef(folderRef, e.name);
-                it = nodes_.find(ref);
-            }
-        }
-        if (ref == kRootRef) {
-            ref = SyntheticRef(folderRef, e.name);
-            it = nodes_.find(ref);
-        }
-        if (it == nodes_.end()) {
-            uint64_t added = AddNode(folderRef, e, true);
-            present.insert(added);
-            const Node& n = nodes_[added];
-            if (n.Descend()) WalkNew(added, Join(path, e.name), 1, true);
-            continue;
-        }
+        bool walk = false;
+        uint64_t ref = Place(folderRef, e, pendingDelete, &walk);
         present.insert(ref);
-        Node& n = it->second;
-        if (n.parent != folderRef || n.name != e.name) {
-            Emit(ref, n.parent, n.name, kReasonOldName, n.attrs);
-            if (n.Descend()) {
-                if (aliases_.size() >= 10000) aliases_.clear();
-                aliases_[{n.parent, n.name}] = ref;
-            }
-            if (n.parent != folderRef) {
-                DetachFromParent(ref, n.parent);
-                auto f2 = nodes_.find(folderRef);
-                if (f2 != nodes_.end()) f2->second.children.push_back(ref);
-            }
-            pendingDelete.erase(ref);
-            Node& m = nodes_[ref];
-            m.parent = folderRef;
-            m.name = e.name;
-            Emit(ref, folderRef, e.name, kReasonNewName | kReasonClose, e.attrs);
-        }
-        Node& m = nodes_[ref];
-        DWORD reason = 0;
-        if (!m.IsDir()) {
-            if (e.size > m.size) reason |= kReasonDataExtend;
-            else if (e.size < m.size) reason |= kReasonDataTruncation;
-            else if (e.written != m.written) reason |= kReasonDataOverwrite;
-        }
-        const DWORD basicMask = ~(DWORD)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL);
-        if ((e.attrs & basicMask) != (m.attrs & basicMask) || e.created != m.created) reason |= kReasonBasicInfo;
-        bool wasDir = m.Descend();
-        m.attrs = e.attrs;
-        m.created = e.created;
-        m.written = e.written;
-        m.size = e.size;
-        if (reason) Emit(ref, folderRef, e.name, reason | kReasonClose, e.attrs);
-        if (!wasDir && m.Descend()) WalkNew(ref, Join(path, e.name), 1, true);
+        if (walk) WalkNew(ref, Join(path, e.name), 1, &pendingDelete);
     }
     for (uint64_t ref : before) {
         if (present.count(ref)) continue;
@@ -696,6 +714,7 @@ uint64_t Drive::ResolveFolder(const wchar_t* rel, size_t len) {
 }
 
 void Drive::DrainWatch(std::unordered_set<uint64_t>& dirty, bool& overflow) {
+    std::unordered_map<std::wstring, uint64_t> resolved;
     for (int round = 0; round < 64 && watchPending_; ++round) {
         if (WaitForSingleObject(watchOv_.hEvent, 0) != WAIT_OBJECT_0) return;
         DWORD got = 0;
@@ -711,7 +730,14 @@ void Drive::DrainWatch(std::unordered_set<uint64_t>& dirty, bool& overflow) {
                 size_t nameBytes = e->FileNameLength;
                 if (off + offsetof(FILE_NOTIFY_INFORMATION, FileName) + nameBytes > got) break;
                 ++notifications_;
-                dirty.insert(ResolveFolder(e->FileName, nameBytes / 2));
+                // Many notifications name the same folder: resolve each folder path once.
+                size_t n = nameBytes / 2;
+                size_t cut = n;
+                while (cut > 0 && e->FileName[cut - 1] != L'\\') --cut;
+                std::wstring folder(e->FileName, cut);
+                auto m = resolved.find(folder);
+                if (m == resolved.end()) m = resolved.emplace(folder, ResolveFolder(e->FileName, n)).first;
+                dirty.insert(m->second);
                 if (!e->NextEntryOffset) break;
                 off += e->NextEntryOffset;
             }

@@ -274,6 +274,14 @@ TEST_F(VolumeIoDrive, JournalFollowsNativeAndWin32Changes) {
     ASSERT_TRUE(Find(recs, L"New", kNewName));
     EXPECT_EQ(Find(recs, L"New", kNewName)->ref, ref[L"Old"]);
     EXPECT_EQ(Find(recs, L"s.txt"), nullptr);
+    // A folder moved into a folder that is itself new keeps its reference and contents.
+    Host("mkdir Fresh && mv New/Sub Fresh/Sub");
+    recs = ReadUntil(j, usn, all, [](auto& r) { return Find(r, L"Sub", kNewName) != nullptr; });
+    ASSERT_TRUE(Find(recs, L"Fresh", kCreate) && Find(recs, L"Sub", kNewName));
+    EXPECT_EQ(Find(recs, L"Sub", kNewName)->ref, ref[L"Sub"]);
+    EXPECT_EQ(Find(recs, L"Sub", kNewName)->parent, Find(recs, L"Fresh", kCreate)->ref);
+    EXPECT_EQ(Find(recs, L"Sub", kCreate), nullptr);
+    EXPECT_EQ(Find(recs, L"s.txt"), nullptr);
 
     // Data and basic-info changes, native and through Win32.
     Host("echo more >> A/B/C/deep.txt && chmod a-w A/moved.txt");
@@ -283,7 +291,7 @@ TEST_F(VolumeIoDrive, JournalFollowsNativeAndWin32Changes) {
     ASSERT_TRUE(Find(recs, L"deep.txt"));
     EXPECT_TRUE(Find(recs, L"deep.txt")->reason & kDataMask);
     EXPECT_TRUE(Find(recs, L"moved.txt", kBasicInfo));
-    ASSERT_TRUE(testfx::WriteFileBytes(root_ + L"New\\Sub\\s.txt", "longer content"));
+    ASSERT_TRUE(testfx::WriteFileBytes(root_ + L"Fresh\\Sub\\s.txt", "longer content"));
     recs = ReadUntil(j, usn, all, [](auto& r) { return Find(r, L"s.txt") != nullptr; });
     ASSERT_TRUE(Find(recs, L"s.txt"));
     EXPECT_TRUE(Find(recs, L"s.txt")->reason & 0x2) << std::hex << Find(recs, L"s.txt")->reason;
