@@ -7,6 +7,7 @@
 
 #include "IndexTestSupport.h"
 #include "UsnTestData.h"
+#include "core/Core.h"
 #include "platform/VolumeIo.h"
 #include "shell/Shell.h"
 #include "support/fixture.h"
@@ -14,6 +15,22 @@
 namespace {
 
 using namespace indextest;
+
+// For every test of this program: the performance log (start-up) and the volume layer's state
+// files stay out of the shared test home.
+class ScratchConfigEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        const std::wstring dir = testfx::MakeScratchDir(L"index-ntfs-config");
+        SetConfigDirOverride(dir);
+        VolumeIoSetStateFolder(dir);
+    }
+    void TearDown() override {
+        VolumeIoSetStateFolder(L"");
+        SetConfigDirOverride(L"");
+    }
+};
+const auto* const g_scratchConfig = ::testing::AddGlobalTestEnvironment(new ScratchConfigEnvironment);
 using usntest::Entry;
 using usntest::MakeBuffer;
 

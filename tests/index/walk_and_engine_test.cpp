@@ -168,7 +168,7 @@ TEST_F(DriveTest, SyncAddsNewDrivesAndStartsOnlyOnce) {
     g_searchEngine.syncBusy = false;
     g_searchEngine.SyncCurrentVolumesAsync(sink.hwnd);
     ASSERT_TRUE(sink.WaitFor(WM_VOLUMES_SYNCED, 10000));
-    EXPECT_FALSE(g_searchEngine.syncBusy);
+    EXPECT_TRUE(WaitUntil([] { return !g_searchEngine.syncBusy; }, 2000));
     std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
     ASSERT_EQ(g_searchEngine.volumes.size(), 2u);
     EXPECT_EQ(g_searchEngine.volumes[1]->root, L"V:");
