@@ -298,8 +298,13 @@ std::wstring VolumeIndex::BuildFullPath(uint64_t recordIndex, bool* reachedRoot)
 }
 
 std::wstring VolumeIndex::BuildFullPathLocked(uint64_t recordIndex, bool* reachedRoot) {
+    std::wstring path;
     AcquireSRWLockShared(&indexLock);
-    std::wstring path = BuildFullPath(recordIndex, reachedRoot);
+    try {
+        BuildFullPath(recordIndex, path, reachedRoot);
+    } catch (...) {
+        path.clear();
+    }
     ReleaseSRWLockShared(&indexLock);
     return path;
 }

@@ -179,7 +179,8 @@ public:
     // Same walk; `path` is empty when the record cannot be resolved at all. Returns true only
     // when the root was reached (use the path to open, hydrate, delete or record only then).
     bool BuildFullPath(uint64_t recordIndex, std::wstring& path, bool* reachedRoot = nullptr) const;
-    // BuildFullPath under indexLock taken shared.
+    // The same walk under indexLock taken shared; empty when the record cannot be resolved at
+    // all (index past the end, broken name).
     std::wstring BuildFullPathLocked(uint64_t recordIndex, bool* reachedRoot = nullptr);
     // The full path only when the root was reached, else empty. Caller holds indexLock.
     std::wstring BuildResolvedPath(uint64_t recordIndex) const;

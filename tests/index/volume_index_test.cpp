@@ -164,6 +164,9 @@ TEST_F(PathFixture, UnresolvedChainsAreFlagged) {
     std::wstring out;
     EXPECT_FALSE(v.BuildFullPath(9999, out));
     EXPECT_TRUE(out.empty());
+    EXPECT_TRUE(v.BuildFullPathLocked(9999).empty());
+    EXPECT_TRUE(v.BuildFullPathLocked(empty).empty());
+    EXPECT_EQ(v.BuildFullPathLocked(orphan), L"C:\\orphan.txt");
 }
 
 TEST_F(PathFixture, DeepChainKeepsTheNearest64Ancestors) {

@@ -194,6 +194,31 @@ TEST_F(DriveTest, ManualRefreshRewalksNonNtfsDrives) {
     EXPECT_TRUE(HasPath(*g_searchEngine.volumes[0], L"T:\\two.txt"));
 }
 
+TEST_F(DriveTest, RefreshRemovesAVanishedNonNtfsDriveButKeepsItsObject) {
+    if (CleanDrive(L'T').empty() || CleanDrive(L'V').empty()) GTEST_SKIP() << "no fixture drives";
+    if (!ReportFileSystem(L'T', L"FAT32") || !ReportFileSystem(L'V', L"FAT32"))
+        GTEST_SKIP() << "the volume layer cannot report another file system";
+    ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\a.txt", "a"));
+    ASSERT_TRUE(testfx::WriteFileBytes(L"V:\\b.txt", "b"));
+    SetIndexDriveMask(Bit(L'T') | Bit(L'V'));
+    MessageSink sink;
+    g_searchEngine.RunInitBackground(sink.hwnd);
+    VolumeIndex* gone;
+    {
+        std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+        ASSERT_EQ(g_searchEngine.volumes.size(), 2u);
+        gone = g_searchEngine.volumes[1].get();
+    }
+    SetIndexDriveMask(Bit(L'T'));  // V: is no longer among the drives
+    g_searchEngine.RefreshAllNonNtfs(sink.hwnd);
+    std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+    ASSERT_EQ(g_searchEngine.volumes.size(), 1u);
+    EXPECT_EQ(g_searchEngine.volumes[0]->root, L"T:");
+    // Result rows may still name the removed volume: it stays readable.
+    EXPECT_FALSE(gone->available);
+    EXPECT_TRUE(HasPath(*gone, L"V:\\b.txt"));
+}
+
 TEST_F(DriveTest, DetachingKeepsTheVolumeAndReportsOnce) {
     if (CleanDrive(L'T').empty()) GTEST_SKIP() << "no fixture drives";
     if (!ReportFileSystem(L'T', L"FAT32")) GTEST_SKIP() << "the volume layer cannot report another file system";
