@@ -279,8 +279,10 @@ public:
     // Takes out of `volumes` every non-NTFS volume whose root is not among the targets
     // (root, file-system name); caller holds `mutex`.
     void RemoveVanishedNonNtfsVolumes(const std::vector<std::pair<std::wstring, std::wstring>>& targets);
-    // Shutdown: stops every monitor, closes every handle and empties `volumes` (the objects
-    // stay alive until exit). Takes `mutex` itself.
+    // Shutdown (the main window's WM_DESTROY and the end of wWinMain): stops every monitor,
+    // closes every handle and empties `volumes`; the objects stay alive until the process ends,
+    // so a task still holding a result row never reads freed memory. Use it instead of
+    // emptying `volumes` directly. Takes `mutex` itself.
     void ReleaseAllVolumes();
     // Tests/shutdown: the body of the start-up task, run on the calling thread.
     void RunInitBackground(HWND hwnd);
