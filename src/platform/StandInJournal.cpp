@@ -113,13 +113,23 @@ int64_t NowFileTime() {
     return (int64_t)(((uint64_t)ft.dwHighDateTime << 32) | ft.dwLowDateTime);
 }
 
-std::mutex g_folderMutex;
-std::wstring g_stateFolder;
+// Process-wide state, never destroyed (volumes may be closed by destructors at exit).
+struct Globals {
+    std::mutex folderMutex;
+    std::wstring stateFolder;
+    std::mutex drivesMutex;
+    std::array<std::shared_ptr<class Drive>, 26> drives;
+};
+
+Globals& G() {
+    static Globals* g = new Globals();
+    return *g;
+}
 
 std::wstring StateFolder() {
     {
-        std::lock_guard<std::mutex> lock(g_folderMutex);
-        if (!g_stateFolder.empty()) return g_stateFolder;
+        std::lock_guard<std::mutex> lock(G().folderMutex);
+        if (!G().stateFolder.empty()) return G().stateFolder;
     }
     return GetConfigDir();
 }
@@ -212,14 +222,12 @@ public:
     std::mutex mutex;
 };
 
-std::mutex g_drivesMutex;
-std::array<std::shared_ptr<Drive>, 26> g_drives;
 
 std::shared_ptr<Drive> DriveOf(wchar_t letter) {
     wchar_t up = (letter >= L'a' && letter <= L'z') ? (wchar_t)(letter - 32) : letter;
     if (up < L'A' || up > L'Z') return nullptr;
-    std::lock_guard<std::mutex> lock(g_drivesMutex);
-    auto& d = g_drives[up - L'A'];
+    std::lock_guard<std::mutex> lock(G().drivesMutex);
+    auto& d = G().drives[up - L'A'];
     if (!d) d = std::make_shared<Drive>(up);
     return d;
 }
@@ -1053,15 +1061,15 @@ uint64_t StandInFileReference(wchar_t letter, uint64_t fileIndex) {
 }
 
 void StandInSetStateFolder(const std::wstring& folder) {
-    std::lock_guard<std::mutex> lock(g_folderMutex);
-    g_stateFolder = folder;
+    std::lock_guard<std::mutex> lock(G().folderMutex);
+    G().stateFolder = folder;
 }
 
 void StandInReset() {
     std::array<std::shared_ptr<Drive>, 26> old;
     {
-        std::lock_guard<std::mutex> lock(g_drivesMutex);
-        old.swap(g_drives);
+        std::lock_guard<std::mutex> lock(G().drivesMutex);
+        old.swap(G().drives);
     }
 }
 

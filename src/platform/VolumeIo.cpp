@@ -42,10 +42,19 @@ struct PendingWait {
     HANDLE event;
 };
 
-std::mutex g_mutex;   // guards everything below
-std::unordered_map<HANDLE, HandleInfo> g_handles;
-std::array<DriveConfig, 26> g_config;
-std::list<PendingWait> g_waits;
+// The layer's state lives as long as the process: it is never destroyed, so that volumes closed
+// by other objects' destructors at exit still find it.
+struct LayerState {
+    std::mutex mutex;   // guards everything below
+    std::unordered_map<HANDLE, HandleInfo> handles;
+    std::array<DriveConfig, 26> config;
+    std::list<PendingWait> waits;
+};
+
+LayerState& State() {
+    static LayerState* state = new LayerState();
+    return *state;
+}
 
 wchar_t UpperLetter(wchar_t c) {
     if (c >= L'a' && c <= L'z') return (wchar_t)(c - 32);
@@ -69,29 +78,29 @@ HandleInfo ClassifyPath(LPCWSTR path) {
 }
 
 bool LookupHandle(HANDLE h, HandleInfo* out) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    auto it = g_handles.find(h);
-    if (it == g_handles.end()) return false;
+    std::lock_guard<std::mutex> lock(State().mutex);
+    auto it = State().handles.find(h);
+    if (it == State().handles.end()) return false;
     *out = it->second;
     return true;
 }
 
 Mode DriveMode(wchar_t letter) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    const DriveConfig& c = g_config[letter - L'A'];
+    std::lock_guard<std::mutex> lock(State().mutex);
+    const DriveConfig& c = State().config[letter - L'A'];
     return c.options.forceStandIn ? Mode::StandIn : c.mode;
 }
 
 void SetDriveMode(wchar_t letter, Mode mode) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    DriveConfig& c = g_config[letter - L'A'];
+    std::lock_guard<std::mutex> lock(State().mutex);
+    DriveConfig& c = State().config[letter - L'A'];
     if (c.mode == Mode::Unknown) c.mode = mode;
 }
 
 // Takes the next scripted answer for the code, when there is one.
 bool TakeScript(wchar_t letter, DWORD code, Script* out) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    auto& list = g_config[letter - L'A'].scripts;
+    std::lock_guard<std::mutex> lock(State().mutex);
+    auto& list = State().config[letter - L'A'].scripts;
     for (auto it = list.begin(); it != list.end(); ++it) {
         if (it->code != 0 && it->code != code) continue;
         *out = *it;
@@ -147,9 +156,9 @@ HANDLE VolumeIoCreateFile(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode
     DWORD error = GetLastError();
     HandleInfo info = ClassifyPath(fileName);
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        if (info.letter) g_handles[h] = info;
-        else g_handles.erase(h);   // a value reused after a plain CloseHandle
+        std::lock_guard<std::mutex> lock(State().mutex);
+        if (info.letter) State().handles[h] = info;
+        else State().handles.erase(h);   // a value reused after a plain CloseHandle
     }
     SetLastError(error);
     return h;
@@ -157,8 +166,8 @@ HANDLE VolumeIoCreateFile(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode
 
 BOOL VolumeIoCloseHandle(HANDLE handle) {
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        g_handles.erase(handle);
+        std::lock_guard<std::mutex> lock(State().mutex);
+        State().handles.erase(handle);
     }
     return CloseHandle(handle);
 }
@@ -203,16 +212,16 @@ BOOL VolumeIoDeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer
     HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::list<PendingWait>::iterator self;
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        self = g_waits.insert(g_waits.end(), PendingWait{device, GetCurrentThreadId(), event});
+        std::lock_guard<std::mutex> lock(State().mutex);
+        self = State().waits.insert(State().waits.end(), PendingWait{device, GetCurrentThreadId(), event});
     }
     DWORD got = 0;
     BOOL ok = volumeio::StandInControl(info.letter, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
                                        &got, event);
     DWORD error = ok ? 0 : GetLastError();
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        g_waits.erase(self);
+        std::lock_guard<std::mutex> lock(State().mutex);
+        State().waits.erase(self);
     }
     if (event) CloseHandle(event);
     SetLastError(error);
@@ -246,8 +255,8 @@ BOOL VolumeIoGetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATIO
 BOOL VolumeIoCancelIoEx(HANDLE file, LPOVERLAPPED overlapped) {
     bool cancelled = false;
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        for (auto& w : g_waits)
+        std::lock_guard<std::mutex> lock(State().mutex);
+        for (auto& w : State().waits)
             if (w.handle == file && w.event) {
                 SetEvent(w.event);
                 cancelled = true;
@@ -265,8 +274,8 @@ BOOL VolumeIoCancelSynchronousIo(HANDLE thread) {
     DWORD id = thread ? GetThreadId(thread) : 0;
     bool cancelled = false;
     if (id) {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        for (auto& w : g_waits)
+        std::lock_guard<std::mutex> lock(State().mutex);
+        for (auto& w : State().waits)
             if (w.threadId == id && w.event) {
                 SetEvent(w.event);
                 cancelled = true;
@@ -292,8 +301,8 @@ BOOL VolumeIoGetVolumeInformation(LPCWSTR rootPathName, LPWSTR volumeNameBuffer,
     if (!letter) return ok;
     std::wstring name;
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        name = g_config[letter - L'A'].options.fileSystemName;
+        std::lock_guard<std::mutex> lock(State().mutex);
+        name = State().config[letter - L'A'].options.fileSystemName;
     }
     if (name.empty()) return ok;
     if (name.size() + 1 > fileSystemNameSize) {
@@ -309,21 +318,21 @@ void VolumeIoSetStateFolder(const std::wstring& folder) { volumeio::StandInSetSt
 void VolumeIoSetDriveOptions(wchar_t letter, const VolumeIoDriveOptions& options) {
     wchar_t up = UpperLetter(letter);
     if (!up) return;
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_config[up - L'A'].options = options;
+    std::lock_guard<std::mutex> lock(State().mutex);
+    State().config[up - L'A'].options = options;
 }
 
 void VolumeIoClearDriveOptions() {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    for (auto& c : g_config) c.options = VolumeIoDriveOptions{};
+    std::lock_guard<std::mutex> lock(State().mutex);
+    for (auto& c : State().config) c.options = VolumeIoDriveOptions{};
 }
 
 namespace {
 void AddScript(wchar_t letter, Script script) {
     wchar_t up = UpperLetter(letter);
     if (!up || script.count == 0) return;
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_config[up - L'A'].scripts.push_back(std::move(script));
+    std::lock_guard<std::mutex> lock(State().mutex);
+    State().config[up - L'A'].scripts.push_back(std::move(script));
 }
 }  // namespace
 
@@ -336,14 +345,14 @@ void VolumeIoScriptOutput(wchar_t letter, DWORD ioControlCode, const std::vector
 }
 
 void VolumeIoClearScripts() {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    for (auto& c : g_config) c.scripts.clear();
+    std::lock_guard<std::mutex> lock(State().mutex);
+    for (auto& c : State().config) c.scripts.clear();
 }
 
 void VolumeIoResetForTests() {
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        for (auto& c : g_config) c = DriveConfig{};
+        std::lock_guard<std::mutex> lock(State().mutex);
+        for (auto& c : State().config) c = DriveConfig{};
     }
     volumeio::StandInReset();
 }

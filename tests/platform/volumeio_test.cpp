@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/VolumeIo.h"
@@ -535,6 +537,55 @@ TEST_F(VolumeIoDrive, WaitingReadsEndOnChangeOrCancellation) {
             EXPECT_TRUE(Find(ParseRecords(w.buf, w.got), L"waited.txt", kCreate));
         }
     }
+}
+
+// A monitor reads while other threads query and enumerate the same drive and files change.
+TEST_F(VolumeIoDrive, ConcurrentReadersQueriesAndEnumerations) {
+    Host("mkdir -p d0 d1 d2 d3 && for i in $(seq 1 50); do : > d0/f$i; done");
+    auto j = OpenJournal();
+    EnumerateAll(j.NextUsn);
+    std::atomic<bool> stop{false};
+    std::atomic<int> failures{0};
+    auto reader = [&] {
+        std::vector<BYTE> buf(4096);   // small: several reads per batch of changes
+        int64_t usn = j.NextUsn;
+        std::set<std::wstring> seen;
+        auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while ((!stop || seen.size() < 40) && std::chrono::steady_clock::now() < limit) {
+            VolumeIoReadUsnJournalDataV0 in{usn, kCreate, 0, 0, 0, j.UsnJournalID};
+            DWORD got = 0;
+            if (!VolumeIoDeviceIoControl(volume_, FSCTL_READ_USN_JOURNAL, &in, sizeof in, buf.data(), 4096, &got, nullptr)) {
+                ++failures;
+                break;
+            }
+            for (auto& r : ParseRecords(buf, got)) seen.insert(r.name);
+            memcpy(&usn, buf.data(), 8);
+            if (stop && seen.size() < 40) Sleep(20);
+        }
+        if (seen.size() < 40) ++failures;
+    };
+    auto querier = [&] {
+        while (!stop) {
+            VolumeIoUsnJournalDataV0 d{};
+            DWORD got = 0;
+            if (!VolumeIoDeviceIoControl(volume_, FSCTL_QUERY_USN_JOURNAL, nullptr, 0, &d, sizeof d, &got, nullptr) ||
+                d.UsnJournalID != j.UsnJournalID)
+                ++failures;
+            VolumeIoMftEnumDataV0 e{0, 0, 0x7FFFFFFFFFFFFFFFll};
+            std::vector<BYTE> buf(65536);
+            if (!VolumeIoDeviceIoControl(volume_, FSCTL_ENUM_USN_DATA, &e, sizeof e, buf.data(), 65536, &got, nullptr)) ++failures;
+            ParseRecords(buf, got);
+        }
+    };
+    std::thread r1(reader), r2(reader), q1(querier);
+    for (int k = 1; k <= 4; ++k)
+        Host("for i in $(seq 1 10); do : > d" + std::to_string(k % 4) + "/new" + std::to_string(k) + "_$i; done; mv d0/f" +
+             std::to_string(k) + " d1/");
+    stop = true;
+    r1.join();
+    r2.join();
+    q1.join();
+    EXPECT_EQ(failures.load(), 0);
 }
 
 TEST(VolumeIo, PassesPlainFileCallsThrough) {
