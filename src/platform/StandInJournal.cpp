@@ -607,7 +607,10 @@ uint64_t Drive::Place(uint64_t folderRef, const Listed& e, std::unordered_set<ui
         else if (e.written != m.written) reason |= kReasonDataOverwrite;
     }
     const DWORD basicMask = ~(DWORD)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL);
-    if ((e.attrs & basicMask) != (m.attrs & basicMask) || e.created != m.created) reason |= kReasonBasicInfo;
+    // Some file systems derive the creation time from the write time: a creation time that moved
+    // with the write time is part of the data change.
+    if ((e.attrs & basicMask) != (m.attrs & basicMask) || (e.created != m.created && e.written == m.written))
+        reason |= kReasonBasicInfo;
     bool wasDir = m.Descend();
     m.attrs = e.attrs;
     m.created = e.created;

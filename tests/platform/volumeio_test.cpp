@@ -292,6 +292,7 @@ TEST_F(VolumeIoDrive, JournalFollowsNativeAndWin32Changes) {
     });
     ASSERT_TRUE(Find(recs, L"deep.txt"));
     EXPECT_TRUE(Find(recs, L"deep.txt")->reason & kDataMask);
+    EXPECT_FALSE(Find(recs, L"deep.txt")->reason & kBasicInfo) << "an append is a data change only";
     EXPECT_TRUE(Find(recs, L"moved.txt", kBasicInfo));
     ASSERT_TRUE(testfx::WriteFileBytes(root_ + L"Fresh\\Sub\\s.txt", "longer content"));
     recs = ReadUntil(j, usn, all, [](auto& r) { return Find(r, L"s.txt") != nullptr; });
