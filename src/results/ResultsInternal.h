@@ -24,3 +24,6 @@ void PaintIconViewRows(HDC hdc, const ListPaintFrame& frame, const std::vector<M
 
 // The header title of a List column with the sort arrow of the current sort column.
 std::wstring GetResultHeaderTitle(int column);
+
+// The row-number column's text of a row index: counted from 1, at least two digits.
+std::wstring FormatRowNumber(int64_t row);
