@@ -21,11 +21,23 @@ int LetterIndex(const std::wstring& root) {
 
 bool IsNtfs(const std::wstring& fs) { return fs == L"NTFS"; }
 
+// Letters of the engine's volumes (bit 0 = A:).
+uint32_t VolumeLetters(SearchEngine& engine) {
+    std::lock_guard<std::mutex> lock(engine.mutex);
+    uint32_t mask = 0;
+    for (auto& v : engine.volumes) {
+        const int letter = LetterIndex(v->root);
+        if (letter >= 0) mask |= 1u << letter;
+    }
+    return mask;
+}
+
 // Letters that are listed by GetLogicalDrives and whose root answers: a letter that stays
 // listed without a medium or a device behind it (card readers, a vanished mapping) counts as
-// gone, as it does for the drive watcher. Call without the engine mutex (a drive may be slow).
-uint32_t PresentDrives() {
-    const uint32_t listed = GetLogicalDrives();
+// gone, as it does for the drive watcher. Only the letters of `mask` are asked (a drive may be
+// slow to answer): call it without the engine mutex.
+uint32_t PresentDrives(uint32_t mask) {
+    const uint32_t listed = GetLogicalDrives() & mask;
     uint32_t present = 0;
     wchar_t root[] = L"A:\\";
     for (int i = 0; i < 26; ++i) {
@@ -84,7 +96,7 @@ void SearchEngine::ReleaseAllVolumes() {
 
 bool SearchEngine::RemoveUnavailableVolumes() {
     std::vector<VolumeIndex*> detached;
-    const uint32_t drives = PresentDrives();
+    const uint32_t drives = PresentDrives(VolumeLetters(*this));
     {
         std::lock_guard<std::mutex> lock(mutex);
         for (auto& v : volumes) {
@@ -132,7 +144,7 @@ bool IsAnyIndexedVolumeInDriveMask(uint32_t driveMask) {
 }
 
 bool RefreshVolumeAvailability() {
-    const uint32_t drives = PresentDrives();
+    const uint32_t drives = PresentDrives(VolumeLetters(g_searchEngine));
     std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
     for (auto& v : g_searchEngine.volumes) {
         if (!v->available) continue;
