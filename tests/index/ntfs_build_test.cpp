@@ -171,12 +171,13 @@ TEST_F(NtfsScripted, LostVolumeIsReleasedByTheEngine) {
         std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
         g_searchEngine.volumes.push_back(std::move(owned));
     }
-    ASSERT_TRUE(sink.WaitFor(WM_VOLUME_LOST, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return v->releasePending && !v->monitorRunning; }, 5000));
     // The drive letter is still there, but the monitor lost the volume: the handle and the
     // finished thread are released all the same, once.
     EXPECT_TRUE(g_searchEngine.RemoveUnavailableVolumes());
     EXPECT_FALSE(g_searchEngine.RemoveUnavailableVolumes());
-    EXPECT_TRUE(WaitUntil([&] { return v->volumeHandle == INVALID_HANDLE_VALUE && !v->monitorThread.joinable(); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return v->volumeHandle == INVALID_HANDLE_VALUE && !v->monitorThread.joinable(); }, 3000))
+        << "available " << v->available << " handle " << v->volumeHandle << " joinable " << v->monitorThread.joinable();
     EXPECT_TRUE(HasPath(*v, L"T:\\x.txt"));  // the records stay readable
     ResetEngine();
 }
