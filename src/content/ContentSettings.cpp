@@ -1,9 +1,12 @@
 #include "content/ContentSettings.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cwchar>
 #include <mutex>
 
+#include "content/ContentMatch.h"
 #include "core/Core.h"
 
 std::atomic<int> g_contentSearchThreads{0};
@@ -136,22 +139,119 @@ std::vector<std::wstring> GetActiveContentSearchExts() {
     return active.empty() ? offer : active;
 }
 
+std::wstring GetContentZipExtsPath() { return GetConfigDir() + L"\\content_zip_exts.ini"; }
+std::wstring GetContentZipPatternsPath() { return GetConfigDir() + L"\\content_zip_inner_patterns.ini"; }
+
+void WriteZipExtsFile(const std::vector<std::wstring>& exts) {
+    FILE* f = _wfopen(GetContentZipExtsPath().c_str(), L"w, ccs=UTF-8");
+    if (!f) return;
+    fputws(L"# Content search: extensions below are read as ZIP (Office Open XML / ODF).\n", f);
+    fputws(L"# Sister file content_zip_inner_patterns.ini controls which inner entries are scanned.\n", f);
+    fputws(L"# \u4e0e content_zip_inner_patterns.ini \u914d\u5957\uff1a\u540e\u8005\u51b3\u5b9a ZIP \u5185\u626b\u63cf\u54ea\u4e9b\u5185\u5d4c\u6587\u4ef6\u3002\n", f);
+    fputws(L"# Comma-separated; optional prefix exts=\n", f);
+    fputws(L"# \u5185\u5bb9\u641c\u7d22\uff1a\u4ee5\u4e0b\u6269\u5c55\u540d\u5c06\u6309 ZIP \u89e3\u538b\uff0c\u4ec5\u5728 Office/ODF \u76f8\u5173\u5185\u5d4c XML \u4e2d\u5339\u914d\u5173\u952e\u5b57\uff08\u53ef\u968f\u65f6\u7f16\u8f91\u672c\u6587\u4ef6\uff09\u3002\n", f);
+    fputws((L"exts=" + JoinExtensionList(exts) + L"\n").c_str(), f);
+    fclose(f);
+}
+
+void WriteZipInnerPatternsFile(const std::vector<std::string>& patterns) {
+    FILE* f = _wfopen(GetContentZipPatternsPath().c_str(), L"w, ccs=UTF-8");
+    if (!f) return;
+    fputws(L"# ZIP internal paths (forward slashes). Multiple patterns per line: comma-separated.\n", f);
+    fputws(L"# Wildcard * matches any substring. Example: *.xml matches every .xml entry in the archive.\n", f);
+    fputws(L"# ZIP \u5305\u5185\u8def\u5f84\uff08\u6b63\u659c\u6760\uff09\uff1b\u4e00\u884c\u591a\u4e2a\u89c4\u5219\u8bf7\u7528\u82f1\u6587\u9017\u53f7\u5206\u9694\uff1b*.xml \u8868\u793a\u5339\u914d\u5168\u90e8 XML\u3002\n", f);
+    for (const auto& p : patterns) {
+        std::wstring line;
+        if (!p.empty()) {
+            int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, p.data(), static_cast<int>(p.size()), nullptr, 0);
+            if (n > 0) {
+                line.resize(static_cast<size_t>(n));
+                MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, p.data(), static_cast<int>(p.size()), line.data(), n);
+            }
+        }
+        fputws((line + L"\n").c_str(), f);
+    }
+    fclose(f);
+}
+
+namespace {
+
+// Items of a settings file: comment and empty lines skipped, an exact prefix removed, comma lists
+// split and trimmed. False when the file exists but cannot be opened; *exists tells which.
+bool ReadZipSettingsItems(const std::wstring& path, const wchar_t* prefix, std::vector<std::wstring>& items,
+                          bool* exists) {
+    DWORD attrs = GetFileAttributesW(path.c_str());
+    *exists = attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
+    if (!*exists) return false;
+    FILE* f = _wfopen(path.c_str(), L"r, ccs=UTF-8");
+    if (!f) return false;
+    const size_t prefixLength = wcslen(prefix);
+    wchar_t buf[2048];
+    while (fgetws(buf, 2048, f)) {
+        std::wstring line = buf;
+        TrimWhitespace(line);
+        if (line.empty() || line[0] == L'#') continue;
+        if (line.compare(0, prefixLength, prefix) == 0) {
+            line.erase(0, prefixLength);
+            TrimWhitespace(line);
+        }
+        size_t start = 0;
+        while (true) {
+            size_t comma = line.find(L',', start);
+            std::wstring item = line.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
+            TrimWhitespace(item);
+            if (!item.empty()) items.push_back(std::move(item));
+            if (comma == std::wstring::npos) break;
+            start = comma + 1;
+        }
+    }
+    fclose(f);
+    return true;
+}
+
+}  // namespace
+
 void LoadContentZipSettings() {
-    // The settings files are not read yet: the lists hold the built-in defaults, which every
-    // load keeps anyway.
     std::vector<std::wstring> exts;
     std::vector<std::string> patterns;
-    AcquireSRWLockShared(&g_contentZipSettingsLock);
-    exts = g_contentZipExts;
-    patterns = g_contentZipPatterns;
-    ReleaseSRWLockShared(&g_contentZipSettingsLock);
+    bool exists = false;
+    std::vector<std::wstring> items;
+    if (ReadZipSettingsItems(GetContentZipExtsPath(), L"exts=", items, &exists)) {
+        for (auto& item : items) {
+            for (auto& c : item) c = AsciiLower(c);
+            if (item[0] != L'.') item.insert(item.begin(), L'.');
+            if (item != L".") exts.push_back(std::move(item));
+        }
+    } else if (!exists) {
+        exts = DefaultZipExtensions();
+        WriteZipExtsFile(exts);
+    } else {
+        AcquireSRWLockShared(&g_contentZipSettingsLock);
+        exts = g_contentZipExts;
+        ReleaseSRWLockShared(&g_contentZipSettingsLock);
+    }
     for (auto& e : DefaultZipExtensions())
         if (!ContainsIgnoringCase(exts, e)) exts.push_back(std::move(e));
-    for (auto& p : DefaultZipInnerPatterns()) {
-        bool found = false;
-        for (const auto& q : patterns) found = found || q == p;
-        if (!found) patterns.push_back(std::move(p));
+
+    items.clear();
+    if (ReadZipSettingsItems(GetContentZipPatternsPath(), L"patterns=", items, &exists)) {
+        for (const auto& item : items) {
+            std::string p = WideToUtf8(item);
+            for (auto& b : p)
+                if (static_cast<unsigned char>(b) < 0x80) b = static_cast<char>(tolower(static_cast<unsigned char>(b)));
+            if (!p.empty()) patterns.push_back(std::move(p));
+        }
+    } else if (!exists) {
+        patterns = DefaultZipInnerPatterns();
+        WriteZipInnerPatternsFile(patterns);
+    } else {
+        AcquireSRWLockShared(&g_contentZipSettingsLock);
+        patterns = g_contentZipPatterns;
+        ReleaseSRWLockShared(&g_contentZipSettingsLock);
     }
+    for (auto& p : DefaultZipInnerPatterns())
+        if (std::find(patterns.begin(), patterns.end(), p) == patterns.end()) patterns.push_back(std::move(p));
+
     AcquireSRWLockExclusive(&g_contentZipSettingsLock);
     g_contentZipExts = std::move(exts);
     g_contentZipPatterns = std::move(patterns);

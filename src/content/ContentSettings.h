@@ -38,5 +38,11 @@ std::vector<std::wstring> LoadContentSearchExts();
 // The extensions a content query without its own "|" list searches.
 std::vector<std::wstring> GetActiveContentSearchExts();
 
-// Rereads the ZIP settings files into g_contentZipExts / g_contentZipPatterns.
+// content_zip_exts.ini and content_zip_inner_patterns.ini in the configuration folder.
+std::wstring GetContentZipExtsPath();
+std::wstring GetContentZipPatternsPath();
+void WriteZipExtsFile(const std::vector<std::wstring>& exts);
+void WriteZipInnerPatternsFile(const std::vector<std::string>& patterns);
+// Rereads both files into g_contentZipExts / g_contentZipPatterns (a missing file is written with
+// the defaults; the defaults are always present afterwards).
 void LoadContentZipSettings();

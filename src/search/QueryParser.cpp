@@ -3,6 +3,7 @@
 #include "content/Content.h"
 
 #include <cwctype>
+#include <string_view>
 
 namespace {
 
@@ -268,7 +269,21 @@ unsigned DoubleByteCode(wchar_t c) {
     int n = WideCharToMultiByte(936, 0, &c, 1, bytes, 2, nullptr, nullptr);
     if (n < 2) n = WideCharToMultiByte(CP_ACP, 0, &c, 1, bytes, 2, nullptr, nullptr);
     if (n < 2) return 0;
-    return (static_cast<unsigned char>(bytes[0]) << 8) | static_cast<unsigned char>(bytes[1]);
+    return (static_cast<unsigned>(static_cast<unsigned char>(bytes[0])) << 8) | static_cast<unsigned char>(bytes[1]);
+}
+
+// Initial letter of every character U+4E00..U+9FFF (0 for none), computed once per process:
+// the code-page conversion of one character is far slower than a table read.
+const char* CjkInitialTable() {
+    static const std::vector<char> table = [] {
+        std::vector<char> t(0x9FFF - 0x4E00 + 1, 0);
+        for (unsigned c = 0x4E00; c <= 0x9FFF; ++c) {
+            unsigned code = DoubleByteCode(static_cast<wchar_t>(c));
+            t[c - 0x4E00] = code ? PinyinInitialOfGbCode(code) : 0;
+        }
+        return t;
+    }();
+    return table.data();
 }
 
 }  // namespace
@@ -276,28 +291,31 @@ unsigned DoubleByteCode(wchar_t c) {
 bool MatchPinyinInitials(const wchar_t* name, uint16_t length, const std::wstring& term) {
     if (!name || length == 0 || term.empty()) return false;
     size_t len = length;
-    for (size_t i = 0; i < length; ++i)
+    bool cjkSeen = false;
+    for (size_t i = 0; i < length; ++i) {
         if (name[i] == L'.') {
             len = i;
             break;
         }
-    if (len == 0) return false;  // the name begins with '.'
-    std::wstring initials;
-    bool cjkSeen = false;
+        cjkSeen = cjkSeen || IsCjk(name[i]);
+    }
+    // Names without a CJK character (before the first '.') never match this way.
+    if (len == 0 || !cjkSeen) return false;
+    const char* table = CjkInitialTable();
+    wchar_t initials[256];
+    size_t n = 0;
     for (size_t i = 0; i < len; ++i) {
         wchar_t c = name[i];
         if (c >= L'A' && c <= L'Z') {
-            initials.push_back(wchar_t(c + 32));
+            initials[n++] = wchar_t(c + 32);
         } else if ((c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9')) {
-            initials.push_back(c);
+            initials[n++] = c;
         } else if (IsCjk(c)) {
-            cjkSeen = true;
-            unsigned code = DoubleByteCode(c);
-            if (char letter = code ? PinyinInitialOfGbCode(code) : 0) initials.push_back(wchar_t(letter));
+            if (char letter = table[c - 0x4E00]) initials[n++] = wchar_t(letter);
         }
     }
-    if (initials.empty() || !cjkSeen) return false;
-    return initials.find(term) != std::wstring::npos;
+    if (n == 0) return false;
+    return std::wstring_view(initials, n).find(term) != std::wstring_view::npos;
 }
 
 std::wstring ToLowerMove(std::wstring&& s) {

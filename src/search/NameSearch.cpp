@@ -1,0 +1,415 @@
+#include "search/NameSearch.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <exception>
+#include <thread>
+#include <system_error>
+
+#include "core/Core.h"
+#include "i18n/I18n.h"
+#include "index/Index.h"
+#include "search/Filters.h"
+#include "search/QueryParser.h"
+#include "search/RecentOpens.h"
+#include "search/SearchInternal.h"
+#include "shell/Shell.h"
+
+std::atomic<bool> g_suppressRecentView{false};
+
+namespace {
+
+constexpr UINT_PTR kIdleTrimTimer = 30011;
+constexpr size_t kSearchReserveRows = 8192;
+constexpr size_t kListingReserveRows = 100000;
+
+// Matches prepared (lower-case) term groups against lower-case names.
+class NameMatcher {
+public:
+    NameMatcher(const TermGroups& groups, bool pinyin) : groups_(groups), pinyin_(pinyin) {
+        single_ = groups.size() == 1 && groups[0].size() == 1;
+        if (single_) term_ = groups[0][0];
+    }
+
+    bool Matches(const FileRecord& rec) const {
+        const wchar_t* lower = rec.name + rec.nameLength + 1;
+        bool matched = single_ ? Contains(lower, rec.nameLength, term_)
+                               : NameMatchesTermGroups(groups_, lower, rec.nameLength);
+        if (!matched && pinyin_) matched = MatchPinyinInitials(rec.name, rec.nameLength, term_);
+        return matched;
+    }
+
+private:
+    static bool Contains(const wchar_t* s, size_t n, const std::wstring& t) {
+        const size_t m = t.size();
+        if (m > n) return false;
+        const wchar_t first = t[0];
+        const wchar_t* tail = t.data() + 1;
+        for (size_t i = 0, last = n - m; i <= last; ++i) {
+            if (s[i] != first) continue;
+            size_t k = 1;
+            while (k < m && s[i + k] == tail[k - 1]) ++k;
+            if (k == m) return true;
+        }
+        return false;
+    }
+
+    const TermGroups& groups_;
+    bool pinyin_;
+    bool single_ = false;
+    std::wstring term_;
+};
+
+std::vector<VolumeIndex*> CopyVolumeList() {
+    std::vector<VolumeIndex*> list;
+    list.reserve(g_searchEngine.volumes.size());
+    for (const auto& v : g_searchEngine.volumes)
+        if (v) list.push_back(v.get());
+    return list;
+}
+
+// Full path of a record for the Desktop scope test; empty when it does not reach the root.
+bool RecordUnderDesktop(const VolumeIndex& v, size_t r, const std::wstring& desktop) {
+    bool reachedRoot = false;
+    std::wstring path = v.BuildFullPath(r, &reachedRoot);
+    return reachedRoot && IsPathUnderBase(path, desktop);
+}
+
+std::wstring ReadSearchBoxText() {
+    if (!g_hSearchEdit) return {};
+    wchar_t buf[256] = {};
+    GetWindowTextW(g_hSearchEdit, buf, 256);
+    std::wstring text = buf;
+    TrimWhitespace(text);
+    return text;
+}
+
+void StartTask(const wchar_t* name, const std::function<void()>& work) {
+    try {
+        RunBackgroundTask(name, work);
+    } catch (const std::exception&) {
+        // No thread could be started: nothing runs and the shown set stays.
+        LogBackgroundException(name);
+    }
+}
+
+// Records per block of the parallel name scan; blocks are taken in order by the scan threads.
+constexpr size_t kScanBlockRecords = 32768;
+
+unsigned NameScanThreadCount() {
+    static const unsigned n = [] {
+        SYSTEM_INFO si{};
+        GetNativeSystemInfo(&si);
+        return std::clamp<unsigned>(si.dwNumberOfProcessors, 1, 16);
+    }();
+    return n;
+}
+
+// The one partial publication of a search: the first kPartialPublishRows rows in final order.
+struct PartialState {
+    bool pending;  // still to publish (false for a single CJK character or once published)
+    uint64_t generation;
+};
+
+// Scans one volume's records in blocks on several threads. The rows come out in record order;
+// `rows` holds the earlier volumes' rows on entry and this volume's appended on return. The
+// caller holds the volume's index lock shared for the whole call. False: stale, stop.
+template <class Pred>
+bool ScanVolumeBlocks(VolumeIndex& v, Pred&& pred, std::vector<MatchItem>& rows, PartialState& partial) {
+    const size_t count = v.records.size();
+    const size_t blocks = (count + kScanBlockRecords - 1) / kScanBlockRecords;
+    if (blocks == 0) return true;
+    std::vector<std::vector<MatchItem>> blockRows(blocks);
+    std::vector<uint8_t> done(blocks, 0);
+    std::mutex frontierMutex;
+    size_t frontier = 0, frontierRows = rows.size();
+    std::atomic<size_t> next{0};
+    std::atomic<bool> stop{false};
+    const uint64_t generation = partial.generation;
+
+    auto worker = [&] {
+        for (;;) {
+            const size_t b = next.fetch_add(1);
+            if (b >= blocks || stop.load(std::memory_order_relaxed)) return;
+            const size_t begin = b * kScanBlockRecords, end = std::min(count, begin + kScanBlockRecords);
+            std::vector<MatchItem>& local = blockRows[b];
+            auto it = v.records.begin() + static_cast<std::ptrdiff_t>(begin);
+            for (size_t r = begin; r < end; ++r, ++it) {
+                if (g_shuttingDown.load(std::memory_order_relaxed) ||
+                    ((r & 255) == 0 && (stop.load(std::memory_order_relaxed) || g_searchGeneration.load() != generation))) {
+                    stop.store(true);
+                    return;
+                }
+                const FileRecord& rec = *it;
+                if (!rec.deleted && pred(rec, r)) local.push_back(MatchItem{&v, static_cast<uint32_t>(r)});
+            }
+            std::lock_guard<std::mutex> lock(frontierMutex);
+            done[b] = 1;
+            if (!partial.pending) continue;
+            while (frontier < blocks && done[frontier]) frontierRows += blockRows[frontier++].size();
+            if (frontierRows >= kPartialPublishRows && IsSearchCurrent(generation)) {
+                partial.pending = false;
+                auto set = std::make_shared<std::vector<MatchItem>>();
+                set->reserve(kPartialPublishRows);
+                set->assign(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(std::min(rows.size(), kPartialPublishRows)));
+                for (size_t k = 0; k < frontier && set->size() < kPartialPublishRows; ++k) {
+                    const size_t take = std::min(blockRows[k].size(), kPartialPublishRows - set->size());
+                    set->insert(set->end(), blockRows[k].begin(), blockRows[k].begin() + static_cast<std::ptrdiff_t>(take));
+                }
+                PublishResultSet(std::move(set), generation, kResultsPartial);
+            }
+        }
+    };
+
+    // A helper's exception (memory exhausted) stops the scan and is rethrown on the task's thread.
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    auto guarded = [&] {
+        try {
+            worker();
+        } catch (...) {
+            stop.store(true);
+            std::lock_guard<std::mutex> lock(failureMutex);
+            if (!failure) failure = std::current_exception();
+        }
+    };
+    std::vector<std::thread> helpers;
+    const unsigned threads = static_cast<unsigned>(std::min<size_t>(NameScanThreadCount(), blocks));
+    for (unsigned i = 1; i < threads; ++i) {
+        try {
+            helpers.emplace_back(guarded);
+        } catch (const std::exception&) {
+            break;  // fewer helpers: the calling thread still takes every block that is left
+        }
+    }
+    guarded();
+    for (auto& h : helpers) h.join();
+    if (failure) std::rethrow_exception(failure);
+    if (stop.load()) return false;
+    size_t total = rows.size();
+    for (const auto& b : blockRows) total += b.size();
+    rows.reserve(total);
+    for (const auto& b : blockRows) rows.insert(rows.end(), b.begin(), b.end());
+    return true;
+}
+
+// Name search over the volumes (the road without a folder scope). Returns false when the task
+// must end without publishing.
+bool ScanVolumes(const std::vector<VolumeIndex*>& volumes, int volumePosition, int scope, const std::wstring& desktop,
+                 const TermGroups& groups, bool pinyin, bool singleCjk, uint64_t generation,
+                 std::shared_ptr<std::vector<MatchItem>>& results) {
+    const NameMatcher matcher(groups, pinyin);
+    PartialState partial{!singleCjk, generation};  // a single CJK character never publishes a partial set
+    for (size_t i = 0; i < volumes.size(); ++i) {
+        if (volumePosition >= 0 && static_cast<size_t>(volumePosition) != i) continue;
+        VolumeIndex* v = volumes[i];
+        if (!v || !v->available.load() || v->building.load()) continue;
+        if (!TryAcquireSRWLockShared(&v->indexLock)) continue;  // a writer holds it: leave it out
+        SharedIndexLockRelease release{&v->indexLock};
+        const bool complete = ScanVolumeBlocks(
+            *v,
+            [&](const FileRecord& rec, size_t r) {
+                if (!rec.name || rec.nameLength == 0) return false;
+                if (scope == 1 && !RecordUnderDesktop(*v, r, desktop)) return false;
+                return matcher.Matches(rec);
+            },
+            *results, partial);
+        if (!complete) return false;
+    }
+    return true;
+}
+
+// Keeps the rows of a folder-scope listing whose names pass the query. False: stale.
+bool FilterScopeRows(const TermGroups& groups, bool pinyin, uint64_t generation,
+                     std::shared_ptr<std::vector<MatchItem>>& results) {
+    VolumeIndex* v = results->front().volume;
+    const NameMatcher matcher(groups, pinyin);
+    auto kept = std::make_shared<std::vector<MatchItem>>();
+    kept->reserve(results->size());
+    AcquireSRWLockShared(&v->indexLock);
+    SharedIndexLockRelease release{&v->indexLock};
+    size_t n = 0;
+    for (const MatchItem& item : *results) {
+        if (g_shuttingDown.load(std::memory_order_relaxed) || ((n++ & 255) == 0 && g_searchGeneration.load() != generation))
+            return false;
+        if (item.volume != v || item.recordIndex >= v->records.size()) continue;
+        const FileRecord& rec = v->records[item.recordIndex];
+        if (rec.deleted || !rec.name || rec.nameLength == 0) continue;
+        if (matcher.Matches(rec)) kept->push_back(item);
+    }
+    results = std::move(kept);
+    return true;
+}
+
+}  // namespace
+
+bool IsSearchCurrent(uint64_t generation) { return g_searchGeneration.load() == generation && !g_shuttingDown.load(); }
+
+void PostSearchStatusText(uint64_t generation, const std::wstring& text) {
+    auto* heap = new std::wstring(text);
+    if (!PostMessageIfWindow(g_hMainWnd, WM_SEARCH_STATUS_TEXT, static_cast<WPARAM>(generation),
+                             reinterpret_cast<LPARAM>(heap)))
+        delete heap;
+}
+
+void RunNameSearchTask(const std::wstring& query, uint64_t generation, bool keepSort,
+                       const SizeDateFilterParams& filter) {
+    if (!g_searchEngine.indexReady.load() || g_shuttingDown.load()) return;
+    if (!query.empty()) g_suppressRecentView.store(false);
+    const SortStateChange sortChange = keepSort ? SortStateChange::None : SortStateChange::ResetColumn;
+
+    ContentQuery cq = ParseContentQuery(query);
+    std::wstring scopeFolder, scopeRest;
+    bool hasScope = !cq.isContent && SplitFolderScope(query, scopeFolder, scopeRest);
+
+    TermGroups groups;
+    bool pinyin = false, singleCjk = false;
+    if (!cq.isContent) {
+        groups = PrepareNameTermGroups(ParseTermGroups(hasScope ? scopeRest : query));
+        if (groups.size() == 1 && groups[0].size() == 1) {
+            pinyin = g_initialSearchEnabled && IsAsciiLowerAlnumToken(groups[0][0]);
+            singleCjk = IsSingleCjkChar(groups[0][0]);
+        }
+    }
+
+    auto results = std::make_shared<std::vector<MatchItem>>();
+    results->reserve(kSearchReserveRows);
+
+    const int scope = g_searchScope.load();
+    const int volumePosition = scope >= 2 ? scope - 2 : -1;
+    std::wstring desktop;
+    if (scope == 1) {
+        desktop = GetDesktopDir();
+        if (desktop.empty()) {
+            PublishResultSet(results, generation, kResultsFinal, sortChange);
+            return;
+        }
+    }
+
+    std::lock_guard<std::mutex> engineLock(g_searchEngine.mutex);
+    const std::vector<VolumeIndex*> volumes = CopyVolumeList();
+
+    if (cq.isContent) {
+        RunContentSearchBranch(ContentSearchRequest{cq, generation, keepSort, volumePosition, scope, desktop, volumes, filter});
+        return;
+    }
+
+    if (hasScope) {
+        if (scope == 1 && !IsPathUnderBase(scopeFolder, desktop)) {
+            PublishResultSet(results, generation, kResultsFinal, sortChange);
+            return;
+        }
+        CollectFolderSubtree(scopeFolder, volumes, results, generation);
+        if (!IsSearchCurrent(generation)) return;
+        if (!groups.empty() && !results->empty() && !FilterScopeRows(groups, pinyin, generation, results)) return;
+        PublishResultSet(results, generation, kResultsFinal, sortChange);
+        return;
+    }
+
+    if (!ScanVolumes(volumes, volumePosition, scope, desktop, groups, pinyin, singleCjk, generation, results)) return;
+    PublishResultSet(results, generation, kResultsFinal, sortChange);
+}
+
+void RunNameSearchTask(const std::wstring& query, uint64_t generation, bool keepSort) {
+    RunNameSearchTask(query, generation, keepSort, BuildSearchSizeDateFilterParams());
+}
+
+void RunRecentResultsTask(uint64_t generation, bool keepSort) {
+    auto set = g_showRecentOnEmpty ? BuildRecentMatchItems() : std::make_shared<std::vector<MatchItem>>();
+    PublishResultSet(set, generation, kResultsFinal, keepSort ? SortStateChange::None : SortStateChange::ResetColumn);
+}
+
+void RunScopeListingTask(uint64_t generation, int volumePosition, int scope, const std::wstring& desktop,
+                         int sortColumn, bool sortAscending) {
+    auto results = std::make_shared<std::vector<MatchItem>>();
+    results->reserve(kListingReserveRows);
+    std::lock_guard<std::mutex> engineLock(g_searchEngine.mutex);
+    const std::vector<VolumeIndex*> volumes = CopyVolumeList();
+    if (scope == 1 && desktop.empty()) {
+        PublishResultSet(results, generation, kResultsFinal, SortStateChange::Restore, sortColumn, sortAscending);
+        return;
+    }
+    const bool complete =
+        ForEachLiveRecord(volumes, volumePosition, generation, [&](VolumeIndex& v, size_t r, const FileRecord&) {
+            if (scope == 1 && !RecordUnderDesktop(v, r, desktop)) return;
+            results->push_back(MatchItem{&v, static_cast<uint32_t>(r)});
+        });
+    if (!complete) return;
+    if (!PublishResultSet(results, generation, kResultsFinal, SortStateChange::Restore, sortColumn, sortAscending))
+        return;
+    if ((sortColumn == 2 || sortColumn == 3 || sortColumn == 4) && IsSearchCurrent(generation))
+        PostMessageIfWindow(g_hMainWnd, WM_RESORT_RESULTS, static_cast<WPARAM>(sortColumn), sortAscending ? 1 : 0);
+}
+
+void DoSearchAsync(std::wstring query, bool keepSort, bool showRecent) {
+    g_lastUserActivityTick.store(GetTickCount64());
+    if (g_hMainWnd && IsWindow(g_hMainWnd)) KillTimer(g_hMainWnd, kIdleTrimTimer);
+    const uint64_t generation = ++g_searchGeneration;
+    TrimWhitespace(query);
+
+    bool recentView = showRecent;
+    if (query.empty()) {
+        if (g_searchScope.load() == 1) {
+            RefreshSearchResultsAfterIndexUpdate();
+            return;
+        }
+        recentView = true;
+    }
+    if (!recentView) {
+        if (g_searchEngine.indexReady.load()) {
+            SizeDateFilterParams filter = BuildSearchSizeDateFilterParams();
+            StartTask(L"do_search", [query, generation, keepSort, filter] {
+                RunNameSearchTask(query, generation, keepSort, filter);
+            });
+            return;
+        }
+        g_currentQuery = query;
+        if (g_hStatusText)
+            SetWindowTextW(g_hStatusText,
+                           Tr(L"Status_IndexNotReadyRetry",
+                              L"\u7d22\u5f15\u5c1a\u672a\u5c31\u7eea\uff0c\u6b63\u5728\u81ea\u52a8\u91cd\u8bd5\u641c\u7d22...",
+                              L"Index is still initializing. Retrying search shortly...")
+                               .c_str());
+        if (g_hMainWnd && IsWindow(g_hMainWnd)) {
+            KillTimer(g_hMainWnd, TIMER_SEARCH_DEBOUNCE);
+            SetTimer(g_hMainWnd, TIMER_SEARCH_DEBOUNCE, 350, nullptr);
+        }
+        return;
+    }
+    if (g_suppressRecentView.load()) return;
+    StartTask(L"search_recent_results", [generation, keepSort] { RunRecentResultsTask(generation, keepSort); });
+}
+
+void RerunCurrentSearch() {
+    std::wstring text = ReadSearchBoxText();
+    const bool empty = text.empty();
+    DoSearchAsync(std::move(text), false, empty);
+}
+
+void RefreshSearchResultsAfterIndexUpdate() {
+    g_suppressRecentView.store(true);
+    std::wstring text = ReadSearchBoxText();
+    if (!text.empty()) {
+        DoSearchAsync(std::move(text), false, false);
+        return;
+    }
+    const uint64_t generation = ++g_searchGeneration;
+    const int scope = g_searchScope.load();
+    const int volumePosition = scope >= 2 ? scope - 2 : -1;
+    std::wstring desktop = scope == 1 ? GetDesktopDir() : std::wstring();
+    const int sortColumn = g_sortColumn.load();
+    const bool sortAscending = g_sortAscending.load();
+    StartTask(L"refresh_results_after_volume_removal", [=] {
+        RunScopeListingTask(generation, volumePosition, scope, desktop, sortColumn, sortAscending);
+    });
+}
+
+void RefreshRecentViewIfNeeded() {
+    if (!g_hSearchEdit) return;
+    wchar_t buf[2] = {};
+    GetWindowTextW(g_hSearchEdit, buf, 2);
+    if (buf[0] != L'\0') return;
+    StartTask(L"refresh_recent_view", [] {
+        if (!g_suppressRecentView.load()) DoSearchAsync(L"", false, true);
+    });
+}

@@ -1,0 +1,202 @@
+// Content search: term encoding and matching, the plain file scan over fixture files in UTF-8,
+// UTF-16 and the ANSI code page, and the scan threads over rows of an in-memory volume.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "content/Content.h"
+#include "core/Core.h"
+#include "i18n/I18n.h"
+#include "search/Search.h"
+#include "shell/Shell.h"
+#include "support/fixture.h"
+#include "support/synthetic_volume.h"
+
+namespace {
+
+using G = TermGroups;
+
+uint64_t CurrentGeneration() { return g_searchGeneration.load(); }
+
+bool MatchText(const std::string& bytes, const G& groups) {
+    auto enc = EncodeTermGroups(groups);
+    return MatchTermGroupsInBytes(bytes.data(), bytes.data() + bytes.size(), bytes.size(), enc, CurrentGeneration());
+}
+
+std::string Utf16Le(const std::wstring& s, bool bom) {
+    std::string out = bom ? std::string("\xFF\xFE", 2) : std::string();
+    for (wchar_t c : s) {
+        out.push_back(static_cast<char>(c & 0xFF));
+        out.push_back(static_cast<char>((c >> 8) & 0xFF));
+    }
+    return out;
+}
+
+TEST(ContentMatch, BytesInThreeEncodings) {
+    const std::wstring text = L"Gr\u00fc\u00dfe aus K\u00f6ln, \u5317\u4eac invoice 2024";
+    const std::string utf8 = WideToUtf8(text);
+    const std::string utf16 = Utf16Le(text, true);
+    const std::string ansi = WideToAnsi(text);  // the test process's ANSI code page (1252 here)
+    for (const std::string* bytes : {&utf8, &utf16, &ansi}) {
+        EXPECT_TRUE(MatchText(*bytes, {{L"K\u00f6ln", L"invoice"}}));
+        EXPECT_FALSE(MatchText(*bytes, {{L"k\u00f6ln"}}));  // case-sensitive
+        EXPECT_TRUE(MatchText(*bytes, {{L"missing"}, {L"2024"}}));
+        EXPECT_FALSE(MatchText(*bytes, {{L"invoice", L"missing"}}));
+    }
+    EXPECT_TRUE(MatchText(utf8, {{L"\u5317\u4eac"}}));
+    EXPECT_TRUE(MatchText(utf16, {{L"\u5317\u4eac"}}));
+    EXPECT_TRUE(MatchText("a", {{L"a"}}));
+    EXPECT_FALSE(MatchText("abc", {}));
+}
+
+TEST(ContentMatch, StaleGenerationMatchesNothing) {
+    auto enc = EncodeTermGroups({{L"abc"}});
+    const std::string bytes = "xxabcxx";
+    const uint64_t old = CurrentGeneration();
+    ++g_searchGeneration;
+    EXPECT_FALSE(MatchTermGroupsInBytes(bytes.data(), bytes.data() + bytes.size(), bytes.size(), enc, old));
+    EXPECT_TRUE(MatchTermGroupsInBytes(bytes.data(), bytes.data() + bytes.size(), bytes.size(), enc, CurrentGeneration()));
+}
+
+TEST(ContentMatch, Utf8TextRetryWithoutBlanks) {
+    auto enc = EncodeTermGroups({{L"foo bar"}});
+    auto run = [&](const std::string& s) {
+        return MatchQueryInUtf8Text(s.data(), s.data() + s.size(), enc, CurrentGeneration());
+    };
+    EXPECT_TRUE(run("xx foo bar yy"));
+    EXPECT_TRUE(run("xx foo\r\nbar yy"));
+    EXPECT_TRUE(run("xx foo\xC2\xA0" "bar yy"));
+    EXPECT_FALSE(run("xx foo baz"));
+    // A term of ideographic spaces only is empty in the retry and fails its group.
+    auto onlySpaces = EncodeTermGroups({{L"\u3000\u3000"}});
+    const std::string t = "a\xE3\x80\x80\xE3\x80\x80" "b";
+    EXPECT_TRUE(MatchQueryInUtf8Text(t.data(), t.data() + t.size(), onlySpaces, CurrentGeneration()));
+    const std::string u = "a\xE3\x80\x80" "b";
+    EXPECT_FALSE(MatchQueryInUtf8Text(u.data(), u.data() + u.size(), onlySpaces, CurrentGeneration()));
+}
+
+TEST(ContentMatch, WideTextSkipsInvisibleCharacters) {
+    EXPECT_TRUE(MatchTermGroupsInWideText(L"in\u200Bvoice", {{L"invoice"}}, CurrentGeneration()));
+    EXPECT_TRUE(MatchTermGroupsInWideText(L"a c", {{L"a", L"b"}, {L"c"}}, CurrentGeneration()));
+    EXPECT_FALSE(MatchTermGroupsInWideText(L"Invoice", {{L"invoice"}}, CurrentGeneration()));
+    EXPECT_FALSE(MatchTermGroupsInWideText(L"", {{L"x"}}, CurrentGeneration()));
+    const std::string bad = "in\xFFvoice";  // invalid UTF-8 becomes U+FFFD
+    EXPECT_TRUE(MatchTermGroupsInUtf8AsWide(bad.data(), bad.data() + bad.size(), {{L"voice"}}, CurrentGeneration()));
+    EXPECT_EQ(StripInvisibleChars(L" a\u00A0b\uFEFFc\u3000"), L"abc");
+}
+
+TEST(ContentMatch, ThreadCount) {
+    EXPECT_EQ(ChooseContentThreadCount(0, 16, 1000), 16u);
+    EXPECT_EQ(ChooseContentThreadCount(8, 16, 1000), 8u);
+    EXPECT_EQ(ChooseContentThreadCount(100, 4, 1000), 64u);
+    EXPECT_EQ(ChooseContentThreadCount(0, 128, 1000), 64u);
+    EXPECT_EQ(ChooseContentThreadCount(0, 0, 1000), 1u);
+    EXPECT_EQ(ChooseContentThreadCount(0, 16, 3), 3u);
+}
+
+class PlainFileScan : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = testfx::MakeScratchDir(L"content_plain");
+        savedCap_ = g_contentMaxFileSizeMB.load();
+    }
+    void TearDown() override { g_contentMaxFileSizeMB.store(savedCap_); }
+    std::wstring Write(const std::wstring& name, const std::string& bytes) {
+        std::wstring p = dir_ + L"\\" + name;
+        EXPECT_TRUE(testfx::WriteFileBytes(p, bytes));
+        return p;
+    }
+    bool Scan(const std::wstring& path, const G& groups) {
+        return SearchPlainFile(path, EncodeTermGroups(groups), CurrentGeneration());
+    }
+    std::wstring dir_;
+    int savedCap_ = 100;
+};
+
+TEST_F(PlainFileScan, FixtureFilesInEachEncoding) {
+    const std::wstring text = L"Rechnung f\u00fcr M\u00fcller\r\nTotal: 42 EUR\r\n";
+    const auto utf8 = Write(L"u8.txt", "\xEF\xBB\xBF" + WideToUtf8(text));
+    const auto utf16 = Write(L"u16.txt", Utf16Le(text, true));
+    const auto ansi = Write(L"ansi.txt", WideToAnsi(text));
+    for (const auto& p : {utf8, utf16, ansi}) {
+        EXPECT_TRUE(Scan(p, {{L"M\u00fcller", L"42 EUR"}})) << testing::PrintToString(p);
+        EXPECT_FALSE(Scan(p, {{L"m\u00fcller"}}));
+        EXPECT_FALSE(Scan(p, {{L"Rechnung", L"USD"}}));
+    }
+    EXPECT_FALSE(Scan(Write(L"empty.txt", ""), {{L"x"}}));
+    EXPECT_FALSE(Scan(dir_ + L"\\missing.txt", {{L"x"}}));
+    EXPECT_FALSE(Scan(L"\\\\server\\share\\a.txt", {{L"x"}}));
+    EXPECT_FALSE(Scan(utf8, {}));
+    // One byte never holds a UTF-16 form, but its UTF-8 form can match.
+    const auto one = Write(L"one.txt", "a");
+    EXPECT_TRUE(Scan(one, {{L"a"}}));
+}
+
+TEST_F(PlainFileScan, SizeCapSkipsLargerFiles) {
+    std::string bytes(1048576 + 1, 'x');
+    bytes.replace(10, 6, "needle");
+    const auto p = Write(L"big.txt", bytes);
+    g_contentMaxFileSizeMB.store(1);
+    EXPECT_FALSE(Scan(p, {{L"needle"}}));
+    g_contentMaxFileSizeMB.store(2);
+    EXPECT_TRUE(Scan(p, {{L"needle"}}));
+    g_contentMaxFileSizeMB.store(0);
+    EXPECT_TRUE(Scan(p, {{L"needle"}}));
+}
+
+TEST_F(PlainFileScan, StreamedFileFindsTermsAcrossChunkBorders) {
+    g_contentMaxFileSizeMB.store(0);
+    std::string bytes(kContentMapLimit + 1, '.');
+    // An occurrence that starts 3 bytes before the first 4 MiB boundary, and a second term of the
+    // same group megabytes later.
+    bytes.replace(kContentChunkSize - 3, 8, "boundary");
+    bytes.replace(kContentMapLimit - 100, 4, "tail");
+    EXPECT_TRUE(Scan(Write(L"streamed.txt", bytes), {{L"boundary", L"tail"}}));
+    EXPECT_FALSE(Scan(dir_ + L"\\streamed.txt", {{L"boundary", L"absent"}}));
+    // A UTF-16 form crossing the second border.
+    const std::string w16 = Utf16Le(L"wide", false);
+    bytes.replace(kContentChunkSize * 2 - 3, w16.size(), w16);
+    EXPECT_TRUE(Scan(Write(L"streamed16.txt", bytes), {{L"wide"}}));
+}
+
+// Scan threads over rows of an in-memory volume whose records name real files of a folder.
+TEST(ContentScanThreads, FindsHitsOfEverySliceAndJoinsAll) {
+    const std::wstring drive = testfx::FixtureDrive(L'T');
+    if (drive.empty()) GTEST_SKIP() << "fixture drive T: is not mapped";
+    ASSERT_TRUE(CreateDirectoryW(L"T:\\docs", nullptr));
+    auto v = testfx::MakeSyntheticVolume(L"T:");
+    testfx::AddSyntheticRecord(*v, 100, 5, L"docs", true);
+    std::vector<MatchItem> candidates;
+    std::vector<uint32_t> expected;
+    for (int i = 0; i < 40; ++i) {
+        const std::wstring name = L"f" + std::to_wstring(i) + L".txt";
+        const bool hit = i % 3 == 0;
+        ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\docs\\" + name, hit ? "has needle inside" : "nothing here"));
+        const uint32_t r = testfx::AddSyntheticRecord(*v, 200 + i, 100, name);
+        candidates.push_back(MatchItem{v.get(), r});
+        if (hit) expected.push_back(r);
+    }
+    candidates.push_back(MatchItem{nullptr, 0});  // a null volume is skipped
+    // A record whose parent is not in the index: its path does not reach the root, never opened.
+    ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\orphan.txt", "needle"));
+    candidates.push_back(MatchItem{v.get(), testfx::AddSyntheticRecord(*v, 300, 999, L"orphan.txt")});
+
+    ContentQuery q;
+    q.isContent = true;
+    q.termGroups = {{L"needle"}};
+    const auto groups = EncodeTermGroups(q.termGroups);
+    auto results = std::make_shared<std::vector<MatchItem>>();
+    const uint64_t gen = ++g_searchGeneration;
+    EXPECT_TRUE(RunContentScanThreads(candidates, groups, q, {}, {}, gen, 7, results));
+    std::vector<uint32_t> got;
+    for (const auto& r : *results) got.push_back(r.recordIndex);
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, expected);
+
+    // A stale generation scans nothing.
+    auto stale = std::make_shared<std::vector<MatchItem>>();
+    RunContentScanThreads(candidates, groups, q, {}, {}, gen - 1, 4, stale);
+    EXPECT_TRUE(stale->empty());
+}
+
+}  // namespace
