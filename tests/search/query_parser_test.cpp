@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "content/Content.h"
+#include "core/Core.h"
+#include "support/fixture.h"
 #include "search/Search.h"
 
 namespace {
@@ -100,6 +102,7 @@ TEST(QueryParser, ScopeHelpers) {
 }
 
 TEST(QueryParser, ContentQueries) {
+    SetConfigDirOverride(testfx::MakeScratchDir(L"parser_cfg"));  // the extension offer file goes there
     SetContentSearchExts({});
     ContentQuery q = ParseContentQuery(L"s: Budget 2024 | TXT, .Log ,,md");
     EXPECT_TRUE(q.isContent);
@@ -119,6 +122,7 @@ TEST(QueryParser, ContentQueries) {
     EXPECT_TRUE(HasContentSearchPrefix(L"  S:budget"));
     EXPECT_TRUE(HasContentSearchPrefix(L"s:"));
     EXPECT_FALSE(HasContentSearchPrefix(L"x:s"));
+    SetConfigDirOverride(L"");
 }
 
 TEST(QueryParser, NameMatching) {
