@@ -219,6 +219,8 @@ bool VolumeIndex::BuildNtfs(const std::wstring& rootArg) {
     RunEnumerationPass(*this, input);
     // (An empty pass is not repeated: the pass above already asked for every USN.)
 
+    // Available before the monitor starts: a monitor that fails at once clears it for good.
+    available = true;
     if (!g_shuttingDown) {
         BuildReferenceMap();
         std::lock_guard<std::mutex> hg(handleMutex);
@@ -231,7 +233,6 @@ bool VolumeIndex::BuildNtfs(const std::wstring& rootArg) {
             }
         }
     }
-    available = true;
     lock.Release();
     return true;
 }

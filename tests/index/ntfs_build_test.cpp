@@ -172,6 +172,7 @@ TEST_F(NtfsScripted, LostVolumeIsReleasedByTheEngine) {
         g_searchEngine.volumes.push_back(std::move(owned));
     }
     ASSERT_TRUE(WaitUntil([&] { return v->releasePending && !v->monitorRunning; }, 5000));
+    EXPECT_FALSE(v->available);  // also when the monitor failed before the build had returned
     // The drive letter is still there, but the monitor lost the volume: the handle and the
     // finished thread are released all the same, once.
     EXPECT_TRUE(g_searchEngine.RemoveUnavailableVolumes());
