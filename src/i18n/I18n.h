@@ -182,10 +182,13 @@ const std::vector<std::wstring>& GetBuiltinLanguageCodes();
 // (so a value with edge blanks is written "  like this  "). In a value, \n, \r, \t and \\ stand
 // for a line feed, a carriage return, a TAB and a backslash; any other backslash is kept.
 // UTF-8 (with or without byte-order mark) and UTF-16 LE with byte-order mark are read;
-// invalid bytes become U+FFFD; lines longer than 4095 characters are read in pieces.
-// A text whose printf conversions or "{0}" differ from the English text of its key is refused
-// and logged ("i18n bad_placeholders key=... file=..."), so a language file can never make a
-// formatted call read the wrong arguments.
+// invalid bytes become U+FFFD; lines longer than 4095 characters are read in pieces; only the
+// first 16 MiB of a file are read. A text whose printf conversions or "{0}" differ from the
+// English text of its key is refused and logged ("i18n bad_placeholders key=... file=..."), and
+// Tr compares a file's text for a key that no built-in table holds with the caller's English
+// default, so a language file can never make a formatted call read the wrong arguments.
+// Generated templates start with "# Auto-generated language template" and a checksum line;
+// while the checksum still matches (nobody edited the file) the template is not merged.
 
 // Refills g_languageList: the 13 built-in entries, then file-based languages of the lang folder
 // (sorted by code, at most 128).

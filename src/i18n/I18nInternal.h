@@ -49,7 +49,7 @@ void WriteDiagnostic(const std::wstring& text);
 // U+FFFD). A line longer than maxLineChars is returned in pieces of maxLineChars characters.
 // At most maxBytes bytes of the file are read. False when the file cannot be opened.
 bool ReadTextFileLines(const std::wstring& path, size_t maxLineChars,
-                       std::vector<std::wstring>& lines, size_t maxBytes = 64u << 20);
+                       std::vector<std::wstring>& lines, size_t maxBytes = 16u << 20);
 // Writes text (line feeds become CR LF) as UTF-8 with a byte-order mark. With createNew the file
 // must not exist yet; otherwise it is replaced atomically. False on any failure.
 bool WriteUtf8TextFile(const std::wstring& path, const std::wstring& text, bool createNew);
