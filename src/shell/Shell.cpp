@@ -36,6 +36,7 @@ bool g_globalTrimOnToggle = false;
 bool g_initialSearchEnabled = true;
 bool g_showRecentOnEmpty = true;
 bool g_alwaysOnTop = false;
+bool g_tableGridLines = true;
 std::atomic<bool> g_attrPrewarmActive{false};
 std::atomic<bool> g_firstSearchPending{false};
 std::atomic<bool> g_attrCacheSaveBusy{false};

@@ -114,6 +114,7 @@ extern bool g_globalTrimOnToggle;
 extern bool g_initialSearchEnabled;
 extern bool g_showRecentOnEmpty;
 extern bool g_alwaysOnTop;
+extern bool g_tableGridLines;                // grid lines in the List view
 extern std::atomic<bool> g_attrPrewarmActive;
 extern std::atomic<bool> g_firstSearchPending;
 extern std::atomic<bool> g_attrCacheSaveBusy;
@@ -141,6 +142,9 @@ extern UINT g_fgHotkeyKey;
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK FilterEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam);
+// Put the two procedures over an edit's own procedure (kept for everything they pass on).
+void InstallSearchEditSubclass(HWND edit);
+void InstallFilterEditSubclass(HWND edit);
 
 void ShowMainWindow(HWND window);
 void FocusSearchBox();
@@ -152,6 +156,22 @@ void UpdateCustomFilterControls();
 void InvalidateScopeCombo();
 std::wstring GetDriveDisplayName(const std::wstring& root);
 void ClearQueryAndReset(HWND window);
+
+// Search scope combo: "ALL", Desktop, then one item per available volume; keeps the choice.
+void FillSearchScopeCombo();
+
+// Positions of the top bar of the search mode (pixels) for a client width at the current DPI.
+struct TopBarLayout {
+    int y = 0;
+    int scopeX = 0, scopeWidth = 0;
+    int editX = 0, editWidth = 0;
+    int sizeX = 0, comboWidth = 0;
+    int customEditX = 0, customEditWidth = 0;
+    int unitX = 0, unitWidth = 0;
+    int dateX = 0;
+    int fromX = 0, toX = 0, pickerWidth = 0;
+};
+TopBarLayout ComputeTopBarLayout(int clientWidth, bool sizeCustom, bool dateCustom);
 
 // Modes.
 void ApplyModeLayout(HWND window);

@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <cwchar>
 
+#include <algorithm>
+
 #include "shell/Shell.h"
+#include "ui/Ui.h"
 
 namespace {
 
@@ -87,4 +90,35 @@ std::wstring FormatPerfSummary(uint64_t hits, uint64_t misses, uint64_t diskRead
            std::to_wstring(hydrateCalls) + L" hydrate_us=" + std::to_wstring(hydrateMicros) +
            L" lock_wait_us=" + std::to_wstring(lockWaitUs) + L" cache_load_ms=" +
            std::to_wstring(loadMs) + L" cache_save_ms=" + std::to_wstring(saveMs);
+}
+
+TopBarLayout ComputeTopBarLayout(int clientWidth, bool sizeCustom, bool dateCustom) {
+    const int m = ScaleForDpi(20), g = ScaleForDpi(12), scope = ScaleForDpi(120);
+    const int combo = ScaleForDpi(130), edit = ScaleForDpi(78), unit = ScaleForDpi(78);
+    const int picker = ScaleForDpi(130), three = ScaleForDpi(3), six = ScaleForDpi(6);
+    TopBarLayout l;
+    l.y = ScaleForDpi(16);
+    int extra = 0;
+    if (sizeCustom) extra = unit + edit + g + three;
+    if (dateCustom) extra += 2 * picker + g + three;
+    int sizeX = clientWidth - 2 * combo - extra - g - m;
+    const int minSizeX = ScaleForDpi(80) + scope + g + m;
+    if (minSizeX > sizeX) sizeX = minSizeX;
+    l.scopeX = m;
+    l.scopeWidth = scope;
+    l.editX = m + scope + g;
+    l.editWidth = std::max(ScaleForDpi(80), sizeX - l.editX - g);
+    l.sizeX = sizeX;
+    l.comboWidth = combo;
+    int next = sizeX + combo + g;
+    l.customEditX = sizeX + combo + three;
+    l.customEditWidth = edit;
+    l.unitX = sizeX + combo + edit + six;
+    l.unitWidth = unit;
+    if (sizeCustom) next = sizeX + combo + edit + unit + g + six;
+    l.dateX = next;
+    l.fromX = next + combo + three;
+    l.toX = next + combo + picker + six;
+    l.pickerWidth = picker;
+    return l;
 }

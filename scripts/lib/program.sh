@@ -1,0 +1,105 @@
+# Helpers that drive the real program under Wine and X (sourced by scripts/run, the end-to-end
+# tests and the start-up benchmark). Every helper works on processes the caller started itself.
+
+# Host path of the program's configuration folder (Documents\Tarnwick\config of the prefix).
+tw_config_dir() {
+  local user
+  user="$(whoami)"
+  echo "$WINEPREFIX/drive_c/users/$user/Documents/Tarnwick/config"
+}
+
+# Starts the program in the background; sets TW_PID.
+tw_start() {
+  local exe="$1"
+  shift
+  WINEDEBUG="${WINEDEBUG:--all}" wine "$exe" "$@" >/dev/null 2>&1 &
+  TW_PID=$!
+}
+
+# Runs the program in the foreground with a time limit; sets TW_RC.
+tw_run_wait() {
+  local exe="$1" limit="$2"
+  shift 2
+  TW_RC=0
+  WINEDEBUG="${WINEDEBUG:--all}" timeout "$limit" wine "$exe" "$@" >/dev/null 2>&1 || TW_RC=$?
+}
+
+# The visible top-level window of a process whose title is the program's.
+tw_window_of() {
+  xdotool search --onlyvisible --pid "$1" --name '^(Tarnwick|Initializing|正在)' 2>/dev/null | head -n 1
+}
+
+tw_visible() { [ -n "$(tw_window_of "$1")" ]; }
+
+# Waits for the main window of a process; prints its id.
+tw_wait_window() {
+  local pid="$1" limit="$2" w=""
+  local end=$(( $(date +%s) + limit ))
+  while [ "$(date +%s)" -lt "$end" ]; do
+    w="$(tw_window_of "$pid")"
+    if [ -n "$w" ]; then echo "$w"; return 0; fi
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+
+tw_title() { xdotool getwindowname "$1" 2>/dev/null; }
+
+# Waits until the title no longer says that the index is being built.
+tw_wait_ready() {
+  local w="$1" limit="$2" title
+  local end=$(( $(date +%s) + limit ))
+  while [ "$(date +%s)" -lt "$end" ]; do
+    title="$(tw_title "$w")"
+    case "$title" in
+      ""|Initializing*|正在*) sleep 0.05 ;;
+      *) return 0 ;;
+    esac
+  done
+  return 1
+}
+
+# The result count in the title: "Tarnwick - N results ..." when a search ends, then
+# "Tarnwick - Filter: <category> | Hits: N" once the filter buttons are recounted. Empty when the
+# title shows no count.
+tw_count() {
+  tw_title "$1" | sed -n -e 's/^Tarnwick - \([0-9][0-9]*\) results.*/\1/p' \
+                        -e 's/^Tarnwick - .* | Hits: \([0-9][0-9]*\)$/\1/p'
+}
+
+tw_wait_count() {
+  local w="$1" want="$2" limit="$3"
+  local end=$(( $(date +%s) + limit ))
+  while [ "$(date +%s)" -lt "$end" ]; do
+    [ "$(tw_count "$w")" = "$want" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+# Clicks into the search box (X focus is not Wine's child focus) and types.
+tw_type_query() {
+  local w="$1" text="$2"
+  xdotool windowactivate --sync "$w" 2>/dev/null || xdotool windowfocus --sync "$w" 2>/dev/null
+  xdotool mousemove --window "$w" 320 36 click 1
+  sleep 0.2
+  xdotool key --clearmodifiers End
+  xdotool type --delay 30 "$text"
+}
+
+# Asks the window to close as its caption button would.
+tw_close() {
+  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null
+  xdotool key --clearmodifiers alt+F4
+}
+
+tw_wait_exit() {
+  local pid="$1" limit="$2"
+  local end=$(( $(date +%s) + limit ))
+  while [ "$(date +%s)" -lt "$end" ]; do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.2
+  done
+  return 1
+}

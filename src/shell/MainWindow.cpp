@@ -1,0 +1,717 @@
+// The main window: its procedure, creation of the child controls, the top-bar layout, DPI and
+// display changes, colours and owner-drawn items, closing and teardown.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "core/Core.h"
+#include "i18n/I18n.h"
+#include "index/Index.h"
+#include "results/Results.h"
+#include "search/Search.h"
+#include "shell/Shell.h"
+#include "shell/ShellInternal.h"
+#include "ui/Ui.h"
+
+UINT g_taskbarCreatedMsg = 0;
+HANDLE g_singleInstanceMutex = nullptr;
+
+namespace {
+
+WNDPROC g_themedBackgroundPrevProc = nullptr;
+
+int BaseHeight() { return ScaleForDpi(38); }
+int DropHeight() { return ScaleForDpi(280); }
+
+bool IsLiveWindow(HWND h) { return h && IsWindow(h); }
+
+HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y,
+                 int w, int h, int id) {
+    return CreateWindowExW(0, cls, text, style, ScaleForDpi(x), ScaleForDpi(y), w, h, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
+                           nullptr);
+}
+
+// Item heights of an owner-drawn combo: the list items and the selection field.
+void ApplyPlainComboItemHeights(HWND combo) {
+    if (!IsLiveWindow(combo)) return;
+    SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), BaseHeight() - 6);
+    SendMessageW(combo, CB_SETITEMHEIGHT, 0, ScaleForDpi(28));
+}
+
+HWND CreateCombo(HWND parent, int id, bool visible, int x, int y, int width, int droppedWidth) {
+    DWORD style = WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
+    if (visible) style |= WS_VISIBLE;
+    HWND combo = CreateChild(parent, L"COMBOBOX", L"", style, x, y, ScaleForDpi(width), DropHeight(), id);
+    if (!combo) return nullptr;
+    SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontUi), TRUE);
+    ApplyPlainComboItemHeights(combo);
+    if (droppedWidth > 0) SendMessageW(combo, CB_SETDROPPEDWIDTH, ScaleForDpi(droppedWidth), 0);
+    return combo;
+}
+
+HWND CreatePushButton(HWND parent, int id, int x, int y, int width, const std::wstring& text) {
+    HWND button = CreateChild(parent, L"BUTTON", text.c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, x, y,
+                              ScaleForDpi(width), BaseHeight(), id);
+    if (button)
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontButton ? g_fontButton : g_fontUi), TRUE);
+    return button;
+}
+
+HWND CreateEdit(HWND parent, int id, DWORD extraStyle, int x, int y, int width) {
+    HWND edit = CreateChild(parent, L"EDIT", L"", WS_CHILD | ES_MULTILINE | ES_AUTOHSCROLL | extraStyle, x, y,
+                            ScaleForDpi(width), BaseHeight(), id);
+    if (edit) {
+        SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontUi), TRUE);
+        CenterEditTextVertically(edit);
+    }
+    return edit;
+}
+
+HWND CreatePicker(HWND parent, int id, int x, int y) {
+    HWND picker = CreateChild(parent, DATETIMEPICK_CLASSW, L"", WS_CHILD | WS_VISIBLE, x, y, ScaleForDpi(130),
+                              BaseHeight(), id);
+    if (picker) SendMessageW(picker, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontUi), TRUE);
+    return picker;
+}
+
+// A combo is placed with its drop height; its selection field follows the edit's height.
+void PlaceCombo(HWND combo, int x, int y, int width, int wantHeight) {
+    if (!IsLiveWindow(combo)) return;
+    SetWindowPos(combo, nullptr, x, y, width, DropHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (wantHeight > 6) SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wantHeight - 6);
+}
+
+void PlaceControl(HWND control, int x, int y, int width, int height) {
+    if (IsLiveWindow(control))
+        SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The plain drawing of an owner-drawn combo item: the item's text on the edit-well colour.
+void DrawComboItemPlain(const DRAWITEMSTRUCT* dis) {
+    HDC dc = dis->hDC;
+    RECT rc = dis->rcItem;
+    bool selected = (dis->itemState & ODS_SELECTED) && !(dis->itemState & ODS_COMBOBOXEDIT);
+    HBRUSH brush = CreateSolidBrush(selected ? g_uiPalette.rowSel : g_uiPalette.editWell);
+    FillRect(dc, &rc, brush);
+    DeleteObject(brush);
+    if (dis->itemID == static_cast<UINT>(-1)) return;
+    LRESULT len = SendMessageW(dis->hwndItem, CB_GETLBTEXTLEN, dis->itemID, 0);
+    if (len == CB_ERR || len < 0 || len > 4096) return;
+    std::wstring text(static_cast<size_t>(len) + 1, L'\0');
+    SendMessageW(dis->hwndItem, CB_GETLBTEXT, dis->itemID, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(wcslen(text.c_str()));
+    // The closed scope box shows only the drive root of a drive item.
+    if ((dis->itemState & ODS_COMBOBOXEDIT) && dis->CtlID == IDC_SCOPE_COMBO && dis->itemID >= 2 &&
+        text.size() >= 2 && text[1] == L':') {
+        text = text.substr(0, 2);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, g_uiPalette.text);
+    HGDIOBJ old = SelectObject(dc, g_fontUi ? g_fontUi : GetStockObject(DEFAULT_GUI_FONT));
+    rc.left += ScaleForDpi(10);
+    rc.right -= ScaleForDpi(4);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc,
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
+    SelectObject(dc, old);
+}
+
+// The plain drawing of an owner-drawn push button.
+void DrawPushButtonPlain(const DRAWITEMSTRUCT* dis) {
+    HDC dc = dis->hDC;
+    RECT rc = dis->rcItem;
+    bool pressed = (dis->itemState & ODS_SELECTED) != 0;
+    HBRUSH back = CreateSolidBrush(g_uiPalette.surface);
+    FillRect(dc, &rc, back);
+    DeleteObject(back);
+    HBRUSH face = CreateSolidBrush(pressed ? g_uiPalette.accentTint : g_uiPalette.controlBg);
+    HPEN pen = CreatePen(PS_SOLID, 1, g_uiPalette.border);
+    HGDIOBJ oldBrush = SelectObject(dc, face);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, ScaleForDpi(8), ScaleForDpi(8));
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(face);
+    DeleteObject(pen);
+    wchar_t text[256] = {};
+    GetWindowTextW(dis->hwndItem, text, 256);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, IsWindowEnabled(dis->hwndItem) ? g_uiPalette.text : g_uiPalette.textMuted);
+    HGDIOBJ oldFont = SelectObject(dc, g_fontButton ? g_fontButton : GetStockObject(DEFAULT_GUI_FONT));
+    DrawTextW(dc, text, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+}
+
+bool IsOwnerDrawnComboId(UINT id) {
+    return id == IDC_SCOPE_COMBO || id == IDC_SIZE_FILTER_COMBO || id == IDC_DATE_FILTER_COMBO ||
+           id == IDC_SIZE_UNIT_COMBO || id == IDC_ANALYSIS_DRIVE_COMBO || id == IDC_DUP_DRIVE_COMBO ||
+           id == IDC_DUP_MODE_COMBO;
+}
+
+LRESULT OnDpiChanged(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    UINT newDpi = LOWORD(wParam);
+    if (!newDpi) newDpi = GetWindowDpi(hwnd);
+    if (!newDpi) newDpi = 96;
+    UINT oldDpi = g_dpi ? g_dpi : 96;
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    if (newDpi != oldDpi) {
+        RescaleWindowIniDpi(newDpi);  // the column widths, exactly for unchanged ones
+        g_filterSidebarWidth = MulDiv(g_filterSidebarWidth, static_cast<int>(newDpi), static_cast<int>(oldDpi));
+        g_listAreaTop = MulDiv(g_listAreaTop, static_cast<int>(newDpi), static_cast<int>(oldDpi));
+        g_dpi = newDpi;
+        RecreateUiFonts();
+        PopulateSizeDateFilterCombos();
+        LayoutFilterButtons();
+        UpdateFilterButtonCounts();
+        RelayoutResults();
+    }
+    if (suggested) {
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+void SetStatusText(const std::wstring& text) {
+    if (IsLiveWindow(g_hStatusText)) SetWindowTextW(g_hStatusText, text.c_str());
+}
+
+std::wstring ReadSearchBoxText() {
+    wchar_t buffer[256] = {};
+    if (IsLiveWindow(g_hSearchEdit)) GetWindowTextW(g_hSearchEdit, buffer, 256);
+    return buffer;
+}
+
+void SubclassThemedBackground(HWND control) {
+    if (!control) return;
+    WNDPROC previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ThemedBackgroundWndProc)));
+    if (!g_themedBackgroundPrevProc) g_themedBackgroundPrevProc = previous;
+}
+
+LRESULT CALLBACK ThemedBackgroundWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_ERASEBKGND) {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        HBRUSH brush = CreateSolidBrush(g_uiPalette.surface);
+        FillRect(reinterpret_cast<HDC>(wParam), &rc, brush);
+        DeleteObject(brush);
+        return 1;
+    }
+    return CallWindowProcW(g_themedBackgroundPrevProc ? g_themedBackgroundPrevProc : DefWindowProcW, hwnd, msg,
+                           wParam, lParam);
+}
+
+bool DrawFilterTag(const DRAWITEMSTRUCT* dis) {
+    if (!dis || dis->CtlType != ODT_BUTTON) return false;
+    HDC dc = dis->hDC;
+    RECT rc = dis->rcItem;
+    wchar_t buffer[512] = {};
+    GetWindowTextW(dis->hwndItem, buffer, 512);
+    std::wstring text = buffer;
+    size_t crlf = text.find(L"\r\n");
+    std::wstring line = crlf == std::wstring::npos ? text : text.substr(0, crlf) + L" " + text.substr(crlf + 2);
+    const int index = static_cast<int>(dis->CtlID) - IDC_FILTER_BUTTON_FIRST;
+    const bool selected = index == g_currentFilterCategory.load();
+    const bool pressed = (dis->itemState & ODS_SELECTED) != 0;
+
+    HBRUSH back = CreateSolidBrush(g_uiPalette.toolbar);
+    FillRect(dc, &rc, back);
+    DeleteObject(back);
+    COLORREF fill = selected ? g_uiPalette.controlBg : (pressed ? g_uiPalette.hoverBg : g_uiPalette.toolbar);
+    HBRUSH brush = CreateSolidBrush(fill);
+    HPEN pen = CreatePen(PS_SOLID, 1, selected ? g_uiPalette.accent : g_uiPalette.border);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, ScaleForDpi(8), ScaleForDpi(8));
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, selected ? g_uiPalette.accent : g_uiPalette.tagText);
+    HGDIOBJ oldFont = SelectObject(dc, g_fontButton ? g_fontButton : GetStockObject(DEFAULT_GUI_FONT));
+    RECT textRect{rc.left + ScaleForDpi(8), rc.top, rc.right - ScaleForDpi(8), rc.bottom};
+    DrawTextW(dc, line.c_str(), static_cast<int>(line.size()), &textRect,
+              DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+    return true;
+}
+
+void FocusSearchBox() {
+    if (IsLiveWindow(g_hSearchEdit) && IsWindowEnabled(g_hSearchEdit)) {
+        SetFocus(g_hSearchEdit);
+        SendMessageW(g_hSearchEdit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+    }
+}
+
+void CenterWindowOnMonitor(HWND window, HWND reference) {
+    if (!IsLiveWindow(window)) return;
+    HMONITOR monitor = IsLiveWindow(reference) ? MonitorFromWindow(reference, MONITOR_DEFAULTTONEAREST) : nullptr;
+    if (!monitor) monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    RECT work{};
+    MONITORINFO info{sizeof(info)};
+    if (monitor && GetMonitorInfoW(monitor, &info)) work = info.rcWork;
+    else if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+        work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT rc{};
+    GetWindowRect(window, &rc);
+    int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    int x = std::max<int>(work.left + (work.right - work.left - width) / 2, work.left);
+    int y = std::max<int>(work.top + (work.bottom - work.top - height) / 2, work.top);
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void EnsureWindowOnScreen(HWND window) {
+    RECT rc{};
+    if (GetWindowRect(window, &rc) && !MonitorFromRect(&rc, MONITOR_DEFAULTTONULL))
+        CenterWindowOnMonitor(window, window);
+}
+
+void ApplyAlwaysOnTop() {
+    if (!IsLiveWindow(g_hMainWnd)) return;
+    SetWindowPos(g_hMainWnd, g_alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+void ShowMainWindow(HWND window) {
+    if (!IsLiveWindow(window)) return;
+    g_mainWindowShown = true;
+    KillTimer(window, TIMER_STARTUP_RETRY);
+    ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
+    EnsureWindowOnScreen(window);
+    SetWindowPos(window, g_alwaysOnTop ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+    SetForegroundWindow(window);
+    BringWindowToTop(window);
+    FocusSearchBox();
+    if (g_firstSearchPending.exchange(false)) {
+        ScheduleAttrPrewarm(window, 1200);
+        DoSearchAsync(L"", false, true);
+    }
+}
+
+void InvalidateScopeCombo() {
+    if (IsLiveWindow(g_hScopeCombo)) InvalidateRect(g_hScopeCombo, nullptr, TRUE);
+}
+
+std::wstring GetDriveDisplayName(const std::wstring& root) {
+    std::wstring r = root.empty() ? std::wstring(L"C:") : root;
+    if (r.size() == 1) r += L':';
+    std::wstring path = std::wstring(1, r[0]) + L":\\";
+    wchar_t label[261] = {};
+    BOOL ok = GetVolumeInformationW(path.c_str(), label, 261, nullptr, nullptr, nullptr, nullptr, 0);
+    std::wstring name = ok && label[0] ? std::wstring(label) : Tr(L"Drive_LocalDiskOnly", L"本地磁盘", L"Local Disk");
+    return r + L"  " + name;
+}
+
+void FillSearchScopeCombo() {
+    if (!IsLiveWindow(g_hScopeCombo)) return;
+    std::wstring remembered;
+    LRESULT sel = SendMessageW(g_hScopeCombo, CB_GETCURSEL, 0, 0);
+    if (sel != CB_ERR) {
+        LRESULT len = SendMessageW(g_hScopeCombo, CB_GETLBTEXTLEN, sel, 0);
+        if (len != CB_ERR && len >= 0 && len < 4096) {
+            remembered.assign(static_cast<size_t>(len) + 1, L'\0');
+            SendMessageW(g_hScopeCombo, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(&remembered[0]));
+            remembered.resize(wcslen(remembered.c_str()));
+        }
+    }
+    SendMessageW(g_hScopeCombo, CB_RESETCONTENT, 0, 0);
+    const std::wstring desktop = Tr(L"Scope_Desktop", L"桌面", L"Desktop");
+    SendMessageW(g_hScopeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"ALL"));
+    SendMessageW(g_hScopeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(desktop.c_str()));
+    int select = (!remembered.empty() && _wcsicmp(remembered.c_str(), desktop.c_str()) == 0) ? 1 : 0;
+    std::vector<std::wstring> roots;
+    {
+        std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+        for (const auto& volume : g_searchEngine.volumes)
+            if (volume && volume->available.load()) roots.push_back(volume->root);
+    }
+    // Volume labels are read outside the engine mutex (a slow drive must not hold it).
+    int item = 2;
+    for (const std::wstring& root : roots) {
+        std::wstring display = GetDriveDisplayName(root);
+        SendMessageW(g_hScopeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display.c_str()));
+        if (!remembered.empty() && (_wcsicmp(remembered.c_str(), root.c_str()) == 0 ||
+                                    _wcsicmp(remembered.c_str(), display.c_str()) == 0)) {
+            select = item;
+        }
+        ++item;
+    }
+    SendMessageW(g_hScopeCombo, CB_SETCURSEL, select, 0);
+    g_searchScope.store(select);
+    InvalidateRect(g_hScopeCombo, nullptr, TRUE);
+}
+
+void UpdateCustomFilterControls() {
+    const bool analysis = g_appMode == 1;
+    const bool showSize = !analysis && g_sizeFilterMode == 4;
+    const bool showDate = !analysis && g_dateFilterMode == 4;
+    if (IsLiveWindow(g_hCustomSizeEdit)) {
+        ShowWindow(g_hCustomSizeEdit, showSize ? SW_SHOW : SW_HIDE);
+        if (showSize) {
+            CenterEditTextVertically(g_hCustomSizeEdit);
+            RedrawWindow(g_hCustomSizeEdit, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
+        }
+    }
+    if (IsLiveWindow(g_hSizeUnitCombo)) ShowWindow(g_hSizeUnitCombo, showSize ? SW_SHOW : SW_HIDE);
+    if (IsLiveWindow(g_hDateFromPicker)) ShowWindow(g_hDateFromPicker, showDate ? SW_SHOW : SW_HIDE);
+    if (IsLiveWindow(g_hDateToPicker)) ShowWindow(g_hDateToPicker, showDate ? SW_SHOW : SW_HIDE);
+    if (IsLiveWindow(g_hDateRangeHintEdit)) ShowWindow(g_hDateRangeHintEdit, SW_HIDE);
+}
+
+void SetFilterLayout(bool sidebar) {
+    g_filterLayoutSidebar = sidebar;
+    g_filterSidebarScrollY = 0;
+    LayoutFilterButtons();
+    if (IsLiveWindow(g_hMainWnd) && g_clientWidth > 0 && g_clientHeight > 0)
+        SendMessageW(g_hMainWnd, WM_SIZE, 0, MAKELPARAM(g_clientWidth, g_clientHeight));
+    UpdateFilterButtonCounts();
+    if (g_hMainWnd) InvalidateRect(g_hMainWnd, nullptr, FALSE);
+}
+
+void LayoutTopBar(int clientWidth) {
+    TopBarLayout l = ComputeTopBarLayout(clientWidth, g_sizeFilterMode == 4, g_dateFilterMode == 4);
+    const int base = BaseHeight();
+    PlaceCombo(g_hScopeCombo, l.scopeX, l.y, l.scopeWidth, base);
+    if (IsLiveWindow(g_hSearchEdit)) {
+        SetWindowPos(g_hSearchEdit, nullptr, l.editX, l.y, l.editWidth, base, SWP_NOZORDER | SWP_NOACTIVATE);
+        CenterEditTextVertically(g_hSearchEdit);
+    }
+    int wantH = base;
+    RECT er{};
+    if (IsLiveWindow(g_hSearchEdit) && GetWindowRect(g_hSearchEdit, &er) && er.bottom - er.top > 0)
+        wantH = er.bottom - er.top;
+    PlaceCombo(g_hScopeCombo, l.scopeX, l.y, l.scopeWidth, wantH);
+    PlaceCombo(g_hSizeFilterCombo, l.sizeX, l.y, l.comboWidth, wantH);
+    if (g_sizeFilterMode == 4) {
+        PlaceControl(g_hCustomSizeEdit, l.customEditX, l.y, l.customEditWidth, base);
+        CenterEditTextIfWindow(g_hCustomSizeEdit);
+        PlaceCombo(g_hSizeUnitCombo, l.unitX, l.y, l.unitWidth, wantH);
+    }
+    PlaceCombo(g_hDateFilterCombo, l.dateX, l.y, l.comboWidth, wantH);
+    if (g_dateFilterMode == 4) {
+        PlaceControl(g_hDateFromPicker, l.fromX, l.y, l.pickerWidth, base);
+        PlaceControl(g_hDateToPicker, l.toX, l.y, l.pickerWidth, base);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+LRESULT OnCreate(HWND hwnd) {
+    LogGdi(L"WM_CREATE begin");
+    g_hMainWnd = hwnd;  // the filter bar and the workers started below address the window
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
+    InitCommonControlsEx(&icc);
+    CreateBackBuffer(hwnd);
+    g_taskbarCreatedMsg = RegisterWindowMessageW(L"TaskbarCreated");
+    g_dpi = GetWindowDpi(hwnd);
+    RescaleWindowIniDpi(g_dpi);
+    g_filterSidebarWidth = ScaleForDpi(200);
+    RecreateUiFonts();
+    ApplyThemePalette(g_darkTheme);
+    if (!g_brushEditWell) g_brushEditWell = CreateSolidBrush(g_uiPalette.editWell);
+
+    g_hScopeCombo = CreateCombo(hwnd, IDC_SCOPE_COMBO, true, 20, 16, 120, 460);
+    g_hAnalysisDriveCombo = CreateCombo(hwnd, IDC_ANALYSIS_DRIVE_COMBO, false, 20, 14, 280, 420);
+    g_hAnalysisScanButton = CreatePushButton(hwnd, IDC_ANALYSIS_SCAN, 312, 14, 110, Tr(L"Analysis_StartScan", L"扫描", L"Scan"));
+    g_hAnalysisBackButton = CreatePushButton(hwnd, IDC_ANALYSIS_BACK, 20, 16, 96,
+                                             Tr(L"Analysis_BackToSearch", L"返回搜索", L"Back to Search"));
+    g_hDupDriveCombo = CreateCombo(hwnd, IDC_DUP_DRIVE_COMBO, false, 20, 14, 280, 420);
+    g_hDupModeCombo = CreateCombo(hwnd, IDC_DUP_MODE_COMBO, false, 310, 14, 160, 280);
+    if (g_hDupModeCombo) {
+        for (const std::wstring& item : {Tr(L"Dup_ModeSizeOnly", L"仅大小（不计算哈希）", L"Size only (no hash)"),
+                                         Tr(L"Dup_ModeFast", L"快速（抽样哈希）", L"Fast (sample hash)"),
+                                         Tr(L"Dup_ModeExact", L"精确（完整哈希）", L"Exact (full hash)")}) {
+            SendMessageW(g_hDupModeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        }
+        SendMessageW(g_hDupModeCombo, CB_SETCURSEL, 0, 0);
+    }
+    g_hDupScanButton = CreatePushButton(hwnd, IDC_DUP_SCAN, 312, 14, 110, Tr(L"Dup_Scan", L"扫描", L"Scan"));
+    g_hDupPauseButton = CreatePushButton(hwnd, IDC_DUP_PAUSE, 430, 14, 80, Tr(L"Dup_Pause", L"暂停", L"Pause"));
+    g_hDupBackButton = CreatePushButton(hwnd, IDC_DUP_BACK, 20, 16, 96, Tr(L"Dup_Back", L"返回", L"Back"));
+
+    g_hSearchEdit = CreateEdit(hwnd, IDC_SEARCH_EDIT, WS_VISIBLE, 272, 16, 430);
+    if (g_hSearchEdit) {
+        EnableWindow(g_hSearchEdit, FALSE);
+        SendMessageW(g_hSearchEdit, EM_SETLIMITTEXT, 255, 0);
+        InstallSearchEditSubclass(g_hSearchEdit);
+    }
+    g_hSizeFilterCombo = CreateCombo(hwnd, IDC_SIZE_FILTER_COMBO, true, 630, 16, 130, 0);
+    g_hDateFilterCombo = CreateCombo(hwnd, IDC_DATE_FILTER_COMBO, true, 770, 16, 130, 0);
+    g_hCustomSizeEdit = CreateEdit(hwnd, IDC_CUSTOM_SIZE_EDIT, WS_VISIBLE, 905, 16, 78);
+    if (g_hCustomSizeEdit) {
+        SendMessageW(g_hCustomSizeEdit, EM_SETLIMITTEXT, 127, 0);
+        InstallFilterEditSubclass(g_hCustomSizeEdit);
+    }
+    g_hSizeUnitCombo = CreateCombo(hwnd, IDC_SIZE_UNIT_COMBO, true, 1105, 16, 78, 0);
+    g_hDateFromPicker = CreatePicker(hwnd, IDC_DATE_FROM_PICKER, 1180, 16);
+    g_hDateToPicker = CreatePicker(hwnd, IDC_DATE_TO_PICKER, 1295, 16);
+    g_hDateRangeHintEdit = CreateEdit(hwnd, IDC_DATE_RANGE_HINT_EDIT, 0, 905, 16, 78);
+
+    PopulateSizeDateFilterCombos();
+    CreateFilterButtons();
+
+    g_hStatusText = CreateChild(hwnd, L"STATIC", L"", WS_CHILD, 15, 46, ScaleForDpi(800), ScaleForDpi(20), IDC_STATUS_TEXT);
+    if (g_hStatusText) SendMessageW(g_hStatusText, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontUi), TRUE);
+
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
+    g_hListVScroll = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_VERT,
+                                     std::max(0, g_clientWidth - ScaleForDpi(10)), g_listAreaTop + ScaleForDpi(40),
+                                     ScaleForDpi(10), 100, hwnd, reinterpret_cast<HMENU>(IDC_LIST_VSCROLL), instance, nullptr);
+    g_hListHScroll = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | SBS_HORZ, g_filterSidebarWidth,
+                                     std::max(0, g_clientHeight - ScaleForDpi(10)),
+                                     std::max(0, g_clientWidth - g_filterSidebarWidth - ScaleForDpi(10)), ScaleForDpi(10),
+                                     hwnd, reinterpret_cast<HMENU>(IDC_LIST_HSCROLL), instance, nullptr);
+    ShowScrollBar(hwnd, SB_BOTH, FALSE);
+
+    g_hTooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, instance, nullptr);
+    if (g_hTooltip) {
+        SendMessageW(g_hTooltip, TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(600));
+        SetWindowPos(g_hTooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        TOOLINFOW ti{};
+        ti.cbSize = sizeof(TOOLINFOW);
+        ti.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+        ti.hwnd = hwnd;
+        ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
+        ti.lpszText = const_cast<wchar_t*>(L"");
+        SendMessageW(g_hTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+
+    g_trayIconData = NOTIFYICONDATAW{};
+    g_trayIconData.cbSize = sizeof(NOTIFYICONDATAW);
+    g_trayIconData.hWnd = hwnd;
+    g_trayIconData.uID = 1;
+    g_trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    g_trayIconData.uCallbackMessage = WM_APP_TRAY_NOTIFY;
+    g_trayIconAdded = false;
+    UpdateTrayTip();
+
+    g_hSidebarScroll = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_VERT,
+                                       std::max(0, g_filterSidebarWidth - ScaleForDpi(10)), g_listAreaTop + ScaleForDpi(8),
+                                       ScaleForDpi(10), ScaleForDpi(100), hwnd,
+                                       reinterpret_cast<HMENU>(IDC_SIDEBAR_VSCROLL), instance, nullptr);
+
+    if (g_startedHidden) SetTimer(hwnd, TIMER_STARTUP_RETRY, 3500, nullptr);
+    LogGdi(L"WM_CREATE end");
+    SetWindowTextW(hwnd, Tr(L"Status_InitializingIndex", L"正在初始化...", L"Initializing...").c_str());
+    static bool indexStarted = false;
+    if (!indexStarted) {
+        indexStarted = true;
+        g_searchEngine.InitBackground(hwnd);
+        StartDriveWatcher(hwnd);
+    }
+    return 0;
+}
+
+LRESULT OnSize(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    g_clientWidth = LOWORD(lParam);
+    g_clientHeight = HIWORD(lParam);
+    UpdateClientSize(hwnd);
+    if (g_clientWidth < 1 || g_clientHeight < 1) return 0;
+    ShowScrollBar(hwnd, SB_BOTH, FALSE);
+    ResizeBackBuffer(hwnd, g_clientWidth, g_clientHeight);
+    if (g_appMode != 0) {
+        // The analysis and duplicate views lay themselves out when they are built.
+        ApplyModeLayout(hwnd);
+        if (wParam != SIZE_MINIMIZED) SaveWindowIni(hwnd);
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    }
+    LayoutTopBar(g_clientWidth);
+    UpdateCustomFilterControls();
+    LayoutFilterButtons();
+    RelayoutResults();
+    UpdateFilterSidebarScroll();
+    SetVerticalScroll(g_scrollY);
+    if (wParam != SIZE_MINIMIZED) SaveWindowIni(hwnd);
+    if (!g_filterLayoutSidebar) {
+        RECT band{0, ScaleForDpi(70), g_clientWidth, g_listAreaTop};
+        InvalidateRect(hwnd, &band, FALSE);
+    }
+    InvalidateRect(hwnd, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT OnClose(HWND hwnd) {
+    if (g_exitRequested) {
+        DestroyWindow(hwnd);
+    } else if (g_trayIconAdded && g_searchEngine.indexReady.load()) {
+        if (g_closeFromSystemMenu) {
+            g_closeFromSystemMenu = false;
+            ClearQueryAndReset(hwnd);
+        }
+        TrimWorkingSet();
+        ShowWindow(hwnd, SW_HIDE);
+    } else if (g_startedHidden && GetSystemMetrics(SM_SHUTTINGDOWN) == 0) {
+        g_closeFromSystemMenu = false;
+        TrimWorkingSet();
+        ShowWindow(hwnd, SW_HIDE);
+    } else {
+        g_closeFromSystemMenu = false;
+        DestroyWindow(hwnd);
+    }
+    return 0;
+}
+
+void ClearQueryAndReset(HWND window) {
+    g_suppressRecentView.store(false);
+    if (g_searchScope.load() == 1 && IsLiveWindow(g_hScopeCombo)) {
+        SendMessageW(g_hScopeCombo, CB_SETCURSEL, 0, 0);
+        g_searchScope.store(0);
+        InvalidateScopeCombo();
+    }
+    if (IsLiveWindow(g_hSearchEdit)) SetWindowTextW(g_hSearchEdit, L"");
+    ClearSelection();
+    SetVerticalScroll(0);
+    DoSearchAsync(L"", false, true);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void OnDestroy(HWND hwnd) {
+    LogGdi(L"WM_DESTROY begin");
+    SaveWindowIni(hwnd);
+    for (UINT_PTR id : {ID_TIMER_TRAY_RETRY, TIMER_SEARCH_DEBOUNCE, TIMER_SCROLL_SETTLE, TIMER_STARTUP_RETRY,
+                        TIMER_ATTR_PREWARM_START, TIMER_ATTR_PREWARM_POLL, TIMER_FILTER_BUTTONS_REFRESH,
+                        TIMER_LIST_REPAINT, TIMER_CACHE_AUTOSAVE, TIMER_IDLE_TRIM}) {
+        KillTimer(hwnd, id);
+    }
+    if (g_trayIconAdded) Shell_NotifyIconW(NIM_DELETE, &g_trayIconData);
+    g_trayIconAdded = false;
+    UnregisterHotKey(hwnd, static_cast<int>(HOTKEY_ID_SHOW_HIDE));
+    UnregisterHotKey(hwnd, static_cast<int>(HOTKEY_ID_FOREGROUND_APP));
+    g_shuttingDown.store(true);
+    for (HBRUSH* brush : {&g_brushEditWell, &g_brushWindowClass, &g_brushControlBg}) {
+        if (*brush) {
+            DeleteObject(*brush);
+            *brush = nullptr;
+        }
+    }
+    // Volumes are stopped and taken out of the engine but not destroyed here: tasks that still
+    // run may hold pointers to them; they are released when the process ends.
+    g_searchEngine.ReleaseAllVolumes();
+    DestroyBackBuffer();
+    DeleteUiFonts();
+    LogGdi(L"WM_DESTROY end");
+    if (g_hMainWnd == hwnd) g_hMainWnd = nullptr;
+    Sleep(500);
+    PostQuitMessage(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (HandleWorkerMessage(hwnd, msg, wParam, lParam, result)) return result;
+    switch (msg) {
+    case WM_CREATE:
+        return OnCreate(hwnd);
+    case WM_SIZE:
+        return OnSize(hwnd, wParam, lParam);
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        if (dc) PaintMainWindow(dc, &ps.rcPaint);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_TIMER:
+        if (HandleTimer(hwnd, wParam)) return 0;
+        break;
+    case WM_COMMAND:
+        OnCommand(hwnd, wParam, lParam);
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(hwnd, lParam);
+    case WM_RBUTTONUP:
+        if (g_appMode == 0) {
+            POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ShowResultsContextMenu(hwnd, pt);
+            return 0;
+        }
+        break;
+    case WM_APP_TRAY_NOTIFY:
+        OnTrayNotify(hwnd, lParam);
+        return 0;
+    case WM_DEVICECHANGE:
+        return OnDeviceChange(hwnd, wParam, lParam);
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            FocusSearchBox();
+            KillTimer(hwnd, TIMER_IDLE_TRIM);
+        } else {
+            SetTimer(hwnd, TIMER_IDLE_TRIM, 30000, nullptr);
+        }
+        break;
+    case WM_DPICHANGED:
+        return OnDpiChanged(hwnd, wParam, lParam);
+    case WM_DISPLAYCHANGE:
+        ResizeBackBuffer(hwnd, g_clientWidth, g_clientHeight);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, g_uiPalette.text);
+        SetBkColor(dc, g_uiPalette.editWell);
+        return reinterpret_cast<LRESULT>(g_brushEditWell ? g_brushEditWell : GetStockObject(BLACK_BRUSH));
+    }
+    case WM_CTLCOLORSCROLLBAR: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, g_uiPalette.controlBg);
+        SetTextColor(dc, g_uiPalette.text);
+        if (!g_brushControlBg) g_brushControlBg = CreateSolidBrush(g_uiPalette.controlBg);
+        return reinterpret_cast<LRESULT>(g_brushControlBg);
+    }
+    case WM_DRAWITEM: {
+        const DRAWITEMSTRUCT* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (wParam && dis) {
+            if (dis->CtlType == ODT_COMBOBOX && IsOwnerDrawnComboId(dis->CtlID)) {
+                DrawComboItemPlain(dis);
+                return TRUE;
+            }
+            if (dis->CtlID >= static_cast<UINT>(IDC_FILTER_BUTTON_FIRST) && DrawFilterTag(dis)) return TRUE;
+            if (dis->CtlType == ODT_BUTTON) {
+                DrawPushButtonPlain(dis);
+                return TRUE;
+            }
+        }
+        break;
+    }
+    case WM_MEASUREITEM: {
+        MEASUREITEMSTRUCT* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (mis && mis->CtlType == ODT_COMBOBOX && IsOwnerDrawnComboId(mis->CtlID)) {
+            mis->itemHeight = mis->itemID == static_cast<UINT>(-1) ? BaseHeight() - 6 : ScaleForDpi(28);
+            return TRUE;
+        }
+        break;
+    }
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+            TrimWorkingSet();
+            ShowWindow(hwnd, SW_HIDE);
+            return 0;
+        }
+        if ((wParam & 0xFFF0) == SC_CLOSE) g_closeFromSystemMenu = true;
+        break;
+    case WM_CLOSE:
+        return OnClose(hwnd);
+    case WM_DESTROY:
+        OnDestroy(hwnd);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+

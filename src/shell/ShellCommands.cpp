@@ -1,0 +1,318 @@
+// Notifications of the main window's child controls, the results context menu and the tray
+// menu, and the switch between the application modes.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "core/Core.h"
+#include "i18n/I18n.h"
+#include "index/Index.h"
+#include "results/Results.h"
+#include "search/Search.h"
+#include "shell/Shell.h"
+#include "shell/ShellInternal.h"
+#include "ui/Ui.h"
+
+namespace {
+
+bool IsLiveWindow(HWND h) { return h && IsWindow(h); }
+
+void AppendItem(HMENU menu, UINT id, const std::wstring& text, bool enabled, bool checked = false) {
+    UINT flags = MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED) | (checked ? MF_CHECKED : MF_UNCHECKED);
+    AppendMenuW(menu, flags, id, text.c_str());
+}
+
+void AppendSeparator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
+
+int ComboSelection(HWND combo, int fallback) {
+    LRESULT sel = IsLiveWindow(combo) ? SendMessageW(combo, CB_GETCURSEL, 0, 0) : CB_ERR;
+    return sel == CB_ERR ? fallback : static_cast<int>(sel);
+}
+
+void ResendSize(HWND hwnd) { SendMessageW(hwnd, WM_SIZE, 0, MAKELPARAM(g_clientWidth, g_clientHeight)); }
+
+void RefreshFiltersFromTop() {
+    SetVerticalScroll(0);
+    RefreshFilteredResultsAsync();
+}
+
+int PickerDate(HWND picker, int fallback) {
+    SYSTEMTIME st{};
+    if (IsLiveWindow(picker) && SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) == GDT_VALID)
+        return st.wYear * 10000 + st.wMonth * 100 + st.wDay;
+    return fallback;
+}
+
+void OnSearchEditChange(HWND hwnd) {
+    wchar_t buffer[257] = {};
+    GetWindowTextW(g_hSearchEdit, buffer, 257);
+    g_currentQuery.assign(buffer, wcsnlen(buffer, 256));
+    KillTimer(hwnd, TIMER_SEARCH_DEBOUNCE);
+    // A content query waits for Enter (the extension picker of the content search opens then).
+    if (HasContentSearchPrefix(g_currentQuery)) return;
+    SetTimer(hwnd, TIMER_SEARCH_DEBOUNCE, 260, nullptr);
+}
+
+void OnCustomSizeChange() {
+    wchar_t buffer[128] = {};
+    GetWindowTextW(g_hCustomSizeEdit, buffer, 128);
+    g_customSizeText = buffer;
+    g_customSizeTextHash.store(Fnv1aHash32(g_customSizeText));
+    if (g_sizeFilterMode == 4) RefreshFiltersFromTop();
+}
+
+void SetViewMode(HWND hwnd, int mode) {
+    g_viewMode = mode;
+    g_scrollY = 0;
+    g_lastScrollTick.store(GetTickCount64());
+    SaveWindowIni(hwnd);
+    ResendSize(hwnd);
+    SetTimer(hwnd, TIMER_SCROLL_SETTLE, 220, nullptr);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    UpdateWindow(hwnd);
+}
+
+}  // namespace
+
+void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    const int code = HIWORD(wParam);
+    (void)lParam;
+    switch (id) {
+    case IDC_SEARCH_EDIT:
+        if (code == EN_CHANGE) OnSearchEditChange(hwnd);
+        return;
+    case IDC_CUSTOM_SIZE_EDIT:
+        if (code == EN_CHANGE) OnCustomSizeChange();
+        return;
+    case IDC_SCOPE_COMBO:
+        if (code == CBN_SELCHANGE) {
+            KillTimer(hwnd, TIMER_SEARCH_DEBOUNCE);
+            g_searchScope.store(ComboSelection(g_hScopeCombo, 0));
+            InvalidateScopeCombo();
+            FocusSearchBox();
+        }
+        return;
+    case IDC_SIZE_FILTER_COMBO:
+    case IDC_DATE_FILTER_COMBO:
+        if (code == CBN_SELCHANGE) {
+            if (id == IDC_SIZE_FILTER_COMBO) g_sizeFilterMode = ComboSelection(g_hSizeFilterCombo, 0);
+            else g_dateFilterMode = ComboSelection(g_hDateFilterCombo, 0);
+            UpdateCustomFilterControls();
+            ResendSize(hwnd);
+            RefreshFiltersFromTop();
+        }
+        return;
+    case IDC_SIZE_UNIT_COMBO:
+        if (code == CBN_SELCHANGE) {
+            g_sizeFilterUnit = ComboSelection(g_hSizeUnitCombo, 2);
+            if (g_sizeFilterMode == 4) RefreshFiltersFromTop();
+        }
+        return;
+    case IDC_ANALYSIS_BACK:
+    case IDC_DUP_BACK:
+        if (code == BN_CLICKED) {
+            SetAppMode(hwnd, 0);
+            FocusSearchBox();
+            SetStatusText(Tr(L"Status_SwitchedToSearch", L"已切换到搜索（右键菜单可进入分析）。",
+                             L"Switched to Search (use context menu for Analysis)."));
+        }
+        return;
+    default:
+        break;
+    }
+    if (id >= IDC_FILTER_BUTTON_FIRST && id < IDC_FILTER_BUTTON_FIRST + 1000 && code == BN_CLICKED)
+        SelectFilterCategory(id - IDC_FILTER_BUTTON_FIRST);
+}
+
+LRESULT OnNotify(HWND hwnd, LPARAM lParam) {
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (!header) return 0;
+    if ((header->idFrom == IDC_DATE_FROM_PICKER || header->idFrom == IDC_DATE_TO_PICKER) &&
+        header->code == DTN_DATETIMECHANGE) {
+        g_customDateFrom = PickerDate(g_hDateFromPicker, g_customDateFrom);
+        g_customDateTo = PickerDate(g_hDateToPicker, g_customDateTo);
+        if (g_dateFilterMode == 4) RefreshFiltersFromTop();
+    }
+    (void)hwnd;
+    return 0;
+}
+
+void ShowResultsContextMenu(HWND hwnd, POINT pt) {
+    if (g_filterLayoutSidebar && pt.x < g_filterSidebarWidth) return;
+    if (pt.y < GetResultsListTop()) return;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    std::shared_ptr<std::vector<MatchItem>> rows = GetVisibleResults();
+    int64_t row = HitTestResultRow(pt.x, pt.y, rows);
+    if (row >= 0) {
+        if (IsRowSelected(row)) g_caretRow = row;
+        else SelectSingleRow(row);
+        SetFocus(hwnd);
+        RECT list{0, g_listAreaTop, g_clientWidth, g_clientHeight};
+        InvalidateRect(hwnd, &list, FALSE);
+    }
+    // The file commands of a row are offered by the result list's command layer; until it is
+    // part of the program they are shown grayed.
+    const bool rowCommands = false;
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    AppendItem(menu, 10001, Tr(L"Menu_Open", L"打开", L"Open"), rowCommands);
+    AppendItem(menu, 10009, Tr(L"Menu_Copy", L"复制", L"Copy"), rowCommands);
+    AppendItem(menu, 10010, Tr(L"Menu_Cut", L"剪切", L"Cut"), rowCommands);
+    AppendItem(menu, 10002, Tr(L"Menu_OpenContainingFolder", L"打开所在文件夹", L"Open Containing Folder"), rowCommands);
+    AppendItem(menu, 10005, Tr(L"Menu_CopyFullPath", L"复制完整路径", L"Copy Full Path"), rowCommands);
+    AppendItem(menu, 10004, Tr(L"Menu_RunAsAdmin", L"以管理员身份运行", L"Run as Administrator"), rowCommands);
+    AppendSeparator(menu);
+    AppendItem(menu, 10014, Tr(L"Menu_RenameF2", L"重命名\tF2", L"Rename\tF2"), rowCommands);
+    AppendItem(menu, 10013, Tr(L"Menu_MoveToRecycleDelete", L"移到回收站\tDelete", L"Move to Recycle Bin\tDelete"),
+               rowCommands);
+    AppendItem(menu, 10003,
+               Tr(L"Menu_DeletePermanentShiftDelete", L"永久删除\tShift+Delete", L"Delete Permanently\tShift+Delete"),
+               rowCommands);
+    AppendSeparator(menu);
+    AppendItem(menu, 10026, Tr(L"Menu_SystemContext", L"系统右键菜单...", L"System Context Menu..."), rowCommands);
+    AppendItem(menu, 10006, Tr(L"Menu_Properties", L"属性", L"Properties"), rowCommands);
+    AppendSeparator(menu);
+    AppendItem(menu, 10015, Tr(L"Menu_RefreshNonNtfs", L"刷新所有非 NTFS 索引", L"Refresh All Non-NTFS Indexes"), true);
+    AppendSeparator(menu);
+    HMENU view = CreatePopupMenu();
+    if (view) {
+        AppendItem(view, 10018, Tr(L"Menu_ViewList", L"列表", L"List"), true, g_viewMode == 0);
+        AppendItem(view, 10019, Tr(L"Menu_ViewSmallIcons", L"小图标", L"Small Icons"), true, g_viewMode == 1);
+        AppendItem(view, 10020, Tr(L"Menu_ViewLargeIcons", L"大图标", L"Large Icons"), true, g_viewMode == 2);
+        AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(view), Tr(L"Menu_View", L"视图", L"View").c_str());
+    }
+    HMENU sort = CreatePopupMenu();
+    if (sort) {
+        AppendItem(sort, 10021, Tr(L"Menu_SortByName", L"按名称", L"By Name"), true);
+        AppendItem(sort, 10022, Tr(L"Menu_SortBySize", L"按大小", L"By Size"), true);
+        AppendItem(sort, 10023, Tr(L"Menu_SortByModified", L"按修改时间", L"By Modified Time"), true);
+        AppendItem(sort, 10024, Tr(L"Menu_SortByCreated", L"按创建时间", L"By Created Time"), true);
+        AppendItem(sort, 10046, Tr(L"Menu_SortByType", L"按类型", L"By Type"), true);
+        AppendItem(sort, 10025, Tr(L"Menu_SortByPath", L"按路径", L"By Path"), true);
+        AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sort), Tr(L"Menu_Sort", L"排序", L"Sort").c_str());
+    }
+    AppendSeparator(menu);
+    AppendItem(menu, 10016, Tr(L"Menu_FilterLayoutSidebar", L"筛选布局：侧边栏", L"Filter Layout: Sidebar"), true,
+               g_filterLayoutSidebar);
+    AppendItem(menu, 10017, Tr(L"Menu_FilterLayoutTopbar", L"筛选布局：顶部栏", L"Filter Layout: Top Bar"), true,
+               !g_filterLayoutSidebar);
+    AppendSeparator(menu);
+    AppendItem(menu, 10011, Tr(L"Menu_ClearRecent", L"清除最近打开", L"Clear Recent Opens"), true);
+    // The analysis and duplicate views and the Settings Center are offered once they are built.
+    AppendItem(menu, 10030, Tr(L"Menu_SwitchToAnalysis", L"切换到分析", L"Switch to Analysis"), false);
+    AppendItem(menu, 10036, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"), false);
+    AppendItem(menu, 10029, Tr(L"Settings_Title", L"设置中心", L"Settings Center"), false);
+
+    UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr));
+    DestroyMenu(menu);
+    switch (chosen) {
+    case 10015:
+        if (RefreshVolumeAvailability()) {
+            SetStatusText(Tr(L"Status_RefreshingAllNonNtfs", L"正在刷新所有非 NTFS 卷索引...",
+                             L"Refreshing all non-NTFS volume indexes..."));
+            g_searchEngine.RefreshAllNonNtfsAsync(hwnd);
+        }
+        break;
+    case 10018:
+    case 10019:
+    case 10020:
+        SetViewMode(hwnd, static_cast<int>(chosen - 10018));
+        break;
+    case 10021: DoSortAsync(1, false); break;
+    case 10022: DoSortAsync(2, false); break;
+    case 10023: DoSortAsync(3, false); break;
+    case 10024: DoSortAsync(4, false); break;
+    case 10046: DoSortAsync(5, false); break;
+    case 10025: DoSortAsync(6, false); break;
+    case 10016: SetFilterLayout(true); break;
+    case 10017: SetFilterLayout(false); break;
+    case 10011:
+        ClearRecentList();
+        RefreshRecentViewIfNeeded();
+        break;
+    default:
+        break;
+    }
+}
+
+void OnTrayNotify(HWND hwnd, LPARAM lParam) {
+    const UINT mouse = static_cast<UINT>(lParam);
+    if (mouse == WM_LBUTTONDBLCLK) {
+        ShowMainWindow(hwnd);
+        return;
+    }
+    if (mouse != WM_RBUTTONUP) return;
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    // Tarnwick has no web site: the tray menu offers no home page.
+    AppendItem(menu, 20001, Tr(L"Menu_ShowMainWindow", L"显示窗口", L"Show Window"), true);
+    AppendSeparator(menu);
+    AppendItem(menu, 20002, Tr(L"Menu_Exit", L"退出", L"Exit"), true);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(hwnd);
+    UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr));
+    DestroyMenu(menu);
+    if (chosen == 20001) {
+        ShowMainWindow(hwnd);
+    } else if (chosen == 20002) {
+        g_exitRequested = true;
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    }
+    MaybeTrimOnIdle();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Modes
+
+void ApplyModeLayout(HWND window) {
+    const int mode = g_appMode;
+    auto show = [](HWND h, bool visible) {
+        if (IsLiveWindow(h)) ShowWindow(h, visible ? SW_SHOW : SW_HIDE);
+    };
+    for (HWND h : {g_hScopeCombo, g_hSearchEdit, g_hSizeFilterCombo, g_hDateFilterCombo}) show(h, mode == 0);
+    for (HWND h : g_filterButtons) show(h, mode == 0);
+    if (mode != 0) {
+        for (HWND h : {g_hCustomSizeEdit, g_hSizeUnitCombo, g_hDateFromPicker, g_hDateToPicker}) show(h, false);
+    }
+    for (HWND h : {g_hListVScroll, g_hListHScroll, g_hSidebarScroll}) show(h, false);
+    for (HWND h : {g_hAnalysisDriveCombo, g_hAnalysisScanButton, g_hAnalysisBackButton}) show(h, mode == 1);
+    for (HWND h : {g_hDupDriveCombo, g_hDupModeCombo, g_hDupScanButton, g_hDupBackButton}) show(h, mode == 2);
+    show(g_hDupPauseButton, false);
+    if (mode == 0) {
+        UpdateCustomFilterControls();
+        LayoutFilterButtons();
+        RelayoutResults();
+        UpdateFilterSidebarScroll();
+    }
+    if (window) InvalidateRect(window, nullptr, FALSE);
+}
+
+void SetAppMode(HWND window, int mode) {
+    if (mode == g_appMode) {
+        ApplyModeLayout(window);
+        return;
+    }
+    g_appMode = mode;
+    ApplyModeLayout(window);
+    if (IsLiveWindow(window)) SendMessageW(window, WM_SIZE, 0, MAKELPARAM(g_clientWidth, g_clientHeight));
+    if (mode != 0 && window) InvalidateRect(window, nullptr, FALSE);
+}
+
+void ToggleSearchAnalysisMode(HWND window) {
+    if (g_appMode != 1) {
+        SetAppMode(window, 1);
+        SetStatusText(Tr(L"Status_SwitchedToAnalysis", L"已切换到分析（点击返回搜索可回到搜索）。",
+                         L"Switched to Analysis (use Back to Search to return)."));
+        return;
+    }
+    g_appMode = 0;
+    ApplyModeLayout(window);
+    if (IsLiveWindow(window)) SendMessageW(window, WM_SIZE, 0, MAKELPARAM(g_clientWidth, g_clientHeight));
+    FocusSearchBox();
+    SetStatusText(Tr(L"Status_SwitchedToSearch", L"已切换到搜索（右键菜单可进入分析）。",
+                     L"Switched to Search (use context menu for Analysis)."));
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Pieces of the main window procedure shared between the shell's source files.
+#include <windows.h>
+
+#include <string>
+
+// Message id registered for "TaskbarCreated" (0 until WM_CREATE).
+extern UINT g_taskbarCreatedMsg;
+// Ticks of the last handled analysis and duplicate progress messages.
+extern ULONGLONG g_lastAnalysisProgressTick;
+extern ULONGLONG g_lastDupProgressTick;
+// The single-instance mutex, held until the process ends.
+extern HANDLE g_singleInstanceMutex;
+
+LRESULT OnCreate(HWND hwnd);
+LRESULT OnSize(HWND hwnd, WPARAM wParam, LPARAM lParam);
+void OnDestroy(HWND hwnd);
+LRESULT OnClose(HWND hwnd);
+// Worker messages, timers and system notifications; true when handled (result set).
+bool HandleWorkerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+bool HandleTimer(HWND hwnd, UINT_PTR id);
+LRESULT OnDeviceChange(HWND hwnd, WPARAM wParam, LPARAM lParam);
+// WM_COMMAND from the child controls.
+void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam);
+LRESULT OnNotify(HWND hwnd, LPARAM lParam);
+// Context menus.
+void ShowResultsContextMenu(HWND hwnd, POINT clientPoint);
+void OnTrayNotify(HWND hwnd, LPARAM lParam);
+
+// Sets the status line text (when the status line exists).
+void SetStatusText(const std::wstring& text);
+// The search box text (at most 255 characters).
+std::wstring ReadSearchBoxText();
+// Places the top bar of the search mode for a client width.
+void LayoutTopBar(int clientWidth);

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# End-to-end test of the real program under Wine and Xvfb: start on a fixture drive, wait for the
+# index, type a query into the search box, read the result count from the title, clear it with
+# Esc, start a second instance, start hidden, and close (window.ini written).
+# Usage: e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test: WINEPREFIX, DISPLAY,
+# TARNWICK_TEST_DRIVES)
+set -uo pipefail
+EXE="$1"
+: "${WINEPREFIX:?run through scripts/test}"
+: "${DISPLAY:?run through scripts/test}"
+: "${TARNWICK_TEST_DRIVES:?run through scripts/test}"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/program.sh"
+
+ARTIFACTS="$(dirname "$EXE")/artifacts"
+mkdir -p "$ARTIFACTS"
+FAILURES=0
+fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); }
+pass() { echo "ok: $*"; }
+
+# Fixture: 37 files with a token found nowhere else, 23 of them also matching a second term,
+# plus unrelated files and folders.
+T="$TARNWICK_TEST_DRIVES/t"
+rm -rf "$T/e2e"
+mkdir -p "$T/e2e/deep/er" "$T/e2e/other"
+for i in $(seq 1 23); do : > "$T/e2e/qzxtoken_alpha_$i.txt"; done
+for i in $(seq 1 14); do : > "$T/e2e/deep/er/QZXTOKEN_beta_$i.log"; done
+for i in $(seq 1 50); do : > "$T/e2e/other/unrelated_$i.dat"; done
+
+CONFIG="$(tw_config_dir)"
+rm -f "$CONFIG/window.ini" "$CONFIG/window.ini.tmp"
+
+started_ms=$(date +%s%3N)
+tw_start "$EXE"
+PID1=$TW_PID
+if W=$(tw_wait_window "$PID1" 60); then pass "main window appeared"; else fail "no main window"; fi
+if tw_wait_ready "$W" 120; then pass "index ready after $(( $(date +%s%3N) - started_ms )) ms: $(tw_title "$W")"; else fail "title stayed '$(tw_title "$W")'"; fi
+
+tw_type_query "$W" "qzxtoken"
+if tw_wait_count "$W" 37 30; then pass "37 results for qzxtoken"; else fail "title '$(tw_title "$W")' for qzxtoken"; fi
+import -window root "$ARTIFACTS/shell-e2e-results.png" 2>/dev/null || true
+
+tw_type_query "$W" "_alpha"
+if tw_wait_count "$W" 23 30; then pass "23 results for qzxtoken_alpha"; else fail "title '$(tw_title "$W")' for qzxtoken_alpha"; fi
+
+xdotool key --clearmodifiers Escape
+sleep 1
+if tw_wait_count "$W" 0 20; then pass "Esc cleared the query"; else fail "after Esc the title is '$(tw_title "$W")'"; fi
+
+# The window was written at start-up (every resize saves it); a second instance activates the
+# first one and exits at once.
+xdotool windowminimize "$W" 2>/dev/null
+sleep 1
+if tw_visible "$PID1"; then fail "minimize did not hide the window"; else pass "minimize hides the window"; fi
+started=$(date +%s)
+tw_run_wait "$EXE" 30
+rc=$TW_RC
+if [ "$rc" = 0 ]; then pass "second instance exited with 0 after $(( $(date +%s) - started )) s"; else fail "second instance exit code $rc"; fi
+sleep 1
+if tw_visible "$PID1"; then pass "second instance showed the first window"; else fail "first window still hidden"; fi
+if kill -0 "$PID1" 2>/dev/null; then pass "first instance still runs"; else fail "first instance ended"; fi
+
+# Closing ends the program (no tray icon) and writes window.ini.
+rm -f "$CONFIG/window.ini"
+W=$(tw_wait_window "$PID1" 10)
+tw_close "$W"
+if tw_wait_exit "$PID1" 30; then pass "program ended after close"; else fail "program still runs after close"; kill "$PID1" 2>/dev/null; fi
+if grep -q "width=" "$CONFIG/window.ini" 2>/dev/null; then pass "window.ini written at close"; else fail "window.ini missing after close"; fi
+if [ ! -e "$CONFIG/window.ini.tmp" ]; then pass "no temporary file left"; else fail "window.ini.tmp left behind"; fi
+
+# A hidden start shows no window; a second (normal) start shows it.
+tw_start "$EXE" -hidden
+PID2=$TW_PID
+sleep 8
+if kill -0 "$PID2" 2>/dev/null; then pass "hidden start runs"; else fail "hidden start ended"; fi
+if tw_visible "$PID2"; then fail "hidden start shows a window"; else pass "hidden start shows no window"; fi
+tw_run_wait "$EXE" 30
+sleep 1
+if tw_visible "$PID2"; then pass "second start showed the hidden instance"; else fail "hidden instance not shown"; fi
+kill "$PID2" 2>/dev/null
+tw_wait_exit "$PID2" 10 || kill -9 "$PID2" 2>/dev/null
+
+if [ "$FAILURES" -ne 0 ]; then
+  echo "$FAILURES check(s) failed"
+  exit 1
+fi
+echo "all end-to-end checks passed"
