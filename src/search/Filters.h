@@ -237,6 +237,8 @@ void SelectFilterCategory(int index);
 // ---------------------------------------------------------------------------------------------
 
 extern std::atomic<uint64_t> g_lastSortCacheSaveTick;
+// Test seam: the next n starts of a hydration thread fail as if no thread could be created.
+extern std::atomic<int> g_sortThreadStartFailures;
 
 struct SortRequest {
     uint64_t generation = 0;

@@ -7,7 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "index/Index.h"
 #include "search/Search.h"
+
+// The attribute cache's interface as the sort and the size/date test use it (declared again
+// here exactly as the attribute cache declares it).
+extern std::atomic<uint64_t> g_attrCacheHits;
+extern std::atomic<uint64_t> g_attrCacheMisses;
+bool SaveAttrCache(SearchEngine& engine);
+void HydrateRecordAttributes(VolumeIndex* volume, uint64_t recordIndex, FileAttrInfo* info, bool needTimes);
 
 // Attribute times may be held as FILETIME or as a plain 64-bit count.
 inline uint64_t AttrTimeU64(const FILETIME& ft) {
