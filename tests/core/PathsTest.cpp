@@ -23,7 +23,7 @@ TEST(CorePaths, ConfigDirIsDocumentsFolderAndIsRecreated) {
     EXPECT_TRUE(DirExists(expected));
     // Deleted since the last call: the next call creates both levels again.
     std::wstring lang = expected + L"\\lang";
-    RemoveDirectoryW(lang.c_str());
+    testfx::RemoveTree(expected);  // other tests may have left files there
     RemoveDirectoryW(expected.c_str());
     ASSERT_FALSE(DirExists(expected));
     EXPECT_EQ(GetConfigDir(), expected);

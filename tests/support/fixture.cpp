@@ -17,6 +17,21 @@ std::wstring TempRoot() {
     return t;
 }
 
+// Host path of a Windows path; only the Wine test host can answer this.
+std::string HostPathOf(const std::wstring& winPath) {
+    using Fn = char*(__cdecl*)(const wchar_t*);
+    auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!fn) return {};
+    char* p = fn(winPath.c_str());
+    if (!p) return {};
+    std::string s = p;
+    HeapFree(GetProcessHeap(), 0, p);
+    return s;
+}
+
+}  // namespace
+
 void RemoveTree(const std::wstring& dir) {
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
@@ -39,21 +54,6 @@ void RemoveTree(const std::wstring& dir) {
         FindClose(h);
     }
 }
-
-// Host path of a Windows path; only the Wine test host can answer this.
-std::string HostPathOf(const std::wstring& winPath) {
-    using Fn = char*(__cdecl*)(const wchar_t*);
-    auto fn = reinterpret_cast<Fn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!fn) return {};
-    char* p = fn(winPath.c_str());
-    if (!p) return {};
-    std::string s = p;
-    HeapFree(GetProcessHeap(), 0, p);
-    return s;
-}
-
-}  // namespace
 
 std::wstring MakeScratchDir(const std::wstring& name) {
     std::wstring dir = TempRoot() + L"\\tarnwick-test-" + name;

@@ -5,6 +5,9 @@
 
 namespace testfx {
 
+// Deletes everything inside a folder (the folder itself stays).
+void RemoveTree(const std::wstring& dir);
+
 // A fresh, empty folder under the test's temporary folder (Windows path, no trailing slash).
 std::wstring MakeScratchDir(const std::wstring& name);
 
