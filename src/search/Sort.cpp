@@ -35,9 +35,7 @@ struct SortHydrationContext {
     bool showProgress = false;
 };
 
-bool IsCurrent(const SortRequest& r) {
-    return g_searchGeneration.load() == r.generation && !g_shuttingDown.load();
-}
+bool IsCurrent(const SortRequest& r) { return IsSortRequestCurrent(r); }
 
 // Publishes a sorted set (generation tested under the results mutex) and posts it as sorted.
 bool PublishSorted(const std::shared_ptr<std::vector<MatchItem>>& set, const SortRequest& r) {
@@ -246,51 +244,12 @@ void AppendSortPerfLine(int column, const wchar_t* kind, int64_t totalMs, int64_
                      std::to_wstring(misses) + L" hits=" + std::to_wstring(hits) + L" rows=" + std::to_wstring(rows));
 }
 
-// Name, Type and Path: one pass over the published rows drops the rows whose record is gone
-// (index past the end, or deleted) and takes each remaining row's text, reading the records in
-// runs of one volume under one shared index lock; then the texts are sorted.
+// Name, Type and Path: the rows in text order (SortRowsByText), published with their timing line.
 void RunTextSort(const SortRequest& req, const std::vector<MatchItem>& rows, std::chrono::steady_clock::time_point t0,
                  uint64_t misses0, uint64_t hits0) {
     const int column = req.column;
-    NameSortTexts texts(rows);
-    // Generous: reserved room costs nothing until it is written.
-    texts.Reserve(rows.size(), column == 6 ? rows.size() * 96 : rows.size() * 24);
-    std::wstring scratch;
-    size_t i = 0;
-    while (i < rows.size()) {
-        if (!IsCurrent(req)) return;
-        VolumeIndex* v = rows[i].volume;
-        if (!v) {
-            ++i;
-            continue;
-        }
-        size_t end = i;
-        AcquireSRWLockShared(&v->indexLock);
-        const size_t count = v->records.size();
-        while (end < rows.size() && end - i < kLockRun && rows[end].volume == v) {
-            const MatchItem& item = rows[end];
-            if (item.recordIndex < count && v->records[item.recordIndex].deleted == 0) {
-                const auto& rec = v->records[item.recordIndex];
-                const wchar_t* name = rec.name ? rec.name : L"";
-                const size_t nameLength = rec.name ? rec.nameLength : 0;
-                if (column == 1) {
-                    texts.Add(static_cast<uint32_t>(end), name, nameLength);
-                } else {
-                    if (column == 5)
-                        scratch = GetLowerExtension(rec.isDirectory != 0, std::wstring(name, nameLength));
-                    else
-                        scratch = v->BuildFullPath(item.recordIndex, nullptr);
-                    texts.Add(static_cast<uint32_t>(end), scratch.c_str(), scratch.size());
-                }
-            }
-            ++end;
-        }
-        ReleaseSRWLockShared(&v->indexLock);
-        i = end;
-    }
-    if (!IsCurrent(req)) return;
     auto out = std::make_shared<std::vector<MatchItem>>();
-    texts.SortInto(SortComparatorState{column, req.ascending}, *out);
+    if (!SortRowsByText(req, rows, *out)) return;
     if (!IsCurrent(req) || !PublishSorted(out, req)) return;
     if (out->empty()) return;  // nothing was left: no timing line
     const uint64_t missesNow = g_attrCacheMisses.load();

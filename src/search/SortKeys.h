@@ -55,3 +55,9 @@ private:
     std::vector<wchar_t> tail_;
     std::vector<Entry> entries_;
 };
+
+// A sort request is current while its generation is g_searchGeneration and no shutdown began.
+bool IsSortRequestCurrent(const SortRequest& request);
+// Name (1), Type (5) or Path (6): the live rows of `rows` (index inside the volume's records,
+// not deleted) in the request's text order, into out. False when the request became stale.
+bool SortRowsByText(const SortRequest& request, const std::vector<MatchItem>& rows, std::vector<MatchItem>& out);
