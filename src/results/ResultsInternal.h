@@ -5,8 +5,41 @@
 
 #include "results/Results.h"
 
+// Brushes and pens of one paint, made from the current palette and deleted with the object,
+// so that a paint always shows the palette of the moment and leaves no GDI object behind.
+struct PaintTools {
+    HBRUSH surface = nullptr;
+    HBRUSH toolbar = nullptr;
+    HBRUSH headerBg = nullptr;
+    HBRUSH sidebarBg = nullptr;
+    HBRUSH sidebarItemSel = nullptr;
+    HBRUSH sidebarItemHover = nullptr;
+    HBRUSH rowSel = nullptr;
+    HBRUSH rowHover = nullptr;
+    HBRUSH border = nullptr;
+    HPEN dividerPen = nullptr;
+    HPEN borderPen = nullptr;
+    HPEN accentPen = nullptr;
+    PaintTools();
+    ~PaintTools();
+    PaintTools(const PaintTools&) = delete;
+    PaintTools& operator=(const PaintTools&) = delete;
+};
+
+// Fills a rounded box: the region (left, top, right + 1, bottom + 1) with radius x radius
+// corners, or the plain box when the region cannot be made.
+void FillRoundedBox(HDC hdc, const RECT& box, int radius, HBRUSH brush);
+
+// The small shell icon of a folder, made once per process and never destroyed.
+HICON GetDefaultFolderIcon();
+
+// Row of the visible set and filter sidebar item under the mouse (-1 none).
+int64_t GetHoveredResultRow();
+int GetHoveredFilterIndex();
+
 // Values a search-mode paint takes once, at its start.
 struct ListPaintFrame {
+    const PaintTools* tools = nullptr;
     ResultListLayout layout;  // sidebarWidth is W
     int rightEdge = 0;        // R
     int areaBottom = 0;       // B

@@ -1,0 +1,267 @@
+// The main window painter and the List view: rendered into a memory back buffer and checked by
+// pixels where it matters (highlight runs, sort arrow column, selection, gaps, clipping).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "index/Index.h"
+#include "results/Results.h"
+#include "results/ResultsInternal.h"
+#include "search/Search.h"
+#include "shell/Shell.h"
+#include "support/synthetic_volume.h"
+#include "ui/Ui.h"
+
+namespace {
+
+constexpr COLORREF kSurface = RGB(240, 241, 242);
+constexpr COLORREF kToolbar = RGB(230, 231, 232);
+constexpr COLORREF kHeaderBg = RGB(220, 221, 222);
+constexpr COLORREF kRowSel = RGB(200, 240, 220);
+constexpr COLORREF kRowHover = RGB(210, 210, 250);
+constexpr COLORREF kSearchHit = RGB(176, 237, 208);
+constexpr COLORREF kDivider = RGB(190, 191, 192);
+constexpr COLORREF kSidebarBg = RGB(180, 200, 220);
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
+
+// A 32-bit top-down DIB with a DC, for reading back what was drawn.
+struct Canvas {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    uint32_t* bits = nullptr;
+    int width = 0;
+    int height = 0;
+
+    Canvas(int w, int h, COLORREF fill) : width(w), height(h) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+        old = SelectObject(dc, bitmap);
+        Fill(fill);
+    }
+    ~Canvas() {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    void Fill(COLORREF c) {
+        HBRUSH b = CreateSolidBrush(c);
+        RECT rc{0, 0, width, height};
+        FillRect(dc, &rc, b);
+        DeleteObject(b);
+    }
+    COLORREF At(int x, int y) const {
+        GdiFlush();
+        uint32_t v = bits[static_cast<size_t>(y) * width + x];
+        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    }
+    // Column ranges [start, end) in which some pixel of rows y0..y1-1 has colour c.
+    std::vector<std::pair<int, int>> ColumnRuns(COLORREF c, int y0, int y1) const {
+        std::vector<std::pair<int, int>> runs;
+        int start = -1;
+        for (int x = 0; x <= width; ++x) {
+            bool hit = false;
+            for (int y = y0; x < width && y < y1 && !hit; ++y) hit = At(x, y) == c;
+            if (hit && start < 0) start = x;
+            if (!hit && start >= 0) {
+                runs.emplace_back(start, x);
+                start = -1;
+            }
+        }
+        return runs;
+    }
+};
+
+int TextWidth(HDC dc, const std::wstring& s) {
+    SIZE sz{};
+    GetTextExtentPoint32W(dc, s.c_str(), static_cast<int>(s.size()), &sz);
+    return sz.cx;
+}
+
+void AddRecord(VolumeIndex& v, uint64_t frn, const std::wstring& name, bool dir, bool deleted = false) {
+    uint32_t index = testfx::AddSyntheticRecord(v, frn, v.rootFrn, name, dir);
+    v.records[index].deleted = deleted ? 1 : 0;
+}
+
+void Publish(std::vector<MatchItem> rows) {
+    auto set = std::make_shared<std::vector<MatchItem>>(std::move(rows));
+    std::lock_guard<std::mutex> lock(g_resultsMutex);
+    g_results = set;
+}
+
+// Palette, fonts and a back buffer as the main window would make them.
+class PainterTest : public testing::Test {
+protected:
+    std::unique_ptr<Canvas> backBuffer;
+    HWND searchEdit = nullptr;
+    VolumeIndex volume;
+
+    void SetUp() override {
+        g_dpi = 96;
+        g_uiPalette.surface = kSurface;
+        g_uiPalette.text = RGB(30, 41, 59);
+        g_uiPalette.textHit = RGB(15, 118, 70);
+        g_uiPalette.searchHit = kSearchHit;
+        g_uiPalette.header = RGB(51, 65, 85);
+        g_uiPalette.rowNumberText = RGB(148, 163, 184);
+        g_uiPalette.textSecondary = RGB(100, 116, 139);
+        g_uiPalette.scrollThumb = RGB(203, 213, 225);
+        g_uiPalette.scrollThumbHot = RGB(148, 163, 184);
+        g_uiPalette.toolbar = kToolbar;
+        g_uiPalette.headerBg = kHeaderBg;
+        g_uiPalette.rowSel = kRowSel;
+        g_uiPalette.rowHover = kRowHover;
+        g_uiPalette.divider = kDivider;
+        g_uiPalette.sidebarBg = kSidebarBg;
+        g_uiPalette.sidebarItemSel = RGB(255, 255, 255);
+        g_uiPalette.sidebarItemHover = RGB(220, 227, 236);
+        g_uiPalette.border = RGB(203, 213, 225);
+        g_uiPalette.accent = RGB(47, 163, 110);
+        g_fontUi = CreateUiFont(12, 500);
+        g_fontUiMedium = CreateUiFont(13, 500);
+        g_fontUiSemibold = CreateUiFont(12, 600);
+        g_fontButton = CreateUiFont(12, 600);
+        g_darkTheme = false;
+        g_appMode = 0;
+        g_viewMode = 0;
+        g_filterLayoutSidebar = false;
+        g_clientWidth = 1100;
+        g_clientHeight = 400;
+        g_listAreaTop = 70;
+        g_scrollY = 0;
+        g_scrollX = 0;
+        const int defaults[kResultColumnCount] = {60, 280, 100, 160, 160, 72, 400};
+        for (int c = 0; c < kResultColumnCount; ++c) g_columnWidths[c] = defaults[c];
+        g_sortColumn = -1;
+        ClearSelection();
+        backBuffer = std::make_unique<Canvas>(1100, 400, kMagenta);
+        g_hBackBufferDC = backBuffer->dc;
+
+        volume.root = L"T:";
+        volume.rootFrn = 5;
+        AddRecord(volume, 0x100001, L"Q3 REPORT final report.txt", false);  // row 0
+        AddRecord(volume, 0x100002, L"gone.txt", false, true);              // row 1, deleted
+        AddRecord(volume, 0x100003, L"aaab.bin", false);                    // row 2
+        AddRecord(volume, 0x100004, L"Docs", true);                         // row 3
+        Publish({{&volume, 0}, {&volume, 1}, {&volume, 2}, {&volume, 3}});
+    }
+
+    void TearDown() override {
+        Publish({});
+        ClearSelection();
+        if (searchEdit) DestroyWindow(searchEdit);
+        g_hSearchEdit = nullptr;
+        g_hBackBufferDC = nullptr;
+        backBuffer.reset();
+        for (HFONT* f : {&g_fontUi, &g_fontUiMedium, &g_fontUiSemibold, &g_fontButton}) {
+            DeleteObject(*f);
+            *f = nullptr;
+        }
+        ClearIconCache();
+    }
+
+    void SetQuery(const wchar_t* text) {
+        if (!searchEdit)
+            searchEdit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr,
+                                         GetModuleHandleW(nullptr), nullptr);
+        SetWindowTextW(searchEdit, text);
+        g_hSearchEdit = searchEdit;
+    }
+
+    // Rows start at y 110 (header 70..110) and are 44 px high.
+    static int RowTop(int row) { return 110 + 44 * row; }
+};
+
+}  // namespace
+
+TEST(HighlightTerm, FromSearchBoxText) {
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* term;
+    } cases[] = {
+        {L"  Report \t", L"report"},
+        {L"s:budget|.xlsx", L"budget"},   // content query: its terms before the extension list
+        {L"s: two words |.txt", L"two words"},
+        {L"S:Budget", L"s:budget"},       // only a lower-case s makes the prefix
+        {L"\u4E2D", L""},                 // a single CJK character highlights nothing
+        {L"\u4E2D\u6587", L"\u4E2D\u6587"},
+        {L"   ", L""},
+        {L"s:", L""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.term, HighlightTermFromText(c.text)) << c.text;
+    g_hSearchEdit = nullptr;
+    EXPECT_EQ(L"", GetHighlightTerm());
+}
+
+TEST(ListText, RowNumbersAndHeaderTitles) {
+    EXPECT_EQ(L"01", FormatRowNumber(0));
+    EXPECT_EQ(L"09", FormatRowNumber(8));
+    EXPECT_EQ(L"10", FormatRowNumber(9));
+    EXPECT_EQ(L"100", FormatRowNumber(99));
+    EXPECT_EQ(L"1000000", FormatRowNumber(999999));
+    g_sortColumn = 6;
+    g_sortAscending = false;
+    for (int c = 0; c < 6; ++c) EXPECT_EQ(std::wstring::npos, GetResultHeaderTitle(c).find(L'\u2193')) << c;
+    EXPECT_EQ(L" \u2193", GetResultHeaderTitle(6).substr(GetResultHeaderTitle(6).size() - 2));
+    g_sortColumn = 0;  // the row-number column never shows an arrow
+    EXPECT_EQ(L"#", GetResultHeaderTitle(0));
+    g_sortColumn = -1;
+}
+
+TEST_F(PainterTest, HighlightRunsMatchTheOccurrences) {
+    Canvas c(600, 40, RGB(255, 255, 255));
+    SelectObject(c.dc, g_fontUiMedium);
+    SetBkMode(c.dc, TRANSPARENT);
+    RECT clip{0, 0, 600, 40};
+    const std::wstring name = L"Q3 REPORT final report.txt";
+    DrawTextWithHighlight(c.dc, name, L"report", 10, 10, clip);
+    auto runs = c.ColumnRuns(kSearchHit, 0, 40);
+    ASSERT_EQ(2u, runs.size());
+    int a1 = TextWidth(c.dc, L"Q3 "), b1 = TextWidth(c.dc, L"REPORT");
+    int a2 = TextWidth(c.dc, L"Q3 REPORT final "), b2 = TextWidth(c.dc, L"report");
+    EXPECT_NEAR(10 + a1, runs[0].first, 1);
+    EXPECT_NEAR(10 + a1 + b1, runs[0].second, 1);
+    EXPECT_NEAR(10 + a2, runs[1].first, 1);
+    EXPECT_NEAR(10 + a2 + b2, runs[1].second, 1);
+
+    // Occurrences do not overlap: "ab" in "aaab" is one run after "aa".
+    c.Fill(RGB(255, 255, 255));
+    DrawTextWithHighlight(c.dc, L"aaab", L"ab", 10, 10, clip);
+    runs = c.ColumnRuns(kSearchHit, 0, 40);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_NEAR(10 + TextWidth(c.dc, L"aa"), runs[0].first, 1);
+
+    // A phrase is highlighted only where it occurs whole.
+    c.Fill(RGB(255, 255, 255));
+    DrawTextWithHighlight(c.dc, L"final report", L"report final", 10, 10, clip);
+    EXPECT_TRUE(c.ColumnRuns(kSearchHit, 0, 40).empty());
+}
+
+TEST_F(PainterTest, HighlightAndTextStayInsideTheClip) {
+    Canvas c(600, 40, RGB(255, 255, 255));
+    SelectObject(c.dc, g_fontUiMedium);
+    SetBkMode(c.dc, TRANSPARENT);
+    RECT clip{40, 5, 90, 35};
+    DrawTextWithHighlight(c.dc, L"report report report report", L"report", 10, 10, clip);
+    bool inside = false;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 600; ++x) {
+            bool changed = c.At(x, y) != RGB(255, 255, 255);
+            bool within = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+            if (changed && !within) FAIL() << "pixel outside the clip at " << x << "," << y;
+            inside = inside || (changed && within);
+        }
+    EXPECT_TRUE(inside);
+    EXPECT_FALSE(c.ColumnRuns(kSearchHit, 0, 40).empty());
+}
