@@ -9,9 +9,6 @@
 #include "search/QueryParser.h"
 #include "shell/Shell.h"
 
-// The row whose name is being edited in place (owned by the result list's inline rename).
-extern MatchItem g_renameItem;
-
 std::vector<RecentEntry> g_recentEntries;
 std::mutex g_recentMutex;
 
@@ -128,8 +125,7 @@ void RecordRecentOpen(const MatchItem& item) {
     SaveRecentList();
 }
 
-void UpdateRecentPath(const std::wstring& oldPath, const std::wstring& newPath) {
-    const MatchItem renamed = g_renameItem;
+void UpdateRecentPathForItem(const MatchItem& renamed, const std::wstring& oldPath, const std::wstring& newPath) {
     if (!renamed.volume || oldPath.empty() || newPath.empty()) return;
     const std::wstring oldKey = NormalizePathKey(std::wstring(oldPath));
     bool changed = false;
