@@ -611,6 +611,7 @@ void OnDestroy(HWND hwnd) {
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleWorkerMessage(hwnd, msg, wParam, lParam, result)) return result;
+    if (HandleListScrollInput(hwnd, msg, wParam, lParam)) return 0;
     switch (msg) {
     case WM_CREATE:
         return OnCreate(hwnd);

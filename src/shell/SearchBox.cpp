@@ -60,6 +60,8 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
         PasteOnOneLine(edit);
         return 0;
     }
+    // The box has the focus while the user scrolls the list below it.
+    if ((msg == WM_MOUSEWHEEL || msg == WM_MOUSEHWHEEL) && parent) return SendMessageW(parent, msg, wParam, lParam);
     if (msg == WM_KEYDOWN && wParam == VK_RETURN) {
         if (parent) KillTimer(parent, TIMER_SEARCH_DEBOUNCE);
         std::wstring text = EditText(edit);

@@ -33,3 +33,5 @@ void SetStatusText(const std::wstring& text);
 std::wstring ReadSearchBoxText();
 // Places the top bar of the search mode for a client width.
 void LayoutTopBar(int clientWidth);
+// Wheel and scroll-bar scrolling of the result list (search mode); true when handled.
+bool HandleListScrollInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
