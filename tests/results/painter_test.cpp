@@ -133,6 +133,7 @@ protected:
         g_fontUiSemibold = CreateUiFont(12, 600);
         g_fontButton = CreateUiFont(12, 600);
         g_darkTheme = false;
+        g_tableGridLines = true;
         g_appMode = 0;
         g_viewMode = 0;
         g_filterLayoutSidebar = false;
@@ -264,4 +265,131 @@ TEST_F(PainterTest, HighlightAndTextStayInsideTheClip) {
         }
     EXPECT_TRUE(inside);
     EXPECT_FALSE(c.ColumnRuns(kSearchHit, 0, 40).empty());
+}
+
+TEST_F(PainterTest, SortArrowChangesOnlyItsHeaderColumn) {
+    Canvas plain(1100, 400, kMagenta), sorted(1100, 400, kMagenta);
+    PaintMainWindow(plain.dc, nullptr);
+    g_sortColumn = 2;
+    g_sortAscending = true;
+    EXPECT_EQ(L" \u2191", GetResultHeaderTitle(2).substr(GetResultHeaderTitle(2).size() - 2));
+    PaintMainWindow(sorted.dc, nullptr);
+    // Size column: left 340 (60 + 280), width 100; its title is clipped to 352..432.
+    int changed = 0;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 1100; ++x)
+            if (plain.At(x, y) != sorted.At(x, y)) {
+                ++changed;
+                ASSERT_TRUE(x >= 352 && x < 432 && y >= 70 && y < 110) << x << "," << y;
+            }
+    EXPECT_GT(changed, 0);
+    g_sortAscending = false;
+    EXPECT_EQ(L" \u2193", GetResultHeaderTitle(2).substr(GetResultHeaderTitle(2).size() - 2));
+    EXPECT_EQ(L"#", GetResultHeaderTitle(0));
+}
+
+TEST_F(PainterTest, SelectionGapAndGrid) {
+    SelectSingleRow(0);
+    Canvas out(1100, 400, kMagenta);
+    PaintMainWindow(out.dc, nullptr);
+    // Row boxes run from x 8 to R - 8 and leave the 4 px below them free.
+    EXPECT_EQ(kRowSel, out.At(300, RowTop(0) + 3));
+    EXPECT_EQ(kSurface, out.At(300, RowTop(2) + 3));
+    EXPECT_EQ(kSurface, out.At(300, RowTop(3) + 3));
+    // The deleted row leaves an empty slot: no text, no grid lines.
+    for (int y = RowTop(1) + 1; y < RowTop(2); ++y)
+        for (int x = 0; x < 1088; ++x)
+            ASSERT_EQ(kSurface, out.At(x, y)) << x << "," << y;
+    // Grid: the horizontal line under a drawn row and the vertical line after column 0.
+    EXPECT_EQ(kDivider, out.At(500, RowTop(0) + 44));
+    EXPECT_EQ(kDivider, out.At(60, RowTop(3) + 20));
+    // Header band and top band.
+    EXPECT_EQ(kHeaderBg, out.At(1000, 75));
+    EXPECT_EQ(kToolbar, out.At(500, 10));
+    EXPECT_EQ(kDivider, out.At(500, 69));  // the line under the top filter bar
+
+    g_tableGridLines = false;
+    PaintMainWindow(out.dc, nullptr);
+    EXPECT_EQ(kSurface, out.At(500, RowTop(3) + 44));
+}
+
+TEST_F(PainterTest, NameMatchesAreHighlightedInTheList) {
+    SetQuery(L"report");
+    Canvas out(1100, 400, kMagenta);
+    PaintMainWindow(out.dc, nullptr);
+    // Name column 60..340: two runs in row 0, none elsewhere.
+    auto runs = out.ColumnRuns(kSearchHit, RowTop(0), RowTop(0) + 44);
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_GE(runs[0].first, 60 + 10);
+    EXPECT_LE(runs[1].second, 340 - 10);
+    EXPECT_TRUE(out.ColumnRuns(kSearchHit, RowTop(2), RowTop(4)).empty());
+}
+
+TEST_F(PainterTest, SizeColumnFromAttributesOrTheMftSizeMap) {
+    // Without a valid attribute entry a file shows its MFT size; the text differs from "0 B".
+    Canvas withoutSize(1100, 400, kMagenta), withSize(1100, 400, kMagenta);
+    PaintMainWindow(withoutSize.dc, nullptr);
+    volume.fileSizes[0x100003] = SizePair{5 * 1024 * 1024, 5 * 1024 * 1024};
+    PaintMainWindow(withSize.dc, nullptr);
+    // Size column 340..440 of row 2 changes, nothing else.
+    int changed = 0;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 1100; ++x)
+            if (withoutSize.At(x, y) != withSize.At(x, y)) {
+                ++changed;
+                ASSERT_TRUE(x >= 350 && x < 430 && y >= RowTop(2) && y < RowTop(3)) << x << "," << y;
+            }
+    EXPECT_GT(changed, 0);
+    // A valid attribute entry wins over the size map.
+    FileAttrInfo info;
+    info.valid = true;
+    info.size = 0;
+    info.lastWrite.dwLowDateTime = 1;
+    volume.attrCache[0x100003] = info;
+    Canvas fromAttributes(1100, 400, kMagenta);
+    PaintMainWindow(fromAttributes.dc, nullptr);
+    for (int x = 350; x < 430; ++x)
+        for (int y = RowTop(2); y < RowTop(3); ++y)
+            ASSERT_EQ(withoutSize.At(x, y), fromAttributes.At(x, y)) << x << "," << y;
+}
+
+TEST_F(PainterTest, EmptySetAndTinyWindow) {
+    Publish({});
+    Canvas out(1100, 400, kMagenta);
+    PaintMainWindow(out.dc, nullptr);
+    EXPECT_EQ(kHeaderBg, out.At(500, 75));
+    EXPECT_EQ(kSurface, out.At(500, 200));
+    // A client no taller than the list top is not painted at all.
+    Canvas untouched(1100, 400, kMagenta);
+    g_clientHeight = 70;
+    PaintMainWindow(untouched.dc, nullptr);
+    EXPECT_EQ(kMagenta, untouched.At(500, 10));
+    EXPECT_EQ(kMagenta, untouched.At(500, 60));
+}
+
+TEST_F(PainterTest, SidebarLayoutPaintsTheSidebarAndShiftsTheList) {
+    g_filterLayoutSidebar = true;
+    g_filterSidebarWidth = 200;
+    SelectSingleRow(0);
+    Canvas out(1100, 400, kMagenta);
+    PaintMainWindow(out.dc, nullptr);
+    EXPECT_EQ(kSidebarBg, out.At(50, 300));
+    EXPECT_EQ(kRowSel, out.At(220, RowTop(0) + 3));
+    EXPECT_NE(kRowSel, out.At(150, RowTop(0) + 3));
+}
+
+TEST_F(PainterTest, PaintRestoresTheBackBufferState) {
+    HGDIOBJ font = GetCurrentObject(g_hBackBufferDC, OBJ_FONT);
+    HGDIOBJ pen = GetCurrentObject(g_hBackBufferDC, OBJ_PEN);
+    HGDIOBJ brush = GetCurrentObject(g_hBackBufferDC, OBJ_BRUSH);
+    SetQuery(L"report");
+    SelectSingleRow(0);
+    Canvas out(1100, 400, kMagenta);
+    for (int i = 0; i < 3; ++i) PaintMainWindow(out.dc, nullptr);
+    EXPECT_EQ(font, GetCurrentObject(g_hBackBufferDC, OBJ_FONT));
+    EXPECT_EQ(pen, GetCurrentObject(g_hBackBufferDC, OBJ_PEN));
+    EXPECT_EQ(brush, GetCurrentObject(g_hBackBufferDC, OBJ_BRUSH));
+    HRGN clip = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(0, GetClipRgn(g_hBackBufferDC, clip));  // no clip left behind
+    DeleteObject(clip);
 }
