@@ -54,3 +54,9 @@ void InstallCrashHooks();
 
 // True for the exception codes the vectored handler reports.
 bool IsFatalExceptionCode(DWORD code);
+
+namespace core_detail {
+// Turns the minidump off (tests that only look at the texts; a dump takes seconds under some
+// debuggers and emulators). On by default.
+void SetCrashDumpEnabled(bool enabled);
+}  // namespace core_detail

@@ -6,6 +6,8 @@
 
 #include "core/Core.h"
 #include "i18n/I18n.h"
+#include "index/AttrCache.h"
+#include "index/FileSizes.h"
 #include "index/VolumeIndex.h"
 #include "platform/VolumeIo.h"
 #include "shell/Shell.h"
@@ -59,7 +61,31 @@ void StartupIndexDrive(SearchEngine& engine, std::wstring root, HWND hwnd, std::
 
 // Loads what the caches on disk know of the indexed volumes.
 void LoadVolumeCaches(SearchEngine& engine) {
-    (void)engine;
+    LoadAttrCache(engine);
+    {
+        std::lock_guard<std::mutex> lock(engine.mutex);
+        for (auto& v : engine.volumes) {
+            if (!v || !v->available.load() || v->root.empty() || v->fileSystem != L"NTFS") continue;
+            const wchar_t letter = static_cast<wchar_t>(towupper(v->root[0]));
+            if (letter < L'A' || letter > L'Z') continue;
+            const std::wstring path = GetMftSizeCachePath(letter);
+            if (path.empty()) continue;
+            const wchar_t rootPath[4] = {letter, L':', L'\\', 0};
+            DWORD serial = 0;
+            if (!GetVolumeInformationW(rootPath, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) continue;
+            MftSizeMap sizes;
+            MftSizeCacheHeader header;
+            if (LoadMftSizeCache(path, serial, sizes, header) && !sizes.empty()) v->ReplaceFileSizes(std::move(sizes));
+        }
+    }
+    // The cache file exists from the first start on.
+    const std::vector<std::wstring> paths = GetAttrCachePath();
+    FILE* f = paths.empty() ? nullptr : _wfopen(paths[0].c_str(), L"rb");
+    if (f) {
+        fclose(f);
+    } else {
+        SaveAttrCache(engine);
+    }
 }
 
 }  // namespace

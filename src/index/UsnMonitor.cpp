@@ -38,24 +38,7 @@ void PauseMonitor(const std::atomic<bool>& running, std::chrono::steady_clock::t
 
 enum class MonitorEnd { Stopped, JournalLost, VolumeLost };
 
-// One attribute-cache entry was dropped because its file changed.
-void NoteAttrCacheEntryDropped() {}
-
 }  // namespace
-
-void VolumeIndex::DropCachedFileInfo(uint64_t frn) {
-    AcquireSRWLockExclusive(&attrCacheLock);
-    const size_t erased = attrCache.erase(frn);
-    ReleaseSRWLockExclusive(&attrCacheLock);
-    if (erased) NoteAttrCacheEntryDropped();
-    AcquireSRWLockExclusive(&fileSizesLock);
-    if (!fileSizes.empty()) {
-        fileSizes.erase(frn);
-        fileSizes.erase(frn & kFrnRecordMask);
-        folderSizesDirty = true;
-    }
-    ReleaseSRWLockExclusive(&fileSizesLock);
-}
 
 int64_t VolumeIndex::ApplyUsnJournalBuffer(const uint8_t* data, uint32_t bytes) {
     if (!data || bytes < 8) return nextUsn;

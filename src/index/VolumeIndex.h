@@ -221,7 +221,6 @@ public:
     void StoreAttr(uint64_t frn, const FileAttrInfo& info);
     bool LookupFileSize(uint64_t frn, SizePair* out);
     void ReplaceFileSizes(MftSizeMap sizes);
-    void MergeFileSizes(MftSizeMap sizes);
     void RebuildFolderSizes();
     bool GetFolderSize(uint64_t folderFrn, uint64_t* out, bool rebuildIfDirty);
 

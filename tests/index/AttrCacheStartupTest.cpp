@@ -1,0 +1,76 @@
+// The start-up loads the attribute cache and the size caches into the indexed volumes.
+#include <gtest/gtest.h>
+
+#include "CacheTestSupport.h"
+#include "IndexTestSupport.h"
+#include "platform/VolumeIo.h"
+
+namespace {
+
+using namespace cachetest;
+using namespace indextest;
+
+struct StartupCaches : ::testing::Test {
+    void SetUp() override {
+        ResetEngine();
+        VolumeIoClearDriveOptions();
+        VolumeIoClearScripts();
+    }
+    void TearDown() override {
+        ResetEngine();
+        SetIndexDriveMask(0x3FFFFFF);
+    }
+};
+
+VolumeIndex* Volume(wchar_t letter) {
+    std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+    for (auto& v : g_searchEngine.volumes)
+        if (!v->root.empty() && v->root[0] == letter) return v.get();
+    return nullptr;
+}
+
+uint64_t FrnOf(VolumeIndex& v, const std::wstring& name) {
+    for (const FileRecord& r : v.records)
+        if (std::wstring(r.name, r.nameLength) == name) return r.frn;
+    return 0;
+}
+
+TEST_F(StartupCaches, FirstStartWritesTheFileNextStartLoadsBoth) {
+    std::wstring t = testfx::FixtureDrive(L'T');
+    if (t.empty()) GTEST_SKIP() << "fixture drive T: not mapped";
+    ScratchConfig cfg(L"startup-caches");
+    ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\a.txt", "abc"));
+    SetIndexDriveMask(Bit(L'T'));
+    MessageSink sink;
+    g_searchEngine.RunInitBackground(sink.hwnd);
+    VolumeIndex* v = Volume(L'T');
+    ASSERT_NE(v, nullptr);
+    if (v->fileSystem != L"NTFS") GTEST_SKIP() << "T: is not indexed as NTFS here";
+    const std::wstring attrPath = cfg.dir + L"\\attrcache.v1.bin";
+    ASSERT_TRUE(FileExists(attrPath));  // an empty cache with one section for T:
+    EXPECT_EQ(testfx::ReadFileBytes(attrPath).size(), 12u + 14u);
+    const uint64_t frn = FrnOf(*v, L"a.txt");
+    ASSERT_NE(frn, 0u);
+
+    // What a previous run left: times of a.txt, and the sizes of a scan of T:.
+    v->StoreAttr(frn, Attr(3, 1234, 5678));
+    ASSERT_TRUE(SaveAttrCache(g_searchEngine));
+    DWORD serial = 0;
+    ASSERT_TRUE(GetVolumeInformationW(L"T:\\", nullptr, 0, &serial, nullptr, nullptr, nullptr, 0));
+    MftSizeCacheHeader h{serial, 1, 2, 1024};
+    ASSERT_TRUE(SaveMftSizeCache(GetMftSizeCachePath(L't'), h, MftSizeMap{{frn, {777, 4096}}}));
+
+    ResetEngine();
+    g_searchEngine.RunInitBackground(sink.hwnd);
+    v = Volume(L'T');
+    ASSERT_NE(v, nullptr);
+    FileAttrInfo info;
+    ASSERT_TRUE(v->LookupAttr(frn, &info));
+    EXPECT_EQ(Ft(info.lastWrite), 1234u);
+    SizePair sp;
+    ASSERT_TRUE(v->LookupFileSize(frn, &sp));
+    EXPECT_EQ(sp.size, 777);
+    EXPECT_FALSE(v->folderSizesDirty);  // handed over with its totals built
+}
+
+}  // namespace
