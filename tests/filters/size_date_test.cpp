@@ -218,3 +218,18 @@ TEST_F(FixedClock, CustomDateRangeIsSwappedAndInclusive) {
     p.invalidCustomDatePasses = true;
     EXPECT_TRUE(TimePassesFilter(p, Utc(2024, 3, 6, 0, 0, 0, 0)));
 }
+TEST_F(FixedClock, SearchSnapshotRejectsAnImpossibleStoredDate) {
+    const int savedMode = g_dateFilterMode, savedFrom = g_customDateFrom, savedTo = g_customDateTo;
+    g_dateFilterMode = 4;
+    g_customDateFrom = 20240231;  // 31 February: no such day
+    g_customDateTo = 20240305;
+    SizeDateFilterParams p = BuildSearchSizeDateFilterParams();
+    EXPECT_FALSE(p.customDateValid);
+    g_customDateFrom = 20240301;
+    p = BuildSearchSizeDateFilterParams();
+    EXPECT_TRUE(p.customDateValid);
+    EXPECT_EQ(Utc(2024, 2, 29, 22, 0, 0, 0), p.customStart);
+    g_dateFilterMode = savedMode;
+    g_customDateFrom = savedFrom;
+    g_customDateTo = savedTo;
+}
