@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "content/Content.h"
 #include "core/Core.h"
 #include "i18n/I18n.h"
@@ -197,6 +199,65 @@ TEST(ContentScanThreads, FindsHitsOfEverySliceAndJoinsAll) {
     auto stale = std::make_shared<std::vector<MatchItem>>();
     RunContentScanThreads(candidates, groups, q, {}, {}, gen - 1, 4, stale);
     EXPECT_TRUE(stale->empty());
+}
+
+// "s:" end to end: candidates by extension from an in-memory volume of the fixture drive, files
+// in UTF-8, UTF-16 and the ANSI code page, the final set and the status texts.
+TEST(ContentSearchEndToEnd, SearchesInsidePlainTextFiles) {
+    const std::wstring drive = testfx::FixtureDrive(L'T');
+    if (drive.empty()) GTEST_SKIP() << "fixture drive T: is not mapped";
+    SetConfigDirOverride(testfx::MakeScratchDir(L"content_e2e_cfg"));  // the ZIP settings files go there
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    g_hMainWnd = window;
+    g_searchScope.store(0);
+    const std::wstring text = L"Rechnung f\u00fcr M\u00fcller";
+    ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\u8.txt", WideToUtf8(text)));
+    ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\u16.TXT", Utf16Le(text, true)));
+    ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\ansi.txt", WideToAnsi(text)));
+    ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\other.txt", "nothing"));
+    ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\same.log", WideToUtf8(text)));
+    ASSERT_TRUE(CreateDirectoryW(L"T:\\folder.txt", nullptr));
+    auto v = testfx::MakeSyntheticVolume(L"T:");
+    VolumeIndex* raw = v.get();
+    for (const wchar_t* name : {L"u8.txt", L"u16.TXT", L"ansi.txt", L"other.txt", L"same.log"})
+        testfx::AddSyntheticRecord(*v, 100 + raw->records.size(), 5, name);
+    testfx::AddSyntheticRecord(*v, 200, 5, L"folder.txt", true);
+    std::vector<std::unique_ptr<VolumeIndex>> list;
+    list.push_back(std::move(v));
+    testfx::InstallVolumes(std::move(list));
+
+    uint64_t gen = ++g_searchGeneration;
+    RunNameSearchTask(L"s:M\u00fcller|txt", gen, false);
+    auto set = GetResultsSnapshot();
+    std::vector<uint32_t> rows;
+    for (const auto& m : *set) rows.push_back(m.recordIndex);
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (std::vector<uint32_t>{0, 1, 2}));
+
+    gen = ++g_searchGeneration;
+    RunNameSearchTask(L"s:M\u00fcller|pdf", gen, false);
+    EXPECT_TRUE(GetResultsSnapshot()->empty());
+    std::vector<std::wstring> status;
+    bool finalSeen = false;
+    MSG m;
+    while (PeekMessageW(&m, window, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_SEARCH_STATUS_TEXT) {
+            auto* s = reinterpret_cast<std::wstring*>(m.lParam);
+            if (m.wParam == gen) status.push_back(*s);
+            delete s;
+        } else if (m.message == WM_SEARCH_RESULTS_READY && m.wParam == gen) {
+            finalSeen = m.lParam == kResultsFinal;
+        }
+    }
+    const std::wstring noCandidates =
+        Tr(L"Status_ContentSearchNoCandidates", L"\u7b5b\u9009\u540e\u6ca1\u6709\u53ef\u626b\u63cf\u7684\u6587\u4ef6\u3002",
+           L"No candidate files after filters.");
+    EXPECT_EQ(status, (std::vector<std::wstring>{noCandidates}));
+    EXPECT_TRUE(finalSeen);
+    g_hMainWnd = nullptr;
+    DestroyWindow(window);
+    testfx::InstallVolumes({});
+    SetConfigDirOverride(L"");
 }
 
 }  // namespace
