@@ -1,6 +1,155 @@
+// Program entry: start-up, the single instance, the main window and the message loop.
 #include <windows.h>
+#include <shlobj.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    MessageBoxW(nullptr, L"Tarnwick: the main window is not built yet.", L"Tarnwick", MB_OK);
+#include "content/Content.h"
+#include "core/Core.h"
+#include "i18n/I18n.h"
+#include "index/Index.h"
+#include "search/Search.h"
+#include "shell/Shell.h"
+#include "shell/ShellInternal.h"
+#include "ui/Ui.h"
+
+namespace {
+
+using SetDpiContextFn = BOOL(WINAPI*)(HANDLE);
+
+void SetDpiAwareness() {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    auto setContext = user32 ? reinterpret_cast<SetDpiContextFn>(GetProcAddress(user32, "SetProcessDpiAwarenessContext"))
+                             : nullptr;
+    if (!setContext) return;
+    for (INT_PTR context : {-4, -3, -2, -5}) {
+        if (setContext(reinterpret_cast<HANDLE>(context))) return;
+    }
+}
+
+void EnablePrivileges() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return;
+    for (const wchar_t* name : {L"SeBackupPrivilege", L"SeRestorePrivilege", L"SeManageVolumePrivilege"}) {
+        TOKEN_PRIVILEGES tp{};
+        if (!LookupPrivilegeValueW(nullptr, name, &tp.Privileges[0].Luid)) continue;
+        tp.PrivilegeCount = 1;
+        tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        AdjustTokenPrivileges(token, FALSE, &tp, sizeof(tp), nullptr, nullptr);
+    }
+    CloseHandle(token);
+}
+
+void WaitForShell() {
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        if (GetShellWindow() && FindWindowW(L"Shell_TrayWnd", nullptr)) return;
+        Sleep(500);
+    }
+}
+
+int ActivateRunningInstance() {
+    if (g_singleInstanceMutex) {
+        CloseHandle(g_singleInstanceMutex);
+        g_singleInstanceMutex = nullptr;
+    }
+    if (g_startedHidden) return 0;
+    for (int waited = 0; waited < 5000; waited += 100) {
+        HWND other = FindWindowW(kMainWindowClass, nullptr);
+        if (other && IsWindow(other)) {
+            ShowWindowAsync(other, IsIconic(other) ? SW_RESTORE : SW_SHOW);
+            SetWindowPos(other, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+            SetForegroundWindow(other);
+            BringWindowToTop(other);
+            return 0;
+        }
+        Sleep(100);
+    }
+    std::wstring text = Tr(L"Msg_AlreadyRunningPrefix", L"Tarnwick 已在运行。\n\n请使用热键 \"",
+                           L"Tarnwick is already running.\n\nUse the hotkey \"") +
+                        FormatHotkeyText(g_hotkeyModifiers, g_hotkeyKey) +
+                        Tr(L"Msg_AlreadyRunningSuffix", L"\" 显示或隐藏主窗口。", L"\" to show or hide the main window.");
+    MessageBoxW(nullptr, text.c_str(), Tr(L"MsgTitle_Information", L"提示", L"Information").c_str(), MB_ICONINFORMATION);
+    return 0;
+}
+
+// Stops what is left of the volumes after the loop (normally WM_DESTROY has done it).
+void ReleaseVolumesAfterLoop() { g_searchEngine.ReleaseAllVolumes(); }
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR lpCmdLine, int nCmdShow) {
+    InstallCrashHooks();
+    SetDpiAwareness();
+    g_dpi = GetSystemDpi();
+    Sleep(1000);
+    g_languageIsChinese = (GetUserDefaultUILanguage() & 0x3FF) == LANG_CHINESE;
+    LoadHotkeyIni(GetConfigDir() + L"\\hotkey.ini");
+    BuildLanguageList();
+    std::wstring code = ReadSavedLanguageCode();
+    if (code.empty()) code = g_languageIsChinese ? L"zh-cn" : L"en-us";
+    SetUiLanguage(code);
+    g_startedHidden = CommandLineAsksHidden(GetCommandLineW(), lpCmdLine);
+
+    g_singleInstanceMutex = CreateMutexW(nullptr, TRUE, kSingletonMutexName);
+    if (!g_singleInstanceMutex || GetLastError() == ERROR_ALREADY_EXISTS) return ActivateRunningInstance();
+
+    EnablePrivileges();
+    if (g_startedHidden) WaitForShell();
+    if (!IsUserAnAdmin() && !g_startedHidden) {
+        MessageBoxW(nullptr,
+                    Tr(L"Msg_AdminRequired", L"需要以管理员身份运行。", L"Run as administrator required.").c_str(),
+                    Tr(L"App_Name", L"Tarnwick", L"Tarnwick").c_str(), MB_ICONERROR);
+        ExitProcess(1);
+    }
+
+    InitFilterCategories();
+    LoadContentZipSettings();
+    int width = 1100, height = 700;
+    LoadWindowIni(&width, &height);
+    ApplyThemePalette(g_darkTheme);
+
+    g_brushWindowClass = CreateSolidBrush(g_uiPalette.surface);
+    WNDCLASSW wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = hInstance;
+    wc.hIcon = static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(104), IMAGE_ICON, 32, 32, 0));
+    if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = g_brushWindowClass;
+    wc.lpszClassName = kMainWindowClass;
+    if (!RegisterClassW(&wc)) return 1;
+
+    RECT work{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+        work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const int x = work.left + (work.right - work.left - width) / 2;
+    const int y = work.top + (work.bottom - work.top - height) / 2;
+    HWND window = CreateWindowExW(WS_EX_COMPOSITED, kMainWindowClass,
+                                  Tr(L"Status_InitializingSimple", L"正在初始化...", L"Initializing...").c_str(),
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width, height, nullptr, nullptr,
+                                  hInstance, nullptr);
+    if (!window) return 1;
+    g_hMainWnd = window;
+    ApplyAlwaysOnTop();
+    try {
+        RunBackgroundTask(L"load_recent_opens", [] { LoadRecentOpensAsync(); });
+    } catch (...) {
+    }
+    ShowWindow(window, g_startedHidden ? SW_HIDE : nCmdShow);
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ThreadCrashRecord& record = GetThreadCrashRecord();
+        record.hwnd = msg.hwnd;
+        record.msg = msg.message;
+        record.wParam = msg.wParam;
+        record.lParam = msg.lParam;
+        record.extra[0] = 0;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+
+    ReleaseVolumesAfterLoop();
+    Sleep(500);
+    if (g_singleInstanceMutex) CloseHandle(g_singleInstanceMutex);
     return 0;
 }
