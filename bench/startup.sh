@@ -18,7 +18,7 @@ if [ "$(cat "$DATA/.complete" 2>/dev/null)" != "100000" ]; then
     mkdir -p "$DATA/folder_$d"
     (cd "$DATA/folder_$d" && seq -f "file_%04g.dat" 0 999 | xargs touch)
   done
-  for d in $(seq -w 0 9); do
+  for d in $(seq -w 0 9); do d="0$d"
     for i in $(seq -w 0 24); do mv "$DATA/folder_$d/file_00$i.dat" "$DATA/folder_$d/benchneedle_$i.dat"; done
   done
   echo 100000 > "$DATA/.complete"
