@@ -501,6 +501,7 @@ LRESULT OnCreate(HWND hwnd) {
                                        reinterpret_cast<HMENU>(IDC_SIDEBAR_VSCROLL), instance, nullptr);
 
     if (g_startedHidden) SetTimer(hwnd, TIMER_STARTUP_RETRY, 3500, nullptr);
+    SetTimer(hwnd, TIMER_CACHE_AUTOSAVE, 20000, nullptr);
     LogGdi(L"WM_CREATE end");
     SetWindowTextW(hwnd, Tr(L"Status_InitializingIndex", L"正在初始化...", L"Initializing...").c_str());
     static bool indexStarted = false;
@@ -589,6 +590,8 @@ void OnDestroy(HWND hwnd) {
     UnregisterHotKey(hwnd, static_cast<int>(HOTKEY_ID_SHOW_HIDE));
     UnregisterHotKey(hwnd, static_cast<int>(HOTKEY_ID_FOREGROUND_APP));
     g_shuttingDown.store(true);
+    // The exit save waits for a running autosave: whole saves never overlap.
+    if (g_attrCacheChangeCount.load() > g_attrCacheSavedCount.load()) SaveAttrCache(g_searchEngine);
     for (HBRUSH* brush : {&g_brushEditWell, &g_brushWindowClass, &g_brushControlBg}) {
         if (*brush) {
             DeleteObject(*brush);

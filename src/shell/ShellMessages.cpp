@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <dbt.h>
 
+#include <atomic>
 #include <cwchar>
 
 #include "core/Core.h"
@@ -367,8 +368,24 @@ bool HandleTimer(HWND hwnd, UINT_PTR id) {
     case TIMER_FILTER_BUTTONS_REFRESH:
         OnFilterButtonsRefreshTimer(hwnd);
         return true;
-    case TIMER_CACHE_AUTOSAVE:
+    case TIMER_CACHE_AUTOSAVE: {
+        // Saves the attribute cache when it changed since the last save, one save at a time.
+        static std::atomic<bool> autosaveBusy{false};
+        if (!g_shuttingDown.load() && g_attrCacheChangeCount.load() > g_attrCacheSavedCount.load() &&
+            !autosaveBusy.exchange(true)) {
+            try {
+                RunBackgroundTask(L"cache_autosave", [] {
+                    struct Done {
+                        ~Done() { autosaveBusy.store(false); }
+                    } done;
+                    if (!g_shuttingDown.load()) SaveAttrCache(g_searchEngine);
+                });
+            } catch (...) {
+                autosaveBusy.store(false);  // no thread could be started: try again next time
+            }
+        }
         return true;
+    }
     case TIMER_IDLE_TRIM:
         KillTimer(hwnd, id);
         MaybeTrimOnIdle();
