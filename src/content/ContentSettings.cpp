@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cwchar>
+#include <functional>
 #include <mutex>
 
 #include "content/ContentMatch.h"
@@ -25,6 +26,23 @@ bool ContainsIgnoringCase(const std::vector<std::wstring>& list, const std::wstr
     for (const auto& e : list)
         if (_wcsicmp(e.c_str(), s.c_str()) == 0) return true;
     return false;
+}
+
+// The lines of a list settings file: comment and empty lines skipped, an exact leading prefix
+// ("exts=") removed. False when the file cannot be opened.
+bool ReadSettingsListLines(const std::wstring& path, const wchar_t* prefix,
+                           const std::function<void(const std::wstring&)>& onLine) {
+    const size_t prefixLength = wcslen(prefix);
+    return ReadTextLines(path, [&](const std::wstring& text) {
+        std::wstring line = text;
+        TrimWhitespace(line);
+        if (line.empty() || line[0] == L'#') return;
+        if (line.compare(0, prefixLength, prefix) == 0) {
+            line.erase(0, prefixLength);
+            TrimWhitespace(line);
+        }
+        onLine(line);
+    });
 }
 
 wchar_t AsciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? wchar_t(c + 32) : c; }
@@ -106,21 +124,10 @@ std::vector<std::wstring> LoadContentSearchExts() {
     const std::wstring path = GetContentSearchExtsPath();
     DWORD attrs = GetFileAttributesW(path.c_str());
     if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
-        if (FILE* f = _wfopen(path.c_str(), L"r, ccs=UTF-8")) {
-            wchar_t buf[2048];
-            while (fgetws(buf, 2048, f)) {
-                std::wstring line = buf;
-                TrimWhitespace(line);
-                if (line.empty() || line[0] == L'#') continue;
-                if (line.compare(0, 5, L"exts=") == 0) {
-                    line.erase(0, 5);
-                    TrimWhitespace(line);
-                }
-                for (auto& e : ParseExtensionList(line))
-                    if (!ContainsIgnoringCase(result, e)) result.push_back(std::move(e));
-            }
-            fclose(f);
-        }
+        ReadSettingsListLines(path, L"exts=", [&](const std::wstring& line) {
+            for (auto& e : ParseExtensionList(line))
+                if (!ContainsIgnoringCase(result, e)) result.push_back(std::move(e));
+        });
     }
     if (result.empty()) {
         result = DefaultContentSearchExts();
@@ -183,18 +190,7 @@ bool ReadZipSettingsItems(const std::wstring& path, const wchar_t* prefix, std::
     DWORD attrs = GetFileAttributesW(path.c_str());
     *exists = attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
     if (!*exists) return false;
-    FILE* f = _wfopen(path.c_str(), L"r, ccs=UTF-8");
-    if (!f) return false;
-    const size_t prefixLength = wcslen(prefix);
-    wchar_t buf[2048];
-    while (fgetws(buf, 2048, f)) {
-        std::wstring line = buf;
-        TrimWhitespace(line);
-        if (line.empty() || line[0] == L'#') continue;
-        if (line.compare(0, prefixLength, prefix) == 0) {
-            line.erase(0, prefixLength);
-            TrimWhitespace(line);
-        }
+    return ReadSettingsListLines(path, prefix, [&](const std::wstring& line) {
         size_t start = 0;
         while (true) {
             size_t comma = line.find(L',', start);
@@ -204,9 +200,7 @@ bool ReadZipSettingsItems(const std::wstring& path, const wchar_t* prefix, std::
             if (comma == std::wstring::npos) break;
             start = comma + 1;
         }
-    }
-    fclose(f);
-    return true;
+    });
 }
 
 }  // namespace

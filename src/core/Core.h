@@ -4,6 +4,7 @@
 // Every other part of the program includes this header only.
 #include "core/AppInfo.h"
 #include "core/Paths.h"
+#include "core/TextLines.h"
 #include "core/Tasks.h"
 #include "core/Logs.h"
 #include "core/Crash.h"

@@ -151,6 +151,16 @@ void TrimWhitespace(std::wstring& s) {
     s = s.substr(begin, end - begin);
 }
 
+bool SplitKeyValue(const std::wstring& line, std::wstring& key, std::wstring& value) {
+    const size_t eq = line.find(L'=');
+    if (eq == std::wstring::npos) return false;
+    key = line.substr(0, eq);
+    value = line.substr(eq + 1);
+    TrimWhitespace(key);
+    TrimWhitespace(value);
+    return true;
+}
+
 std::wstring FormatSize(long long bytes) {
     wchar_t buf[64] = {};
     if (bytes < 1024) {

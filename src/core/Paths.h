@@ -31,6 +31,9 @@ bool IsPathUnderBase(const std::wstring& path, const std::wstring& base);
 void StripEnclosingQuotes(std::wstring& s);
 // Removes leading and trailing space, TAB, CR and LF.
 void TrimWhitespace(std::wstring& s);
+// Splits a "key=value" line at its first '=' into the trimmed key and value; false when the
+// line holds no '='.
+bool SplitKeyValue(const std::wstring& line, std::wstring& key, std::wstring& value);
 
 // "%lld B", "%lld KB", "%.2f MB", "%.2f GB" in units of 1024.
 std::wstring FormatSize(long long bytes);

@@ -75,12 +75,7 @@ std::wstring EncodeValue(const std::wstring& text) {
 bool ParseEntryLine(std::wstring line, std::wstring& key, std::wstring& value) {
     TrimWhitespace(line);
     if (line.empty() || line[0] == L'#') return false;
-    size_t eq = line.find(L'=');
-    if (eq == std::wstring::npos) return false;
-    key = line.substr(0, eq);
-    value = line.substr(eq + 1);
-    TrimWhitespace(key);
-    TrimWhitespace(value);
+    if (!SplitKeyValue(line, key, value)) return false;
     StripEnclosingQuotes(value);
     if (key.empty() || value.empty()) return false;
     value = UnescapeValue(value);
@@ -249,15 +244,9 @@ std::wstring ReadSavedLanguageCode() {
     if (!i18n_detail::ReadTextFileLines(GetConfigDir() + L"\\language.ini", 255, lines, 1u << 20)) {
         return std::wstring();
     }
-    for (std::wstring line : lines) {
-        TrimWhitespace(line);
-        size_t eq = line.find(L'=');
-        if (line.empty() || eq == std::wstring::npos) continue;
-        std::wstring key = line.substr(0, eq);
-        std::wstring value = line.substr(eq + 1);
-        TrimWhitespace(key);
-        TrimWhitespace(value);
-        if (key == L"lang") return value;
+    for (const std::wstring& line : lines) {
+        std::wstring key, value;
+        if (SplitKeyValue(line, key, value) && key == L"lang") return value;
     }
     return std::wstring();
 }

@@ -41,8 +41,6 @@ std::vector<FilterCategory> BuildDefaults(bool chinese) {
 
 // A pending line longer than this is dropped whole (a damaged or hostile file).
 constexpr size_t kMaxFilterLineChars = 1u << 20;
-// Marks buffer cells the runtime did not write.
-constexpr wchar_t kUnwritten = static_cast<wchar_t>(0xFFFF);
 
 int DefaultQuestion(HWND owner, const std::wstring& text, const std::wstring& title) {
     return MessageBoxW(owner, text.c_str(), title.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);
@@ -76,13 +74,8 @@ bool ParseFilterLine(const std::wstring& line, FilterCategory& out) {
     std::wstring s = line;
     TrimWhitespace(s);
     if (s.empty() || s[0] == L'#') return false;
-    size_t eq = s.find(L'=');
-    if (eq == std::wstring::npos) return false;
-    std::wstring name = s.substr(0, eq);
-    TrimWhitespace(name);
-    if (name.empty()) return false;
-    std::wstring rest = s.substr(eq + 1);
-    TrimWhitespace(rest);
+    std::wstring name, rest;
+    if (!SplitKeyValue(s, name, rest) || name.empty()) return false;
     std::vector<std::wstring> exts;
     size_t pos = 0;
     while (pos <= rest.size()) {
@@ -104,42 +97,15 @@ bool ParseFilterLine(const std::wstring& line, FilterCategory& out) {
 
 bool ReadFilterCategories(const std::wstring& path, std::vector<FilterCategory>& out) {
     if (path.empty()) return false;
-    FILE* f = _wfopen(path.c_str(), L"r, ccs=UTF-8");
-    if (!f) return false;
     std::vector<FilterCategory> list;
-    std::wstring pending;
-    bool overlong = false;
-    wchar_t buf[8192];
-    auto flush = [&]() {
-        if (!overlong && list.size() < kMaxFilterCategories) {
+    const bool opened = ReadTextLines(
+        path,
+        [&](const std::wstring& line) {
             FilterCategory c;
-            if (ParseFilterLine(pending, c)) list.push_back(std::move(c));
-        }
-        pending.clear();
-        overlong = false;
-    };
-    for (;;) {
-        // The buffer is pre-filled so that the piece's true length is known even when the file
-        // holds NUL characters (which are dropped): the runtime's terminator is the last NUL.
-        std::fill(std::begin(buf), std::end(buf), kUnwritten);
-        if (!fgetws(buf, 8192, f)) break;
-        size_t n = 8191;
-        while (n > 0 && buf[n] == kUnwritten) --n;
-        while (n > 0 && buf[n] != L'\0') --n;
-        if (!overlong) {
-            if (pending.size() + n > kMaxFilterLineChars) {
-                overlong = true;
-                pending.clear();
-            } else {
-                for (size_t i = 0; i < n; ++i)
-                    if (buf[i] != L'\0') pending.push_back(buf[i]);
-            }
-        }
-        if (n > 0 && (buf[n - 1] == L'\n' || buf[n - 1] == L'\r')) flush();
-    }
-    if (!pending.empty() || overlong) flush();
-    fclose(f);
-    if (list.empty()) return false;
+            if (list.size() < kMaxFilterCategories && ParseFilterLine(line, c)) list.push_back(std::move(c));
+        },
+        kMaxFilterLineChars);
+    if (!opened || list.empty()) return false;
     out = std::move(list);
     return true;
 }

@@ -63,25 +63,22 @@ void SaveRecentList() {
 }
 
 void LoadRecentList() {
-    FILE* f = _wfopen(GetRecentListPath().c_str(), L"r, ccs=UTF-8");
-    if (!f) return;
     std::vector<RecentEntry> loaded;
-    wchar_t buf[4096];
-    while (fgetws(buf, 4096, f)) {
-        std::wstring line = buf;
+    const bool opened = ReadTextLines(GetRecentListPath(), [&](const std::wstring& text) {
+        std::wstring line = text;
         TrimWhitespace(line);
-        if (line.empty()) continue;
+        if (line.empty()) return;
         size_t tab = line.find(L'\t');
-        if (tab == std::wstring::npos) continue;
+        if (tab == std::wstring::npos) return;
         std::wstring number = line.substr(0, tab);
         std::wstring path = line.substr(tab + 1);
-        if (path.empty()) continue;
+        if (path.empty()) return;
         RecentEntry e;
         e.openedTick = wcstoull(number.c_str(), nullptr, 10);
         e.path = std::move(path);
         loaded.push_back(std::move(e));
-    }
-    fclose(f);
+    });
+    if (!opened) return;
     std::lock_guard<std::mutex> lock(g_recentMutex);
     g_recentEntries = std::move(loaded);
 }

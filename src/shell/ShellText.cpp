@@ -5,22 +5,9 @@
 
 #include <algorithm>
 
+#include "core/Core.h"
 #include "shell/Shell.h"
 #include "ui/Ui.h"
-
-namespace {
-
-void TrimBlanks(std::wstring& s) {
-    const wchar_t* blanks = L" \t\r\n";
-    size_t first = s.find_first_not_of(blanks);
-    if (first == std::wstring::npos) {
-        s.clear();
-        return;
-    }
-    s = s.substr(first, s.find_last_not_of(blanks) - first + 1);
-}
-
-}  // namespace
 
 bool CommandLineAsksHidden(const wchar_t* commandLine, const wchar_t* lpCmdLine) {
     int argc = 0;
@@ -38,25 +25,15 @@ bool CommandLineAsksHidden(const wchar_t* commandLine, const wchar_t* lpCmdLine)
 }
 
 void LoadHotkeyIni(const std::wstring& path) {
-    FILE* f = _wfopen(path.c_str(), L"r, ccs=UTF-8");
-    if (!f) return;
-    wchar_t buffer[256];
-    while (fgetws(buffer, 256, f)) {
-        std::wstring line = buffer;
-        TrimBlanks(line);
-        size_t eq = line.find(L'=');
-        if (eq == std::wstring::npos) continue;
-        std::wstring key = line.substr(0, eq);
-        std::wstring value = line.substr(eq + 1);
-        TrimBlanks(key);
-        TrimBlanks(value);
+    ReadTextLines(path, [](const std::wstring& line) {
+        std::wstring key, value;
+        if (!SplitKeyValue(line, key, value)) return;
         UINT number = static_cast<UINT>(_wtoi(value.c_str()));
         if (key == L"modifiers") g_hotkeyModifiers = number;
         else if (key == L"key") g_hotkeyKey = number;
         else if (key == L"fg_modifiers") g_fgHotkeyModifiers = number;
         else if (key == L"fg_key") g_fgHotkeyKey = number;
-    }
-    fclose(f);
+    });
 }
 
 std::wstring FormatHotkeyText(UINT modifiers, UINT vk) {

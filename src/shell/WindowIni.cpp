@@ -1,6 +1,8 @@
 // window.ini: parsing, formatting and the safe rewrite of the file.
 #include "shell/WindowIni.h"
 
+#include "core/Core.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -11,22 +13,9 @@ UINT g_windowIniDpi = 96;
 
 namespace {
 
-constexpr size_t kMaxLineChars = 1u << 20;       // longer lines are cut (the rest is skipped)
-constexpr size_t kMaxFileChars = 16u << 20;      // reading stops after this much text
 constexpr size_t kMaxSizeRangeChars = 127;       // the custom size edit holds no more
 constexpr size_t kMaxExtensionChars = 64;
 constexpr size_t kMaxExtensions = 4096;
-
-void TrimBlanks(std::wstring& s) {
-    const wchar_t* blanks = L" \t\r\n";
-    size_t first = s.find_first_not_of(blanks);
-    if (first == std::wstring::npos) {
-        s.clear();
-        return;
-    }
-    size_t last = s.find_last_not_of(blanks);
-    s = s.substr(first, last - first + 1);
-}
 
 std::wstring AsciiLower(std::wstring s) {
     for (wchar_t& c : s)
@@ -60,13 +49,8 @@ void AppendKey(std::wstring& out, const wchar_t* key, int value) {
 }  // namespace
 
 void ParseWindowIniLine(WindowIniSettings& s, std::wstring line) {
-    TrimBlanks(line);
-    size_t eq = line.find(L'=');
-    if (eq == std::wstring::npos) return;
-    std::wstring key = line.substr(0, eq);
-    std::wstring value = line.substr(eq + 1);
-    TrimBlanks(key);
-    TrimBlanks(value);
+    std::wstring key, value;
+    if (!SplitKeyValue(line, key, value)) return;
     const int n = _wtoi(value.c_str());
 
     if (key == L"width") {
@@ -119,7 +103,7 @@ void ParseWindowIniLine(WindowIniSettings& s, std::wstring line) {
         while (start <= value.size() && s.contentSearchExts.size() < kMaxExtensions) {
             size_t comma = value.find(L',', start);
             std::wstring piece = value.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
-            TrimBlanks(piece);
+            TrimWhitespace(piece);
             piece = AsciiLower(piece);
             if (!piece.empty()) {
                 if (piece[0] != L'.') piece.insert(piece.begin(), L'.');
@@ -132,29 +116,7 @@ void ParseWindowIniLine(WindowIniSettings& s, std::wstring line) {
 }
 
 bool ReadWindowIniFile(const std::wstring& path, WindowIniSettings& settings) {
-    FILE* f = _wfopen(path.c_str(), L"r, ccs=UTF-8");
-    if (!f) return false;
-    wchar_t buffer[512];
-    std::wstring line;
-    bool lineTooLong = false;
-    size_t total = 0;
-    while (total < kMaxFileChars && fgetws(buffer, static_cast<int>(std::size(buffer)), f)) {
-        size_t len = wcslen(buffer);
-        total += len;
-        bool endOfLine = len > 0 && buffer[len - 1] == L'\n';
-        if (!lineTooLong) {
-            if (line.size() + len > kMaxLineChars) lineTooLong = true;
-            else line.append(buffer, len);
-        }
-        if (endOfLine) {
-            if (!lineTooLong) ParseWindowIniLine(settings, line);
-            line.clear();
-            lineTooLong = false;
-        }
-    }
-    if (!line.empty() && !lineTooLong && total < kMaxFileChars) ParseWindowIniLine(settings, line);
-    fclose(f);
-    return true;
+    return ReadTextLines(path, [&](const std::wstring& line) { ParseWindowIniLine(settings, line); });
 }
 
 std::wstring FormatWindowIni(const WindowIniSettings& s) {
