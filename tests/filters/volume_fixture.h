@@ -7,6 +7,7 @@
 
 #include "index/Index.h"
 #include "search/Search.h"
+#include "support/synthetic_volume.h"
 
 struct TestVolume {
     std::unique_ptr<VolumeIndex> v = MakeVolumeIndex();
@@ -15,16 +16,7 @@ struct TestVolume {
 
     uint32_t Add(const std::wstring& name, bool folder = false, uint64_t parentFrn = 5) {
         AcquireSRWLockExclusive(&v->indexLock);
-        FileRecord r{};
-        r.frn = 1000 + v->records.size();
-        r.parentFrn = parentFrn;
-        r.name = v->names.Append(name.c_str(), name.size());
-        r.nameLength = static_cast<uint16_t>(name.size());
-        r.isDirectory = folder ? 1 : 0;
-        r.deleted = 0;
-        const uint32_t index = static_cast<uint32_t>(v->records.size());
-        v->records.push_back(r);
-        v->frnToRecord.Insert(r.frn, index);
+        const uint32_t index = testfx::AddSyntheticRecord(*v, 1000 + v->records.size(), parentFrn, name, folder);
         ReleaseSRWLockExclusive(&v->indexLock);
         return index;
     }

@@ -8,18 +8,12 @@
 #include "core/Core.h"
 #include "index/Index.h"
 #include "support/fixture.h"
+#include "support/synthetic_volume.h"
 
 namespace cachetest {
 
 inline uint64_t AddRec(VolumeIndex& v, uint64_t frn, uint64_t parent, const std::wstring& name, bool dir = false) {
-    FileRecord r{};
-    r.frn = frn;
-    r.parentFrn = parent;
-    r.name = v.names.Append(name.c_str(), name.size());
-    r.nameLength = static_cast<uint16_t>(name.size());
-    r.isDirectory = dir ? 1 : 0;
-    v.records.push_back(r);
-    return v.records.size() - 1;
+    return testfx::AppendSyntheticRecord(v, frn, parent, name, dir);
 }
 
 // An available volume; records are added by the test, then Index() enters them in the map.

@@ -4,19 +4,13 @@
 #include <string>
 
 #include "index/Index.h"
+#include "support/synthetic_volume.h"
 
 namespace {
 
 // Appends a record the way the builds do (caller acts as the builder).
 uint64_t AddRecord(VolumeIndex& v, uint64_t frn, uint64_t parent, const std::wstring& name, bool dir = false) {
-    FileRecord r{};
-    r.frn = frn;
-    r.parentFrn = parent;
-    r.name = v.names.Append(name.c_str(), name.size());
-    r.nameLength = static_cast<uint16_t>(name.size());
-    r.isDirectory = dir ? 1 : 0;
-    v.records.push_back(r);
-    return v.records.size() - 1;
+    return testfx::AppendSyntheticRecord(v, frn, parent, name, dir);
 }
 
 TEST(NamePool, StoresNameAndAsciiLowerCopy) {

@@ -18,9 +18,10 @@ inline std::unique_ptr<VolumeIndex> MakeSyntheticVolume(const std::wstring& root
     return v;
 }
 
-// Appends a record; returns its index. parentFrn 5 puts it in the drive root.
-inline uint32_t AddSyntheticRecord(VolumeIndex& v, uint64_t frn, uint64_t parentFrn, const std::wstring& name,
-                                   bool isDirectory = false) {
+// Appends a record the way the builds do, without entering it in the reference map; returns
+// its index. parentFrn 5 puts it in the drive root.
+inline uint32_t AppendSyntheticRecord(VolumeIndex& v, uint64_t frn, uint64_t parentFrn, const std::wstring& name,
+                                      bool isDirectory = false) {
     FileRecord r{};
     r.frn = frn;
     r.parentFrn = parentFrn;
@@ -29,7 +30,13 @@ inline uint32_t AddSyntheticRecord(VolumeIndex& v, uint64_t frn, uint64_t parent
     r.isDirectory = isDirectory ? 1 : 0;
     r.deleted = 0;
     v.records.push_back(r);
-    const uint32_t index = static_cast<uint32_t>(v.records.size() - 1);
+    return static_cast<uint32_t>(v.records.size() - 1);
+}
+
+// Appends a record and enters it in the reference map; returns its index.
+inline uint32_t AddSyntheticRecord(VolumeIndex& v, uint64_t frn, uint64_t parentFrn, const std::wstring& name,
+                                   bool isDirectory = false) {
+    const uint32_t index = AppendSyntheticRecord(v, frn, parentFrn, name, isDirectory);
     v.frnToRecord.Insert(frn, index);
     return index;
 }
