@@ -3,9 +3,7 @@
 # the same tree, and the cost of its change detection. Run by scripts/bench (Wine prefix set).
 # TARNWICK_STANDIN_FOLDERS / TARNWICK_STANDIN_FILES_PER_FOLDER change the tree (default 20,000
 # folders of 10 files: 200,000 files).
-set -euo pipefail
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD="${TARNWICK_BUILD_DIR:-$ROOT/build}"
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/common.sh"
 : "${WINEPREFIX:?run through scripts/bench}"
 EXE="$BUILD/bench/bench_standin.exe"
 [ -f "$EXE" ] || { echo "bench_standin.exe not built" >&2; exit 0; }
@@ -26,13 +24,18 @@ if [ ! -f "$DATA.ready" ]; then
 fi
 LETTER=s
 ln -sfn "$DATA" "$WINEPREFIX/dosdevices/$LETTER:"
-trap 'rm -f "$WINEPREFIX/dosdevices/$LETTER:"' EXIT
+# A running Wine server does not know a drive letter mapped after it started: the volume device
+# \\.\S: is not found (error 2) until the server is restarted.
+stop_wineserver
+start_wineserver
+trap 'rm -f "$WINEPREFIX/dosdevices/$LETTER:"; stop_wineserver; start_wineserver' EXIT
 find "$DATA" > /dev/null   # warm the caches for both
 t0=$(date +%s.%N)
 count=$(find "$DATA" | wc -l)
 t1=$(date +%s.%N)
 find_s=$(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }')
-out=$("$ROOT/scripts/wine-run" --prefix "$WINEPREFIX" "$EXE" "${LETTER^^}:" 2>/dev/null | tr -d '\r')
+out=$("$ROOT/scripts/wine-run" --prefix "$WINEPREFIX" "$EXE" "${LETTER^^}:" | tr -d '\r') ||
+  log "bench_standin.exe failed: $out"
 echo "$out"
 label=$(( FOLDERS * PER / 1000 ))k
 printf 'native_find_s_%s=%.3f\n' "$label" "$find_s"
