@@ -118,23 +118,29 @@ void DrawComboItemPlain(const DRAWITEMSTRUCT* dis) {
     SelectObject(dc, old);
 }
 
+// The background, then a rounded face with a one-pixel border, of an owner-drawn button.
+void DrawButtonFace(HDC dc, const RECT& rc, COLORREF background, COLORREF face, COLORREF border) {
+    HBRUSH back = CreateSolidBrush(background);
+    FillRect(dc, &rc, back);
+    DeleteObject(back);
+    HBRUSH brush = CreateSolidBrush(face);
+    HPEN pen = CreatePen(PS_SOLID, 1, border);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, ScaleForDpi(8), ScaleForDpi(8));
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+}
+
 // The plain drawing of an owner-drawn push button.
 void DrawPushButtonPlain(const DRAWITEMSTRUCT* dis) {
     HDC dc = dis->hDC;
     RECT rc = dis->rcItem;
     bool pressed = (dis->itemState & ODS_SELECTED) != 0;
-    HBRUSH back = CreateSolidBrush(g_uiPalette.surface);
-    FillRect(dc, &rc, back);
-    DeleteObject(back);
-    HBRUSH face = CreateSolidBrush(pressed ? g_uiPalette.accentTint : g_uiPalette.controlBg);
-    HPEN pen = CreatePen(PS_SOLID, 1, g_uiPalette.border);
-    HGDIOBJ oldBrush = SelectObject(dc, face);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, ScaleForDpi(8), ScaleForDpi(8));
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(face);
-    DeleteObject(pen);
+    DrawButtonFace(dc, rc, g_uiPalette.surface, pressed ? g_uiPalette.accentTint : g_uiPalette.controlBg,
+                   g_uiPalette.border);
     wchar_t text[256] = {};
     GetWindowTextW(dis->hwndItem, text, 256);
     SetBkMode(dc, TRANSPARENT);
@@ -221,19 +227,9 @@ bool DrawFilterTag(const DRAWITEMSTRUCT* dis) {
     const bool selected = index == g_currentFilterCategory.load();
     const bool pressed = (dis->itemState & ODS_SELECTED) != 0;
 
-    HBRUSH back = CreateSolidBrush(g_uiPalette.toolbar);
-    FillRect(dc, &rc, back);
-    DeleteObject(back);
-    COLORREF fill = selected ? g_uiPalette.controlBg : (pressed ? g_uiPalette.hoverBg : g_uiPalette.toolbar);
-    HBRUSH brush = CreateSolidBrush(fill);
-    HPEN pen = CreatePen(PS_SOLID, 1, selected ? g_uiPalette.accent : g_uiPalette.border);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, ScaleForDpi(8), ScaleForDpi(8));
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
+    DrawButtonFace(dc, rc, g_uiPalette.toolbar,
+                   selected ? g_uiPalette.controlBg : (pressed ? g_uiPalette.hoverBg : g_uiPalette.toolbar),
+                   selected ? g_uiPalette.accent : g_uiPalette.border);
 
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, selected ? g_uiPalette.accent : g_uiPalette.tagText);
