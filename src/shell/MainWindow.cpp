@@ -587,7 +587,11 @@ void OnDestroy(HWND hwnd) {
     UnregisterHotKey(hwnd, static_cast<int>(HOTKEY_ID_FOREGROUND_APP));
     g_shuttingDown.store(true);
     // The exit save waits for a running autosave: whole saves never overlap.
-    if (g_attrCacheChangeCount.load() > g_attrCacheSavedCount.load()) SaveAttrCache(g_searchEngine);
+    if (!g_crashInProgress.load() && g_attrCacheChangeCount.load() > g_attrCacheSavedCount.load())
+        SaveAttrCache(g_searchEngine);
+    AppendPerfMetric(FormatPerfSummary(g_attrCacheHits.load(), g_attrCacheMisses.load(), g_hydrateDiskReads.load(),
+                                       g_hydrateCalls.load(), g_hydrateMicros.load(), g_attrCacheLockWaitUs.load(),
+                                       g_attrCacheLoadMs.load(), g_attrCacheSaveMs.load()));
     for (HBRUSH* brush : {&g_brushEditWell, &g_brushWindowClass, &g_brushControlBg}) {
         if (*brush) {
             DeleteObject(*brush);

@@ -66,6 +66,7 @@ tw_close "$W"
 if tw_wait_exit "$PID1" 30; then pass "program ended after close"; else fail "program still runs after close"; kill "$PID1" 2>/dev/null; fi
 if grep -q "width=" "$CONFIG/window.ini" 2>/dev/null; then pass "window.ini written at close"; else fail "window.ini missing after close"; fi
 if [ ! -e "$CONFIG/window.ini.tmp" ]; then pass "no temporary file left"; else fail "window.ini.tmp left behind"; fi
+if grep -aq "summary hit_ratio=[0-9]*\.[0-9][0-9]% hits=" "$CONFIG/perf_metrics.log" 2>/dev/null; then pass "performance summary written at exit"; else fail "no performance summary line at exit"; fi
 
 # A hidden start shows no window; a second (normal) start shows it.
 tw_start "$EXE" -hidden
