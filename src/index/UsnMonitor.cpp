@@ -68,6 +68,7 @@ int64_t VolumeIndex::ApplyUsnJournalBuffer(const uint8_t* data, uint32_t bytes) 
                 FileRecord& r = records[it->second];
                 r.nameLength = e.nameLength;
                 r.name = names.Append(e.name, e.nameLength);
+                nameSignatures.Invalidate(it->second);
                 r.parentFrn = e.parentFrn;
                 if (r.deleted) {
                     r.deleted = 0;

@@ -328,6 +328,7 @@ bool VolumeIndex::RenameRecord(uint64_t recordIndex, const wchar_t* newName, siz
     if (r.deleted) return false;
     r.name = names.Append(newName, newLength);
     r.nameLength = static_cast<uint16_t>(newLength);
+    nameSignatures.Invalidate(recordIndex);
     return true;
 }
 
@@ -343,6 +344,7 @@ void VolumeIndex::ResetContents() {
     records.shrink_to_fit();
     names.Clear();
     frnToRecord.clear();
+    nameSignatures.Clear();
     deletedCount = 0;
     AcquireSRWLockExclusive(&attrCacheLock);
     attrCache.clear();

@@ -18,6 +18,8 @@
 #include <deque>
 #include <vector>
 
+#include "index/NameSignatures.h"
+
 // The messages the index posts to the main window (WM_INDEX_READY, WM_NONNTFS_REFRESHED,
 // WM_VOLUME_LOST, WM_VOLUMES_SYNCED) are defined with the main window's (shell/Shell.h).
 
@@ -142,6 +144,7 @@ public:
     std::deque<FileRecord> records;
     NamePool names;
     FrnMap frnToRecord;
+    NameSignatures nameSignatures;  // skip structure of the name search (see NameSignatures.h)
     uint64_t rootFrn = 5;
     SRWLOCK indexLock = SRWLOCK_INIT;
     HANDLE volumeHandle = INVALID_HANDLE_VALUE;

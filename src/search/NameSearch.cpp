@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 #include <exception>
-#include <thread>
+#include <functional>
+#include <mutex>
 #include <system_error>
 
 #include "core/Core.h"
@@ -12,6 +13,7 @@
 #include "search/Filters.h"
 #include "search/QueryParser.h"
 #include "search/RecentOpens.h"
+#include "search/ScanThreads.h"
 #include "search/SearchInternal.h"
 #include "shell/Shell.h"
 
@@ -94,16 +96,80 @@ void StartTask(const wchar_t* name, const std::function<void()>& work) {
 }
 
 // Records per block of the parallel name scan; blocks are taken in order by the scan threads.
-constexpr size_t kScanBlockRecords = 32768;
+// Small blocks let the frontier of finished blocks (and so the partial set) advance early.
+constexpr size_t kScanBlockRecords = 4096;
+static_assert(kScanBlockRecords % NameSignatures::kBlockRecords == 0, "scan blocks hold whole signature blocks");
 
-unsigned NameScanThreadCount() {
-    static const unsigned n = [] {
-        SYSTEM_INFO si{};
-        GetNativeSystemInfo(&si);
-        return std::clamp<unsigned>(si.dwNumberOfProcessors, 1, 16);
-    }();
-    return n;
+// The texts a name search matches a record by: the lower-case name and, for a name with CJK
+// characters, its pinyin-initials form (whether or not initial search is on now, so that the
+// signature serves every later query).
+void AddRecordSignatureBits(uint64_t* bits, const FileRecord& rec) {
+    if (!rec.name || rec.nameLength == 0) return;
+    NameSignatures::AddTextBits(bits, rec.name + rec.nameLength + 1, rec.nameLength);
+    bool wide = false;
+    for (uint16_t i = 0; i < rec.nameLength && !wide; ++i) wide = rec.name[i] >= 0x80;
+    if (!wide) return;
+    wchar_t initials[kPinyinInitialsMax];
+    NameSignatures::AddTextBits(bits, initials, PinyinInitials(rec.name, rec.nameLength, initials));
 }
+
+// Decides from a block's name signature whether a name of the block can match the query: some
+// term group whose every term has all its bits in the block's set. (A pinyin-initials term is
+// a substring of a name's initials form, whose bits the signature holds too.)
+class BlockFilter {
+public:
+    explicit BlockFilter(const TermGroups& groups) {
+        if (groups.empty()) return;  // every name matches
+        for (const auto& g : groups) {
+            uint64_t bits[NameSignatures::kBlockWords] = {};
+            for (const auto& t : g) NameSignatures::AddTextBits(bits, t.data(), t.size());
+            for (unsigned w = 0; w < NameSignatures::kBlockWords; ++w)
+                if (bits[w]) words_.push_back(Word{w, bits[w]});
+            groupEnds_.push_back(words_.size());
+        }
+        active_ = true;
+    }
+
+    bool MayMatch(const uint64_t* sig) const {
+        if (!active_) return true;
+        size_t k = 0;
+        for (size_t end : groupEnds_) {
+            bool all = true;
+            for (; k < end; ++k) {
+                if ((sig[words_[k].index] & words_[k].mask) != words_[k].mask) {
+                    all = false;
+                    k = end;
+                    break;
+                }
+            }
+            if (all) return true;
+        }
+        return false;
+    }
+
+private:
+    struct Word {
+        unsigned index;
+        uint64_t mask;
+    };
+    std::vector<Word> words_;
+    std::vector<size_t> groupEnds_;
+    bool active_ = false;
+};
+
+// Gives a claimed signature block back when its scan stops part way (or throws).
+struct SignClaim {
+    NameSignatures& sigs;
+    size_t block;
+    uint64_t* bits;
+    ~SignClaim() {
+        if (bits) sigs.AbandonSign(block);
+    }
+    void Done() {
+        if (bits) sigs.EndSign(block);
+        bits = nullptr;
+    }
+};
 
 // The one partial publication of a search: the first kPartialPublishRows rows in final order.
 struct PartialState {
@@ -112,10 +178,13 @@ struct PartialState {
 };
 
 // Scans one volume's records in blocks on several threads. The rows come out in record order;
-// `rows` holds the earlier volumes' rows on entry and this volume's appended on return. The
-// caller holds the volume's index lock shared for the whole call. False: stale, stop.
+// `rows` holds the earlier volumes' rows on entry and this volume's appended on return. Blocks
+// of records whose signature rules a match out are passed by; complete blocks without one are
+// signed on the way. The caller holds the volume's index lock shared for the whole call.
+// False: stale, stop.
 template <class Pred>
-bool ScanVolumeBlocks(VolumeIndex& v, Pred&& pred, std::vector<MatchItem>& rows, PartialState& partial) {
+bool ScanVolumeBlocks(VolumeIndex& v, const BlockFilter& filter, Pred&& pred, std::vector<MatchItem>& rows,
+                      PartialState& partial) {
     const size_t count = v.records.size();
     const size_t blocks = (count + kScanBlockRecords - 1) / kScanBlockRecords;
     if (blocks == 0) return true;
@@ -126,23 +195,49 @@ bool ScanVolumeBlocks(VolumeIndex& v, Pred&& pred, std::vector<MatchItem>& rows,
     std::atomic<size_t> next{0};
     std::atomic<bool> stop{false};
     const uint64_t generation = partial.generation;
+    NameSignatures& sigs = v.nameSignatures;
+    constexpr size_t kSigRecords = NameSignatures::kBlockRecords;
+
+    // Scans records [begin, end) into `out`; false when the scan must stop.
+    auto scanRange = [&](size_t begin, size_t end, std::vector<MatchItem>& out) {
+        for (size_t s = begin; s < end; s += kSigRecords) {
+            if (g_shuttingDown.load(std::memory_order_relaxed) || stop.load(std::memory_order_relaxed) ||
+                g_searchGeneration.load() != generation)
+                return false;
+            const size_t sEnd = std::min(end, s + kSigRecords);
+            const size_t sigBlock = s / kSigRecords;
+            SignClaim claim{sigs, sigBlock, nullptr};
+            if (sEnd - s == kSigRecords) {
+                if (const uint64_t* sig = sigs.Find(sigBlock)) {
+                    if (!filter.MayMatch(sig)) continue;
+                } else {
+                    claim.bits = sigs.BeginSign(sigBlock);
+                }
+            }
+            auto it = v.records.begin() + static_cast<std::ptrdiff_t>(s);
+            for (size_t r = s; r < sEnd; ++r, ++it) {
+                const FileRecord& rec = *it;
+                if (claim.bits) AddRecordSignatureBits(claim.bits, rec);
+                if (!rec.deleted && pred(rec, r)) out.push_back(MatchItem{&v, static_cast<uint32_t>(r)});
+            }
+            claim.Done();
+        }
+        return true;
+    };
 
     auto worker = [&] {
+        std::vector<MatchItem> scratch;
+        scratch.reserve(kScanBlockRecords);
         for (;;) {
             const size_t b = next.fetch_add(1);
             if (b >= blocks || stop.load(std::memory_order_relaxed)) return;
             const size_t begin = b * kScanBlockRecords, end = std::min(count, begin + kScanBlockRecords);
-            std::vector<MatchItem>& local = blockRows[b];
-            auto it = v.records.begin() + static_cast<std::ptrdiff_t>(begin);
-            for (size_t r = begin; r < end; ++r, ++it) {
-                if (g_shuttingDown.load(std::memory_order_relaxed) ||
-                    ((r & 255) == 0 && (stop.load(std::memory_order_relaxed) || g_searchGeneration.load() != generation))) {
-                    stop.store(true);
-                    return;
-                }
-                const FileRecord& rec = *it;
-                if (!rec.deleted && pred(rec, r)) local.push_back(MatchItem{&v, static_cast<uint32_t>(r)});
+            scratch.clear();
+            if (!scanRange(begin, end, scratch)) {
+                stop.store(true);
+                return;
             }
+            if (!scratch.empty()) blockRows[b].assign(scratch.begin(), scratch.end());
             std::lock_guard<std::mutex> lock(frontierMutex);
             done[b] = 1;
             if (!partial.pending) continue;
@@ -164,7 +259,7 @@ bool ScanVolumeBlocks(VolumeIndex& v, Pred&& pred, std::vector<MatchItem>& rows,
     // A helper's exception (memory exhausted) stops the scan and is rethrown on the task's thread.
     std::exception_ptr failure;
     std::mutex failureMutex;
-    auto guarded = [&] {
+    const std::function<void()> guarded = [&] {
         try {
             worker();
         } catch (...) {
@@ -173,17 +268,8 @@ bool ScanVolumeBlocks(VolumeIndex& v, Pred&& pred, std::vector<MatchItem>& rows,
             if (!failure) failure = std::current_exception();
         }
     };
-    std::vector<std::thread> helpers;
-    const unsigned threads = static_cast<unsigned>(std::min<size_t>(NameScanThreadCount(), blocks));
-    for (unsigned i = 1; i < threads; ++i) {
-        try {
-            helpers.emplace_back(guarded);
-        } catch (const std::exception&) {
-            break;  // fewer helpers: the calling thread still takes every block that is left
-        }
-    }
-    guarded();
-    for (auto& h : helpers) h.join();
+    const size_t threads = std::min<size_t>(NameScanThreadCount(), blocks);
+    RunOnScanThreads(static_cast<unsigned>(threads - 1), guarded);
     if (failure) std::rethrow_exception(failure);
     if (stop.load()) return false;
     size_t total = rows.size();
@@ -199,6 +285,7 @@ bool ScanVolumes(const std::vector<VolumeIndex*>& volumes, int volumePosition, i
                  const TermGroups& groups, bool pinyin, bool singleCjk, uint64_t generation,
                  std::shared_ptr<std::vector<MatchItem>>& results) {
     const NameMatcher matcher(groups, pinyin);
+    const BlockFilter filter(groups);
     PartialState partial{!singleCjk, generation};  // a single CJK character never publishes a partial set
     for (size_t i = 0; i < volumes.size(); ++i) {
         if (volumePosition >= 0 && static_cast<size_t>(volumePosition) != i) continue;
@@ -207,11 +294,10 @@ bool ScanVolumes(const std::vector<VolumeIndex*>& volumes, int volumePosition, i
         if (!TryAcquireSRWLockShared(&v->indexLock)) continue;  // a writer holds it: leave it out
         SharedIndexLockRelease release{&v->indexLock};
         const bool complete = ScanVolumeBlocks(
-            *v,
+            *v, filter,
             [&](const FileRecord& rec, size_t r) {
-                if (!rec.name || rec.nameLength == 0) return false;
-                if (scope == 1 && !RecordUnderDesktop(*v, r, desktop)) return false;
-                return matcher.Matches(rec);
+                if (!rec.name || rec.nameLength == 0 || !matcher.Matches(rec)) return false;
+                return scope != 1 || RecordUnderDesktop(*v, r, desktop);
             },
             *results, partial);
         if (!complete) return false;

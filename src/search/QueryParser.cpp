@@ -288,8 +288,8 @@ const char* CjkInitialTable() {
 
 }  // namespace
 
-bool MatchPinyinInitials(const wchar_t* name, uint16_t length, const std::wstring& term) {
-    if (!name || length == 0 || term.empty()) return false;
+size_t PinyinInitials(const wchar_t* name, size_t length, wchar_t* out) {
+    if (!name || length == 0) return 0;
     size_t len = length;
     bool cjkSeen = false;
     for (size_t i = 0; i < length; ++i) {
@@ -299,21 +299,27 @@ bool MatchPinyinInitials(const wchar_t* name, uint16_t length, const std::wstrin
         }
         cjkSeen = cjkSeen || IsCjk(name[i]);
     }
-    // Names without a CJK character (before the first '.') never match this way.
-    if (len == 0 || !cjkSeen) return false;
+    // Names without a CJK character (before the first '.') have no initials form.
+    if (len == 0 || !cjkSeen) return 0;
     const char* table = CjkInitialTable();
-    wchar_t initials[256];
     size_t n = 0;
-    for (size_t i = 0; i < len; ++i) {
+    for (size_t i = 0; i < len && n < kPinyinInitialsMax; ++i) {
         wchar_t c = name[i];
         if (c >= L'A' && c <= L'Z') {
-            initials[n++] = wchar_t(c + 32);
+            out[n++] = wchar_t(c + 32);
         } else if ((c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9')) {
-            initials[n++] = c;
+            out[n++] = c;
         } else if (IsCjk(c)) {
-            if (char letter = table[c - 0x4E00]) initials[n++] = wchar_t(letter);
+            if (char letter = table[c - 0x4E00]) out[n++] = wchar_t(letter);
         }
     }
+    return n;
+}
+
+bool MatchPinyinInitials(const wchar_t* name, uint16_t length, const std::wstring& term) {
+    if (term.empty()) return false;
+    wchar_t initials[kPinyinInitialsMax];
+    const size_t n = PinyinInitials(name, length, initials);
     if (n == 0) return false;
     return std::wstring_view(initials, n).find(term) != std::wstring_view::npos;
 }

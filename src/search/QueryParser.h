@@ -32,6 +32,11 @@ bool HasContentSearchPrefix(const std::wstring& text);
 // Matching.
 bool NameMatchesTermGroups(const TermGroups& groups, const wchar_t* lowerName, size_t length);
 bool MatchPinyinInitials(const wchar_t* name, uint16_t length, const std::wstring& term);
+// The initials form of a name that pinyin-initial terms match: up to the first '.', its ASCII
+// letters (lower case) and digits and the initial letter of each CJK character with one. Writes
+// at most kPinyinInitialsMax characters; 0 when that part of the name has no CJK character.
+inline constexpr size_t kPinyinInitialsMax = 256;
+size_t PinyinInitials(const wchar_t* name, size_t length, wchar_t* out);
 bool IsAsciiLowerAlnumToken(const std::wstring& s);
 bool IsSingleCjkChar(const std::wstring& s);
 

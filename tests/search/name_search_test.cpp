@@ -3,12 +3,15 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
 #include <thread>
 
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "search/Search.h"
 #include "shell/Shell.h"
+#include "search/ScanThreads.h"
 #include "support/synthetic_volume.h"
 
 namespace {
@@ -360,3 +363,119 @@ TEST_F(SearchTest, AsyncRoadsPublishForTheirGeneration) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names of many shapes: words, digits, upper case, CJK (with pinyin initials), dots, spaces.
+std::wstring MixedName(uint32_t i) {
+    static const wchar_t* words[] = {L"Report", L"budget", L"photo", L"zebra", L"QUOKKA", L"notes", L"a b", L"x.y"};
+    static const wchar_t cjk[] = {0x5317, 0x4eac, 0x5730, 0x56fe, 0x4e2d, 0x6587};
+    uint32_t s = i * 2654435761u + 12345u;
+    auto next = [&] { return (s = s * 1103515245u + 12345u) >> 16; };
+    std::wstring n;
+    for (uint32_t k = 0, parts = 1 + next() % 3; k < parts; ++k) {
+        if (next() % 4 == 0) {
+            n.push_back(cjk[next() % std::size(cjk)]);
+            n.push_back(cjk[next() % std::size(cjk)]);
+        } else {
+            n += words[next() % std::size(words)];
+        }
+        n += std::to_wstring(next() % 1000);
+    }
+    if (next() % 2) n += L".txt";
+    return n;
+}
+
+}  // namespace
+
+// Blocks passed by through their signatures never lose a match: every query gives the same rows
+// from unsigned blocks (first search) and signed ones (second search), pinyin initials included
+// even when the blocks were signed while initial search was off.
+TEST_F(SearchTest, SignaturesNeverHideAMatch) {
+    auto v = MakeSyntheticVolume(L"D:");
+    for (uint32_t i = 0; i < 6000; ++i) AddSyntheticRecord(*v, 100 + i, 5, MixedName(i));
+    for (uint32_t i = 0; i < 6000; i += 97) v->records[i].deleted = 1;
+    VolumeIndex* vol = v.get();
+    InstallOne(std::move(v));
+
+    const wchar_t* queries[] = {L"zebra", L"REPORT4", L"quokka and 7", L"zebra9 or budget12", L"bj", L"bjd",
+                                L"zw", L"\u5317", L"\u5317\u4eac", L"x.y", L"a b", L"9", L"t or 12 and photo",
+                                L"notfoundanywhere", L"\"\""};
+    for (bool initialsWhenSigning : {true, false}) {
+        for (const wchar_t* q : queries) {
+            vol->nameSignatures.Clear();
+            g_initialSearchEnabled = initialsWhenSigning;
+            Search(L"e");  // signs every complete block
+            ASSERT_NE(vol->nameSignatures.Find(0), nullptr);
+            g_initialSearchEnabled = true;
+            const auto signedRows = Names(Search(q));
+            vol->nameSignatures.Clear();
+            EXPECT_EQ(signedRows, Names(Search(q))) << testing::PrintToString(std::wstring(q));
+        }
+    }
+    EXPECT_EQ(Search(L"notfoundanywhere")->size(), 0u);
+    EXPECT_GT(Search(L"bj")->size(), 10u);
+    EXPECT_GT(Search(L"zebra9 or budget12")->size(), 10u);
+}
+
+// A signed block follows its records: renames (in place and by the journal), records appended
+// to the last block, and a rebuild.
+TEST_F(SearchTest, SignedBlocksFollowTheRecords) {
+    auto v = MakeSyntheticVolume(L"D:");
+    for (int i = 0; i < 150; ++i) AddSyntheticRecord(*v, 100 + i, 5, L"file_" + std::to_wstring(i) + L".txt");
+    VolumeIndex* vol = v.get();
+    InstallOne(std::move(v));
+
+    // A stale search gives back the blocks it claimed; the next one signs them.
+    const uint64_t stale = ++g_searchGeneration;
+    ++g_searchGeneration;
+    RunNameSearchTask(L"file", stale, false);
+    EXPECT_EQ(vol->nameSignatures.Find(0), nullptr);
+    EXPECT_EQ(Search(L"file")->size(), 150u);
+    ASSERT_NE(vol->nameSignatures.Find(1), nullptr);
+    EXPECT_EQ(vol->nameSignatures.Find(2), nullptr);  // the last block is not complete
+
+    AcquireSRWLockExclusive(&vol->indexLock);
+    ASSERT_TRUE(vol->RenameRecord(70, L"Zebra.txt", 9));
+    ASSERT_TRUE(vol->RenameRecord(71, L"\u5317\u4eac.txt", 6));
+    ReleaseSRWLockExclusive(&vol->indexLock);
+    EXPECT_EQ(Names(Search(L"zebra")), (std::vector<std::wstring>{L"Zebra.txt"}));
+    EXPECT_EQ(Names(Search(L"bj")), (std::vector<std::wstring>{L"\u5317\u4eac.txt"}));
+    EXPECT_EQ(Search(L"zebra")->size(), 1u);  // again, from the block signed anew
+
+    for (int i = 150; i < 200; ++i) AddSyntheticRecord(*vol, 100 + i, 5, i == 190 ? L"yak.bin" : L"more.bin");
+    EXPECT_EQ(Search(L"yak")->size(), 1u);
+    EXPECT_NE(vol->nameSignatures.Find(2), nullptr);
+    EXPECT_EQ(Search(L"yak")->size(), 1u);
+
+    AcquireSRWLockExclusive(&vol->indexLock);
+    vol->ResetContents();
+    ReleaseSRWLockExclusive(&vol->indexLock);
+    for (int i = 0; i < 128; ++i) AddSyntheticRecord(*vol, 100 + i, 5, L"walrus" + std::to_wstring(i));
+    EXPECT_EQ(Search(L"walrus")->size(), 128u);
+    EXPECT_EQ(Search(L"file")->size(), 0u);
+}
+
+// The scan threads: concurrent and nested callers each get all their work done.
+TEST(ScanThreads, ConcurrentAndNestedCallersFinish) {
+    std::atomic<int> total{0};
+    auto run = [&total] {
+        std::atomic<int> next{0};
+        const std::function<void()> body = [&] {
+            while (next.fetch_add(1) < 1000) total.fetch_add(1);
+        };
+        RunOnScanThreads(NameScanThreadCount() - 1, body);
+    };
+    std::vector<std::thread> callers;
+    for (int i = 0; i < 4; ++i) callers.emplace_back(run);
+    for (auto& c : callers) c.join();
+    EXPECT_EQ(total.load(), 4000);
+
+    total = 0;
+    std::atomic<int> outer{0};
+    const std::function<void()> nested = [&] {
+        while (outer.fetch_add(1) < 3) run();
+    };
+    RunOnScanThreads(3, nested);
+    EXPECT_EQ(total.load(), 3000);
+}

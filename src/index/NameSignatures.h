@@ -1,0 +1,64 @@
+#pragma once
+// Name signatures: a skip structure for the name search. For every block of kBlockRecords
+// consecutive records it keeps a small bit set of the characters and character pairs (hashed)
+// of the texts the search matches the records' names by (the search decides which texts; see
+// AddTextBits). When a search term's bits are not all in a block's set, no name of the block
+// contains the term and the search passes the block by.
+//
+// Rules:
+// - A block has a signature only once it is complete (kBlockRecords records) and some search has
+//   signed it; a block without a signature is simply scanned. Records are only appended, so a
+//   complete block stays complete until the records are cleared.
+// - Searches sign blocks while they scan them, holding the volume's indexLock shared: several
+//   searches may sign at once (a block goes to whoever claims it first).
+// - Writers hold indexLock exclusively: a record's new name drops its block's signature (the
+//   next search signs the block again), and clearing the records drops them all.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+class NameSignatures {
+public:
+    static constexpr size_t kBlockRecords = 64;
+    static constexpr size_t kBlockWords = 16;  // 1024 bits: 2 bytes per record
+    using Bits = uint64_t[kBlockWords];
+
+    NameSignatures();
+    ~NameSignatures();
+    NameSignatures(const NameSignatures&) = delete;
+    NameSignatures& operator=(const NameSignatures&) = delete;
+
+    // Adds the bits of a text to a set: every character and every pair of neighbouring
+    // characters. A text that holds another text as a substring has all of its bits.
+    static void AddTextBits(uint64_t* bits, const wchar_t* text, size_t length);
+
+    // --- Searches (indexLock held shared) ----------------------------------------------------
+    // The signature of a block, or nullptr when it has none.
+    const uint64_t* Find(size_t block) const;
+    // Claims a block for signing: its zeroed bit set, or nullptr when the block is being signed
+    // or already signed, or no memory could be had. Add the bits of every record of the block,
+    // then call EndSign (done) or AbandonSign (the scan stopped part way).
+    uint64_t* BeginSign(size_t block);
+    void EndSign(size_t block);
+    void AbandonSign(size_t block);
+
+    // --- Writers (indexLock held exclusively) ------------------------------------------------
+    // A record got a new name: its block loses its signature.
+    void Invalidate(size_t recordIndex);
+    // Drops every signature (the records are being cleared).
+    void Clear();
+
+    // Bytes held (directory and segments).
+    uint64_t MemoryBytes() const;
+
+private:
+    static constexpr size_t kSegmentBlocks = 4096;  // 262,144 records per segment
+    static constexpr size_t kDirectorySize = (size_t(1) << 32) / (kBlockRecords * kSegmentBlocks);
+    struct Segment;
+    Segment* SegmentOf(size_t block) const;
+    Segment* SegmentFor(size_t block);  // allocates the segment on first use; nullptr on failure
+
+    std::atomic<std::atomic<Segment*>*> directory_{nullptr};
+    std::atomic<uint64_t> segments_{0};
+};
