@@ -1,6 +1,25 @@
-// The text sort of the Name, Type and Path columns: one pass over the rows takes each live row's
-// text, then the texts are sorted.
+// The text sort of the Name, Type and Path columns.
+//
+// The order is that of NameSortRowLess: the texts with only A..Z folded, compared by UTF-16 code
+// unit (a text that is a prefix of another goes first), reversed for a descending sort, and then
+// the volume address and the record index, ascending in both directions.
+//
+// It is built as a most-significant-first sort on short integer keys, so that no comparison ever
+// reads a text: every row has one 16-byte entry holding the next five code units of its text,
+// a length state and the row's position. A range of entries is sorted by those keys; each run
+// of equal keys whose texts go on gets the next five code units loaded and is sorted again; a
+// run of equal whole texts gets the tie-break key (volume rank, record index) loaded instead.
+// Large ranges are split by three-way partitioning and shared between worker threads; names are
+// read from the volume's records under its shared index lock, many rows per lock.
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "core/Core.h"
 #include "index/Index.h"
@@ -8,57 +27,676 @@
 #include "search/Search.h"
 #include "search/SortKeys.h"
 
-namespace {
-// Rows read under one shared index lock at most.
-constexpr size_t kTextLockRun = 4096;
-}  // namespace
-
 bool IsSortRequestCurrent(const SortRequest& r) {
     return g_searchGeneration.load() == r.generation && !g_shuttingDown.load();
 }
 
-// Name, Type and Path: one pass over the published rows drops the rows whose record is gone
-// (index past the end, or deleted) and takes each remaining row's text, reading the records in
-// runs of one volume under one shared index lock; then the texts are sorted.
-bool SortRowsByText(const SortRequest& req, const std::vector<MatchItem>& rows, std::vector<MatchItem>& out) {
-    const int column = req.column;
-    NameSortTexts texts(rows);
-    // Generous: reserved room costs nothing until it is written.
-    texts.Reserve(rows.size(), column == 6 ? rows.size() * 96 : rows.size() * 24);
-    std::wstring scratch;
-    size_t i = 0;
-    while (i < rows.size()) {
-        if (!IsSortRequestCurrent(req)) return false;
-        VolumeIndex* v = rows[i].volume;
-        if (!v) {
-            ++i;
-            continue;
-        }
-        size_t end = i;
-        AcquireSRWLockShared(&v->indexLock);
-        const size_t count = v->records.size();
-        while (end < rows.size() && end - i < kTextLockRun && rows[end].volume == v) {
-            const MatchItem& item = rows[end];
-            if (item.recordIndex < count && v->records[item.recordIndex].deleted == 0) {
-                const auto& rec = v->records[item.recordIndex];
-                const wchar_t* name = rec.name ? rec.name : L"";
-                const size_t nameLength = rec.name ? rec.nameLength : 0;
-                if (column == 1) {
-                    texts.Add(static_cast<uint32_t>(end), name, nameLength);
-                } else {
-                    if (column == 5)
-                        scratch = GetLowerExtension(rec.isDirectory != 0, std::wstring(name, nameLength));
-                    else
-                        scratch = v->BuildFullPath(item.recordIndex, nullptr);
-                    texts.Add(static_cast<uint32_t>(end), scratch.c_str(), scratch.size());
+namespace {
+
+// Rows read under one shared index lock at most.
+constexpr size_t kTextLockRun = 4096;
+// Code units per key: four in k0, one in the high half of k1 beside the length state.
+constexpr size_t kKeyChars = 5;
+// Sets smaller than this are sorted on the calling thread alone.
+constexpr size_t kParallelRows = 32768;
+// Ranges at least this large are partitioned around a pivot instead of sorted whole.
+constexpr size_t kSplitRows = 16384;
+// Work at least this large goes to the queue shared by the workers; smaller work stays local.
+constexpr size_t kShareRows = 4096;
+// Runs at least this large get their next keys loaded in chunks by several workers.
+constexpr size_t kChunkedRunRows = 65536;
+constexpr size_t kReloadChunkRows = 16384;
+// Small runs waiting for their next keys are loaded together once they hold this many rows.
+constexpr size_t kBatchRows = 8192;
+// Partitioning depth after which a range is sorted whole (guards against bad pivots).
+constexpr uint8_t kMaxSplits = 48;
+
+// One row of the sort.
+// Text phase: k0 = code units depth..depth+3 (16 bits each, 0 past the end); the high half of
+// k1 = code unit depth+4 (16 bits), the length state (3 bits: remaining units 0..5, or 6 when
+// the text goes on) and the volume rank (13 bits, not compared). For a descending sort the
+// compared bits are complemented.
+// Tie phase: k0 = volume rank and record index; the high half of k1 holds only the rank.
+// The low half of k1 is the row: the record index (names read from the volume) or the row's
+// position in the result vector (texts kept in buffers).
+// Entries compare by k0 and the compared bits of k1's high half only.
+struct Entry {
+    uint64_t k0;
+    uint64_t k1;
+};
+
+constexpr uint32_t kRankBits = 13;
+constexpr uint32_t kMaxRanks = 1u << kRankBits;
+constexpr uint32_t kRankMask = kMaxRanks - 1;
+constexpr uint32_t kStateMask = 7;
+
+inline uint32_t LowOf(const Entry& e) { return static_cast<uint32_t>(e.k1); }
+inline uint32_t HighOf(const Entry& e) { return static_cast<uint32_t>(e.k1 >> 32); }
+inline uint32_t RankBits(const Entry& e) { return HighOf(e) & kRankMask; }
+inline uint32_t Compared(const Entry& e) { return HighOf(e) >> kRankBits; }
+inline bool KeyLess(const Entry& a, const Entry& b) { return a.k0 != b.k0 ? a.k0 < b.k0 : Compared(a) < Compared(b); }
+inline bool KeyEqual(const Entry& a, const Entry& b) { return a.k0 == b.k0 && Compared(a) == Compared(b); }
+
+inline uint64_t Fold(wchar_t ch) {
+    const uint16_t u = static_cast<uint16_t>(ch);
+    return (u >= L'A' && u <= L'Z') ? u + (L'a' - L'A') : u;
+}
+
+constexpr uint32_t kStateGoesOn = 6;
+
+enum class Phase : uint8_t { Text, Tie };
+
+struct Join;
+
+// A range of entries and what its keys hold (or must be loaded with).
+struct Item {
+    size_t lo = 0;
+    size_t hi = 0;
+    size_t depth = 0;  // code units already equal within the range (text phase)
+    Phase phase = Phase::Text;
+    bool loaded = false;  // keys for depth/phase are in place
+    uint8_t splits = 0;
+    Join* join = nullptr;  // set on a chunk of a large run's key loading
+};
+
+// A large run whose keys are loaded by several chunks; the last chunk queues the run.
+struct Join {
+    std::atomic<size_t> left{0};
+    Item then;
+};
+
+// The worker threads of one sort. The constructor starts one thread, which starts the others
+// (so the caller does not wait for thread creation); Run calls the job on the calling thread and
+// on every worker that is up while the job is open, and returns when all of them have returned.
+// A job must therefore be correct with any number of workers joining at any time (each takes
+// its work from a shared counter or queue). The destructor stops and joins every thread.
+class WorkerPool {
+public:
+    explicit WorkerPool(unsigned extraThreads) : planned_(extraThreads) {
+        if (extraThreads == 0) return;
+        spawned_.reserve(extraThreads);
+        try {
+            spawner_ = std::thread([this]() {
+                for (unsigned i = 1; i < planned_; ++i) {
+                    {
+                        std::lock_guard<std::mutex> lock(mutex_);
+                        if (stop_) break;
+                    }
+                    try {
+                        spawned_.emplace_back([this, i]() { Loop(i + 1); });
+                    } catch (...) {
+                        break;  // fewer workers; the others share the work
+                    }
                 }
-            }
-            ++end;
+                Loop(1);
+            });
+        } catch (...) {
+            // No helper thread: the caller does all the work.
         }
-        ReleaseSRWLockShared(&v->indexLock);
-        i = end;
     }
-    if (!IsSortRequestCurrent(req)) return false;
-    texts.SortInto(SortComparatorState{column, req.ascending}, out);
-    return true;
+    ~WorkerPool() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        startCv_.notify_all();
+        if (spawner_.joinable()) spawner_.join();  // it adds no thread after this
+        for (auto& t : spawned_) t.join();
+    }
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    // Worker numbers are below this (0 is the calling thread).
+    unsigned Size() const { return planned_ + 1; }
+
+    // The first exception a job threw is rethrown once every worker is out of the job.
+    void Run(const std::function<void(unsigned)>& job) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            job_ = &job;
+            error_ = nullptr;
+            ++generation_;
+        }
+        startCv_.notify_all();
+        std::exception_ptr own;
+        try {
+            job(0);
+        } catch (...) {
+            own = std::current_exception();
+        }
+        std::unique_lock<std::mutex> lock(mutex_);
+        job_ = nullptr;  // no worker joins from now on
+        doneCv_.wait(lock, [this]() { return active_ == 0; });
+        if (own) std::rethrow_exception(own);
+        if (error_) std::rethrow_exception(error_);
+    }
+
+private:
+    void Loop(unsigned index) {
+        uint64_t seen = 0;
+        for (;;) {
+            const std::function<void(unsigned)>* job = nullptr;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                startCv_.wait(lock, [&]() { return stop_ || (job_ && generation_ != seen); });
+                if (stop_) return;
+                seen = generation_;
+                job = job_;
+                ++active_;
+            }
+            std::exception_ptr error;
+            try {
+                (*job)(index);
+            } catch (...) {
+                error = std::current_exception();
+            }
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (error && !error_) error_ = error;
+            if (--active_ == 0) doneCv_.notify_all();
+        }
+    }
+
+    const unsigned planned_;
+    std::thread spawner_;
+    std::vector<std::thread> spawned_;  // written by the spawner only
+    std::mutex mutex_;
+    std::condition_variable startCv_;
+    std::condition_variable doneCv_;
+    const std::function<void(unsigned)>* job_ = nullptr;
+    size_t active_ = 0;
+    uint64_t generation_ = 0;
+    bool stop_ = false;
+    std::exception_ptr error_;
+};
+
+class TextSorter {
+public:
+    TextSorter(const SortRequest& req, const std::vector<MatchItem>& rows)
+        : req_(req), rows_(rows), column_(req.column), ascending_(req.ascending) {}
+
+    bool Run(std::vector<MatchItem>& out);
+
+private:
+    // Where a Type or Path row's text lies: buffer of the worker that made it, offset, length.
+    struct TextRef {
+        uint64_t offset;
+        uint32_t buffer;
+        uint32_t length;
+    };
+    struct WorkerState {
+        std::vector<Item> ready;    // keys loaded, to be sorted
+        std::vector<Item> pending;  // waiting for their keys
+        size_t pendingRows = 0;
+    };
+
+    void Gather(unsigned worker);
+    void Compact();
+    void SortWorker(unsigned worker);
+    void RunItem(Item item, WorkerState& ws);
+    void Process(const Item& item, WorkerState& ws);
+    void HandleRun(size_t lo, size_t hi, size_t depth, Phase phase, WorkerState& ws);
+    void Emit(const Item& item, WorkerState& ws);
+    void PushShared(const Item* items, size_t count);
+    void LoadKeys(Item* items, size_t count);
+    void FlushPending(WorkerState& ws);
+
+    void SetTextKey(Entry& e, uint32_t rank, uint32_t low, const wchar_t* text, size_t length, size_t depth) const;
+    void SetTieKey(Entry& e) const;
+    uint32_t RankOf(const VolumeIndex* v) const {
+        return static_cast<uint32_t>(std::lower_bound(volumes_.begin(), volumes_.end(), v, std::less<const VolumeIndex*>()) -
+                                     volumes_.begin());
+    }
+    bool GoesOn(const Entry& e) const {
+        const uint32_t state = Compared(e) & kStateMask;
+        return state == (ascending_ ? kStateGoesOn : (kStateMask ^ kStateGoesOn));
+    }
+    MatchItem ItemOf(const Entry& e) const {
+        if (!byRecord_) return rows_[LowOf(e)];
+        return MatchItem{const_cast<VolumeIndex*>(volumes_[RankBits(e)]), LowOf(e)};
+    }
+    bool Stale() {
+        if (abort_.load(std::memory_order_relaxed)) return true;
+        if (!IsSortRequestCurrent(req_)) {
+            abort_.store(true);
+            return true;
+        }
+        return false;
+    }
+
+    const SortRequest& req_;
+    const std::vector<MatchItem>& rows_;
+    const int column_;
+    const bool ascending_;
+    std::unique_ptr<Entry[]> entries_;  // not initialised: the gather writes each entry first
+    size_t live_ = 0;
+    std::vector<const VolumeIndex*> volumes_;  // distinct volumes of the rows, by address
+    // Names are read from the volumes and entries hold record indices (else: texts in buffers,
+    // entries hold row positions).
+    bool byRecord_ = false;
+
+    // Gather: chunks of kTextLockRun rows, the live rows of chunk c at entries c * kTextLockRun.
+    std::atomic<size_t> nextChunk_{0};
+    std::vector<uint32_t> chunkLive_;
+    // Type and Path: the texts, one buffer per worker.
+    std::vector<std::vector<wchar_t>> buffers_;
+    std::unique_ptr<TextRef[]> refs_;
+
+    // Sort: the shared queue of work, the number of items queued or being worked on, and the
+    // joins of large runs (a deque keeps their addresses).
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    std::vector<Item> queue_;
+    size_t busy_ = 0;
+    std::deque<Join> joins_;
+    std::atomic<bool> abort_{false};
+};
+
+void TextSorter::SetTextKey(Entry& e, uint32_t rank, uint32_t low, const wchar_t* text, size_t length,
+                            size_t depth) const {
+    const size_t rest = length > depth ? length - depth : 0;
+    const wchar_t* p = text + depth;
+    uint64_t units[kKeyChars] = {0, 0, 0, 0, 0};
+    const size_t n = std::min(rest, kKeyChars);
+    for (size_t i = 0; i < n; ++i) units[i] = Fold(p[i]);
+    uint64_t k0 = (units[0] << 48) | (units[1] << 32) | (units[2] << 16) | units[3];
+    uint32_t compared = static_cast<uint32_t>((units[4] << 3) | (rest > kKeyChars ? kStateGoesOn : rest));
+    if (!ascending_) {
+        k0 = ~k0;
+        compared ^= (1u << (32 - kRankBits)) - 1;
+    }
+    e.k0 = k0;
+    e.k1 = (static_cast<uint64_t>((compared << kRankBits) | (rank & kRankMask)) << 32) | low;
+}
+
+void TextSorter::SetTieKey(Entry& e) const {
+    const MatchItem item = ItemOf(e);
+    const uint32_t rank = byRecord_ ? RankBits(e) : RankOf(item.volume);
+    e.k0 = (static_cast<uint64_t>(rank) << 32) | item.recordIndex;
+    e.k1 = (static_cast<uint64_t>(rank & kRankMask) << 32) | LowOf(e);
+}
+
+// One pass over the rows drops the rows whose record is gone (no volume, index past the end,
+// deleted) and gives each remaining row its first key, reading the records in runs of one
+// volume under one shared index lock.
+void TextSorter::Gather(unsigned worker) {
+    std::wstring scratch;
+    std::wstring name;
+    std::vector<wchar_t>& buffer = buffers_[worker];
+    const size_t chunks = chunkLive_.size();
+    for (;;) {
+        const size_t c = nextChunk_.fetch_add(1);
+        if (c >= chunks) return;
+        if (Stale()) return;
+        const size_t first = c * kTextLockRun;
+        const size_t last = std::min(first + kTextLockRun, rows_.size());
+        Entry* out = entries_.get() + first;
+        size_t i = first;
+        while (i < last) {
+            VolumeIndex* v = rows_[i].volume;
+            if (!v) {
+                ++i;
+                continue;
+            }
+            const uint32_t rank = RankOf(v);
+            AcquireSRWLockShared(&v->indexLock);
+            const size_t count = v->records.size();
+            for (; i < last && rows_[i].volume == v; ++i) {
+                const uint32_t index = rows_[i].recordIndex;
+                if (index >= count) continue;
+                const FileRecord& rec = v->records[index];
+                if (rec.deleted != 0) continue;
+                const wchar_t* text = rec.name ? rec.name : L"";
+                size_t length = rec.name ? rec.nameLength : 0;
+                if (!byRecord_) {
+                    if (column_ != 1) {
+                        if (column_ == 5) {
+                            name.assign(text, length);
+                            scratch = GetLowerExtension(rec.isDirectory != 0, name);
+                        } else {
+                            // As the full path everywhere: the root alone when the record cannot
+                            // be resolved, an empty text when the walk fails.
+                            try {
+                                v->BuildFullPath(index, scratch, nullptr);
+                                if (scratch.empty()) scratch = v->root;
+                            } catch (...) {
+                                scratch.clear();
+                            }
+                        }
+                        text = scratch.c_str();
+                        length = scratch.size();
+                    }
+                    refs_[i] = TextRef{buffer.size(), worker, static_cast<uint32_t>(length)};
+                    buffer.insert(buffer.end(), text, text + length);
+                }
+                SetTextKey(*out++, rank, byRecord_ ? index : static_cast<uint32_t>(i), text, length, 0);
+            }
+            ReleaseSRWLockShared(&v->indexLock);
+        }
+        chunkLive_[c] = static_cast<uint32_t>(out - (entries_.get() + first));
+    }
+}
+
+// Moves the live entries of every chunk together (nothing moves before the first dropped row).
+void TextSorter::Compact() {
+    size_t write = 0;
+    for (size_t c = 0; c < chunkLive_.size(); ++c) {
+        const Entry* from = entries_.get() + c * kTextLockRun;
+        if (write != c * kTextLockRun) std::copy(from, from + chunkLive_[c], entries_.get() + write);
+        write += chunkLive_[c];
+    }
+    live_ = write;
+}
+
+// Loads the keys of the items' rows for their depth or phase. Names are read under each
+// volume's shared index lock, taken once per volume for the whole batch.
+void TextSorter::LoadKeys(Item* items, size_t count) {
+    Entry* const e = entries_.get();
+    bool names = false;
+    for (size_t k = 0; k < count; ++k) {
+        const Item& it = items[k];
+        if (it.phase == Phase::Tie) {
+            for (size_t j = it.lo; j < it.hi; ++j) SetTieKey(e[j]);
+        } else if (byRecord_) {
+            names = true;
+        } else {
+            for (size_t j = it.lo; j < it.hi; ++j) {
+                const uint32_t row = LowOf(e[j]);
+                const TextRef& ref = refs_[row];
+                SetTextKey(e[j], RankBits(e[j]), row, buffers_[ref.buffer].data() + ref.offset, ref.length, it.depth);
+            }
+        }
+    }
+    if (!names) return;
+    uint32_t minRank = kRankMask, maxRank = 0;
+    for (size_t k = 0; k < count; ++k) {
+        const Item& it = items[k];
+        if (it.phase != Phase::Text) continue;
+        for (size_t j = it.lo; j < it.hi; ++j) {
+            minRank = std::min(minRank, RankBits(e[j]));
+            maxRank = std::max(maxRank, RankBits(e[j]));
+        }
+    }
+    for (uint32_t rank = minRank; rank <= maxRank && rank < volumes_.size(); ++rank) {
+        VolumeIndex* v = const_cast<VolumeIndex*>(volumes_[rank]);
+        bool locked = false;
+        for (size_t k = 0; k < count; ++k) {
+            const Item& it = items[k];
+            if (it.phase != Phase::Text) continue;
+            for (size_t j = it.lo; j < it.hi; ++j) {
+                if (RankBits(e[j]) != rank) continue;
+                if (!locked) {
+                    AcquireSRWLockShared(&v->indexLock);
+                    locked = true;
+                }
+                const uint32_t index = LowOf(e[j]);
+                // A record gone past the end since the gather (rebuilt volume) has no text.
+                const wchar_t* text = L"";
+                size_t length = 0;
+                if (index < v->records.size()) {
+                    const FileRecord& rec = v->records[index];
+                    if (rec.name) {
+                        text = rec.name;
+                        length = rec.nameLength;
+                    }
+                }
+                SetTextKey(e[j], rank, index, text, length, it.depth);
+            }
+        }
+        if (locked) ReleaseSRWLockShared(&v->indexLock);
+    }
+}
+
+void TextSorter::PushShared(const Item* items, size_t count) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queue_.insert(queue_.end(), items, items + count);
+        busy_ += count;
+    }
+    if (count == 1)
+        cv_.notify_one();
+    else
+        cv_.notify_all();
+}
+
+void TextSorter::Emit(const Item& item, WorkerState& ws) {
+    if (item.hi - item.lo < 2) return;
+    if (item.hi - item.lo >= kShareRows)
+        PushShared(&item, 1);
+    else
+        ws.ready.push_back(item);
+}
+
+// A run of equal keys [lo, hi): its texts go on (next five code units) or are equal (tie-break).
+void TextSorter::HandleRun(size_t lo, size_t hi, size_t depth, Phase phase, WorkerState& ws) {
+    if (phase == Phase::Tie) return;  // the same row twice: any order is the same
+    Item next;
+    next.lo = lo;
+    next.hi = hi;
+    if (GoesOn(entries_[lo])) {
+        next.phase = Phase::Text;
+        next.depth = depth + kKeyChars;
+    } else {
+        next.phase = Phase::Tie;
+    }
+    const size_t n = hi - lo;
+    if (n >= kChunkedRunRows) {
+        Join* join = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            joins_.emplace_back();
+            join = &joins_.back();
+        }
+        next.loaded = true;
+        join->then = next;
+        std::vector<Item> chunks;
+        for (size_t a = lo; a < hi; a += kReloadChunkRows) {
+            Item c = next;
+            c.loaded = false;
+            c.lo = a;
+            c.hi = std::min(a + kReloadChunkRows, hi);
+            c.join = join;
+            chunks.push_back(c);
+        }
+        join->left.store(chunks.size());
+        PushShared(chunks.data(), chunks.size());
+    } else if (n >= kShareRows) {
+        PushShared(&next, 1);
+    } else {
+        ws.pending.push_back(next);
+        ws.pendingRows += n;
+        if (ws.pendingRows >= kBatchRows) FlushPending(ws);
+    }
+}
+
+void TextSorter::FlushPending(WorkerState& ws) {
+    if (ws.pending.empty()) return;
+    LoadKeys(ws.pending.data(), ws.pending.size());
+    for (Item& it : ws.pending) {
+        it.loaded = true;
+        ws.ready.push_back(it);
+    }
+    ws.pending.clear();
+    ws.pendingRows = 0;
+}
+
+// Sorts one range whose keys are loaded: large ranges are split around a pivot (three ways, so
+// that a huge class of equal keys is one run at once), small ones are sorted whole; every run of
+// equal keys is handed on.
+void TextSorter::Process(const Item& item, WorkerState& ws) {
+    Entry* const e = entries_.get();
+    const size_t n = item.hi - item.lo;
+    if (n < 2) return;
+    if (n >= kSplitRows && item.splits < kMaxSplits) {
+        auto median = [](const Entry& a, const Entry& b, const Entry& c) -> const Entry& {
+            if (KeyLess(a, b)) return KeyLess(b, c) ? b : (KeyLess(a, c) ? c : a);
+            return KeyLess(a, c) ? a : (KeyLess(b, c) ? c : b);
+        };
+        const size_t s = n / 8;
+        const size_t lo = item.lo;
+        const Entry pivot = median(median(e[lo], e[lo + s], e[lo + 2 * s]), median(e[lo + 3 * s], e[lo + 4 * s], e[lo + 5 * s]),
+                                   median(e[lo + 6 * s], e[lo + 7 * s], e[item.hi - 1]));
+        size_t lt = item.lo, i = item.lo, gt = item.hi;
+        while (i < gt) {
+            if (KeyLess(e[i], pivot)) {
+                std::swap(e[lt++], e[i++]);
+            } else if (KeyLess(pivot, e[i])) {
+                std::swap(e[i], e[--gt]);
+            } else {
+                ++i;
+            }
+        }
+        Item less = item, greater = item;
+        less.hi = lt;
+        greater.lo = gt;
+        less.splits = greater.splits = static_cast<uint8_t>(item.splits + 1);
+        Emit(less, ws);
+        Emit(greater, ws);
+        if (gt - lt >= 2) HandleRun(lt, gt, item.depth, item.phase, ws);
+        return;
+    }
+    std::sort(e + item.lo, e + item.hi, KeyLess);
+    size_t runStart = item.lo;
+    for (size_t j = item.lo + 1; j <= item.hi; ++j) {
+        if (j == item.hi || !KeyEqual(e[j], e[runStart])) {
+            if (j - runStart >= 2) HandleRun(runStart, j, item.depth, item.phase, ws);
+            runStart = j;
+        }
+    }
+}
+
+void TextSorter::RunItem(Item item, WorkerState& ws) {
+    if (item.join) {
+        LoadKeys(&item, 1);
+        if (item.join->left.fetch_sub(1) == 1) PushShared(&item.join->then, 1);
+        return;
+    }
+    if (!item.loaded) {
+        LoadKeys(&item, 1);
+        item.loaded = true;
+    }
+    ws.ready.push_back(item);
+    for (;;) {
+        while (!ws.ready.empty()) {
+            if (Stale()) return;
+            const Item next = ws.ready.back();
+            ws.ready.pop_back();
+            Process(next, ws);
+        }
+        if (ws.pending.empty()) return;
+        FlushPending(ws);
+    }
+}
+
+void TextSorter::SortWorker(unsigned) {
+    WorkerState ws;
+    for (;;) {
+        Item item;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            cv_.wait(lock, [this]() { return !queue_.empty() || busy_ == 0; });
+            if (queue_.empty()) return;
+            item = queue_.back();
+            queue_.pop_back();
+        }
+        try {
+            if (!Stale()) RunItem(item, ws);
+        } catch (...) {
+            abort_.store(true);
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (--busy_ == 0) cv_.notify_all();
+            throw;
+        }
+        ws.ready.clear();
+        ws.pending.clear();
+        ws.pendingRows = 0;
+        bool done = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done = --busy_ == 0;
+        }
+        if (done) cv_.notify_all();
+    }
+}
+
+bool TextSorter::Run(std::vector<MatchItem>& out) {
+    out.clear();
+    const size_t n = rows_.size();
+    if (n == 0) return IsSortRequestCurrent(req_);
+    const unsigned hw = std::thread::hardware_concurrency();
+    const unsigned threads = n < kParallelRows ? 1u : std::clamp(hw, 1u, 8u);
+    WorkerPool pool(threads - 1);
+    // The result vector's fresh pages are touched (value-initialised) on a thread of their own
+    // while the rows are gathered and sorted; it is joined before the vector is filled.
+    std::exception_ptr sizeError;
+    std::thread sizer;
+    if (threads > 1) {
+        try {
+            sizer = std::thread([&out, n, &sizeError]() {
+                try {
+                    out.resize(n);
+                } catch (...) {
+                    sizeError = std::current_exception();
+                }
+            });
+        } catch (...) {
+        }
+    }
+    struct Joiner {
+        std::thread& t;
+        ~Joiner() {
+            if (t.joinable()) t.join();
+        }
+    } joinSizer{sizer};
+    const unsigned workers = pool.Size();
+
+    entries_.reset(new Entry[n]);
+    chunkLive_.assign((n + kTextLockRun - 1) / kTextLockRun, 0);
+    // The distinct volumes, by address (rows come in long runs of one volume).
+    for (size_t i = 0; i < n; ++i) {
+        const VolumeIndex* v = rows_[i].volume;
+        if (v && (volumes_.empty() || volumes_.back() != v) && std::find(volumes_.begin(), volumes_.end(), v) == volumes_.end())
+            volumes_.push_back(v);
+    }
+    std::sort(volumes_.begin(), volumes_.end(), std::less<const VolumeIndex*>());
+    byRecord_ = column_ == 1 && volumes_.size() <= kMaxRanks;
+    buffers_.assign(workers, {});
+    if (!byRecord_) refs_.reset(new TextRef[n]);
+    pool.Run([this](unsigned w) { Gather(w); });
+    if (Stale()) return false;
+    Compact();
+
+    if (live_ >= 2) {
+        Item all;
+        all.lo = 0;
+        all.hi = live_;
+        all.loaded = true;
+        queue_.push_back(all);
+        busy_ = 1;
+        pool.Run([this](unsigned w) { SortWorker(w); });
+        if (Stale()) return false;
+    }
+
+    if (sizer.joinable()) sizer.join();
+    if (sizeError) std::rethrow_exception(sizeError);
+    out.resize(live_);
+    std::atomic<size_t> next{0};
+    const Entry* e = entries_.get();
+    pool.Run([&](unsigned) {
+        for (;;) {
+            const size_t first = next.fetch_add(kReloadChunkRows);
+            if (first >= live_) return;
+            const size_t last = std::min(first + kReloadChunkRows, live_);
+            for (size_t j = first; j < last; ++j) out[j] = ItemOf(e[j]);
+        }
+    });
+    return IsSortRequestCurrent(req_);
+}
+
+}  // namespace
+
+// Name, Type and Path: the live rows of the published set (record index inside the volume's
+// records, not deleted) in the request's text order.
+bool SortRowsByText(const SortRequest& req, const std::vector<MatchItem>& rows, std::vector<MatchItem>& out) {
+    TextSorter sorter(req, rows);
+    return sorter.Run(out);
 }

@@ -1,8 +1,7 @@
-// The sort comparators for every column and direction, and the parallel name sort.
+// The sort comparators for every column and direction.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 
 #include "search/SortKeys.h"
 
@@ -33,7 +32,8 @@ std::vector<uint32_t> SortedIds(std::vector<SortKey> keys, int column, bool asce
 
 std::vector<uint32_t> SortedNames(std::vector<NameSortRow> rows, bool ascending) {
     for (auto& r : rows) FoldAsciiInPlace(r.text);
-    SortNameRows(rows, SortComparatorState{1, ascending});
+    const SortComparatorState st{1, ascending};
+    std::sort(rows.begin(), rows.end(), [&](const NameSortRow& a, const NameSortRow& b) { return NameSortRowLess(st, a, b); });
     std::vector<uint32_t> ids;
     for (const auto& r : rows) ids.push_back(r.item.recordIndex);
     return ids;
@@ -78,28 +78,6 @@ TEST(SortKeys, NamesFoldOnlyAsciiAndTieBreakOnVolumeAndRecord) {
     EXPECT_EQ((std::vector<uint32_t>{6, 2, 9, 1, 5, 3, 4}), SortedNames(rows, true));
     // Descending reverses the texts but keeps the tie-break ascending.
     EXPECT_EQ((std::vector<uint32_t>{4, 3, 5, 1, 2, 9, 6}), SortedNames(rows, false));
-}
-
-TEST(SortKeys, ParallelNameSortEqualsTheSequentialOrder) {
-    std::mt19937 rng(7);
-    std::vector<NameSortRow> rows;
-    for (uint32_t i = 0; i < 250000; ++i) {
-        std::wstring t;
-        const int len = 1 + static_cast<int>(rng() % 6);
-        for (int c = 0; c < len; ++c) t.push_back(static_cast<wchar_t>(L'A' + rng() % 6 + (rng() % 2) * 32));
-        rows.push_back({MatchItem{(i % 3) ? kVolA : kVolB, i}, t});
-        FoldAsciiInPlace(rows.back().text);
-    }
-    for (bool asc : {true, false}) {
-        auto expected = rows;
-        const SortComparatorState st{1, asc};
-        std::sort(expected.begin(), expected.end(),
-                  [&](const NameSortRow& a, const NameSortRow& b) { return NameSortRowLess(st, a, b); });
-        auto actual = rows;
-        SortNameRows(actual, st);
-        ASSERT_EQ(expected.size(), actual.size());
-        for (size_t i = 0; i < actual.size(); ++i) ASSERT_TRUE(expected[i].item == actual[i].item) << i;
-    }
 }
 
 TEST(SortKeys, HydrationThreadCount) {
