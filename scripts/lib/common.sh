@@ -63,6 +63,10 @@ map_drive() {
   ln -sfn "$(cd "$3" && pwd)" "$1/dosdevices/${2,,}:"
 }
 
+# The first program of a new server starts the desktop process (explorer.exe /desktop), which
+# keeps the DISPLAY of that moment: primed without a display, the desktop has no graphics driver,
+# and a program that joins it before it ends (about a second later) cannot create any window.
+# Programs with windows need start_display before start_wineserver.
 start_wineserver() {
   wineserver -p >/dev/null 2>&1 || true
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true

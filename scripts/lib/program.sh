@@ -39,7 +39,7 @@ tw_wait_window() {
     w="$(tw_window_of "$pid")"
     if [ -n "$w" ]; then echo "$w"; return 0; fi
     kill -0 "$pid" 2>/dev/null || return 1
-    sleep 0.2
+    sleep 0.05
   done
   return 1
 }
@@ -53,7 +53,7 @@ tw_wait_ready() {
   while [ "$(date +%s)" -lt "$end" ]; do
     title="$(tw_title "$w")"
     case "$title" in
-      ""|Initializing*|正在*) sleep 0.05 ;;
+      ""|Initializing*|正在*) sleep 0.02 ;;
       *) return 0 ;;
     esac
   done
@@ -73,7 +73,7 @@ tw_wait_count() {
   local end=$(( $(date +%s) + limit ))
   while [ "$(date +%s)" -lt "$end" ]; do
     [ "$(tw_count "$w")" = "$want" ] && return 0
-    sleep 0.05
+    sleep 0.02
   done
   return 1
 }

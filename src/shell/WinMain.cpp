@@ -45,29 +45,81 @@ void WaitForShell() {
     }
 }
 
-int ActivateRunningInstance() {
+void CloseOwnMutex() {
     if (g_singleInstanceMutex) {
         CloseHandle(g_singleInstanceMutex);
         g_singleInstanceMutex = nullptr;
     }
-    if (g_startedHidden) return 0;
-    for (int waited = 0; waited < 5000; waited += 100) {
+}
+
+// True once the instance that held the mutex has ended (the mutex was released or abandoned):
+// this process owns it from then on.
+bool TookOverMutex() {
+    if (!g_singleInstanceMutex) return false;
+    const DWORD state = WaitForSingleObject(g_singleInstanceMutex, 0);
+    return state == WAIT_OBJECT_0 || state == WAIT_ABANDONED;
+}
+
+// A window that is being destroyed (its thread busy with the teardown and the exit saves) does not
+// answer; a running instance does.
+bool WindowAnswers(HWND window) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 400, &result) != 0;
+}
+
+void BringToFront(HWND other) {
+    ShowWindowAsync(other, IsIconic(other) ? SW_RESTORE : SW_SHOW);
+    SetWindowPos(other, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+    SetForegroundWindow(other);
+    BringWindowToTop(other);
+}
+
+// The mutex exists: another instance runs, or one that is still closing (its window already
+// destroyed or in its teardown). Returns true when this start ends (the running instance was
+// brought to the front, or the user was told); false when the other instance ended meanwhile and
+// this process now owns the mutex and goes on starting.
+bool HandOverToRunningInstance() {
+    if (g_startedHidden) {
+        CloseOwnMutex();
+        return true;
+    }
+    HWND seen = nullptr;
+    const ULONGLONG start = GetTickCount64();
+    while (GetTickCount64() - start < 5000) {
+        if (TookOverMutex()) return false;
         HWND other = FindWindowW(kMainWindowClass, nullptr);
         if (other && IsWindow(other)) {
-            ShowWindowAsync(other, IsIconic(other) ? SW_RESTORE : SW_SHOW);
-            SetWindowPos(other, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
-            SetForegroundWindow(other);
-            BringWindowToTop(other);
-            return 0;
+            seen = other;
+            if (WindowAnswers(other)) {
+                CloseOwnMutex();
+                BringToFront(other);
+                return true;
+            }
         }
         Sleep(100);
+    }
+    if (TookOverMutex()) return false;
+    CloseOwnMutex();
+    if (seen && IsWindow(seen)) {  // a running instance that is busy
+        BringToFront(seen);
+        return true;
     }
     std::wstring text = Tr(L"Msg_AlreadyRunningPrefix", L"Tarnwick 已在运行。\n\n请使用热键 \"",
                            L"Tarnwick is already running.\n\nUse the hotkey \"") +
                         FormatHotkeyText(g_hotkeyModifiers, g_hotkeyKey) +
                         Tr(L"Msg_AlreadyRunningSuffix", L"\" 显示或隐藏主窗口。", L"\" to show or hide the main window.");
     MessageBoxW(nullptr, text.c_str(), Tr(L"MsgTitle_Information", L"提示", L"Information").c_str(), MB_ICONINFORMATION);
-    return 0;
+    return true;
+}
+
+// Without its main window (no desktop or display to create it on) the program cannot run: the
+// failing call and its error go to the handle log, the exit code is 1.
+int StartupFailed(const wchar_t* call) {
+    wchar_t line[128];
+    _snwprintf(line, 127, L"startup failed: %ls error %lu", call, static_cast<unsigned long>(GetLastError()));
+    line[127] = 0;
+    LogGdi(line);
+    return 1;
 }
 
 // Stops what is left of the volumes after the loop (normally WM_DESTROY has done it).
@@ -89,7 +141,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR lpCmdLine, int nCmdSho
     g_startedHidden = CommandLineAsksHidden(GetCommandLineW(), lpCmdLine);
 
     g_singleInstanceMutex = CreateMutexW(nullptr, TRUE, kSingletonMutexName);
-    if (!g_singleInstanceMutex || GetLastError() == ERROR_ALREADY_EXISTS) return ActivateRunningInstance();
+    if ((!g_singleInstanceMutex || GetLastError() == ERROR_ALREADY_EXISTS) && HandOverToRunningInstance()) return 0;
 
     EnablePrivileges();
     if (g_startedHidden) WaitForShell();
@@ -116,7 +168,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR lpCmdLine, int nCmdSho
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = g_brushWindowClass;
     wc.lpszClassName = kMainWindowClass;
-    if (!RegisterClassW(&wc)) return 1;
+    if (!RegisterClassW(&wc)) return StartupFailed(L"RegisterClassW");
 
     RECT work{};
     if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
@@ -127,7 +179,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR lpCmdLine, int nCmdSho
                                   Tr(L"Status_InitializingSimple", L"正在初始化...", L"Initializing...").c_str(),
                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width, height, nullptr, nullptr,
                                   hInstance, nullptr);
-    if (!window) return 1;
+    if (!window) return StartupFailed(L"CreateWindowExW");
     g_hMainWnd = window;
     ApplyAlwaysOnTop();
     try {

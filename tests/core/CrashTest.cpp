@@ -15,16 +15,6 @@
 
 namespace {
 
-std::wstring ExePath() {
-    wchar_t buf[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, buf, MAX_PATH);
-    std::wstring p = buf;
-    // A program started from a host folder outside every drive gets a name without a drive
-    // ("unix\..."); the device namespace reaches it.
-    if (p.size() > 2 && p[1] != L':' && p[0] != L'\\') p = L"\\\\?\\" + p;
-    return p;
-}
-
 std::wstring EnvW(const wchar_t* name) {
     wchar_t buf[1024] = {};
     DWORD n = GetEnvironmentVariableW(name, buf, 1024);
@@ -92,7 +82,7 @@ void WaitForReportThenExit() {
     Sleep(500);
     if (EnvW(L"TARNWICK_CRASH_NODUMP").empty()) {
         // Wait until the dump beside the program has stopped growing (at most 45 s).
-        std::wstring exe = ExePath();
+        std::wstring exe = testfx::ThisExePath();
         std::wstring dump = exe.substr(0, exe.find_last_of(L'\\')) + L"\\crash_last.dmp";
         size_t last = 0;
         for (int i = 0; i < 45; ++i) {
@@ -159,7 +149,7 @@ protected:
         cfg_ = dir_ + L"\\cfg";
         CreateDirectoryW(cfg_.c_str(), nullptr);
         child_ = dir_ + L"\\crash_child.exe";
-        ASSERT_TRUE(CopyFileW(ExePath().c_str(), child_.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(testfx::ThisExePath().c_str(), child_.c_str(), FALSE));
     }
 
     // Runs the child and returns its exit code (-1 when it did not end within 60 s).

@@ -72,6 +72,14 @@ std::wstring FixtureDrive(wchar_t letter) {
     return root;
 }
 
+std::wstring ThisExePath() {
+    wchar_t buf[MAX_PATH * 4] = {};
+    DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH * 4);
+    std::wstring p(buf, n < MAX_PATH * 4 ? n : 0);
+    if (p.size() > 2 && p[1] != L':' && p[0] != L'\\') p = L"\\\\?\\" + p;
+    return p;
+}
+
 std::string FixtureDriveHostPath(wchar_t letter) {
     const char* base = std::getenv("TARNWICK_TEST_DRIVES");
     if (!base || !*base) return {};

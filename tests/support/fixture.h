@@ -22,6 +22,11 @@ std::string FixtureDriveHostPath(wchar_t letter);
 // or -1 when host commands cannot be run from here.
 int RunHostCommand(const std::string& shellCommand);
 
+// Full path of the running test executable, usable with the file functions. A program started
+// from a host folder outside every drive gets a name without a drive ("unix\..."); the device
+// namespace ("\\?\unix\...") reaches it.
+std::wstring ThisExePath();
+
 // Writes a whole file (bytes as given).
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
