@@ -12,6 +12,7 @@
 // Large ranges are split by three-way partitioning and shared between worker threads; names are
 // read from the volume's records under its shared index lock, many rows per lock.
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -20,6 +21,10 @@
 #include <mutex>
 #include <string>
 #include <thread>
+
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#endif
 
 #include "core/Core.h"
 #include "index/Index.h"
@@ -83,6 +88,57 @@ inline uint64_t Fold(wchar_t ch) {
 }
 
 constexpr uint32_t kStateGoesOn = 6;
+
+inline void Prefetch(const void* p) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(p);
+#elif defined(_M_ARM64)
+    __prefetch(p);
+#elif defined(_M_X64)
+    _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
+#else
+    (void)p;
+#endif
+}
+
+// What a row's record gives the sort.
+struct NameRead {
+    const wchar_t* text;
+    uint32_t length;
+    bool live;  // the record exists (index inside the records) and is not deleted
+};
+
+// Reads the records idx[0..count) of v (the caller holds v's index lock shared): the name (empty
+// for a record past the end or without a name) and whether the record is live. The records and
+// then the texts (from unit depth[k], or 0) are fetched ahead block by block, so that the memory
+// misses of many rows overlap instead of following one another.
+void ReadNames(const VolumeIndex& v, const uint32_t* idx, const uint32_t* depth, size_t count, NameRead* out) {
+    constexpr size_t kBlock = 256;
+    const FileRecord* recs[kBlock];
+    const size_t records = v.records.size();
+    for (size_t b = 0; b < count; b += kBlock) {
+        const size_t m = std::min(kBlock, count - b);
+        for (size_t k = 0; k < m; ++k) {
+            const uint32_t i = idx[b + k];
+            recs[k] = i < records ? &v.records[i] : nullptr;
+            if (recs[k]) Prefetch(recs[k]);
+        }
+        for (size_t k = 0; k < m; ++k) {
+            NameRead& r = out[b + k];
+            const FileRecord* rec = recs[k];
+            r.live = rec && rec->deleted == 0;
+            if (rec && rec->name) {
+                r.text = rec->name;
+                r.length = rec->nameLength;
+                const uint32_t d = depth ? depth[b + k] : 0;
+                if (d < r.length) Prefetch(r.text + d);
+            } else {
+                r.text = L"";
+                r.length = 0;
+            }
+        }
+    }
+}
 
 enum class Phase : uint8_t { Text, Tie };
 
@@ -227,6 +283,11 @@ private:
         std::vector<Item> ready;    // keys loaded, to be sorted
         std::vector<Item> pending;  // waiting for their keys
         size_t pendingRows = 0;
+        // Scratch of a batch of names: entry position, depth, record index, what was read.
+        std::vector<size_t> at;
+        std::vector<uint32_t> depth;
+        std::vector<uint32_t> index;
+        std::vector<NameRead> read;
     };
 
     void Gather(unsigned worker);
@@ -237,7 +298,7 @@ private:
     void HandleRun(size_t lo, size_t hi, size_t depth, Phase phase, WorkerState& ws);
     void Emit(const Item& item, WorkerState& ws);
     void PushShared(const Item* items, size_t count);
-    void LoadKeys(Item* items, size_t count);
+    void LoadKeys(Item* items, size_t count, WorkerState& ws);
     void FlushPending(WorkerState& ws);
 
     void SetTextKey(Entry& e, uint32_t rank, uint32_t low, const wchar_t* text, size_t length, size_t depth) const;
@@ -321,6 +382,8 @@ void TextSorter::SetTieKey(Entry& e) const {
 void TextSorter::Gather(unsigned worker) {
     std::wstring scratch;
     std::wstring name;
+    std::vector<uint32_t> runIndex;
+    std::vector<NameRead> runRead;
     std::vector<wchar_t>& buffer = buffers_[worker];
     const size_t chunks = chunkLive_.size();
     for (;;) {
@@ -338,6 +401,19 @@ void TextSorter::Gather(unsigned worker) {
                 continue;
             }
             const uint32_t rank = RankOf(v);
+            if (byRecord_) {
+                size_t end = i;
+                runIndex.clear();
+                for (; end < last && rows_[end].volume == v; ++end) runIndex.push_back(rows_[end].recordIndex);
+                runRead.resize(runIndex.size());
+                AcquireSRWLockShared(&v->indexLock);
+                ReadNames(*v, runIndex.data(), nullptr, runIndex.size(), runRead.data());
+                for (size_t k = 0; k < runIndex.size(); ++k)
+                    if (runRead[k].live) SetTextKey(*out++, rank, runIndex[k], runRead[k].text, runRead[k].length, 0);
+                ReleaseSRWLockShared(&v->indexLock);
+                i = end;
+                continue;
+            }
             AcquireSRWLockShared(&v->indexLock);
             const size_t count = v->records.size();
             for (; i < last && rows_[i].volume == v; ++i) {
@@ -347,28 +423,26 @@ void TextSorter::Gather(unsigned worker) {
                 if (rec.deleted != 0) continue;
                 const wchar_t* text = rec.name ? rec.name : L"";
                 size_t length = rec.name ? rec.nameLength : 0;
-                if (!byRecord_) {
-                    if (column_ != 1) {
-                        if (column_ == 5) {
-                            name.assign(text, length);
-                            scratch = GetLowerExtension(rec.isDirectory != 0, name);
-                        } else {
-                            // As the full path everywhere: the root alone when the record cannot
-                            // be resolved, an empty text when the walk fails.
-                            try {
-                                v->BuildFullPath(index, scratch, nullptr);
-                                if (scratch.empty()) scratch = v->root;
-                            } catch (...) {
-                                scratch.clear();
-                            }
+                if (column_ != 1) {
+                    if (column_ == 5) {
+                        name.assign(text, length);
+                        scratch = GetLowerExtension(rec.isDirectory != 0, name);
+                    } else {
+                        // As the full path everywhere: the root alone when the record cannot
+                        // be resolved, an empty text when the walk fails.
+                        try {
+                            v->BuildFullPath(index, scratch, nullptr);
+                            if (scratch.empty()) scratch = v->root;
+                        } catch (...) {
+                            scratch.clear();
                         }
-                        text = scratch.c_str();
-                        length = scratch.size();
                     }
-                    refs_[i] = TextRef{buffer.size(), worker, static_cast<uint32_t>(length)};
-                    buffer.insert(buffer.end(), text, text + length);
+                    text = scratch.c_str();
+                    length = scratch.size();
                 }
-                SetTextKey(*out++, rank, byRecord_ ? index : static_cast<uint32_t>(i), text, length, 0);
+                refs_[i] = TextRef{buffer.size(), worker, static_cast<uint32_t>(length)};
+                buffer.insert(buffer.end(), text, text + length);
+                SetTextKey(*out++, rank, static_cast<uint32_t>(i), text, length, 0);
             }
             ReleaseSRWLockShared(&v->indexLock);
         }
@@ -389,7 +463,7 @@ void TextSorter::Compact() {
 
 // Loads the keys of the items' rows for their depth or phase. Names are read under each
 // volume's shared index lock, taken once per volume for the whole batch.
-void TextSorter::LoadKeys(Item* items, size_t count) {
+void TextSorter::LoadKeys(Item* items, size_t count, WorkerState& ws) {
     Entry* const e = entries_.get();
     bool names = false;
     for (size_t k = 0; k < count; ++k) {
@@ -417,32 +491,28 @@ void TextSorter::LoadKeys(Item* items, size_t count) {
         }
     }
     for (uint32_t rank = minRank; rank <= maxRank && rank < volumes_.size(); ++rank) {
-        VolumeIndex* v = const_cast<VolumeIndex*>(volumes_[rank]);
-        bool locked = false;
+        ws.at.clear();
+        ws.depth.clear();
+        ws.index.clear();
         for (size_t k = 0; k < count; ++k) {
             const Item& it = items[k];
             if (it.phase != Phase::Text) continue;
             for (size_t j = it.lo; j < it.hi; ++j) {
                 if (RankBits(e[j]) != rank) continue;
-                if (!locked) {
-                    AcquireSRWLockShared(&v->indexLock);
-                    locked = true;
-                }
-                const uint32_t index = LowOf(e[j]);
-                // A record gone past the end since the gather (rebuilt volume) has no text.
-                const wchar_t* text = L"";
-                size_t length = 0;
-                if (index < v->records.size()) {
-                    const FileRecord& rec = v->records[index];
-                    if (rec.name) {
-                        text = rec.name;
-                        length = rec.nameLength;
-                    }
-                }
-                SetTextKey(e[j], rank, index, text, length, it.depth);
+                ws.at.push_back(j);
+                ws.depth.push_back(static_cast<uint32_t>(it.depth));
+                ws.index.push_back(LowOf(e[j]));
             }
         }
-        if (locked) ReleaseSRWLockShared(&v->indexLock);
+        if (ws.at.empty()) continue;
+        ws.read.resize(ws.at.size());
+        VolumeIndex* v = const_cast<VolumeIndex*>(volumes_[rank]);
+        AcquireSRWLockShared(&v->indexLock);
+        // A record gone past the end since the gather (rebuilt volume) has no text.
+        ReadNames(*v, ws.index.data(), ws.depth.data(), ws.at.size(), ws.read.data());
+        for (size_t b = 0; b < ws.at.size(); ++b)
+            SetTextKey(e[ws.at[b]], rank, ws.index[b], ws.read[b].text, ws.read[b].length, ws.depth[b]);
+        ReleaseSRWLockShared(&v->indexLock);
     }
 }
 
@@ -510,7 +580,7 @@ void TextSorter::HandleRun(size_t lo, size_t hi, size_t depth, Phase phase, Work
 
 void TextSorter::FlushPending(WorkerState& ws) {
     if (ws.pending.empty()) return;
-    LoadKeys(ws.pending.data(), ws.pending.size());
+    LoadKeys(ws.pending.data(), ws.pending.size(), ws);
     for (Item& it : ws.pending) {
         it.loaded = true;
         ws.ready.push_back(it);
@@ -566,12 +636,12 @@ void TextSorter::Process(const Item& item, WorkerState& ws) {
 
 void TextSorter::RunItem(Item item, WorkerState& ws) {
     if (item.join) {
-        LoadKeys(&item, 1);
+        LoadKeys(&item, 1, ws);
         if (item.join->left.fetch_sub(1) == 1) PushShared(&item.join->then, 1);
         return;
     }
     if (!item.loaded) {
-        LoadKeys(&item, 1);
+        LoadKeys(&item, 1, ws);
         item.loaded = true;
     }
     ws.ready.push_back(item);
