@@ -6,11 +6,13 @@
 //
 // It is built as a most-significant-first sort on short integer keys, so that no comparison ever
 // reads a text: every row has one 16-byte entry holding the next five code units of its text,
-// a length state and the row's position. A range of entries is sorted by those keys; each run
-// of equal keys whose texts go on gets the next five code units loaded and is sorted again; a
-// run of equal whole texts gets the tie-break key (volume rank, record index) loaded instead.
-// Large ranges are split by three-way partitioning and shared between worker threads; names are
-// read from the volume's records under its shared index lock, many rows per lock.
+// a length state, the volume's rank and the record index (or row position). A range of entries
+// is sorted by those keys; each run of equal keys whose texts go on gets the next five code units
+// loaded and is sorted again; a run of equal whole texts gets the tie-break key (volume rank,
+// record index) loaded instead. Large ranges are split by three-way partitioning and shared
+// between the threads of the scan pool (the calling thread takes part; every call has returned
+// when the sort goes on); names are read from the volume's records under its shared index lock,
+// many rows per lock and with look-ahead. Type and Path texts are made once into buffers.
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -20,7 +22,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #if defined(_MSC_VER) && !defined(__clang__)
 #include <intrin.h>
@@ -29,6 +30,7 @@
 #include "core/Core.h"
 #include "index/Index.h"
 #include "results/Results.h"
+#include "search/ScanThreads.h"
 #include "search/Search.h"
 #include "search/SortKeys.h"
 
@@ -161,110 +163,6 @@ struct Join {
     Item then;
 };
 
-// The worker threads of one sort. The constructor starts one thread, which starts the others
-// (so the caller does not wait for thread creation); Run calls the job on the calling thread and
-// on every worker that is up while the job is open, and returns when all of them have returned.
-// A job must therefore be correct with any number of workers joining at any time (each takes
-// its work from a shared counter or queue). The destructor stops and joins every thread.
-class WorkerPool {
-public:
-    explicit WorkerPool(unsigned extraThreads) : planned_(extraThreads) {
-        if (extraThreads == 0) return;
-        spawned_.reserve(extraThreads);
-        try {
-            spawner_ = std::thread([this]() {
-                for (unsigned i = 1; i < planned_; ++i) {
-                    {
-                        std::lock_guard<std::mutex> lock(mutex_);
-                        if (stop_) break;
-                    }
-                    try {
-                        spawned_.emplace_back([this, i]() { Loop(i + 1); });
-                    } catch (...) {
-                        break;  // fewer workers; the others share the work
-                    }
-                }
-                Loop(1);
-            });
-        } catch (...) {
-            // No helper thread: the caller does all the work.
-        }
-    }
-    ~WorkerPool() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stop_ = true;
-        }
-        startCv_.notify_all();
-        if (spawner_.joinable()) spawner_.join();  // it adds no thread after this
-        for (auto& t : spawned_) t.join();
-    }
-    WorkerPool(const WorkerPool&) = delete;
-    WorkerPool& operator=(const WorkerPool&) = delete;
-
-    // Worker numbers are below this (0 is the calling thread).
-    unsigned Size() const { return planned_ + 1; }
-
-    // The first exception a job threw is rethrown once every worker is out of the job.
-    void Run(const std::function<void(unsigned)>& job) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            job_ = &job;
-            error_ = nullptr;
-            ++generation_;
-        }
-        startCv_.notify_all();
-        std::exception_ptr own;
-        try {
-            job(0);
-        } catch (...) {
-            own = std::current_exception();
-        }
-        std::unique_lock<std::mutex> lock(mutex_);
-        job_ = nullptr;  // no worker joins from now on
-        doneCv_.wait(lock, [this]() { return active_ == 0; });
-        if (own) std::rethrow_exception(own);
-        if (error_) std::rethrow_exception(error_);
-    }
-
-private:
-    void Loop(unsigned index) {
-        uint64_t seen = 0;
-        for (;;) {
-            const std::function<void(unsigned)>* job = nullptr;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                startCv_.wait(lock, [&]() { return stop_ || (job_ && generation_ != seen); });
-                if (stop_) return;
-                seen = generation_;
-                job = job_;
-                ++active_;
-            }
-            std::exception_ptr error;
-            try {
-                (*job)(index);
-            } catch (...) {
-                error = std::current_exception();
-            }
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (error && !error_) error_ = error;
-            if (--active_ == 0) doneCv_.notify_all();
-        }
-    }
-
-    const unsigned planned_;
-    std::thread spawner_;
-    std::vector<std::thread> spawned_;  // written by the spawner only
-    std::mutex mutex_;
-    std::condition_variable startCv_;
-    std::condition_variable doneCv_;
-    const std::function<void(unsigned)>* job_ = nullptr;
-    size_t active_ = 0;
-    uint64_t generation_ = 0;
-    bool stop_ = false;
-    std::exception_ptr error_;
-};
-
 class TextSorter {
 public:
     TextSorter(const SortRequest& req, const std::vector<MatchItem>& rows)
@@ -290,6 +188,9 @@ private:
         std::vector<NameRead> read;
     };
 
+    // Runs job(worker) on this thread and on up to workers_ - 1 threads of the scan pool, and
+    // returns when every call has returned; the first exception of a call is rethrown then.
+    void RunJob(const std::function<void(unsigned)>& job);
     void Gather(unsigned worker);
     void Compact();
     void SortWorker(unsigned worker);
@@ -328,6 +229,7 @@ private:
     const std::vector<MatchItem>& rows_;
     const int column_;
     const bool ascending_;
+    unsigned workers_ = 1;
     std::unique_ptr<Entry[]> entries_;  // not initialised: the gather writes each entry first
     size_t live_ = 0;
     std::vector<const VolumeIndex*> volumes_;  // distinct volumes of the rows, by address
@@ -688,36 +590,29 @@ void TextSorter::SortWorker(unsigned) {
     }
 }
 
+void TextSorter::RunJob(const std::function<void(unsigned)>& job) {
+    std::atomic<unsigned> next{0};
+    std::mutex errorMutex;
+    std::exception_ptr error;
+    RunOnScanThreads(workers_ - 1, [&]() {
+        const unsigned worker = next.fetch_add(1);
+        if (worker >= workers_) return;
+        try {
+            job(worker);
+        } catch (...) {
+            abort_.store(true);
+            std::lock_guard<std::mutex> lock(errorMutex);
+            if (!error) error = std::current_exception();
+        }
+    });
+    if (error) std::rethrow_exception(error);
+}
+
 bool TextSorter::Run(std::vector<MatchItem>& out) {
     out.clear();
     const size_t n = rows_.size();
     if (n == 0) return IsSortRequestCurrent(req_);
-    const unsigned hw = std::thread::hardware_concurrency();
-    const unsigned threads = n < kParallelRows ? 1u : std::clamp(hw, 1u, 8u);
-    WorkerPool pool(threads - 1);
-    // The result vector's fresh pages are touched (value-initialised) on a thread of their own
-    // while the rows are gathered and sorted; it is joined before the vector is filled.
-    std::exception_ptr sizeError;
-    std::thread sizer;
-    if (threads > 1) {
-        try {
-            sizer = std::thread([&out, n, &sizeError]() {
-                try {
-                    out.resize(n);
-                } catch (...) {
-                    sizeError = std::current_exception();
-                }
-            });
-        } catch (...) {
-        }
-    }
-    struct Joiner {
-        std::thread& t;
-        ~Joiner() {
-            if (t.joinable()) t.join();
-        }
-    } joinSizer{sizer};
-    const unsigned workers = pool.Size();
+    workers_ = n < kParallelRows ? 1u : std::clamp(NameScanThreadCount(), 1u, 8u);
 
     entries_.reset(new Entry[n]);
     chunkLive_.assign((n + kTextLockRun - 1) / kTextLockRun, 0);
@@ -729,12 +624,18 @@ bool TextSorter::Run(std::vector<MatchItem>& out) {
     }
     std::sort(volumes_.begin(), volumes_.end(), std::less<const VolumeIndex*>());
     byRecord_ = column_ == 1 && volumes_.size() <= kMaxRanks;
-    buffers_.assign(workers, {});
+    buffers_.assign(workers_, {});
     if (!byRecord_) refs_.reset(new TextRef[n]);
-    pool.Run([this](unsigned w) { Gather(w); });
+    RunJob([this](unsigned w) { Gather(w); });
     if (Stale()) return false;
     Compact();
 
+    // The result vector's fresh pages are touched (value-initialised) by the first worker of the
+    // sort while the others sort.
+    std::atomic<bool> sized{false};
+    auto size = [&]() {
+        if (!sized.exchange(true)) out.resize(live_);
+    };
     if (live_ >= 2) {
         Item all;
         all.lo = 0;
@@ -742,16 +643,17 @@ bool TextSorter::Run(std::vector<MatchItem>& out) {
         all.loaded = true;
         queue_.push_back(all);
         busy_ = 1;
-        pool.Run([this](unsigned w) { SortWorker(w); });
+        RunJob([&](unsigned w) {
+            if (w == 0 && workers_ > 1) size();
+            SortWorker(w);
+        });
         if (Stale()) return false;
     }
+    size();
 
-    if (sizer.joinable()) sizer.join();
-    if (sizeError) std::rethrow_exception(sizeError);
-    out.resize(live_);
     std::atomic<size_t> next{0};
     const Entry* e = entries_.get();
-    pool.Run([&](unsigned) {
+    RunJob([&](unsigned) {
         for (;;) {
             const size_t first = next.fetch_add(kReloadChunkRows);
             if (first >= live_) return;
