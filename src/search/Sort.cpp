@@ -160,62 +160,73 @@ MatchItem* RemoveStaleResultRefs(MatchItem* first, MatchItem* last) {
     return out;
 }
 
-void BuildSortKeys(std::vector<MatchItem>& rows, int column, bool ascending) {
-    std::vector<SortKey> keys;
-    keys.reserve(rows.size());
-    for (const MatchItem& item : rows) {
-        SortKey k;
-        k.item = item;
-        VolumeIndex* v = item.volume;
-        if (!v) {
-            keys.push_back(k);
-            continue;
+void MakeSortKeys(VolumeIndex* v, const MatchItem* rows, size_t count, int column, SortKey* out) {
+    std::vector<uint64_t> frns(count, 0);
+    bool anyFolder = false, anyFile = false;
+    AcquireSRWLockShared(&v->indexLock);
+    const size_t records = v->records.size();
+    for (size_t i = 0; i < count; ++i) {
+        SortKey& k = out[i];
+        k = SortKey{};
+        k.item = rows[i];
+        // A row past the end of the records counts as a file with reference 0.
+        if (rows[i].recordIndex < records) {
+            const FileRecord& rec = v->records[rows[i].recordIndex];
+            frns[i] = rec.frn;
+            k.isFolder = rec.isDirectory ? 1 : 0;
         }
-        uint64_t frn = 0;
-        AcquireSRWLockShared(&v->indexLock);
-        if (item.recordIndex < v->records.size()) {
-            frn = v->records[item.recordIndex].frn;
-            k.isFolder = v->records[item.recordIndex].isDirectory ? 1 : 0;
-        }
-        ReleaseSRWLockShared(&v->indexLock);
-        if (k.isFolder) {
-            if (v->folderSizesDirty.load()) v->RebuildFolderSizes();
-            AcquireSRWLockShared(&v->folderSizesLock);
-            auto it = v->folderSizes.find(frn);
+        anyFolder = anyFolder || k.isFolder;
+        anyFile = anyFile || !k.isFolder;
+    }
+    ReleaseSRWLockShared(&v->indexLock);
+    if (anyFolder) {
+        // Folders: the folder total (both times stay zero).
+        if (v->folderSizesDirty.load()) v->RebuildFolderSizes();
+        AcquireSRWLockShared(&v->folderSizesLock);
+        for (size_t i = 0; i < count; ++i) {
+            if (!out[i].isFolder) continue;
+            auto it = v->folderSizes.find(frns[i]);
             if (it != v->folderSizes.end()) {
-                k.hasValue = 1;
-                k.size = static_cast<int64_t>(it->second);
+                out[i].hasValue = 1;
+                out[i].size = static_cast<int64_t>(it->second);
             }
-            ReleaseSRWLockShared(&v->folderSizesLock);
-            keys.push_back(k);
-            continue;
         }
-        FileAttrInfo info{};
-        bool found = false;
-        AcquireSRWLockShared(&v->attrCacheLock);
-        auto it = v->attrCache.find(frn);
+        ReleaseSRWLockShared(&v->folderSizesLock);
+    }
+    if (!anyFile) return;
+    std::vector<FileAttrInfo> infos(count);
+    std::vector<uint8_t> found(count, 0);
+    AcquireSRWLockShared(&v->attrCacheLock);
+    for (size_t i = 0; i < count; ++i) {
+        if (out[i].isFolder) continue;
+        auto it = v->attrCache.find(frns[i]);
         if (it != v->attrCache.end()) {
-            info = it->second;
-            found = true;
+            infos[i] = it->second;
+            found[i] = 1;
         }
-        ReleaseSRWLockShared(&v->attrCacheLock);
-        const bool valid = found && info.valid;
+    }
+    ReleaseSRWLockShared(&v->attrCacheLock);
+    for (size_t i = 0; i < count; ++i) {
+        SortKey& k = out[i];
+        if (k.isFolder) continue;
+        const FileAttrInfo& info = infos[i];
+        const bool valid = found[i] && info.valid;
         if (column == 2) {
             if (valid) {
                 k.size = static_cast<int64_t>(info.size);
                 if (k.size == 0) {
                     SizePair sp{};
-                    if (v->LookupFileSize(frn, &sp) && sp.size > 0) k.size = sp.size;
+                    if (v->LookupFileSize(frns[i], &sp) && sp.size > 0) k.size = sp.size;
                 }
                 k.hasValue = 1;
                 k.lastWrite = U64ToFileTime(AttrTimeU64(info.lastWrite));
                 k.creation = U64ToFileTime(AttrTimeU64(info.creation));
             } else {
                 SizePair sp{};
-                if (v->LookupFileSize(frn, &sp)) {
+                if (v->LookupFileSize(frns[i], &sp)) {
                     k.size = sp.size;
                     k.hasValue = 1;
-                    if (found) {
+                    if (found[i]) {
                         k.lastWrite = U64ToFileTime(AttrTimeU64(info.lastWrite));
                         k.creation = U64ToFileTime(AttrTimeU64(info.creation));
                     }
@@ -228,11 +239,36 @@ void BuildSortKeys(std::vector<MatchItem>& rows, int column, bool ascending) {
             const uint64_t t = column == 3 ? AttrTimeU64(info.lastWrite) : AttrTimeU64(info.creation);
             k.hasValue = t != 0 ? 1 : 0;
         }
-        keys.push_back(k);
     }
-    const SortComparatorState state{column, ascending};
-    std::sort(keys.begin(), keys.end(), [&state](const SortKey& a, const SortKey& b) { return SortKeyLess(state, a, b); });
-    for (size_t i = 0; i < keys.size(); ++i) rows[i] = keys[i].item;
+}
+
+namespace {
+
+// BuildSortKeys into a new vector (rows is left as it is).
+void BuildSortKeysInto(const std::vector<MatchItem>& rows, int column, bool ascending, std::vector<MatchItem>& sorted) {
+    // Folder totals that are out of date are rebuilt before any key is made (as the first folder
+    // row of a volume would), so that the workers that make the keys all read the same totals.
+    for (VolumeIndex* v : DistinctVolumes(rows)) {
+        if (!v->folderSizesDirty.load()) continue;
+        bool anyFolder = false;
+        AcquireSRWLockShared(&v->indexLock);
+        for (const MatchItem& r : rows)
+            if (r.volume == v && r.recordIndex < v->records.size() && v->records[r.recordIndex].isDirectory) {
+                anyFolder = true;
+                break;
+            }
+        ReleaseSRWLockShared(&v->indexLock);
+        if (anyFolder) v->RebuildFolderSizes();
+    }
+    SortRowsByKeys(rows, column, ascending, sorted);
+}
+
+}  // namespace
+
+void BuildSortKeys(std::vector<MatchItem>& rows, int column, bool ascending) {
+    std::vector<MatchItem> sorted;
+    BuildSortKeysInto(rows, column, ascending, sorted);
+    rows = std::move(sorted);
 }
 
 namespace {
@@ -369,8 +405,14 @@ void RunSortRequest(const SortRequest& req) {
             v->RebuildFolderSizes();
         }
     }
-    if (firstPhase) out = std::make_shared<std::vector<MatchItem>>(*out);
-    BuildSortKeys(*out, column, req.ascending);
+    if (firstPhase) {
+        // The first phase's vector may be read by the list: the final order goes to a new one.
+        auto finalSet = std::make_shared<std::vector<MatchItem>>();
+        BuildSortKeysInto(*out, column, req.ascending, *finalSet);
+        out = std::move(finalSet);
+    } else {
+        BuildSortKeys(*out, column, req.ascending);
+    }
     // Publication posts the sorted set; the timing line and the cache save follow it.
     if (!IsCurrent(req) || !PublishSorted(out, req)) return;
 

@@ -22,6 +22,17 @@ struct NameSortRow {
 };
 
 bool SortKeyLess(const SortComparatorState& state, const SortKey& a, const SortKey& b);
+// The part of SortKeyLess before the tie-break as five 16-bit units whose plain (unsigned,
+// unit by unit) order is that order: the folder/file and has-value class, then the compared
+// size or time, mapped so that the direction is built in.
+constexpr size_t kSortKeyUnits = 5;
+void EncodeSortKey(const SortComparatorState& state, const SortKey& key, wchar_t units[kSortKeyUnits]);
+// The keys of `count` rows of one volume `v` (not null) for a size or time column, as
+// BuildSortKeys defines them, reading the records, folder totals and attributes in one pass per
+// lock for the whole run.
+void MakeSortKeys(VolumeIndex* v, const MatchItem* rows, size_t count, int column, SortKey* out);
+// Size, Modified or Created: every row of `rows` (none is dropped) in SortKeyLess order, into out.
+void SortRowsByKeys(const std::vector<MatchItem>& rows, int column, bool ascending, std::vector<MatchItem>& out);
 bool NameSortRowLess(const SortComparatorState& state, const NameSortRow& a, const NameSortRow& b);
 // Folds A..Z to a..z in place (no other character changes).
 void FoldAsciiInPlace(std::wstring& s);

@@ -165,8 +165,15 @@ struct Join {
 
 class TextSorter {
 public:
-    TextSorter(const SortRequest& req, const std::vector<MatchItem>& rows)
-        : req_(req), rows_(rows), column_(req.column), ascending_(req.ascending) {}
+    // A text sort (Name, Type, Path) for a request, which it tests for staleness; or, without a
+    // request, a size or time sort (Size, Modified, Created) of every row.
+    TextSorter(const SortRequest* req, const std::vector<MatchItem>& rows, int column, bool ascending)
+        : req_(req),
+          rows_(rows),
+          column_(column),
+          keyMode_(column >= 2 && column <= 4),
+          ascending_(keyMode_ ? true : ascending),
+          keyState_{column, ascending} {}
 
     bool Run(std::vector<MatchItem>& out);
 
@@ -216,19 +223,24 @@ private:
         if (!byRecord_) return rows_[LowOf(e)];
         return MatchItem{const_cast<VolumeIndex*>(volumes_[RankBits(e)]), LowOf(e)};
     }
+    bool Current() const { return !req_ || IsSortRequestCurrent(*req_); }
     bool Stale() {
         if (abort_.load(std::memory_order_relaxed)) return true;
-        if (!IsSortRequestCurrent(req_)) {
+        if (!Current()) {
             abort_.store(true);
             return true;
         }
         return false;
     }
 
-    const SortRequest& req_;
+    const SortRequest* req_;
     const std::vector<MatchItem>& rows_;
     const int column_;
+    // Size and time keys: the whole order before the tie-break is five units made by
+    // EncodeSortKey (direction built in, no case folding), so no row ever needs a second load.
+    const bool keyMode_;
     const bool ascending_;
+    const SortComparatorState keyState_;
     unsigned workers_ = 1;
     std::unique_ptr<Entry[]> entries_;  // not initialised: the gather writes each entry first
     size_t live_ = 0;
@@ -260,7 +272,11 @@ void TextSorter::SetTextKey(Entry& e, uint32_t rank, uint32_t low, const wchar_t
     const wchar_t* p = text + depth;
     uint64_t units[kKeyChars] = {0, 0, 0, 0, 0};
     const size_t n = std::min(rest, kKeyChars);
-    for (size_t i = 0; i < n; ++i) units[i] = Fold(p[i]);
+    if (keyMode_) {
+        for (size_t i = 0; i < n; ++i) units[i] = static_cast<uint16_t>(p[i]);
+    } else {
+        for (size_t i = 0; i < n; ++i) units[i] = Fold(p[i]);
+    }
     uint64_t k0 = (units[0] << 48) | (units[1] << 32) | (units[2] << 16) | units[3];
     uint32_t compared = static_cast<uint32_t>((units[4] << 3) | (rest > kKeyChars ? kStateGoesOn : rest));
     if (!ascending_) {
@@ -286,6 +302,7 @@ void TextSorter::Gather(unsigned worker) {
     std::wstring name;
     std::vector<uint32_t> runIndex;
     std::vector<NameRead> runRead;
+    std::vector<SortKey> runKeys;
     std::vector<wchar_t>& buffer = buffers_[worker];
     const size_t chunks = chunkLive_.size();
     for (;;) {
@@ -298,6 +315,29 @@ void TextSorter::Gather(unsigned worker) {
         size_t i = first;
         while (i < last) {
             VolumeIndex* v = rows_[i].volume;
+            if (keyMode_) {
+                // Every row is kept; a row without a volume has the key of a file without value.
+                size_t end = i;
+                while (end < last && rows_[end].volume == v) ++end;
+                runKeys.resize(end - i);
+                if (v) {
+                    MakeSortKeys(v, rows_.data() + i, end - i, column_, runKeys.data());
+                } else {
+                    for (size_t k = 0; k < end - i; ++k) {
+                        runKeys[k] = SortKey{};
+                        runKeys[k].item = rows_[i + k];
+                    }
+                }
+                const uint32_t rank = RankOf(v);
+                wchar_t units[kSortKeyUnits];
+                for (size_t k = 0; k < end - i; ++k) {
+                    EncodeSortKey(keyState_, runKeys[k], units);
+                    const uint32_t low = byRecord_ ? rows_[i + k].recordIndex : static_cast<uint32_t>(i + k);
+                    SetTextKey(*out++, rank, low, units, kSortKeyUnits, 0);
+                }
+                i = end;
+                continue;
+            }
             if (!v) {
                 ++i;
                 continue;
@@ -611,7 +651,7 @@ void TextSorter::RunJob(const std::function<void(unsigned)>& job) {
 bool TextSorter::Run(std::vector<MatchItem>& out) {
     out.clear();
     const size_t n = rows_.size();
-    if (n == 0) return IsSortRequestCurrent(req_);
+    if (n == 0) return Current();
     workers_ = n < kParallelRows ? 1u : std::clamp(NameScanThreadCount(), 1u, 8u);
 
     entries_.reset(new Entry[n]);
@@ -619,13 +659,14 @@ bool TextSorter::Run(std::vector<MatchItem>& out) {
     // The distinct volumes, by address (rows come in long runs of one volume).
     for (size_t i = 0; i < n; ++i) {
         const VolumeIndex* v = rows_[i].volume;
-        if (v && (volumes_.empty() || volumes_.back() != v) && std::find(volumes_.begin(), volumes_.end(), v) == volumes_.end())
+        if ((v || keyMode_) && (volumes_.empty() || volumes_.back() != v) &&
+            std::find(volumes_.begin(), volumes_.end(), v) == volumes_.end())
             volumes_.push_back(v);
     }
     std::sort(volumes_.begin(), volumes_.end(), std::less<const VolumeIndex*>());
-    byRecord_ = column_ == 1 && volumes_.size() <= kMaxRanks;
+    byRecord_ = (column_ == 1 || keyMode_) && volumes_.size() <= kMaxRanks;
     buffers_.assign(workers_, {});
-    if (!byRecord_) refs_.reset(new TextRef[n]);
+    if (!byRecord_ && !keyMode_) refs_.reset(new TextRef[n]);
     RunJob([this](unsigned w) { Gather(w); });
     if (Stale()) return false;
     Compact();
@@ -661,7 +702,7 @@ bool TextSorter::Run(std::vector<MatchItem>& out) {
             for (size_t j = first; j < last; ++j) out[j] = ItemOf(e[j]);
         }
     });
-    return IsSortRequestCurrent(req_);
+    return Current();
 }
 
 }  // namespace
@@ -669,6 +710,11 @@ bool TextSorter::Run(std::vector<MatchItem>& out) {
 // Name, Type and Path: the live rows of the published set (record index inside the volume's
 // records, not deleted) in the request's text order.
 bool SortRowsByText(const SortRequest& req, const std::vector<MatchItem>& rows, std::vector<MatchItem>& out) {
-    TextSorter sorter(req, rows);
+    TextSorter sorter(&req, rows, req.column, req.ascending);
     return sorter.Run(out);
+}
+
+void SortRowsByKeys(const std::vector<MatchItem>& rows, int column, bool ascending, std::vector<MatchItem>& out) {
+    TextSorter sorter(nullptr, rows, column, ascending);
+    sorter.Run(out);
 }

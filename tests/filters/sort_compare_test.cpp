@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <random>
 
 #include "search/SortKeys.h"
 
@@ -87,4 +89,38 @@ TEST(SortKeys, HydrationThreadCount) {
     EXPECT_EQ(4u, SortHydrateThreadCount(8));
     EXPECT_EQ(6u, SortHydrateThreadCount(13));
     EXPECT_EQ(6u, SortHydrateThreadCount(64));
+}
+
+// The five-unit form of a key orders keys as SortKeyLess does before its tie-break, for every
+// size and time column and both directions: negative, zero and huge sizes, times with the top bit
+// set, folders and files with and without values.
+TEST(SortKeys, EncodedKeysOrderAsTheComparator) {
+    std::mt19937_64 rng(99);
+    const int64_t sizes[] = {0, 1, -1, -3, 10, 4096, INT64_MAX, INT64_MIN, 1ll << 40};
+    const uint64_t times[] = {0, 1, 0xFFFFFFFFull, 0x100000000ull, 0x8000000000000000ull, 0xFFFFFFFFFFFFFFFFull, 133000000000000000ull};
+    std::vector<SortKey> keys;
+    for (uint32_t i = 0; i < 4000; ++i) {
+        keys.push_back(Key(i, rng() % 3 == 0, rng() % 4 != 0, sizes[rng() % 9], times[rng() % 7], times[rng() % 7],
+                           rng() % 2 ? kVolA : kVolB));
+    }
+    for (int column : {2, 3, 4}) {
+        for (bool ascending : {true, false}) {
+            const SortComparatorState st{column, ascending};
+            auto encodedLess = [&](const SortKey& a, const SortKey& b) {
+                wchar_t ua[kSortKeyUnits], ub[kSortKeyUnits];
+                EncodeSortKey(st, a, ua);
+                EncodeSortKey(st, b, ub);
+                for (size_t i = 0; i < kSortKeyUnits; ++i)
+                    if (ua[i] != ub[i]) return static_cast<uint16_t>(ua[i]) < static_cast<uint16_t>(ub[i]);
+                if (a.item.volume != b.item.volume) return std::less<const void*>()(a.item.volume, b.item.volume);
+                return a.item.recordIndex < b.item.recordIndex;
+            };
+            auto expected = keys;
+            std::sort(expected.begin(), expected.end(), [&](const SortKey& a, const SortKey& b) { return SortKeyLess(st, a, b); });
+            auto actual = keys;
+            std::sort(actual.begin(), actual.end(), encodedLess);
+            for (size_t i = 0; i < keys.size(); ++i)
+                ASSERT_TRUE(expected[i].item == actual[i].item) << column << " " << ascending << " at " << i;
+        }
+    }
 }

@@ -105,3 +105,37 @@ TEST(TextSort, LargeSetEqualsTheReferenceOrder) {
         }
     }
 }
+
+// Size and time sorts of a large set over two volumes (sorted by several threads): the order
+// equals SortKeyLess on each row's key, folders and files, cached and missing attributes, equal
+// values, rows past the end of the records.
+TEST(TextSort, LargeKeySortEqualsTheComparatorOrder) {
+    TestVolume vols[2];
+    std::mt19937 rng(77);
+    std::vector<MatchItem> rows;
+    for (uint32_t i = 0; i < 120000; ++i) {
+        const int v = static_cast<int>(rng() % 2);
+        const bool folder = rng() % 10 == 0;
+        const uint32_t index = vols[v].Add(L"f" + std::to_wstring(i), folder);
+        const uint32_t kind = rng() % 8;
+        if (!folder && kind < 5) vols[v].SetAttr(index, rng() % 50, rng() % 4 * 1000, rng() % 3 * 700, kind != 0);
+        if (!folder && kind == 5) vols[v].SetMapSize(index, static_cast<int64_t>(rng() % 40) - 5);
+        rows.push_back(vols[v].Row(index));
+        if (rng() % 500 == 0) rows.push_back(MatchItem{vols[v].v.get(), 5000000 + i});  // past the end
+    }
+    std::shuffle(rows.begin(), rows.end(), rng);
+    for (int column : {2, 3, 4}) {
+        for (bool ascending : {true, false}) {
+            std::vector<SortKey> keys(rows.size());
+            for (size_t i = 0; i < rows.size(); ++i) MakeSortKeys(rows[i].volume, &rows[i], 1, column, &keys[i]);
+            const SortComparatorState st{column, ascending};
+            std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) { return SortKeyLess(st, a, b); });
+            std::vector<MatchItem> actual = rows;
+            BuildSortKeys(actual, column, ascending);
+            ASSERT_EQ(keys.size(), actual.size());
+            size_t mismatches = 0;
+            for (size_t i = 0; i < actual.size(); ++i) mismatches += keys[i].item == actual[i] ? 0 : 1;
+            EXPECT_EQ(0u, mismatches) << "column " << column << " ascending " << ascending;
+        }
+    }
+}
