@@ -5,13 +5,8 @@
 
 namespace {
 
-// Bit of a character (b == 0) or a pair of characters in a block's set.
-inline unsigned BitOf(uint32_t a, uint32_t b) {
-    uint32_t x = ((a << 16) | b) * 0x9E3779B1u;
-    x ^= x >> 15;
-    x *= 0x85EBCA77u;
-    return x >> 22;  // 0..1023
-}
+// Bit of a pair of characters in a block's set (0..1023).
+inline unsigned BitOf(uint32_t a, uint32_t b) { return (((a << 16) | b) * 0x9E3779B1u) >> 22; }
 
 inline void SetBit(uint64_t* bits, unsigned bit) { bits[bit >> 6] |= uint64_t(1) << (bit & 63); }
 
@@ -33,16 +28,17 @@ NameSignatures::~NameSignatures() {
     delete[] directory_.load();
 }
 
-void NameSignatures::AddTextBits(uint64_t* bits, const wchar_t* text, size_t length) {
-    if (!text || length == 0) return;
+uint32_t NameSignatures::AddTextBits(uint64_t* bits, const wchar_t* text, size_t length) {
+    if (!text || length == 0) return 0;
     uint32_t prev = static_cast<uint16_t>(text[0]);
-    SetBit(bits, BitOf(prev, 0));
+    uint32_t all = prev;
     for (size_t i = 1; i < length; ++i) {
         const uint32_t c = static_cast<uint16_t>(text[i]);
-        SetBit(bits, BitOf(c, 0));
+        all |= c;
         SetBit(bits, BitOf(prev, c));
         prev = c;
     }
+    return all;
 }
 
 NameSignatures::Segment* NameSignatures::SegmentOf(size_t block) const {

@@ -1,7 +1,6 @@
 #pragma once
 // Name signatures: a skip structure for the name search. For every block of kBlockRecords
-// consecutive records it keeps a small bit set of the characters and character pairs (hashed)
-// of the texts the search matches the records' names by (the search decides which texts; see
+// consecutive records it keeps a small bit set of the character pairs (hashed) of the texts the search matches the records' names by (the search decides which texts; see
 // AddTextBits). When a search term's bits are not all in a block's set, no name of the block
 // contains the term and the search passes the block by.
 //
@@ -22,16 +21,16 @@ class NameSignatures {
 public:
     static constexpr size_t kBlockRecords = 64;
     static constexpr size_t kBlockWords = 16;  // 1024 bits: 2 bytes per record
-    using Bits = uint64_t[kBlockWords];
 
     NameSignatures();
     ~NameSignatures();
     NameSignatures(const NameSignatures&) = delete;
     NameSignatures& operator=(const NameSignatures&) = delete;
 
-    // Adds the bits of a text to a set: every character and every pair of neighbouring
-    // characters. A text that holds another text as a substring has all of its bits.
-    static void AddTextBits(uint64_t* bits, const wchar_t* text, size_t length);
+    // Adds the bits of a text to a set: one for every pair of neighbouring characters (none for a
+    // one-character text). A text that holds another text as a substring has all of its bits.
+    // Returns the bitwise OR of the text's characters (below 0x80: the text is plain ASCII).
+    static uint32_t AddTextBits(uint64_t* bits, const wchar_t* text, size_t length);
 
     // --- Searches (indexLock held shared) ----------------------------------------------------
     // The signature of a block, or nullptr when it has none.

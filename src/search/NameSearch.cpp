@@ -1,6 +1,11 @@
 #include "search/NameSearch.h"
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
+#include <bit>
 #include <cwchar>
 #include <exception>
 #include <functional>
@@ -25,29 +30,59 @@ constexpr UINT_PTR kIdleTrimTimer = 30011;
 constexpr size_t kSearchReserveRows = 8192;
 constexpr size_t kListingReserveRows = 100000;
 
-// Matches prepared (lower-case) term groups against lower-case names.
+// Matches prepared (lower-case) term groups against the lower-case names of records.
 class NameMatcher {
 public:
-    NameMatcher(const TermGroups& groups, bool pinyin) : groups_(groups), pinyin_(pinyin) {
-        single_ = groups.size() == 1 && groups[0].size() == 1;
-        if (single_) term_ = groups[0][0];
-    }
+    NameMatcher(const TermGroups& groups, bool pinyin) : groups_(groups), pinyin_(pinyin && !groups.empty()) {}
 
     bool Matches(const FileRecord& rec) const {
         const wchar_t* lower = rec.name + rec.nameLength + 1;
-        bool matched = single_ ? Contains(lower, rec.nameLength, term_)
-                               : NameMatchesTermGroups(groups_, lower, rec.nameLength);
-        if (!matched && pinyin_) matched = MatchPinyinInitials(rec.name, rec.nameLength, term_);
-        return matched;
+        if (groups_.empty()) return true;
+        for (const auto& g : groups_) {
+            bool all = true;
+            for (const auto& t : g) {
+                if (!Contains(lower, rec.nameLength, t)) {
+                    all = false;
+                    break;
+                }
+            }
+            if (all) return true;
+        }
+        return pinyin_ && MatchPinyinInitials(rec.name, rec.nameLength, groups_[0][0]);
     }
 
 private:
+    // Whether the n characters at s hold t. s[n] must be readable (the name pool ends every
+    // lower-case name with a NUL): the vector loop reads up to it.
     static bool Contains(const wchar_t* s, size_t n, const std::wstring& t) {
         const size_t m = t.size();
+        if (m == 0) return true;
         if (m > n) return false;
+        const size_t last = n - m;  // last possible start
         const wchar_t first = t[0];
+        size_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+        if (m >= 2) {
+            static_assert(sizeof(wchar_t) == 2, "UTF-16 names");
+            // Eight starts at a time: the first two characters of the term against s[i..i+8].
+            const __m128i c0 = _mm_set1_epi16(static_cast<short>(first));
+            const __m128i c1 = _mm_set1_epi16(static_cast<short>(t[1]));
+            for (; i <= last && i + 8 <= n; i += 8) {
+                const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 1));
+                auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, c0), _mm_cmpeq_epi16(b, c1))));
+                while (mask) {
+                    const unsigned bit = static_cast<unsigned>(std::countr_zero(mask));
+                    const size_t p = i + bit / 2;
+                    if (p > last) return false;
+                    if (std::wmemcmp(s + p + 2, t.data() + 2, m - 2) == 0) return true;
+                    mask &= ~(3u << bit);
+                }
+            }
+        }
+#endif
         const wchar_t* tail = t.data() + 1;
-        for (size_t i = 0, last = n - m; i <= last; ++i) {
+        for (; i <= last; ++i) {
             if (s[i] != first) continue;
             size_t k = 1;
             while (k < m && s[i + k] == tail[k - 1]) ++k;
@@ -58,8 +93,6 @@ private:
 
     const TermGroups& groups_;
     bool pinyin_;
-    bool single_ = false;
-    std::wstring term_;
 };
 
 std::vector<VolumeIndex*> CopyVolumeList() {
@@ -105,17 +138,16 @@ static_assert(kScanBlockRecords % NameSignatures::kBlockRecords == 0, "scan bloc
 // signature serves every later query).
 void AddRecordSignatureBits(uint64_t* bits, const FileRecord& rec) {
     if (!rec.name || rec.nameLength == 0) return;
-    NameSignatures::AddTextBits(bits, rec.name + rec.nameLength + 1, rec.nameLength);
-    bool wide = false;
-    for (uint16_t i = 0; i < rec.nameLength && !wide; ++i) wide = rec.name[i] >= 0x80;
-    if (!wide) return;
+    // CJK characters are beyond ASCII and lower-case as themselves.
+    if (NameSignatures::AddTextBits(bits, rec.name + rec.nameLength + 1, rec.nameLength) < 0x80) return;
     wchar_t initials[kPinyinInitialsMax];
     NameSignatures::AddTextBits(bits, initials, PinyinInitials(rec.name, rec.nameLength, initials));
 }
 
 // Decides from a block's name signature whether a name of the block can match the query: some
-// term group whose every term has all its bits in the block's set. (A pinyin-initials term is
-// a substring of a name's initials form, whose bits the signature holds too.)
+// term group whose every term has all its bits in the block's set (a one-character term has
+// none: it rules nothing out). A pinyin-initials term is a substring of a name's initials form,
+// whose bits the signature holds too.
 class BlockFilter {
 public:
     explicit BlockFilter(const TermGroups& groups) {
