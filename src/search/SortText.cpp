@@ -412,17 +412,41 @@ void TextSorter::LoadKeys(Item* items, size_t count, WorkerState& ws) {
         const Item& it = items[k];
         if (it.phase == Phase::Tie) {
             for (size_t j = it.lo; j < it.hi; ++j) SetTieKey(e[j]);
-        } else if (byRecord_) {
-            names = true;
         } else {
-            for (size_t j = it.lo; j < it.hi; ++j) {
-                const uint32_t row = LowOf(e[j]);
-                const TextRef& ref = refs_[row];
-                SetTextKey(e[j], RankBits(e[j]), row, buffers_[ref.buffer].data() + ref.offset, ref.length, it.depth);
-            }
+            names = true;
         }
     }
     if (!names) return;
+    if (!byRecord_) {
+        // Texts in buffers: the rows' references and then their texts are fetched ahead.
+        ws.at.clear();
+        ws.depth.clear();
+        for (size_t k = 0; k < count; ++k) {
+            const Item& it = items[k];
+            if (it.phase != Phase::Text) continue;
+            for (size_t j = it.lo; j < it.hi; ++j) {
+                ws.at.push_back(j);
+                ws.depth.push_back(static_cast<uint32_t>(it.depth));
+            }
+        }
+        constexpr size_t kBlock = 256;
+        const wchar_t* texts[kBlock];
+        for (size_t b = 0; b < ws.at.size(); b += kBlock) {
+            const size_t m = std::min(kBlock, ws.at.size() - b);
+            for (size_t k = 0; k < m; ++k) Prefetch(&refs_[LowOf(e[ws.at[b + k]])]);
+            for (size_t k = 0; k < m; ++k) {
+                const TextRef& ref = refs_[LowOf(e[ws.at[b + k]])];
+                texts[k] = buffers_[ref.buffer].data() + ref.offset;
+                if (ws.depth[b + k] < ref.length) Prefetch(texts[k] + ws.depth[b + k]);
+            }
+            for (size_t k = 0; k < m; ++k) {
+                Entry& x = e[ws.at[b + k]];
+                const uint32_t row = LowOf(x);
+                SetTextKey(x, RankBits(x), row, texts[k], refs_[row].length, ws.depth[b + k]);
+            }
+        }
+        return;
+    }
     uint32_t minRank = kRankMask, maxRank = 0;
     for (size_t k = 0; k < count; ++k) {
         const Item& it = items[k];
