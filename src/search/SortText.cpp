@@ -13,6 +13,10 @@
 // between the threads of the scan pool (the calling thread takes part; every call has returned
 // when the sort goes on); names are read from the volume's records under its shared index lock,
 // many rows per lock and with look-ahead. Type and Path texts are made once into buffers.
+//
+// The Size, Modified and Created sorts use the same engine: each row's key (SortKeyLess before
+// its tie-break) is five units long (EncodeSortKey), so one level orders it and equal keys go
+// straight to the tie-break.
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -63,6 +67,8 @@ constexpr uint8_t kMaxSplits = 48;
 // k1 = code unit depth+4 (16 bits), the length state (3 bits: remaining units 0..5, or 6 when
 // the text goes on) and the volume rank (13 bits, not compared). For a descending sort the
 // compared bits are complemented.
+// Size and time keys are five units of this kind from EncodeSortKey (not folded, direction
+// already built in, so nothing is complemented).
 // Tie phase: k0 = volume rank and record index; the high half of k1 holds only the rank.
 // The low half of k1 is the row: the record index (names read from the volume) or the row's
 // position in the result vector (texts kept in buffers).
