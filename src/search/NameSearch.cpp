@@ -203,6 +203,60 @@ struct SignClaim {
     }
 };
 
+// Complete signature blocks signed per turn of the signing pass (the index lock and the scan
+// threads are let go between turns).
+constexpr size_t kSignTurnBlocks = 2048;
+// Blocks a thread takes at once (neighbouring blocks share cache lines of their state).
+constexpr size_t kSignChunkBlocks = 64;
+
+// Signs the complete blocks without a signature of the volumes, on the scan threads, a turn at a
+// time under each volume's shared index lock. A search runs it after publishing its final set,
+// so the signatures never delay results; it stops as soon as the generation moves on (a newer
+// search or sort) and a volume whose lock a writer holds is left for a later pass.
+void SignUnsignedBlocks(const std::vector<VolumeIndex*>& volumes, int volumePosition, uint64_t generation) {
+    constexpr size_t kSigRecords = NameSignatures::kBlockRecords;
+    for (size_t i = 0; i < volumes.size(); ++i) {
+        if (volumePosition >= 0 && static_cast<size_t>(volumePosition) != i) continue;
+        VolumeIndex* v = volumes[i];
+        if (!v || !v->available.load() || v->building.load()) continue;
+        for (size_t first = 0;;) {
+            if (!IsSearchCurrent(generation)) return;
+            if (!TryAcquireSRWLockShared(&v->indexLock)) break;
+            SharedIndexLockRelease release{&v->indexLock};
+            const size_t complete = v->records.size() / kSigRecords;
+            if (first >= complete) break;
+            const size_t end = std::min(complete, first + kSignTurnBlocks);
+            std::atomic<size_t> next{first};
+            std::atomic<bool> stop{false};
+            const std::function<void()> body = [&] {
+                try {
+                    for (size_t from; (from = next.fetch_add(kSignChunkBlocks)) < end;) {
+                        for (size_t b = from; b < std::min(end, from + kSignChunkBlocks); ++b) {
+                            if (stop.load(std::memory_order_relaxed)) return;
+                            if (!IsSearchCurrent(generation)) {
+                                stop.store(true);
+                                return;
+                            }
+                            if (v->nameSignatures.Find(b)) continue;
+                            SignClaim claim{v->nameSignatures, b, v->nameSignatures.BeginSign(b)};
+                            if (!claim.bits) continue;
+                            auto it = v->records.begin() + static_cast<std::ptrdiff_t>(b * kSigRecords);
+                            for (size_t k = 0; k < kSigRecords; ++k, ++it) AddRecordSignatureBits(claim.bits, *it);
+                            claim.Done();
+                        }
+                    }
+                } catch (...) {
+                    stop.store(true);  // memory exhausted: the blocks stay unsigned and are scanned
+                }
+            };
+            const size_t chunks = (end - first + kSignChunkBlocks - 1) / kSignChunkBlocks;
+            RunOnScanThreads(static_cast<unsigned>(std::min<size_t>(NameScanThreadCount(), chunks) - 1), body);
+            if (stop.load()) return;
+            first = end;
+        }
+    }
+}
+
 // The one partial publication of a search: the first kPartialPublishRows rows in final order.
 struct PartialState {
     bool pending;  // still to publish (false for a single CJK character or once published)
@@ -211,9 +265,8 @@ struct PartialState {
 
 // Scans one volume's records in blocks on several threads. The rows come out in record order;
 // `rows` holds the earlier volumes' rows on entry and this volume's appended on return. Blocks
-// of records whose signature rules a match out are passed by; complete blocks without one are
-// signed on the way. The caller holds the volume's index lock shared for the whole call.
-// False: stale, stop.
+// of records whose signature rules a match out are passed by. The caller holds the volume's
+// index lock shared for the whole call. False: stale, stop.
 template <class Pred>
 bool ScanVolumeBlocks(VolumeIndex& v, const BlockFilter& filter, Pred&& pred, std::vector<MatchItem>& rows,
                       PartialState& partial) {
@@ -237,22 +290,15 @@ bool ScanVolumeBlocks(VolumeIndex& v, const BlockFilter& filter, Pred&& pred, st
                 g_searchGeneration.load() != generation)
                 return false;
             const size_t sEnd = std::min(end, s + kSigRecords);
-            const size_t sigBlock = s / kSigRecords;
-            SignClaim claim{sigs, sigBlock, nullptr};
             if (sEnd - s == kSigRecords) {
-                if (const uint64_t* sig = sigs.Find(sigBlock)) {
-                    if (!filter.MayMatch(sig)) continue;
-                } else {
-                    claim.bits = sigs.BeginSign(sigBlock);
-                }
+                const uint64_t* sig = sigs.Find(s / kSigRecords);
+                if (sig && !filter.MayMatch(sig)) continue;
             }
             auto it = v.records.begin() + static_cast<std::ptrdiff_t>(s);
             for (size_t r = s; r < sEnd; ++r, ++it) {
                 const FileRecord& rec = *it;
-                if (claim.bits) AddRecordSignatureBits(claim.bits, rec);
                 if (!rec.deleted && pred(rec, r)) out.push_back(MatchItem{&v, static_cast<uint32_t>(r)});
             }
-            claim.Done();
         }
         return true;
     };
@@ -425,7 +471,7 @@ void RunNameSearchTask(const std::wstring& query, uint64_t generation, bool keep
     }
 
     if (!ScanVolumes(volumes, volumePosition, scope, desktop, groups, pinyin, singleCjk, generation, results)) return;
-    PublishResultSet(results, generation, kResultsFinal, sortChange);
+    if (PublishResultSet(results, generation, kResultsFinal, sortChange)) SignUnsignedBlocks(volumes, volumePosition, generation);
 }
 
 void RunNameSearchTask(const std::wstring& query, uint64_t generation, bool keepSort) {

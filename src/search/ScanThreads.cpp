@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -11,8 +12,12 @@ namespace {
 class ScanThreadPool {
 public:
     void Run(unsigned helpers, const std::function<void()>& body) {
-        // One scan at a time uses the helpers; another one meanwhile runs alone.
-        if (helpers == 0 || !TryAcquireSRWLockExclusive(&runLock_)) {
+        // One scan at a time uses the helpers; another one meanwhile runs alone. It waits a
+        // little for them first (a scan that has just been made stale is winding down), but
+        // never for long and never from inside a scan: waiting could close a cycle with the
+        // index locks the running scan needs.
+        if (helpers == 0 || !AcquireRunLock()) {
+            InJobScope scope;
             body();
             return;
         }
@@ -22,7 +27,10 @@ public:
         wanted_ = std::min<size_t>(helpers, threads_.size());
         ReleaseSRWLockExclusive(&lock_);
         WakeAllConditionVariable(&wake_);
-        body();
+        {
+            InJobScope scope;
+            body();
+        }
         AcquireSRWLockExclusive(&lock_);
         wanted_ = 0;  // helpers that have not picked the job up yet leave it alone
         while (running_ > 0) SleepConditionVariableSRW(&idle_, &lock_, INFINITE, 0);
@@ -45,6 +53,27 @@ public:
     }
 
 private:
+    // Marks the thread as running a scan body (nested scans run alone at once).
+    static thread_local bool inJob_;
+    struct InJobScope {
+        bool outer = !inJob_;
+        InJobScope() { inJob_ = true; }
+        ~InJobScope() {
+            if (outer) inJob_ = false;
+        }
+    };
+
+    bool AcquireRunLock() {
+        if (TryAcquireSRWLockExclusive(&runLock_)) return true;
+        if (inJob_) return false;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(3);
+        while (std::chrono::steady_clock::now() < until) {
+            SwitchToThread();
+            if (TryAcquireSRWLockExclusive(&runLock_)) return true;
+        }
+        return false;
+    }
+
     void StartThreadsLocked(size_t count) {
         while (!stopping_ && threads_.size() < count) {
             try {
@@ -64,7 +93,10 @@ private:
             ++running_;
             const std::function<void()>* job = job_;
             ReleaseSRWLockExclusive(&lock_);
-            (*job)();
+            {
+                InJobScope scope;
+                (*job)();
+            }
             AcquireSRWLockExclusive(&lock_);
             if (--running_ == 0) WakeAllConditionVariable(&idle_);
         }
@@ -81,6 +113,8 @@ private:
     size_t running_ = 0;  // helpers inside the current job
     bool stopping_ = false;
 };
+
+thread_local bool ScanThreadPool::inJob_ = false;
 
 // The pool lives until the process ends (a scan still running on another thread during exit
 // keeps a valid object); its threads are stopped and joined when static objects are destroyed,

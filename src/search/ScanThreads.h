@@ -5,8 +5,9 @@
 
 // Runs `body` on the calling thread and on up to `helpers` pool threads at once, and returns when
 // every one of those calls has returned. Each call gets its work from shared state of its own
-// (e.g. an atomic block counter), so fewer helpers (pool busy with another scan, threads that
-// could not be started, the process stopping) only make the scan slower. `body` must not throw.
+// (e.g. an atomic block counter), so fewer helpers (pool busy with another scan for more than a
+// few milliseconds, a call from inside a body, threads that could not be started, the process
+// stopping) only make the scan slower. `body` must not throw.
 void RunOnScanThreads(unsigned helpers, const std::function<void()>& body);
 
 // Number of threads a scan may use (processors, 1..16), the caller included.
