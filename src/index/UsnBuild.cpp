@@ -2,9 +2,13 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "core/Core.h"
 #include "index/UsnRecords.h"
@@ -106,8 +110,154 @@ void RunEnumerationPass(VolumeIndex& volume, VolumeIoMftEnumDataV0& input) {
 
 }  // namespace
 
+// Memory for one enumeration pass, made ready by helper threads ahead of the parser: name-pool
+// chunks and record-node blocks whose pages are already touched. The first touch of fresh
+// memory is the largest cost of a build (on some virtual machines about 10 us per 4 KiB page,
+// more than the parsing itself); it is paid on several threads at once, while the parser runs.
+// How far ahead the helpers work grows with what the parser has taken, so a small volume costs
+// little more than the memory it uses. Unused memory is freed when the pass ends.
+struct BuildSupply final : RecordNodePool::BlockSource {
+    explicit BuildSupply(uint64_t chunkChars) : chunkChars_(chunkChars) {
+        const unsigned cores = std::thread::hardware_concurrency();
+        const unsigned helpers = cores > 3 ? std::min(cores - 2, 4u) : 1u;
+        try {
+            for (unsigned i = 0; i < helpers; ++i) threads_.emplace_back(&BuildSupply::HelperLoop, this);
+        } catch (...) {
+            // Fewer helpers (or none: then the parser allocates for itself).
+        }
+    }
+
+    ~BuildSupply() {
+        stopping_ = true;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        helperCv_.notify_all();
+        for (std::thread& t : threads_) t.join();
+        for (void* b : blocks_) RecordNodePool::FreeBlock(b);
+    }
+
+    // A chunk of chunkChars zero characters for the name pool.
+    std::vector<wchar_t> TakeNameChunk() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ++chunksTaken_;
+        helperCv_.notify_one();
+        takerCv_.wait(lock, [&] { return !chunks_.empty() || chunksInProgress_ == 0; });
+        if (!chunks_.empty()) {
+            std::vector<wchar_t> c = std::move(chunks_.back());
+            chunks_.pop_back();
+            helperCv_.notify_one();
+            return c;
+        }
+        lock.unlock();
+        return std::vector<wchar_t>(static_cast<size_t>(chunkChars_), L'\0');
+    }
+
+    void* TakeBlock() override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ++blocksTaken_;
+        helperCv_.notify_one();
+        takerCv_.wait(lock, [&] { return !blocks_.empty() || blocksInProgress_ == 0; });
+        if (blocks_.empty()) return nullptr;  // the pool allocates one itself
+        void* b = blocks_.back();
+        blocks_.pop_back();
+        helperCv_.notify_one();
+        return b;
+    }
+
+private:
+    static constexpr size_t kMaxChunksAhead = 8;   // 32 MiB of names
+    static constexpr size_t kMaxBlocksAhead = 16;  // 16 MiB of records
+    static constexpr size_t kFillStep = 0x10000;   // characters zero-filled at a time
+
+    size_t ChunkTarget() const { return std::min(kMaxChunksAhead, chunksTaken_ + 2); }
+    size_t BlockTarget() const { return std::min(kMaxBlocksAhead, blocksTaken_ + 2); }
+
+    void HelperLoop() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            helperCv_.wait(lock, [&] {
+                return stop_ || chunks_.size() + chunksInProgress_ < ChunkTarget() ||
+                       blocks_.size() + blocksInProgress_ < BlockTarget();
+            });
+            if (stop_) return;
+            // The kind further below its target first.
+            const double chunkFill = double(chunks_.size() + chunksInProgress_) / ChunkTarget();
+            const double blockFill = double(blocks_.size() + blocksInProgress_) / BlockTarget();
+            if (chunkFill <= blockFill) {
+                ++chunksInProgress_;
+                lock.unlock();
+                // Zero-filled in steps, so that the end of the pass need not wait for a whole
+                // chunk that nobody will take.
+                std::vector<wchar_t> chunk;
+                bool failed = false;
+                try {
+                    chunk.reserve(static_cast<size_t>(chunkChars_));
+                    for (size_t filled = 0; filled < chunkChars_ && !stopping_;) {
+                        filled = std::min<size_t>(filled + kFillStep, static_cast<size_t>(chunkChars_));
+                        chunk.resize(filled, L'\0');
+                    }
+                } catch (...) {
+                    failed = true;
+                }
+                lock.lock();
+                --chunksInProgress_;
+                if (failed) return;  // out of memory: the parser allocates for itself
+                if (chunk.size() == chunkChars_) chunks_.push_back(std::move(chunk));
+            } else {
+                ++blocksInProgress_;
+                lock.unlock();
+                void* block = RecordNodePool::NewBlock();
+                if (block) {
+                    volatile char* p = static_cast<char*>(block);
+                    for (size_t i = 0; i < RecordNodePool::kBlockBytes && !stopping_; i += 4096) p[i] = 0;
+                }
+                lock.lock();
+                --blocksInProgress_;
+                if (!block) return;
+                blocks_.push_back(block);
+            }
+            takerCv_.notify_all();
+        }
+    }
+
+    const uint64_t chunkChars_;
+    std::mutex mutex_;
+    std::condition_variable helperCv_;
+    std::condition_variable takerCv_;
+    std::vector<std::vector<wchar_t>> chunks_;
+    std::vector<void*> blocks_;
+    size_t chunksInProgress_ = 0;
+    size_t blocksInProgress_ = 0;
+    size_t chunksTaken_ = 0;
+    size_t blocksTaken_ = 0;
+    bool stop_ = false;
+    std::atomic<bool> stopping_{false};  // read by the helpers while they fill
+    std::vector<std::thread> threads_;
+};
+
 void UsnRecordWorkerThread(UsnBuildQueue* queue) {
     if (g_shuttingDown) return;
+    VolumeIndex* volume = queue->volume;
+    std::unique_ptr<BuildSupply> supply;
+    try {
+        supply = std::make_unique<BuildSupply>(volume->names.chunkChars);
+    } catch (...) {
+        // Without helpers the parser allocates for itself.
+    }
+    struct Attach {
+        VolumeIndex* v;
+        BuildSupply* s;
+        Attach(VolumeIndex* volume, BuildSupply* supply) : v(volume), s(supply) {
+            v->SetBuildSupply(s);
+            v->RecordNodes().SetBlockSource(s);
+        }
+        ~Attach() {
+            v->SetBuildSupply(nullptr);
+            v->RecordNodes().SetBlockSource(nullptr);
+        }
+    } attach(volume, supply.get());
     for (;;) {
         UsnBatch* batch = nullptr;
         {
@@ -132,12 +282,15 @@ void VolumeIndex::AddUsnRecords(UsnBatch* batch) {
     if (!batch) return;
     const uint32_t bytes = batch->bytesReturned > batch->data.size() ? static_cast<uint32_t>(batch->data.size())
                                                                        : batch->bytesReturned;
+    BuildSupply* supply = buildSupply_;
     ForEachUsnEntry(
         batch->data.data(), bytes,
         [&](const UsnEntry& e) {
             FileRecord r;
             r.frn = e.frn;
             r.parentFrn = e.parentFrn;
+            const uint64_t needed = 2 * static_cast<uint64_t>(e.nameLength) + 2;
+            if (supply && names.NeedsChunk(needed) && needed <= names.chunkChars) names.AddChunk(supply->TakeNameChunk());
             r.name = names.Append(e.name, e.nameLength);
             r.nameLength = e.nameLength;
             r.isDirectory = (e.attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;

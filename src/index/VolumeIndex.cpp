@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cwctype>
+#include <new>
+#include <thread>
 
 #include <type_traits>
 
@@ -39,6 +42,11 @@ const wchar_t* NamePool::Append(const wchar_t* text, uint64_t n) {
     return dest;
 }
 
+void NamePool::AddChunk(std::vector<wchar_t>&& chunk) {
+    chunks.push_back(std::move(chunk));
+    usedChars = 0;
+}
+
 void NamePool::Clear() {
     chunks.clear();
     chunks.shrink_to_fit();
@@ -49,6 +57,76 @@ uint64_t NamePool::MemoryBytes() const {
     uint64_t total = chunks.capacity() * sizeof(std::vector<wchar_t>);
     for (const auto& c : chunks) total += c.capacity() * sizeof(wchar_t);
     return total;
+}
+
+// ---------------------------------------------------------------------------------------------
+// RecordNodePool
+
+RecordNodePool::~RecordNodePool() {
+    for (const Block& b : blocks_) FreeBlock(b.base);
+}
+
+void* RecordNodePool::NewBlock() { return ::operator new(kBlockBytes, std::nothrow); }
+
+void RecordNodePool::FreeBlock(void* block) noexcept { ::operator delete(block); }
+
+void* RecordNodePool::Allocate(size_t bytes) {
+    bytes = (std::max<size_t>(bytes, 1) + 15) & ~size_t(15);
+    if (!cur_ || static_cast<size_t>(end_ - cur_) < bytes) {
+        void* block = source_ ? source_->TakeBlock() : nullptr;
+        if (!block) block = NewBlock();
+        if (!block) throw std::bad_alloc();
+        char* base = static_cast<char*>(block);
+        const Block entry{base, 0};
+        try {
+            blocks_.insert(std::upper_bound(blocks_.begin(), blocks_.end(), entry,
+                                            [](const Block& a, const Block& b) { return a.base < b.base; }),
+                           entry);
+        } catch (...) {
+            FreeBlock(block);
+            throw;
+        }
+        curBase_ = base;
+        cur_ = base;
+        end_ = base + kBlockBytes;
+        lastFound_ = FindBlock(base);
+    }
+    void* p = cur_;
+    cur_ += bytes;
+    const size_t i = FindBlock(p);
+    ++blocks_[i].live;
+    return p;
+}
+
+size_t RecordNodePool::FindBlock(const void* p) noexcept {
+    const char* c = static_cast<const char*>(p);
+    if (lastFound_ < blocks_.size() && c >= blocks_[lastFound_].base && c < blocks_[lastFound_].base + kBlockBytes)
+        return lastFound_;
+    size_t lo = 0, hi = blocks_.size();
+    while (hi - lo > 1) {
+        const size_t mid = (lo + hi) / 2;
+        if (blocks_[mid].base <= c)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    lastFound_ = lo;
+    return lo;
+}
+
+void RecordNodePool::Deallocate(void* p, size_t) noexcept {
+    if (!p || blocks_.empty()) return;
+    const size_t i = FindBlock(p);
+    Block& b = blocks_[i];
+    if (b.live > 0) --b.live;
+    if (b.live != 0) return;
+    if (b.base == curBase_) {
+        cur_ = curBase_;  // the newest block is reused from its start
+        return;
+    }
+    FreeBlock(b.base);
+    blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(i));
+    lastFound_ = 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -88,8 +166,18 @@ FrnMap::const_iterator FrnMap::find(uint64_t key) const {
             return it;
         }
     }
-    if (keys_.empty() || key == kEmpty) return it;
+    if (key == kEmpty) return it;
     const uint64_t low = key & kFrnRecordMask;
+    if (low < directSize_) {
+        const uint32_t v = directValues_[low];
+        if (v == 0) return it;
+        const uint64_t full = (static_cast<uint64_t>(directSeq_[low]) << 48) | low;
+        if (full != key && key != low) return it;
+        it.v_ = {key, v == kSlotRootMarker ? kRootMarker : static_cast<uint64_t>(v - 1)};
+        it.end_ = false;
+        return it;
+    }
+    if (keys_.empty()) return it;
     const size_t i = SlotOf(low);
     const uint64_t full = keys_[i];
     if (full == kEmpty) return it;
@@ -100,14 +188,18 @@ FrnMap::const_iterator FrnMap::find(uint64_t key) const {
     return it;
 }
 
-size_t FrnMap::size() const { return used_ + aliasKeys_ + exact_.size(); }
+size_t FrnMap::size() const { return used_ + hashUsed_ + aliasKeys_ + exact_.size(); }
 
 void FrnMap::clear() {
     keys_.clear();
     keys_.shrink_to_fit();
     values_.clear();
     values_.shrink_to_fit();
+    directValues_.reset();
+    directSeq_.reset();
+    directSize_ = 0;
     used_ = 0;
+    hashUsed_ = 0;
     aliasKeys_ = 0;
     exact_.clear();
 }
@@ -133,14 +225,56 @@ void FrnMap::reserve(size_t n) {
     }
 }
 
-void FrnMap::Grow() { reserve(std::max<size_t>(16, (used_ + 1) * 2)); }
+void FrnMap::PrepareDirect(uint64_t numbers) {
+    if (size() != 0 || numbers == 0 || numbers > kFrnRecordMask) return;
+    std::unique_ptr<uint32_t[]> values(new uint32_t[static_cast<size_t>(numbers)]);
+    std::unique_ptr<uint16_t[]> seqs(new uint16_t[static_cast<size_t>(numbers)]);
+    // Clearing the table is where its pages are first touched, which costs far more than the
+    // writing on some machines: several threads share it when the table is large.
+    const size_t n = static_cast<size_t>(numbers);
+    auto clearRange = [&](size_t from, size_t to) {
+        std::memset(values.get() + from, 0, (to - from) * sizeof(uint32_t));
+        std::memset(seqs.get() + from, 0, (to - from) * sizeof(uint16_t));
+    };
+    constexpr size_t kPerThread = size_t(1) << 20;
+    const size_t threads = std::clamp<size_t>(n / kPerThread, 1, 4);
+    const size_t part = n / threads;
+    std::vector<std::thread> helpers;
+    try {
+        for (size_t t = 1; t < threads; ++t) helpers.emplace_back(clearRange, part * t, t + 1 == threads ? n : part * (t + 1));
+    } catch (...) {
+        // Fewer threads: the ranges no thread took are cleared here.
+    }
+    clearRange(0, threads == 1 ? n : part);
+    if (helpers.size() + 1 < threads) clearRange(part * (helpers.size() + 1), n);
+    for (std::thread& t : helpers) t.join();
+    directValues_ = std::move(values);
+    directSeq_ = std::move(seqs);
+    directSize_ = numbers;
+}
+
+void FrnMap::PutDirect(uint64_t low, uint64_t fullKey, uint32_t value) {
+    const uint32_t old = directValues_[low];
+    if (old == 0) {
+        ++used_;
+    } else {
+        const uint64_t oldFull = (static_cast<uint64_t>(directSeq_[low]) << 48) | low;
+        if (oldFull != low) --aliasKeys_;
+        if (oldFull != low && oldFull != fullKey) exact_[oldFull] = old == kSlotRootMarker ? kRootMarker : old - 1;
+    }
+    if (fullKey != low) ++aliasKeys_;
+    directValues_[low] = value == kSlotRootMarker ? kSlotRootMarker : value + 1;
+    directSeq_[low] = static_cast<uint16_t>(fullKey >> 48);
+}
+
+void FrnMap::Grow() { reserve(std::max<size_t>(16, (hashUsed_ + 1) * 2)); }
 
 void FrnMap::PutLow(uint64_t low, uint64_t fullKey, uint32_t value) {
-    if (keys_.empty() || (used_ + 1) * 5 > keys_.size() * 4) Grow();
+    if (keys_.empty() || (hashUsed_ + 1) * 5 > keys_.size() * 4) Grow();
     const size_t i = SlotOf(low);
     const uint64_t old = keys_[i];
     if (old == kEmpty) {
-        ++used_;
+        ++hashUsed_;
     } else {
         if (old != low) --aliasKeys_;
         // The old owner's full reference keeps pointing at its record.
@@ -157,7 +291,7 @@ void FrnMap::PutLow(uint64_t low, uint64_t fullKey, uint32_t value) {
 void FrnMap::Insert(uint64_t frn, uint64_t value) {
     if (!exact_.empty()) exact_.erase(frn);
     const uint64_t low = frn & kFrnRecordMask;
-    const bool fitsSlot = value == kRootMarker || value < kSlotRootMarker;
+    const bool fitsSlot = value == kRootMarker || value < kSlotRootMarker - 1;
     if (frn == kEmpty || !fitsSlot) {
         // Cannot be told apart from a free slot (or too large an index): keep it exact, and the
         // record number as its own key.
@@ -165,7 +299,11 @@ void FrnMap::Insert(uint64_t frn, uint64_t value) {
         if (low != frn) exact_[low] = value;
         return;
     }
-    PutLow(low, frn, value == kRootMarker ? kSlotRootMarker : static_cast<uint32_t>(value));
+    const uint32_t v = value == kRootMarker ? kSlotRootMarker : static_cast<uint32_t>(value);
+    if (low < directSize_)
+        PutDirect(low, frn, v);
+    else
+        PutLow(low, frn, v);
 }
 
 void FrnMap::InsertExact(uint64_t key, uint64_t value) {
@@ -178,13 +316,14 @@ void FrnMap::InsertExact(uint64_t key, uint64_t value) {
 
 uint64_t FrnMap::MemoryBytes() const {
     return keys_.capacity() * sizeof(uint64_t) + values_.capacity() * sizeof(uint32_t) +
+           directSize_ * (sizeof(uint32_t) + sizeof(uint16_t)) +
            exact_.size() * 32 + exact_.bucket_count() * sizeof(void*);
 }
 
 // ---------------------------------------------------------------------------------------------
 // VolumeIndex: construction, paths, reset
 
-VolumeIndex::VolumeIndex() = default;
+VolumeIndex::VolumeIndex() : records(RecordAllocator<FileRecord>(&recordNodes_)) {}
 
 std::unique_ptr<VolumeIndex> MakeVolumeIndex() { return std::make_unique<VolumeIndex>(); }
 
@@ -424,7 +563,31 @@ void VolumeIndex::ReleaseDetached() {
 
 void VolumeIndex::BuildReferenceMap() {
     frnToRecord.clear();
-    frnToRecord.reserve(records.size());
+    // NTFS record numbers are dense from 0 up to about the record count: then every number gets
+    // a slot of its own (with a little room for the files the monitor adds later), and the few
+    // numbers beyond are hashed.
+    const uint64_t count = records.size();
+    const uint64_t bound = 2 * count + 65536;
+    uint64_t highest = 0, below = 0;
+    for (const FileRecord& r : records) {
+        const uint64_t low = r.frn & kFrnRecordMask;
+        if (low < bound) {
+            ++below;
+            if (low > highest) highest = low;
+        }
+    }
+    if (count >= 4096 && below >= count - count / 8)
+        frnToRecord.PrepareDirect(highest + 1 + (highest >> 6));
+    else
+        frnToRecord.reserve(static_cast<size_t>(count));
     uint64_t i = 0;
     for (const FileRecord& r : records) frnToRecord.Insert(r.frn, i++);
+}
+
+void VolumeIndex::SetBuildSupply(BuildSupply* supply) { buildSupply_ = supply; }
+
+uint64_t VolumeIndex::RecordMemoryBytes() const {
+    // Node blocks, and the list's map: one pointer per node of 512 bytes' worth of records.
+    const uint64_t perNode = std::max<uint64_t>(1, 512 / sizeof(FileRecord));
+    return recordNodes_.MemoryBytes() + (records.size() / perNode + 8) * sizeof(void*);
 }

@@ -47,11 +47,96 @@ struct NamePool {
 
     // The caller holds the volume's indexLock exclusively.
     const wchar_t* Append(const wchar_t* text, uint64_t length);
+    // True when an Append of `needed` characters (2 * length + 2) would open a new chunk.
+    bool NeedsChunk(uint64_t needed) const { return usedChars + needed > chunkChars; }
+    // Opens `chunk` (chunkChars zero characters, made ready by another thread) as the next chunk,
+    // as Append would open a new one; the caller checked NeedsChunk for an entry that fits it.
+    void AddChunk(std::vector<wchar_t>&& chunk);
     // Frees every chunk; the next Append opens a new one.
     void Clear();
     // Bytes held by the chunks (capacity).
     uint64_t MemoryBytes() const;
 };
+
+// Storage of a record list's nodes: large blocks carved into the list's small fixed-size nodes,
+// so that millions of records cost few allocations and a build can have blocks made ready (their
+// pages touched) by other threads ahead of its parser. A block is freed when its last node is.
+// Allocate and Deallocate are called by the volume's one writer at a time (the builder, or the
+// monitor under indexLock), never concurrently.
+class RecordNodePool {
+public:
+    static constexpr size_t kBlockBytes = size_t(1) << 20;
+    // Requests up to this size come from the blocks (the list's nodes and small node maps).
+    static constexpr size_t kMaxPooledBytes = 4096;
+
+    // Where new blocks come from while it is set (a build's helper threads).
+    class BlockSource {
+    public:
+        // A block of kBlockBytes, or null to have the pool allocate one itself.
+        virtual void* TakeBlock() = 0;
+
+    protected:
+        ~BlockSource() = default;
+    };
+
+    RecordNodePool() = default;
+    ~RecordNodePool();
+    RecordNodePool(const RecordNodePool&) = delete;
+    RecordNodePool& operator=(const RecordNodePool&) = delete;
+
+    void* Allocate(size_t bytes);
+    void Deallocate(void* p, size_t bytes) noexcept;
+    void SetBlockSource(BlockSource* source) { source_ = source; }
+    // Bytes held in blocks.
+    uint64_t MemoryBytes() const { return static_cast<uint64_t>(blocks_.size()) * kBlockBytes; }
+
+    // A block of kBlockBytes (committed, pages not yet touched), or null; and its release.
+    static void* NewBlock();
+    static void FreeBlock(void* block) noexcept;
+
+private:
+    struct Block {
+        char* base;
+        size_t live;  // nodes handed out and not yet returned
+    };
+    size_t FindBlock(const void* p) noexcept;
+
+    std::vector<Block> blocks_;  // sorted by address
+    char* cur_ = nullptr;        // free space of the newest block
+    char* end_ = nullptr;
+    char* curBase_ = nullptr;
+    size_t lastFound_ = 0;
+    BlockSource* source_ = nullptr;
+};
+
+// The record list's allocator: nodes from the volume's RecordNodePool, larger requests (the
+// list's map of nodes once it grows) from the heap.
+template <typename T>
+struct RecordAllocator {
+    using value_type = T;
+    RecordNodePool* pool;
+
+    explicit RecordAllocator(RecordNodePool* p) noexcept : pool(p) {}
+    template <typename U>
+    RecordAllocator(const RecordAllocator<U>& other) noexcept : pool(other.pool) {}
+
+    T* allocate(size_t n) {
+        if (n * sizeof(T) <= RecordNodePool::kMaxPooledBytes) return static_cast<T*>(pool->Allocate(n * sizeof(T)));
+        return std::allocator<T>().allocate(n);
+    }
+    void deallocate(T* p, size_t n) noexcept {
+        if (n * sizeof(T) <= RecordNodePool::kMaxPooledBytes)
+            pool->Deallocate(p, n * sizeof(T));
+        else
+            std::allocator<T>().deallocate(p, n);
+    }
+    template <typename U>
+    bool operator==(const RecordAllocator<U>& other) const noexcept {
+        return pool == other.pool;
+    }
+};
+
+using RecordList = std::deque<FileRecord, RecordAllocator<FileRecord>>;
 
 // Attribute cache entry.
 struct FileAttrInfo {
@@ -108,6 +193,10 @@ public:
     void clear();
     // Room for n records without rehashing.
     void reserve(size_t n);
+    // On an empty map: gives every record number below `numbers` a slot of its own (no hashing,
+    // 6 bytes per number), for volumes whose record numbers are dense. Numbers at or above it
+    // are hashed as before. The table is cleared on several threads when it is large.
+    void PrepareDirect(uint64_t numbers);
     // Enters value under frn and, when frn has a sequence number, under frn & kFrnRecordMask.
     void Insert(uint64_t frn, uint64_t value);
     // Enters value under exactly one key (the root marker of a walked volume uses this).
@@ -120,17 +209,30 @@ private:
     size_t SlotOf(uint64_t low48) const;  // index of the slot holding low48, or of the free slot for it
     void Grow();
     void PutLow(uint64_t low48, uint64_t fullKey, uint32_t value);
+    void PutDirect(uint64_t low48, uint64_t fullKey, uint32_t value);
 
     std::vector<uint64_t> keys_;    // full key per slot (kEmpty when free)
     std::vector<uint32_t> values_;  // record index per slot (kSlotRootMarker = root marker)
-    size_t used_ = 0;
+    // Record numbers below directSize_: slot = the number itself; directValues_ holds the record
+    // index + 1 (0 when free, kSlotRootMarker for the root marker) and directSeq_ the sequence
+    // number of the reference that owns the number. These numbers never enter keys_.
+    std::unique_ptr<uint32_t[]> directValues_;
+    std::unique_ptr<uint16_t[]> directSeq_;
+    uint64_t directSize_ = 0;
+    size_t used_ = 0;      // direct slots in use
+    size_t hashUsed_ = 0;  // hashed slots in use
     size_t aliasKeys_ = 0;  // slots whose full key differs from its record number (two keys)
     // Full keys whose record number now belongs to a later record, and keys that cannot go into
     // the slots (all-ones references).
     std::unordered_map<uint64_t, uint64_t> exact_;
 };
 
+struct BuildSupply;
+
 class VolumeIndex {
+    // Node storage of `records` (declared first: it outlives the list).
+    RecordNodePool recordNodes_;
+
 public:
     VolumeIndex();
     ~VolumeIndex();
@@ -141,7 +243,7 @@ public:
     std::wstring fileSystem;  // "NTFS" or the name GetVolumeInformationW gave
     std::atomic<bool> available{true};
     std::atomic<bool> building{false};
-    std::deque<FileRecord> records;
+    RecordList records;
     NamePool names;
     FrnMap frnToRecord;
     NameSignatures nameSignatures;  // skip structure of the name search (see NameSignatures.h)
@@ -213,6 +315,12 @@ public:
     void AddUsnRecords(struct UsnBatch* batch);
     // Enters every record into frnToRecord (step after the enumeration).
     void BuildReferenceMap();
+    // Memory made ready ahead of the parser during an enumeration pass (set by the parser
+    // thread for its run; null otherwise).
+    void SetBuildSupply(BuildSupply* supply);
+    // Bytes held by the record list (node blocks and the list's map).
+    uint64_t RecordMemoryBytes() const;
+    RecordNodePool& RecordNodes() { return recordNodes_; }
     void RunUsnMonitor();
     // Applies one FSCTL_READ_USN_JOURNAL buffer (8-byte next USN, then entries); caller holds
     // indexLock exclusively. Returns the buffer's next USN (or the current one when the buffer
@@ -228,6 +336,7 @@ public:
     bool GetFolderSize(uint64_t folderFrn, uint64_t* out, bool rebuildIfDirty);
 
 private:
+    BuildSupply* buildSupply_ = nullptr;
     void CloseVolumeHandleLocked();  // caller holds handleMutex
     void StopUsnMonitorLocked();     // caller holds handleMutex
     // Drops the cached attributes and sizes of frn; caller holds indexLock exclusively.

@@ -5,6 +5,10 @@
 #include <winioctl.h>
 
 #include <algorithm>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
 
 #include "UsnTestData.h"
 #include "index/Index.h"
@@ -78,6 +82,71 @@ TEST(UsnEnumeration, HostileSizesAreBounded) {
     v.AddUsnRecords(Batch(odd, static_cast<uint32_t>(odd.size())));
     EXPECT_EQ(v.records.size(), 2u);
     v.AddUsnRecords(nullptr);
+}
+
+// The parser thread as the build runs it, on enough records for several name chunks and record
+// blocks (made ready by its helpers) and a reference map with slots per record number.
+TEST(UsnEnumeration, ParserThreadBuildsLargeVolumes) {
+    constexpr uint64_t kCount = 150000;
+    auto nameOf = [](uint64_t i) { return L"File_" + std::to_wstring(i * 7919) + L"_NAME.Txt"; };
+    auto frnOf = [](uint64_t i) {
+        // Dense numbers with sequence numbers; a few numbers far beyond the others; the last 100
+        // records reuse the numbers of earlier ones (64, 1064, ...) with another sequence number.
+        if (i % 50000 == 49999) return 0x0100000000000000ull | (1ull << 40) | i;
+        if (i >= kCount - 100) return 0x0009000000000000ull | ((i - (kCount - 100)) * 1000 + 64);
+        return (static_cast<uint64_t>(1 + i % 5) << 48) | (64 + i);
+    };
+    VolumeIndex v;
+    v.root = L"T:";
+    std::unordered_map<uint64_t, uint64_t> ref;
+    {
+        UsnBuildQueue q;
+        q.volume = &v;
+        std::thread consumer(UsnRecordWorkerThread, &q);
+        std::vector<Entry> entries;
+        auto flush = [&] {
+            std::vector<uint8_t> buf = MakeBuffer(0, entries);
+            entries.clear();
+            std::lock_guard<std::mutex> lock(q.mutex);
+            q.queue.push_back(Batch(buf, static_cast<uint32_t>(buf.size())));
+            q.cv.notify_one();
+        };
+        for (uint64_t i = 0; i < kCount; ++i) {
+            entries.push_back({frnOf(i), 5, nameOf(i), 0, i % 10 ? 0x20u : 0x10u});
+            if (entries.size() == 600) flush();
+        }
+        flush();
+        {
+            std::lock_guard<std::mutex> lock(q.mutex);
+            q.stop = true;
+        }
+        q.cv.notify_one();
+        consumer.join();
+    }
+    ASSERT_EQ(v.records.size(), kCount);
+    EXPECT_GT(v.names.chunks.size(), 2u);
+    v.BuildReferenceMap();
+    for (uint64_t i = 0; i < kCount; ++i) {
+        ref[frnOf(i)] = i;
+        ref[frnOf(i) & kFrnRecordMask] = i;
+    }
+    for (uint64_t i = 0; i < kCount; ++i) {
+        const FileRecord& r = v.records[i];
+        const std::wstring name = nameOf(i);
+        ASSERT_EQ(std::wstring(r.name, r.nameLength), name) << i;
+        std::wstring lower = name;
+        for (wchar_t& c : lower) c = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+        ASSERT_EQ(std::wstring(r.name + r.nameLength + 1), lower) << i;
+        ASSERT_EQ(r.isDirectory, i % 10 ? 0u : 1u);
+    }
+    EXPECT_EQ(v.frnToRecord.size(), ref.size());
+    for (const auto& [k, index] : ref) {
+        auto it = v.frnToRecord.find(k);
+        ASSERT_NE(it, v.frnToRecord.end()) << k;
+        ASSERT_EQ(it->second, index) << k;
+    }
+    // Much less than a hashed map of that many references would take.
+    EXPECT_LT(v.frnToRecord.MemoryBytes(), kCount * 8);
 }
 
 struct MonitorApply : ::testing::Test {

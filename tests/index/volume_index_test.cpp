@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <unordered_map>
 
 #include "index/Index.h"
 #include "support/synthetic_volume.h"
@@ -78,22 +79,60 @@ TEST(FrnMap, FullReferenceAndRecordNumberKeys) {
 }
 
 TEST(FrnMap, GrowsAndMatchesAPlainMapOnManyKeys) {
-    FrnMap m;
-    std::unordered_map<uint64_t, uint64_t> ref;
-    uint64_t x = 12345;
-    for (uint64_t i = 0; i < 50000; ++i) {
-        x = x * 6364136223846793005ull + 1442695040888963407ull;
-        const uint64_t frn = (i % 3 == 0) ? (x >> 20) & kFrnRecordMask : ((x >> 8) & 0xFFFF00000000FFFFull) | (i << 16 & 0xFFFF0000ull);
-        m.Insert(frn, i);
-        ref[frn] = i;
-        if ((frn & kFrnRecordMask) != frn) ref[frn & kFrnRecordMask] = i;
+    // Hashed slots only, and with record numbers below 40000 in slots of their own.
+    for (const uint64_t direct : {uint64_t(0), uint64_t(40000)}) {
+        FrnMap m;
+        m.PrepareDirect(direct);
+        std::unordered_map<uint64_t, uint64_t> ref;
+        uint64_t x = 12345;
+        for (uint64_t i = 0; i < 50000; ++i) {
+            x = x * 6364136223846793005ull + 1442695040888963407ull;
+            uint64_t frn;
+            if (i % 3 == 0)
+                frn = (x >> 20) & kFrnRecordMask;  // a plain record number, mostly far beyond 40000
+            else if (i % 3 == 1)
+                frn = ((x >> 8) & 0xFFFF00000000FFFFull) | (i << 16 & 0xFFFF0000ull);
+            else
+                frn = ((x >> 40) << 48) | (x % 30000);  // dense numbers, often reused with another sequence
+            m.Insert(frn, i);
+            ref[frn] = i;
+            if ((frn & kFrnRecordMask) != frn) ref[frn & kFrnRecordMask] = i;
+        }
+        EXPECT_EQ(m.size(), ref.size()) << direct;
+        for (const auto& [k, v] : ref) {
+            auto it = m.find(k);
+            ASSERT_NE(it, m.end()) << k;
+            EXPECT_EQ(it->second, v) << k;
+        }
+        EXPECT_EQ(m.find(0x0001000000000000ull | 29999) == m.end(), ref.count(0x0001000000000000ull | 29999) == 0);
+        EXPECT_EQ(m.find(35000), m.end());  // a free slot of its own
+        m.InsertExact(35000, kRootMarker);
+        EXPECT_EQ(m.find(35000)->second, kRootMarker);
+        EXPECT_GE(m.MemoryBytes(), direct * 6);
+        m.clear();
+        EXPECT_EQ(m.find(35000), m.end());
+        EXPECT_TRUE(m.empty());
     }
-    EXPECT_EQ(m.size(), ref.size());
-    for (const auto& [k, v] : ref) {
-        auto it = m.find(k);
-        ASSERT_NE(it, m.end()) << k;
-        EXPECT_EQ(it->second, v) << k;
+}
+
+TEST(RecordList, NodesComeFromBlocksThatAreFreedWithTheRecords) {
+    VolumeIndex v;
+    const uint64_t empty = v.RecordMemoryBytes();
+    for (uint64_t i = 0; i < 100000; ++i) {
+        FileRecord r{};
+        r.frn = i;
+        r.parentFrn = 5;
+        v.records.push_back(r);
     }
+    EXPECT_GE(v.RecordMemoryBytes(), 100000 * sizeof(FileRecord));
+    EXPECT_LE(v.RecordMemoryBytes(), 100000 * sizeof(FileRecord) * 11 / 10 + 2 * RecordNodePool::kBlockBytes);
+    for (uint64_t i = 0; i < 100000; i += 999) ASSERT_EQ(v.records[i].frn, i);
+    v.ResetContents();
+    EXPECT_LE(v.RecordMemoryBytes(), empty + RecordNodePool::kBlockBytes);
+    FileRecord r{};
+    r.frn = 7;
+    v.records.push_back(r);
+    EXPECT_EQ(v.records[0].frn, 7u);
 }
 
 struct PathFixture : ::testing::Test {
