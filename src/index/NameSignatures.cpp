@@ -94,7 +94,10 @@ uint64_t* NameSignatures::BeginSign(size_t block) {
 }
 
 void NameSignatures::EndSign(size_t block) {
-    if (Segment* seg = SegmentOf(block)) seg->state[block % kSegmentBlocks].store(kSigned, std::memory_order_release);
+    Segment* seg = SegmentOf(block);
+    if (!seg) return;
+    seg->state[block % kSegmentBlocks].store(kSigned, std::memory_order_release);
+    signed_.fetch_add(1, std::memory_order_acq_rel);
 }
 
 void NameSignatures::AbandonSign(size_t block) {
@@ -103,7 +106,9 @@ void NameSignatures::AbandonSign(size_t block) {
 
 void NameSignatures::Invalidate(size_t recordIndex) {
     const size_t block = recordIndex / kBlockRecords;
-    if (Segment* seg = SegmentOf(block)) seg->state[block % kSegmentBlocks].store(kUnsigned, std::memory_order_release);
+    Segment* seg = SegmentOf(block);
+    if (seg && seg->state[block % kSegmentBlocks].exchange(kUnsigned, std::memory_order_acq_rel) == kSigned)
+        signed_.fetch_sub(1, std::memory_order_acq_rel);
 }
 
 void NameSignatures::Clear() {
@@ -111,6 +116,7 @@ void NameSignatures::Clear() {
     if (!dir) return;
     for (size_t s = 0; s < kDirectorySize; ++s) delete dir[s].exchange(nullptr);
     segments_ = 0;
+    signed_ = 0;
 }
 
 uint64_t NameSignatures::MemoryBytes() const {

@@ -48,6 +48,9 @@ public:
     // Drops every signature (the records are being cleared).
     void Clear();
 
+    // Number of blocks with a signature.
+    size_t SignedBlocks() const { return signed_.load(std::memory_order_acquire); }
+
     // Bytes held (directory and segments).
     uint64_t MemoryBytes() const;
 
@@ -60,4 +63,5 @@ private:
 
     std::atomic<std::atomic<Segment*>*> directory_{nullptr};
     std::atomic<uint64_t> segments_{0};
+    std::atomic<size_t> signed_{0};
 };

@@ -95,6 +95,54 @@ private:
     bool pinyin_;
 };
 
+// Row vectors of earlier searches come back here when their last holder lets go of them, so
+// that a large result set fills memory that is already committed and touched instead of fresh
+// pages. A few are kept, none larger than kKeptRowsCapacity rows.
+constexpr size_t kKeptRowVectors = 2;
+constexpr size_t kKeptRowsCapacity = size_t(1) << 20;  // 16 MiB
+
+struct SpareRowVectors {
+    std::mutex mutex;
+    std::vector<std::vector<MatchItem>*> spare;
+    SpareRowVectors() { spare.reserve(kKeptRowVectors); }  // giving one back never allocates
+};
+
+// Never destroyed: result sets may be let go while static objects are being destroyed.
+SpareRowVectors& SpareRows() {
+    static SpareRowVectors* spare = new SpareRowVectors;
+    return *spare;
+}
+
+void GiveBackRows(std::vector<MatchItem>* rows) noexcept {
+    if (rows->capacity() <= kKeptRowsCapacity) {
+        rows->clear();
+        SpareRowVectors& s = SpareRows();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (s.spare.size() < kKeptRowVectors) {
+            s.spare.push_back(rows);
+            return;
+        }
+    }
+    delete rows;
+}
+
+// An empty row vector for a search's result set (room for at least `reserve` rows).
+std::shared_ptr<std::vector<MatchItem>> MakeResultRows(size_t reserve) {
+    std::vector<MatchItem>* rows = nullptr;
+    {
+        SpareRowVectors& s = SpareRows();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (!s.spare.empty()) {
+            rows = s.spare.back();
+            s.spare.pop_back();
+        }
+    }
+    if (!rows) rows = new std::vector<MatchItem>();
+    std::shared_ptr<std::vector<MatchItem>> set(rows, GiveBackRows);  // gives it back if this throws
+    set->reserve(reserve);
+    return set;
+}
+
 std::vector<VolumeIndex*> CopyVolumeList() {
     std::vector<VolumeIndex*> list;
     list.reserve(g_searchEngine.volumes.size());
@@ -224,7 +272,7 @@ void SignUnsignedBlocks(const std::vector<VolumeIndex*>& volumes, int volumePosi
             if (!TryAcquireSRWLockShared(&v->indexLock)) break;
             SharedIndexLockRelease release{&v->indexLock};
             const size_t complete = v->records.size() / kSigRecords;
-            if (first >= complete) break;
+            if (first >= complete || v->nameSignatures.SignedBlocks() >= complete) break;
             const size_t end = std::min(complete, first + kSignTurnBlocks);
             std::atomic<size_t> next{first};
             std::atomic<bool> stop{false};
@@ -436,8 +484,7 @@ void RunNameSearchTask(const std::wstring& query, uint64_t generation, bool keep
         }
     }
 
-    auto results = std::make_shared<std::vector<MatchItem>>();
-    results->reserve(kSearchReserveRows);
+    auto results = MakeResultRows(kSearchReserveRows);
 
     const int scope = g_searchScope.load();
     const int volumePosition = scope >= 2 ? scope - 2 : -1;

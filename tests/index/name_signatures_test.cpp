@@ -54,6 +54,7 @@ TEST(NameSignatures, ClaimSignInvalidateAndClear) {
     EXPECT_EQ(sigs.Find(3)[1], 0x9u);
     EXPECT_EQ(sigs.BeginSign(3), nullptr);
     EXPECT_GT(sigs.MemoryBytes(), 0u);
+    EXPECT_EQ(sigs.SignedBlocks(), 1u);
 
     // A renamed record drops its own block's signature only.
     ASSERT_NE(sigs.BeginSign(4), nullptr);
@@ -61,6 +62,9 @@ TEST(NameSignatures, ClaimSignInvalidateAndClear) {
     sigs.Invalidate(3 * NameSignatures::kBlockRecords + 5);
     EXPECT_EQ(sigs.Find(3), nullptr);
     EXPECT_NE(sigs.Find(4), nullptr);
+    EXPECT_EQ(sigs.SignedBlocks(), 1u);
+    sigs.Invalidate(3 * NameSignatures::kBlockRecords);  // already unsigned: counted once
+    EXPECT_EQ(sigs.SignedBlocks(), 1u);
     sigs.Invalidate(size_t(1) << 40);  // far past any segment: nothing happens
 
     // Blocks in other segments and past the largest record index.
@@ -69,7 +73,9 @@ TEST(NameSignatures, ClaimSignInvalidateAndClear) {
     EXPECT_NE(sigs.Find(100000), nullptr);
     EXPECT_EQ(sigs.BeginSign((size_t(1) << 32) / NameSignatures::kBlockRecords), nullptr);
 
+    EXPECT_EQ(sigs.SignedBlocks(), 2u);
     sigs.Clear();
+    EXPECT_EQ(sigs.SignedBlocks(), 0u);
     EXPECT_EQ(sigs.Find(4), nullptr);
     EXPECT_EQ(sigs.Find(100000), nullptr);
     EXPECT_NE(sigs.BeginSign(4), nullptr);  // usable again after clearing

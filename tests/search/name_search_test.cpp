@@ -479,3 +479,19 @@ TEST(ScanThreads, ConcurrentAndNestedCallersFinish) {
     RunOnScanThreads(3, nested);
     EXPECT_EQ(total.load(), 3000);
 }
+
+// Result vectors are reused by later searches only once nobody holds them any more.
+TEST_F(SearchTest, HeldResultSetsStayUnchanged) {
+    auto v = MakeSyntheticVolume(L"D:");
+    for (int i = 0; i < 300; ++i) AddSyntheticRecord(*v, 100 + i, 5, (i % 2 ? L"odd_" : L"even_") + std::to_wstring(i));
+    InstallOne(std::move(v));
+    const auto held = Search(L"odd");
+    const std::vector<std::wstring> before = Names(held);
+    ASSERT_EQ(before.size(), 150u);
+    for (const wchar_t* q : {L"even", L"odd_1", L"even_2", L"zzz", L"even"}) {
+        const auto other = Search(q);
+        EXPECT_NE(other, held);
+        EXPECT_NE(other->data(), held->data());
+    }
+    EXPECT_EQ(Names(held), before);
+}
