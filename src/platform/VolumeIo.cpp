@@ -352,7 +352,11 @@ void VolumeIoClearScripts() {
 void VolumeIoResetForTests() {
     {
         std::lock_guard<std::mutex> lock(State().mutex);
-        for (auto& c : State().config) c = DriveConfig{};
+        for (auto& c : State().config) {
+            c.options = VolumeIoDriveOptions();
+            c.mode = Mode::Unknown;
+            c.scripts.clear();
+        }
     }
     volumeio::StandInReset();
 }

@@ -146,7 +146,7 @@ TEST_F(FiltersConfig, DamagedAndEmptyFilesCountAsAbsent) {
 
     // More categories than buttons can exist: the list is capped.
     std::string many;
-    for (int i = 0; i < 1500; ++i) many += "C" + std::to_string(i) + "=.c\n";
+    for (int i = 0; i < 1500; ++i) many.append("C").append(std::to_string(i)).append("=.c\n");
     ASSERT_TRUE(testfx::WriteFileBytes(Path(L"many.ini"), many));
     ASSERT_TRUE(ReadFilterCategories(Path(L"many.ini"), list));
     EXPECT_EQ(kMaxFilterCategories, list.size());

@@ -97,7 +97,7 @@ TEST_F(DriveTest, WalkStopsBelowDepth128) {
     std::wstring t = CleanDrive(L'T');
     if (t.empty()) GTEST_SKIP() << "fixture drive T: not mapped";
     std::string chain;
-    for (int i = 1; i <= 131; ++i) chain += "/" + std::to_string(i);
+    for (int i = 1; i <= 131; ++i) chain.append("/").append(std::to_string(i));
     ASSERT_EQ(testfx::RunHostCommand("mkdir -p '" + HostDir(L'T') + chain + "'"), 0);
     VolumeIndex v;
     ASSERT_TRUE(v.BuildByWalk(L"T:", L"FAT32"));
