@@ -119,7 +119,9 @@ void RunEnumerationPass(VolumeIndex& volume, VolumeIoMftEnumDataV0& input) {
 struct BuildSupply final : RecordNodePool::BlockSource {
     explicit BuildSupply(uint64_t chunkChars) : chunkChars_(chunkChars) {
         const unsigned cores = std::thread::hardware_concurrency();
-        const unsigned helpers = cores > 3 ? std::min(cores - 2, 4u) : 1u;
+        // All cores but the parser's and the enumerating thread's, at most six (more did not
+        // touch pages faster).
+        const unsigned helpers = cores > 3 ? std::min(cores - 2, 6u) : 1u;
         try {
             for (unsigned i = 0; i < helpers; ++i) threads_.emplace_back(&BuildSupply::HelperLoop, this);
         } catch (...) {
@@ -171,8 +173,8 @@ private:
     static constexpr size_t kMaxBlocksAhead = 16;  // 16 MiB of records
     static constexpr size_t kFillStep = 0x10000;   // characters zero-filled at a time
 
-    size_t ChunkTarget() const { return std::min(kMaxChunksAhead, chunksTaken_ + 2); }
-    size_t BlockTarget() const { return std::min(kMaxBlocksAhead, blocksTaken_ + 2); }
+    size_t ChunkTarget() const { return std::min(kMaxChunksAhead, chunksTaken_ + 3); }
+    size_t BlockTarget() const { return std::min(kMaxBlocksAhead, blocksTaken_ + 3); }
 
     void HelperLoop() {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -203,7 +205,10 @@ private:
                 }
                 lock.lock();
                 --chunksInProgress_;
-                if (failed) return;  // out of memory: the parser allocates for itself
+                if (failed) {  // out of memory: the parser allocates for itself
+                    takerCv_.notify_all();
+                    return;
+                }
                 if (chunk.size() == chunkChars_) chunks_.push_back(std::move(chunk));
             } else {
                 ++blocksInProgress_;
@@ -215,7 +220,10 @@ private:
                 }
                 lock.lock();
                 --blocksInProgress_;
-                if (!block) return;
+                if (!block) {
+                    takerCv_.notify_all();
+                    return;
+                }
                 blocks_.push_back(block);
             }
             takerCv_.notify_all();

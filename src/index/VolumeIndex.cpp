@@ -236,7 +236,7 @@ void FrnMap::PrepareDirect(uint64_t numbers) {
         std::memset(values.get() + from, 0, (to - from) * sizeof(uint32_t));
         std::memset(seqs.get() + from, 0, (to - from) * sizeof(uint16_t));
     };
-    constexpr size_t kPerThread = size_t(1) << 20;
+    constexpr size_t kPerThread = size_t(1) << 18;
     const size_t threads = std::clamp<size_t>(n / kPerThread, 1, 4);
     const size_t part = n / threads;
     std::vector<std::thread> helpers;
