@@ -27,6 +27,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <condition_variable>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -395,22 +397,23 @@ std::wstring Drive::PathOf(uint64_t ref) const {
     return p;
 }
 
-bool Drive::ListFolder(const std::wstring& path, std::vector<Listed>& out) {
+// Lists a folder's entries (without "." and "..") into out; buf is the caller's 64 KiB buffer.
+bool ListFolderEntries(const std::wstring& path, std::vector<BYTE>& buf, std::vector<Listed>& out) {
     out.clear();
     HANDLE h = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, 7, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
-    if (listBuf_.size() != 65536) listBuf_.assign(65536, 0);
+    if (buf.size() != 65536) buf.assign(65536, 0);
     FILE_INFO_BY_HANDLE_CLASS cls = FileIdBothDirectoryRestartInfo;
     bool ok = true;
-    while (GetFileInformationByHandleEx(h, cls, listBuf_.data(), (DWORD)listBuf_.size())) {
+    while (GetFileInformationByHandleEx(h, cls, buf.data(), (DWORD)buf.size())) {
         cls = FileIdBothDirectoryInfo;
         size_t off = 0;
         for (;;) {
-            if (off + sizeof(FILE_ID_BOTH_DIR_INFO) > listBuf_.size()) break;
-            auto* e = reinterpret_cast<FILE_ID_BOTH_DIR_INFO*>(listBuf_.data() + off);
+            if (off + sizeof(FILE_ID_BOTH_DIR_INFO) > buf.size()) break;
+            auto* e = reinterpret_cast<FILE_ID_BOTH_DIR_INFO*>(buf.data() + off);
             size_t nameBytes = e->FileNameLength;
             size_t nameOff = off + offsetof(FILE_ID_BOTH_DIR_INFO, FileName);
-            if (nameOff + nameBytes > listBuf_.size()) break;
+            if (nameOff + nameBytes > buf.size()) break;
             size_t n = nameBytes / 2;
             bool dot = (n == 1 && e->FileName[0] == L'.') || (n == 2 && e->FileName[0] == L'.' && e->FileName[1] == L'.');
             if (!dot && n > 0 && n <= 255) {
@@ -430,8 +433,133 @@ bool Drive::ListFolder(const std::wstring& path, std::vector<Listed>& out) {
     DWORD err = GetLastError();
     if (err != ERROR_NO_MORE_FILES && err != ERROR_FILE_NOT_FOUND) ok = false;
     CloseHandle(h);
-    ++foldersListed_;
     return ok;
+}
+
+// Lists the folders a walk will enter next on one helper thread while the walk goes on. Listing
+// is nearly all of a walk's time and mostly waits on the file system: two listings at a time
+// take little more than one, while more than two contend with each other. The walk announces
+// each folder it will enter (Ahead) and takes its listing (List); the helper lists the most
+// recently announced folders first (a depth-first walk enters them next). A listing the helper
+// has not started is made by the caller itself.
+class ReadAheadLister {
+public:
+    ReadAheadLister() = default;
+    ReadAheadLister(const ReadAheadLister&) = delete;
+    ReadAheadLister& operator=(const ReadAheadLister&) = delete;
+    ~ReadAheadLister() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        cv_.notify_all();
+        if (thread_.joinable()) thread_.join();
+    }
+
+    void Ahead(const std::wstring& path) {
+        if (!started_) {
+            started_ = true;
+            try {
+                thread_ = std::thread([this] { Run(); });
+            } catch (...) {
+                return;  // no helper: every listing is made by the caller
+            }
+        }
+        if (!thread_.joinable()) return;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            requests_.push_back(path);
+        }
+        cv_.notify_all();
+    }
+
+    bool List(const std::wstring& path, std::vector<BYTE>& buf, std::vector<Listed>& out) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            for (;;) {
+                auto it = done_.find(path);
+                if (it != done_.end()) {
+                    const bool ok = it->second.ok;
+                    out = std::move(it->second.entries);
+                    done_.erase(it);
+                    cv_.notify_all();
+                    return ok;
+                }
+                if (busy_ && current_ == path) {
+                    cv_.wait(lock);
+                    continue;
+                }
+                for (size_t i = requests_.size(); i-- > 0;) {
+                    if (requests_[i] == path) {
+                        requests_.erase(requests_.begin() + static_cast<std::ptrdiff_t>(i));
+                        break;
+                    }
+                }
+                break;
+            }
+        }
+        return ListFolderEntries(path, buf, out);
+    }
+
+private:
+    struct Result {
+        bool ok = false;
+        std::vector<Listed> entries;
+    };
+    static constexpr size_t kMaxReady = 512;  // listings made but not yet taken
+
+    void Run() {
+        std::vector<BYTE> buf;
+        for (;;) {
+            std::wstring path;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                cv_.wait(lock, [this] { return stop_ || (!requests_.empty() && done_.size() < kMaxReady); });
+                if (stop_) return;
+                // The newest folder is the one the walk enters next and most likely lists itself
+                // while this one is made: the helper takes the one after it.
+                const size_t pick = requests_.size() >= 2 ? requests_.size() - 2 : requests_.size() - 1;
+                path = std::move(requests_[pick]);
+                requests_.erase(requests_.begin() + static_cast<std::ptrdiff_t>(pick));
+                current_ = path;
+                busy_ = true;
+            }
+            Result r;
+            bool made = true;
+            try {
+                r.ok = ListFolderEntries(path, buf, r.entries);
+            } catch (...) {
+                made = false;  // out of memory: the walk lists this folder itself
+            }
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (made) {
+                    try {
+                        done_.emplace(path, std::move(r));
+                    } catch (...) {
+                    }
+                }
+                busy_ = false;
+                current_.clear();
+            }
+            cv_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    std::vector<std::wstring> requests_;
+    std::unordered_map<std::wstring, Result> done_;
+    std::wstring current_;
+    bool busy_ = false;
+    bool stop_ = false;
+    bool started_ = false;
+    std::thread thread_;
+};
+
+bool Drive::ListFolder(const std::wstring& path, std::vector<Listed>& out) {
+    ++foldersListed_;
+    return ListFolderEntries(path, listBuf_, out);
 }
 
 void Drive::Emit(uint64_t ref, uint64_t parent, const std::wstring& name, DWORD reason, DWORD attrs) {
@@ -485,10 +613,14 @@ void Drive::WalkNew(uint64_t folderRef, const std::wstring& path, int depth, std
     struct Item { uint64_t ref; std::wstring path; int depth; };
     std::vector<Item> stack{{folderRef, path, depth}};
     std::vector<Listed> entries;
+    // The first walk of a drive lists ahead; the walks of new folders found by a scan are small.
+    std::unique_ptr<ReadAheadLister> ahead;
+    if (!pending) ahead = std::make_unique<ReadAheadLister>();
     while (!stack.empty()) {
         Item it = std::move(stack.back());
         stack.pop_back();
-        if (!ListFolder(it.path, entries)) continue;
+        const bool listed = ahead ? (++foldersListed_, ahead->List(it.path, listBuf_, entries)) : ListFolder(it.path, entries);
+        if (!listed) continue;
         for (const Listed& e : entries) {
             uint64_t ref;
             bool walk;
@@ -498,7 +630,10 @@ void Drive::WalkNew(uint64_t folderRef, const std::wstring& path, int depth, std
                 ref = AddNode(it.ref, e, BaselineRef(it.ref, e), false);
                 walk = nodes_[ref].Descend();
             }
-            if (walk && it.depth < kMaxDepth) stack.push_back({ref, Join(it.path, e.name), it.depth + 1});
+            if (walk && it.depth < kMaxDepth) {
+                stack.push_back({ref, Join(it.path, e.name), it.depth + 1});
+                if (ahead) ahead->Ahead(stack.back().path);
+            }
         }
     }
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include <windows.h>
 
 #include <atomic>
@@ -232,6 +235,48 @@ TEST_F(VolumeIoDrive, EnumeratesTheDriveWithStableReferences) {
         if (r.name == L"hardlink.txt" || r.name == L"orig.txt" || r.name == L"linkdir") continue;
         EXPECT_EQ(byName[r.name].ref, r.ref);
     }
+}
+
+// The first walk lists folders ahead on a second thread: every folder of an uneven tree (deep
+// chains, wide and empty folders) must still be entered once, under the right parent.
+TEST_F(VolumeIoDrive, FirstWalkFindsEveryEntryOfADeepAndWideTree) {
+    Host("for a in $(seq 1 30); do mkdir -p t$a; for b in $(seq 1 $((a % 7))); do mkdir -p t$a/s$b; "
+         ": > t$a/s$b/f; done; done && mkdir -p deep && cd deep && "
+         "for d in $(seq 1 40); do mkdir n$d && : > n$d/leaf && cd n$d; done");
+    // The expected paths: the host's own listing, written into the drive (so it lists itself too).
+    Host("find . -mindepth 1 | sed 's|^\\./||' > .expected");
+    auto j = OpenJournal();
+    auto recs = EnumerateAll(j.NextUsn);
+    std::map<uint64_t, const Rec*> byRef;
+    for (const auto& r : recs) byRef[r.ref] = &r;
+    std::vector<std::string> paths;
+    for (const auto& r : recs) {
+        std::wstring path = r.name;
+        for (uint64_t p = r.parent; p != 5;) {
+            auto it = byRef.find(p);
+            ASSERT_NE(it, byRef.end()) << "parent chain broken";
+            path = it->second->name + L"/" + path;
+            p = it->second->parent;
+        }
+        paths.push_back(std::string(path.begin(), path.end()));
+    }
+    std::sort(paths.begin(), paths.end());
+    const std::string expected = testfx::ReadFileBytes(root_ + L".expected");
+    std::vector<std::string> want;
+    for (size_t at = 0; at < expected.size();) {
+        size_t nl = expected.find('\n', at);
+        if (nl == std::string::npos) nl = expected.size();
+        if (nl > at) want.push_back(expected.substr(at, nl - at));
+        at = nl + 1;
+    }
+    std::sort(want.begin(), want.end());
+    EXPECT_GT(want.size(), 150u);
+    std::vector<std::string> missing, extra;
+    std::set_difference(want.begin(), want.end(), paths.begin(), paths.end(), std::back_inserter(missing));
+    std::set_difference(paths.begin(), paths.end(), want.begin(), want.end(), std::back_inserter(extra));
+    EXPECT_TRUE(missing.empty()) << missing.size() << " missing, first " << missing.front();
+    EXPECT_TRUE(extra.empty()) << extra.size() << " extra, first " << extra.front();
+    EXPECT_EQ(paths.size(), want.size());
 }
 
 TEST_F(VolumeIoDrive, JournalFollowsNativeAndWin32Changes) {

@@ -69,6 +69,9 @@ std::wstring FixtureDrive(wchar_t letter) {
     DWORD attrs = GetFileAttributesW(root.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return {};
     RemoveTree(root.substr(0, 2));
+    // What Wine does not show (a link whose target is gone) is removed on the host side.
+    const std::string host = FixtureDriveHostPath(letter);
+    if (!host.empty()) RunHostCommand("find '" + host + "' -mindepth 1 -delete");
     return root;
 }
 
