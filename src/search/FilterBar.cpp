@@ -142,26 +142,15 @@ void UpdateFilterButtonCounts() {
     auto rows = GetResultsSnapshot();
     const size_t catCount = g_filterCategories.size();
     std::vector<int64_t> counts(catCount, 0);
-    SizeDateFilterParams p;
-    p.sizeMode = g_sizeFilterMode;
-    p.dateMode = g_dateFilterMode;
-    p.useCreationTime = g_sortColumn == 4;
-    const bool filterActive = p.sizeMode != 0 || p.dateMode != 0;
     std::wstring sizeText;
     if (IsWnd(g_hCustomSizeEdit)) {
         sizeText = ReadWindowTextBounded(g_hCustomSizeEdit, 127);
         g_customSizeText = sizeText;
         g_customSizeTextHash.store(Fnv1aHash32(sizeText));
     }
+    SizeDateFilterParams p = SizeDateFilterModes(sizeText);
+    const bool filterActive = p.sizeMode != 0 || p.dateMode != 0;
     p.pickersValid = ReadDatePickers(p.pickerFrom, p.pickerTo);
-    if (p.sizeMode == 4) {
-        int64_t mn = -1, mx = -1;
-        p.customSizeValid = ParseSizeRangeText(sizeText, g_sizeFilterUnit, mn, mx);
-        if (p.customSizeValid) {
-            p.customMin = mn;
-            p.customMax = mx;
-        }
-    }
     p.invalidCustomDatePasses = !p.pickersValid;
     bool missing = false;
     if (rows && !rows->empty()) {

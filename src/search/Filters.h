@@ -111,6 +111,9 @@ bool ParseFilterDateInt(int yyyymmdd, SYSTEMTIME& out);
 int SystemTimeToYyyymmdd(const SYSTEMTIME& st);
 // Local first day 00:00:00.000 to local last day 23:59:59.999 (swapped when reversed), in UTC.
 bool LocalDayRangeToUtc(SYSTEMTIME first, SYSTEMTIME last, uint64_t& start, uint64_t& end);
+// The size and date modes of the settings, the sort's time column, and the custom size range
+// parsed from sizeText in the current unit (customSizeValid tells whether it parsed).
+SizeDateFilterParams SizeDateFilterModes(const std::wstring& sizeText);
 // Fills now and todayStart from the time source (todayStart only for the Today mode).
 void FillFilterClock(SizeDateFilterParams& p);
 // Fills the custom range from the two picker dates (sets customDateValid).

@@ -76,19 +76,24 @@ bool SearchPassesSizeDateFilter(const SizeDateFilterParams& p, VolumeIndex* volu
     return AttributesPass(p, volume, recordIndex, frn);
 }
 
-SizeDateFilterParams BuildSearchSizeDateFilterParams() {
+SizeDateFilterParams SizeDateFilterModes(const std::wstring& sizeText) {
     SizeDateFilterParams p;
     p.sizeMode = g_sizeFilterMode;
     p.dateMode = g_dateFilterMode;
     p.useCreationTime = g_sortColumn == 4;
     if (p.sizeMode == 4) {
         int64_t mn = -1, mx = -1;
-        p.customSizeValid = ParseSizeRangeText(g_customSizeText, g_sizeFilterUnit, mn, mx);
+        p.customSizeValid = ParseSizeRangeText(sizeText, g_sizeFilterUnit, mn, mx);
         if (p.customSizeValid) {
             p.customMin = mn;
             p.customMax = mx;
         }
     }
+    return p;
+}
+
+SizeDateFilterParams BuildSearchSizeDateFilterParams() {
+    SizeDateFilterParams p = SizeDateFilterModes(g_customSizeText);
     FillFilterClock(p);
     p.invalidCustomDatePasses = true;
     if (p.dateMode == 4 && g_customDateFrom > 0 && g_customDateTo > 0 &&
