@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
 #include <thread>
 #include <vector>
 
@@ -27,9 +28,15 @@ public:
         wanted_ = std::min<size_t>(helpers, threads_.size());
         ReleaseSRWLockExclusive(&lock_);
         WakeAllConditionVariable(&wake_);
+        // The helpers hold a pointer to body: they are waited for even when it throws here.
+        std::exception_ptr failure;
         {
             InJobScope scope;
-            body();
+            try {
+                body();
+            } catch (...) {
+                failure = std::current_exception();
+            }
         }
         AcquireSRWLockExclusive(&lock_);
         wanted_ = 0;  // helpers that have not picked the job up yet leave it alone
@@ -37,6 +44,7 @@ public:
         job_ = nullptr;
         ReleaseSRWLockExclusive(&lock_);
         ReleaseSRWLockExclusive(&runLock_);
+        if (failure) std::rethrow_exception(failure);
     }
 
     // Process exit: lets every helper finish the call it is in and joins it. Later scans run

@@ -7,7 +7,8 @@
 // every one of those calls has returned. Each call gets its work from shared state of its own
 // (e.g. an atomic block counter), so fewer helpers (pool busy with another scan for more than a
 // few milliseconds, a call from inside a body, threads that could not be started, the process
-// stopping) only make the scan slower. `body` must not throw.
+// stopping) only make the scan slower. `body` must not throw on a pool thread; an exception on
+// the calling thread is passed on once the pool threads have left the body.
 void RunOnScanThreads(unsigned helpers, const std::function<void()>& body);
 
 // Number of threads a scan may use (processors, 1..16), the caller included.
