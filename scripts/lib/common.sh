@@ -3,7 +3,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BUILD="${TARNWICK_BUILD_DIR:-$ROOT/build}"
-JOBS="$(nproc 2>/dev/null || echo 2)"
+JOBS="${TARNWICK_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 
 log() { printf '[tarnwick] %s\n' "$*" >&2; }
 
@@ -79,12 +79,17 @@ XVFB_PID=""
 WM_PID=""
 start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
-  local n=90
+  # Runs started at the same moment must not pick the same display: choose and start under a lock.
+  local n=90 lock
+  exec {lock}>/tmp/.tarnwick-display.lock
+  flock "$lock"
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
   Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
   XVFB_PID=$!
   export DISPLAY=":$n"
   for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  flock -u "$lock"
+  exec {lock}>&-
   openbox >/dev/null 2>&1 &
   WM_PID=$!
 }
