@@ -5,11 +5,14 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BUILD="${TARNWICK_BUILD_DIR:-$ROOT/build}"
 JOBS="${TARNWICK_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 
+# Compiler cache: checkouts side by side share hits (paths taken relative to their parent folder).
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$ROOT")}" CCACHE_NOHASHDIR=1
+
 log() { printf '[tarnwick] %s\n' "$*" >&2; }
 
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
           binutils-mingw-w64-x86-64 wine wine64 xvfb xauth xdotool openbox x11-utils imagemagick
-          googletest libz-mingw-w64-dev fonts-wqy-microhei fonts-wine fonts-dejavu-core)
+          googletest libz-mingw-w64-dev ccache fonts-wqy-microhei fonts-wine fonts-dejavu-core)
 
 ensure_packages() {
   local missing=()
@@ -27,8 +30,10 @@ ensure_packages() {
 configure_and_build() {
   local type="${1:-RelWithDebInfo}"
   if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    local launcher=()
+    command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw64.cmake" \
-          -DCMAKE_BUILD_TYPE="$type" >/dev/null
+          -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" >/dev/null
   fi
   cmake --build "$BUILD" -j "$JOBS" "${@:2}"
 }
