@@ -12,6 +12,7 @@ tw_config_dir() {
 tw_start() {
   local exe="$1"
   shift
+  TW_EXE="$exe"
   WINEDEBUG="${WINEDEBUG:--all}" wine "$exe" "$@" >/dev/null 2>&1 &
   TW_PID=$!
 }
@@ -103,3 +104,52 @@ tw_wait_exit() {
   done
   return 1
 }
+
+# The probe (tests/probe/probe.cpp, built with the tests as probe.exe) looks at the running
+# program from outside: clipboard, child controls, messages, tray icon. Its path comes from
+# TARNWICK_PROBE, else it is looked for beside the program last started by tw_start.
+tw_probe_path() {
+  if [ -n "${TARNWICK_PROBE:-}" ]; then echo "$TARNWICK_PROBE"; return; fi
+  echo "$(dirname "${TW_EXE:-build/Tarnwick.exe}")/tests/probe.exe"
+}
+
+# Runs the probe with its arguments; prints its output without carriage returns.
+tw_probe() {
+  local out rc=0
+  out="$(WINEDEBUG=-all wine "$(tw_probe_path)" "$@" 2>/dev/null)" || rc=$?
+  printf '%s' "$out" | tr -d '\r'
+  [ -n "$out" ] && echo
+  return $rc
+}
+
+tw_clip_text() { tw_probe clip-text; }
+tw_clip_files() { tw_probe clip-files; }
+tw_clip_effect() { tw_probe clip-effect; }
+tw_clip_clear() { tw_probe clip-clear >/dev/null; }
+tw_controls() { tw_probe controls; }
+# The visible top-level windows of the program (message boxes, menus): hwnd class "title".
+tw_windows() { tw_probe windows; }
+# Posts WM_COMMAND with a command id to the main window.
+tw_command() { tw_probe command "$1" >/dev/null; }
+# Posts a message to the main window: tw_post MSG [WPARAM [LPARAM]] (see probe.cpp for MSG forms).
+tw_post() { tw_probe post "$@" >/dev/null; }
+# Replaces the search box text as a paste would (the clipboard then holds the text).
+tw_search() { tw_probe search-text "$1" >/dev/null; }
+# Succeeds when the program's notification icon exists.
+tw_tray_present() { [ "$(tw_probe tray)" = "tray=1" ]; }
+
+# Waits until a probe command's output matches an extended regular expression:
+# tw_wait_probe REGEX LIMIT_SECONDS COMMAND [ARGS...]
+tw_wait_probe() {
+  local regex="$1" limit="$2"
+  shift 2
+  local end=$(( $(date +%s) + limit ))
+  while [ "$(date +%s)" -lt "$end" ]; do
+    tw_probe "$@" 2>/dev/null | grep -Eq -- "$regex" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits for a top-level window of the program whose line from tw_windows matches REGEX.
+tw_wait_dialog() { tw_wait_probe "$1" "$2" windows; }

@@ -1,0 +1,481 @@
+// probe.exe: a small console tool the end-to-end scripts run beside the real program (under Wine
+// on the same display and server) to see what a user would see and to drive what xdotool cannot.
+// It never links the program's code: it looks at the program only from outside.
+//
+// Usage: probe.exe [--hwnd 0xHWND | --class NAME] COMMAND [ARGS...]
+//   The target window is the program's main window (class MARROWLENS) unless --hwnd or --class
+//   names another top-level window. Output is UTF-8, one item per line. Exit code 0 on success,
+//   1 when the target or the data asked for is missing, 2 on a usage error.
+//
+// Commands
+//   window                     the target window's handle, "0x..." (exit 1 when there is none)
+//   windows                    the visible top-level windows of the target's process, one per
+//                              line: hwnd class "title" (message boxes and menus show up here)
+//   controls                   the target's child windows, one per line:
+//                              hwnd id=N class=NAME visible=0|1 rect=x,y,w,h text="..."
+//   text ID                    the text of the child control with id ID
+//   clip-text                  the clipboard's CF_UNICODETEXT
+//   clip-files                 the clipboard's CF_HDROP file list, one path per line
+//   clip-effect                the clipboard's "Preferred DropEffect" as a number (1 copy,
+//                              2 move, 5 copy+link), "none" when absent
+//   clip-formats               the clipboard's formats: id and name
+//   clip-set-text TEXT         puts TEXT on the clipboard as CF_UNICODETEXT
+//   clip-clear                 empties the clipboard
+//   post MSG [WPARAM [LPARAM]] PostMessageW to the target
+//   send MSG [WPARAM [LPARAM]] SendMessageTimeoutW (5 s) to the target; prints the result
+//   post-child ID MSG [W [L]]  PostMessageW to the target's child control with id ID
+//   command ID                 posts WM_COMMAND with ID (no notification code, no control)
+//   search-text TEXT           replaces the search box text (control id 101) the way a paste
+//                              does: selects all, puts TEXT on the clipboard, sends WM_PASTE
+//   search-chars TEXT          posts one WM_CHAR per character of TEXT to the search box
+//   pixel X Y                  the colour "RRGGBB" at client point X,Y of the target (read from
+//                              the screen: the window must be visible and uncovered)
+//   tray                       "tray=1" when the target has its notification icon (uID 1),
+//                              "tray=0" otherwise (an icon-less NIM_MODIFY succeeds only for an
+//                              icon that was added)
+// MSG is a number (decimal or 0x hex), a name from the table below (WM_COMMAND, WM_CHAR, ...),
+// WM_USER+N or WM_APP+N, or reg:NAME for RegisterWindowMessageW(NAME). WPARAM and LPARAM are
+// numbers; "xy:X,Y" packs two coordinates into an LPARAM as MAKELPARAM does.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <cwctype>
+#include <string>
+#include <vector>
+
+namespace {
+
+void WriteUtf8(DWORD stdHandle, const std::wstring& text) {
+  int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                  nullptr, nullptr);
+  if (bytes <= 0) return;
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), bytes,
+                      nullptr, nullptr);
+  DWORD written = 0;
+  WriteFile(GetStdHandle(stdHandle), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+void Out(const std::wstring& line) { WriteUtf8(STD_OUTPUT_HANDLE, line + L"\n"); }
+void Err(const std::wstring& line) { WriteUtf8(STD_ERROR_HANDLE, L"probe: " + line + L"\n"); }
+
+std::wstring Hex(const void* p) {
+  wchar_t buf[32];
+  _snwprintf(buf, 32, L"0x%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)));
+  return buf;
+}
+
+bool ParseNumber(const wchar_t* text, long long& value) {
+  if (!text || !*text) return false;
+  wchar_t* end = nullptr;
+  value = wcstoll(text, &end, 0);
+  while (end && iswspace(*end)) ++end;
+  return end && end != text && *end == 0;
+}
+
+bool ParseParam(const wchar_t* text, long long& value) {
+  if (text && wcsncmp(text, L"xy:", 3) == 0) {
+    long long x = 0, y = 0;
+    std::wstring rest = text + 3;
+    size_t comma = rest.find(L',');
+    if (comma == std::wstring::npos) return false;
+    if (!ParseNumber(rest.substr(0, comma).c_str(), x) || !ParseNumber(rest.substr(comma + 1).c_str(), y))
+      return false;
+    value = static_cast<long long>(static_cast<DWORD>(MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y))));
+    return true;
+  }
+  return ParseNumber(text, value);
+}
+
+struct NamedMessage {
+  const wchar_t* name;
+  UINT id;
+};
+
+constexpr NamedMessage kMessages[] = {
+    {L"WM_NULL", WM_NULL},           {L"WM_CLOSE", WM_CLOSE},
+    {L"WM_COMMAND", WM_COMMAND},     {L"WM_SYSCOMMAND", WM_SYSCOMMAND},
+    {L"WM_CHAR", WM_CHAR},           {L"WM_KEYDOWN", WM_KEYDOWN},
+    {L"WM_KEYUP", WM_KEYUP},         {L"WM_PASTE", WM_PASTE},
+    {L"WM_COPY", WM_COPY},           {L"WM_CUT", WM_CUT},
+    {L"WM_CLEAR", WM_CLEAR},         {L"WM_TIMER", WM_TIMER},
+    {L"WM_HOTKEY", WM_HOTKEY},       {L"WM_MOUSEMOVE", WM_MOUSEMOVE},
+    {L"WM_LBUTTONDOWN", WM_LBUTTONDOWN}, {L"WM_LBUTTONUP", WM_LBUTTONUP},
+    {L"WM_LBUTTONDBLCLK", WM_LBUTTONDBLCLK}, {L"WM_RBUTTONDOWN", WM_RBUTTONDOWN},
+    {L"WM_RBUTTONUP", WM_RBUTTONUP}, {L"WM_MOUSEWHEEL", WM_MOUSEWHEEL},
+    {L"WM_VSCROLL", WM_VSCROLL},     {L"WM_HSCROLL", WM_HSCROLL},
+    {L"WM_CONTEXTMENU", WM_CONTEXTMENU}, {L"WM_SETFOCUS", WM_SETFOCUS},
+    {L"WM_ACTIVATE", WM_ACTIVATE},   {L"WM_SIZE", WM_SIZE},
+    {L"WM_GETTEXTLENGTH", WM_GETTEXTLENGTH}, {L"WM_SETTINGCHANGE", WM_SETTINGCHANGE},
+    {L"WM_DEVICECHANGE", WM_DEVICECHANGE}, {L"WM_POWERBROADCAST", WM_POWERBROADCAST},
+    {L"WM_THEMECHANGED", WM_THEMECHANGED}, {L"WM_USER", WM_USER},
+    {L"WM_APP", WM_APP},             {L"EM_SETSEL", EM_SETSEL},
+    {L"BM_CLICK", BM_CLICK},         {L"CB_GETCURSEL", CB_GETCURSEL},
+    {L"CB_SETCURSEL", CB_SETCURSEL},
+};
+
+bool ParseMessage(const wchar_t* text, UINT& id) {
+  if (!text) return false;
+  if (wcsncmp(text, L"reg:", 4) == 0) {
+    id = RegisterWindowMessageW(text + 4);
+    return id != 0;
+  }
+  std::wstring name = text;
+  long long offset = 0;
+  size_t plus = name.find(L'+');
+  if (plus != std::wstring::npos) {
+    if (!ParseNumber(name.substr(plus + 1).c_str(), offset)) return false;
+    name.resize(plus);
+  }
+  for (const NamedMessage& m : kMessages) {
+    if (_wcsicmp(m.name, name.c_str()) == 0) {
+      id = m.id + static_cast<UINT>(offset);
+      return true;
+    }
+  }
+  long long value = 0;
+  if (plus == std::wstring::npos && ParseNumber(text, value)) {
+    id = static_cast<UINT>(value);
+    return true;
+  }
+  return false;
+}
+
+std::wstring WindowText(HWND hwnd) {
+  // WM_GETTEXT through a timeout: a hung program must not hang the probe.
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return L"";
+  if (length > 1 << 20) length = 1 << 20;
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, 2000, &copied))
+    return L"";
+  text.resize(wcsnlen(text.c_str(), text.size()));
+  return text;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[256] = {};
+  GetClassNameW(hwnd, name, 256);
+  return name;
+}
+
+std::wstring Escaped(const std::wstring& text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    if (c == L'\r') out += L"\\r";
+    else if (c == L'\n') out += L"\\n";
+    else if (c == L'"') out += L"\\\"";
+    else if (c == L'\\') out += L"\\\\";
+    else out += c;
+  }
+  return out;
+}
+
+HWND ChildById(HWND parent, int id) {
+  struct Find {
+    int id;
+    HWND found;
+  } find{id, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM p) -> BOOL {
+        auto* f = reinterpret_cast<Find*>(p);
+        if (GetDlgCtrlID(child) == f->id) {
+          f->found = child;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
+int ListControls(HWND target) {
+  std::vector<HWND> children;
+  EnumChildWindows(
+      target,
+      [](HWND child, LPARAM p) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    POINT topLeft{r.left, r.top};
+    ScreenToClient(target, &topLeft);
+    wchar_t line[160];
+    _snwprintf(line, 160, L" id=%d class=", GetDlgCtrlID(child));
+    std::wstring text = Hex(child) + line + ClassOf(child);
+    _snwprintf(line, 160, L" visible=%d rect=%ld,%ld,%ld,%ld text=\"", IsWindowVisible(child) ? 1 : 0,
+               topLeft.x, topLeft.y, r.right - r.left, r.bottom - r.top);
+    Out(text + line + Escaped(WindowText(child)) + L"\"");
+  }
+  return 0;
+}
+
+int ListTopWindows(HWND target) {
+  struct Ctx {
+    DWORD pid;
+  } ctx{};
+  GetWindowThreadProcessId(target, &ctx.pid);
+  EnumWindows(
+      [](HWND hwnd, LPARAM p) -> BOOL {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == reinterpret_cast<Ctx*>(p)->pid && IsWindowVisible(hwnd))
+          Out(Hex(hwnd) + L" " + ClassOf(hwnd) + L" \"" + Escaped(WindowText(hwnd)) + L"\"");
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&ctx));
+  return 0;
+}
+
+// The clipboard may be held by the program for a moment: try for up to a second.
+bool OpenClipboardRetrying() {
+  for (int i = 0; i < 50; ++i) {
+    if (OpenClipboard(nullptr)) return true;
+    Sleep(20);
+  }
+  Err(L"cannot open the clipboard");
+  return false;
+}
+
+struct ClipboardSession {
+  bool open = OpenClipboardRetrying();
+  ~ClipboardSession() {
+    if (open) CloseClipboard();
+  }
+};
+
+int ClipText() {
+  ClipboardSession clip;
+  if (!clip.open) return 1;
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data) return 1;
+  const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
+  if (!text) return 1;
+  size_t limit = GlobalSize(data) / sizeof(wchar_t);
+  Out(std::wstring(text, wcsnlen(text, limit)));
+  GlobalUnlock(data);
+  return 0;
+}
+
+int ClipFiles() {
+  ClipboardSession clip;
+  if (!clip.open) return 1;
+  auto drop = static_cast<HDROP>(GetClipboardData(CF_HDROP));
+  if (!drop) return 1;
+  UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    DragQueryFileW(drop, i, path.data(), length + 1);
+    path.resize(length);
+    Out(path);
+  }
+  return count ? 0 : 1;
+}
+
+int ClipEffect() {
+  ClipboardSession clip;
+  if (!clip.open) return 1;
+  UINT format = RegisterClipboardFormatW(L"Preferred DropEffect");
+  HANDLE data = format ? GetClipboardData(format) : nullptr;
+  if (!data || GlobalSize(data) < sizeof(DWORD)) {
+    Out(L"none");
+    return 0;
+  }
+  const auto* effect = static_cast<const DWORD*>(GlobalLock(data));
+  if (!effect) return 1;
+  Out(std::to_wstring(*effect));
+  GlobalUnlock(data);
+  return 0;
+}
+
+int ClipFormats() {
+  ClipboardSession clip;
+  if (!clip.open) return 1;
+  for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f)) {
+    wchar_t name[256] = {};
+    if (!GetClipboardFormatNameW(f, name, 256)) name[0] = 0;
+    Out(std::to_wstring(f) + L" " + name);
+  }
+  return 0;
+}
+
+bool SetClipboardText(const std::wstring& text) {
+  ClipboardSession clip;
+  if (!clip.open) return false;
+  EmptyClipboard();
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (!mem) return false;
+  void* dst = GlobalLock(mem);
+  if (!dst) {
+    GlobalFree(mem);
+    return false;
+  }
+  memcpy(dst, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(mem);
+  if (!SetClipboardData(CF_UNICODETEXT, mem)) {
+    GlobalFree(mem);
+    return false;
+  }
+  return true;
+}
+
+int ClipClear() {
+  ClipboardSession clip;
+  if (!clip.open) return 1;
+  return EmptyClipboard() ? 0 : 1;
+}
+
+int PostOrSend(HWND to, bool send, int argc, wchar_t** argv) {
+  UINT msg = 0;
+  long long w = 0, l = 0;
+  if (argc < 1 || !ParseMessage(argv[0], msg) || (argc > 1 && !ParseParam(argv[1], w)) ||
+      (argc > 2 && !ParseParam(argv[2], l))) {
+    Err(L"bad message or parameter");
+    return 2;
+  }
+  if (!send) {
+    if (!PostMessageW(to, msg, static_cast<WPARAM>(w), static_cast<LPARAM>(l))) {
+      Err(L"PostMessageW failed, error " + std::to_wstring(GetLastError()));
+      return 1;
+    }
+    return 0;
+  }
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(to, msg, static_cast<WPARAM>(w), static_cast<LPARAM>(l), SMTO_ABORTIFHUNG, 5000,
+                           &result)) {
+    Err(L"SendMessageTimeoutW failed, error " + std::to_wstring(GetLastError()));
+    return 1;
+  }
+  Out(std::to_wstring(static_cast<long long>(result)));
+  return 0;
+}
+
+constexpr int kSearchEditId = 101;
+
+int SearchText(HWND target, const std::wstring& text) {
+  HWND edit = ChildById(target, kSearchEditId);
+  if (!edit) return 1;
+  if (!SetClipboardText(text)) return 1;
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(edit, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, 2000, &ignored);
+  if (!SendMessageTimeoutW(edit, WM_PASTE, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) return 1;
+  return 0;
+}
+
+int SearchChars(HWND target, const std::wstring& text) {
+  HWND edit = ChildById(target, kSearchEditId);
+  if (!edit) return 1;
+  for (wchar_t c : text) PostMessageW(edit, WM_CHAR, c, 1);
+  return 0;
+}
+
+int Pixel(HWND target, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(target, &p);
+  HDC screen = GetDC(nullptr);
+  COLORREF c = GetPixel(screen, p.x, p.y);
+  ReleaseDC(nullptr, screen);
+  if (c == CLR_INVALID) return 1;
+  wchar_t buf[16];
+  _snwprintf(buf, 16, L"%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+  Out(buf);
+  return 0;
+}
+
+int Tray(HWND target) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof(data);
+  data.hWnd = target;
+  data.uID = 1;
+  data.uFlags = 0;
+  bool present = Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+  Out(present ? L"tray=1" : L"tray=0");
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  int i = 1;
+  HWND target = nullptr;
+  bool explicitTarget = false;
+  while (i + 1 < argc && argv[i][0] == L'-' && argv[i][1] == L'-') {
+    long long value = 0;
+    if (wcscmp(argv[i], L"--hwnd") == 0 && ParseNumber(argv[i + 1], value)) {
+      target = reinterpret_cast<HWND>(static_cast<intptr_t>(value));
+    } else if (wcscmp(argv[i], L"--class") == 0) {
+      target = FindWindowW(argv[i + 1], nullptr);
+    } else {
+      Err(L"unknown option");
+      return 2;
+    }
+    explicitTarget = true;
+    i += 2;
+  }
+  if (i >= argc) {
+    Err(L"usage: probe.exe [--hwnd H | --class NAME] COMMAND [ARGS] (see the top of probe.cpp)");
+    return 2;
+  }
+  if (!explicitTarget) target = FindWindowW(L"MARROWLENS", nullptr);
+  std::wstring command = argv[i];
+  int rest = argc - i - 1;
+  wchar_t** args = argv + i + 1;
+
+  // Commands that do not need the program's window.
+  if (command == L"clip-text") return ClipText();
+  if (command == L"clip-files") return ClipFiles();
+  if (command == L"clip-effect") return ClipEffect();
+  if (command == L"clip-formats") return ClipFormats();
+  if (command == L"clip-clear") return ClipClear();
+  if (command == L"clip-set-text") return rest >= 1 && SetClipboardText(args[0]) ? 0 : 1;
+
+  if (!target || !IsWindow(target)) {
+    Err(L"no target window");
+    return 1;
+  }
+  long long a = 0, b = 0;
+  if (command == L"window") {
+    Out(Hex(target));
+    return 0;
+  }
+  if (command == L"windows") return ListTopWindows(target);
+  if (command == L"controls") return ListControls(target);
+  if (command == L"text") {
+    if (rest < 1 || !ParseNumber(args[0], a)) return 2;
+    HWND child = ChildById(target, static_cast<int>(a));
+    if (!child) return 1;
+    Out(WindowText(child));
+    return 0;
+  }
+  if (command == L"post") return PostOrSend(target, false, rest, args);
+  if (command == L"send") return PostOrSend(target, true, rest, args);
+  if (command == L"post-child") {
+    if (rest < 2 || !ParseNumber(args[0], a)) return 2;
+    HWND child = ChildById(target, static_cast<int>(a));
+    if (!child) return 1;
+    return PostOrSend(child, false, rest - 1, args + 1);
+  }
+  if (command == L"command") {
+    if (rest < 1 || !ParseNumber(args[0], a)) return 2;
+    return PostMessageW(target, WM_COMMAND, static_cast<WPARAM>(a), 0) ? 0 : 1;
+  }
+  if (command == L"search-text") return rest >= 1 ? SearchText(target, args[0]) : 2;
+  if (command == L"search-chars") return rest >= 1 ? SearchChars(target, args[0]) : 2;
+  if (command == L"pixel") {
+    if (rest < 2 || !ParseNumber(args[0], a) || !ParseNumber(args[1], b)) return 2;
+    return Pixel(target, static_cast<int>(a), static_cast<int>(b));
+  }
+  if (command == L"tray") return Tray(target);
+  Err(L"unknown command " + command);
+  return 2;
+}
