@@ -143,9 +143,10 @@ tw_tray_present() { [ "$(tw_probe tray)" = "tray=1" ]; }
 tw_wait_probe() {
   local regex="$1" limit="$2"
   shift 2
-  local end=$(( $(date +%s) + limit ))
+  local end=$(( $(date +%s) + limit )) out
   while [ "$(date +%s)" -lt "$end" ]; do
-    tw_probe "$@" 2>/dev/null | grep -Eq -- "$regex" && return 0
+    out="$(tw_probe "$@" 2>/dev/null)"
+    grep -Eq -- "$regex" <<<"$out" && return 0
     sleep 0.1
   done
   return 1

@@ -38,7 +38,8 @@ if tw_wait_ready "$W" 120; then pass "index ready after $(( $(date +%s%3N) - sta
 tw_type_query "$W" "qzxtoken"
 if tw_wait_count "$W" 37 30; then pass "37 results for qzxtoken"; else fail "title '$(tw_title "$W")' for qzxtoken"; fi
 import -window root "$ARTIFACTS/shell-e2e-results.png" 2>/dev/null || true
-if tw_controls | grep -q 'id=101 class=Edit visible=1 .*text="qzxtoken"'; then pass "search box shows the query"; else fail "search box: $(tw_controls | grep 'id=101 ')"; fi
+controls="$(tw_controls)"
+if grep -q 'id=101 class=Edit visible=1 .*text="qzxtoken"' <<<"$controls"; then pass "search box shows the query"; else fail "search box: $(grep 'id=101 ' <<<"$controls")"; fi
 
 tw_type_query "$W" "_alpha"
 if tw_wait_count "$W" 23 30; then pass "23 results for qzxtoken_alpha"; else fail "title '$(tw_title "$W")' for qzxtoken_alpha"; fi

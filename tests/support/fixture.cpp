@@ -117,10 +117,13 @@ int RunHostCommand(const std::string& shellCommand) {
     WaitForSingleObject(pi.hProcess, 60000);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
-    // The host shell's exit code does not come back through the process handle: read the file.
+    // The host shell's exit code does not come back through the process handle, and the handle
+    // may be signalled before the shell ends: wait for the file its last line writes (a loaded
+    // machine can take seconds).
     std::wstring rcWin = script + L".rc";
     std::string rc;
-    for (int i = 0; i < 200 && (rc = ReadFileBytes(rcWin)).empty(); ++i) Sleep(10);
+    for (DWORD start = GetTickCount(); (rc = ReadFileBytes(rcWin)).empty() && GetTickCount() - start < 60000;)
+        Sleep(10);
     DeleteFileW(script.c_str());
     DeleteFileW(rcWin.c_str());
     if (rc.empty()) return -1;
