@@ -1,5 +1,6 @@
 #pragma once
-// Content search: settings, term encoding and matching, scan threads and the plain file scan.
+// Content search: settings, term encoding and matching, scan threads, the plain file scan and
+// the scan of ZIP documents.
 #include "content/ContentMatch.h"
 #include "content/ContentScan.h"
 #include "content/ContentSettings.h"

@@ -65,7 +65,23 @@ bool IsInvisible(wchar_t c) {
 }  // namespace
 
 std::string WideToUtf8(const std::wstring& s) { return WideToCodePage(CP_UTF8, s); }
-std::string WideToAnsi(const std::wstring& s) { return WideToCodePage(CP_ACP, s); }
+
+// A term the ANSI code page cannot hold has no ANSI form: its default characters ('?') would
+// match any question marks, and a best-fit letter another word.
+std::string WideToAnsi(const std::wstring& s) {
+    if (s.empty()) return {};
+    if (GetACP() == CP_UTF8) return WideToUtf8(s);
+    BOOL usedDefault = FALSE;
+    const int length = static_cast<int>(s.size());
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, s.data(), length, nullptr, 0, nullptr, &usedDefault);
+    if (n <= 0 || usedDefault) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    usedDefault = FALSE;
+    n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, s.data(), length, out.data(), n, nullptr, &usedDefault);
+    if (n <= 0 || usedDefault) return {};
+    out.resize(static_cast<size_t>(n));
+    return out;
+}
 
 std::vector<EncodedTermGroup> EncodeTermGroups(const TermGroups& groups) {
     std::vector<EncodedTermGroup> out;

@@ -18,6 +18,9 @@ inline constexpr uint64_t kContentMaxOverlap = 1048576;   // 1 MiB
 // True when for at least one AND-group every term occurs in the file in one of its byte forms.
 bool SearchPlainFile(const std::wstring& path, const std::vector<EncodedTermGroup>& groups, uint64_t generation);
 
+// The rules of MatchTermGroupsInBytes over a mapped view; a read fault inside the view is no match.
+bool MatchMappedBytes(const char* view, size_t size, const std::vector<EncodedTermGroup>& groups, uint64_t generation);
+
 // What a partial publication of a content search needs.
 struct ContentSearchPublishContext {
     const uint64_t& generation;
@@ -48,12 +51,22 @@ struct ContentSearchWorkerContext {
 void ContentSearchWorker(ContentSearchWorkerContext* context);
 void PublishContentSearchBatch(const ContentSearchPublishContext& context);
 
-// ZIP documents (Office Open XML / OpenDocument) are scanned by the ZIP document scanner once it
-// is installed; until then they are not tested and yield no hit.
+// ZIP documents (Office Open XML / OpenDocument): the entries whose normalised names match one of
+// the patterns are extracted one at a time and their text matched. A damaged, encrypted or
+// unsupported entry is skipped; an archive that cannot be read is no match.
+bool SearchZipDocument(const std::wstring& path, const std::vector<EncodedTermGroup>& groups, uint64_t generation,
+                       const std::vector<std::string>& patterns, const TermGroups& queryGroups);
+// '*' matches any run of characters where at least one character is left; otherwise bytes compare
+// exactly.
+bool WildcardMatch(const char* name, const char* pattern);
+
+// The scanner of ZIP documents (SearchZipDocument unless replaced).
 using ZipDocumentScanner = bool (*)(const std::wstring& path, const std::vector<EncodedTermGroup>& groups,
                                     uint64_t generation, const std::vector<std::string>& zipPatterns,
                                     const TermGroups& termGroups);
 void SetZipDocumentScanner(ZipDocumentScanner scanner);
+// Test seam: starting scan thread `fromIndex` and every later one fails (-1: none fails).
+void SetContentThreadStartFailureForTest(int fromIndex);
 // True when the extension (lower case, with dot) marks a ZIP document for this search.
 bool IsZipDocumentExtension(const std::wstring& ext, const std::vector<std::wstring>& zipExts);
 

@@ -45,9 +45,36 @@ bool ReadSettingsListLines(const std::wstring& path, const wchar_t* prefix,
     });
 }
 
-wchar_t AsciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? wchar_t(c + 32) : c; }
+// Writes a whole settings file as UTF-8 with a byte-order mark through a temporary file and a
+// move, so that a failed write never leaves the file cut short. False when it failed.
+bool SaveSettingsText(const std::wstring& path, const std::wstring& text) {
+    const std::wstring temp = path + L".tmp";
+    FILE* f = _wfopen(temp.c_str(), L"w, ccs=UTF-8");
+    if (!f) return false;
+    bool ok = fputws(text.c_str(), f) >= 0;
+    ok = fflush(f) == 0 && ok;
+    ok = fclose(f) == 0 && ok;
+    if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) DeleteFileW(temp.c_str());
+    return ok;
+}
+
+bool IsExistingFile(const std::wstring& path) {
+    const DWORD attrs = GetFileAttributesW(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 }  // namespace
+
+std::wstring LowerCaseText(std::wstring text) {
+    bool ascii = true;
+    for (wchar_t& c : text) {
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+        else if (c >= 0x80) ascii = false;
+    }
+    if (!ascii && !text.empty()) CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
 
 void SetContentSearchExts(std::vector<std::wstring> exts) {
     std::lock_guard<std::mutex> lock(g_contentSearchExtsMutex);
@@ -86,7 +113,7 @@ std::vector<std::wstring> ParseExtensionList(const std::wstring& text) {
         size_t comma = text.find(L',', start);
         std::wstring piece = text.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
         TrimWhitespace(piece);
-        for (auto& c : piece) c = AsciiLower(c);
+        piece = LowerCaseText(std::move(piece));
         if (!piece.empty()) {
             if (piece[0] != L'.') piece.insert(piece.begin(), L'.');
             if (!ContainsIgnoringCase(out, piece)) out.push_back(std::move(piece));
@@ -109,29 +136,29 @@ std::wstring JoinExtensionList(const std::vector<std::wstring>& exts) {
 std::wstring GetContentSearchExtsPath() { return GetConfigDir() + L"\\content_search_exts.ini"; }
 
 void SaveContentSearchExts(const std::vector<std::wstring>& exts) {
-    FILE* f = _wfopen(GetContentSearchExtsPath().c_str(), L"w, ccs=UTF-8");
-    if (!f) return;
-    fputws(L"# Content search selectable extensions (edit this file to add/remove types).\n", f);
-    fputws(L"# \u5185\u5bb9\u641c\u7d22\u53ef\u9009\u540e\u7f00\uff1a\u6bcf\u884c\u4e00\u4e2a\u6216\u7528\u82f1\u6587\u9017\u53f7\u5206\u9694\uff1b\u4fdd\u5b58\u540e\u91cd\u65b0\u6253\u5f00\u9009\u62e9\u7a97\u53e3\u5373\u53ef\u751f\u6548\u3002\n", f);
-    fputws(L"# Example / \u793a\u4f8b: .txt,.log,.md  \u6216\u6bcf\u884c\u5199 .pdf\n", f);
-    std::wstring line = L"exts=" + JoinExtensionList(exts) + L"\n";
-    fputws(line.c_str(), f);
-    fclose(f);
+    std::wstring text = L"# Content search selectable extensions (edit this file to add/remove types).\n";
+    text += L"# \u5185\u5bb9\u641c\u7d22\u53ef\u9009\u540e\u7f00\uff1a\u6bcf\u884c\u4e00\u4e2a\u6216\u7528\u82f1\u6587\u9017\u53f7\u5206\u9694\uff1b\u4fdd\u5b58\u540e\u91cd\u65b0\u6253\u5f00\u9009\u62e9\u7a97\u53e3\u5373\u53ef\u751f\u6548\u3002\n";
+    text += L"# Example / \u793a\u4f8b: .txt,.log,.md  \u6216\u6bcf\u884c\u5199 .pdf\n";
+    text += L"exts=" + JoinExtensionList(exts) + L"\n";
+    SaveSettingsText(GetContentSearchExtsPath(), text);
 }
 
 std::vector<std::wstring> LoadContentSearchExts() {
     std::vector<std::wstring> result;
     const std::wstring path = GetContentSearchExtsPath();
-    DWORD attrs = GetFileAttributesW(path.c_str());
-    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
-        ReadSettingsListLines(path, L"exts=", [&](const std::wstring& line) {
+    const bool exists = IsExistingFile(path);
+    bool opened = false;
+    if (exists) {
+        opened = ReadSettingsListLines(path, L"exts=", [&](const std::wstring& line) {
             for (auto& e : ParseExtensionList(line))
                 if (!ContainsIgnoringCase(result, e)) result.push_back(std::move(e));
         });
     }
     if (result.empty()) {
         result = DefaultContentSearchExts();
-        SaveContentSearchExts(result);
+        // A file that exists but cannot be read just now (another program holds it) keeps what
+        // the user wrote in it; only a missing file or one without entries gets the defaults.
+        if (!exists || opened) SaveContentSearchExts(result);
     }
     return result;
 }
@@ -150,23 +177,19 @@ std::wstring GetContentZipExtsPath() { return GetConfigDir() + L"\\content_zip_e
 std::wstring GetContentZipPatternsPath() { return GetConfigDir() + L"\\content_zip_inner_patterns.ini"; }
 
 void WriteZipExtsFile(const std::vector<std::wstring>& exts) {
-    FILE* f = _wfopen(GetContentZipExtsPath().c_str(), L"w, ccs=UTF-8");
-    if (!f) return;
-    fputws(L"# Content search: extensions below are read as ZIP (Office Open XML / ODF).\n", f);
-    fputws(L"# Sister file content_zip_inner_patterns.ini controls which inner entries are scanned.\n", f);
-    fputws(L"# \u4e0e content_zip_inner_patterns.ini \u914d\u5957\uff1a\u540e\u8005\u51b3\u5b9a ZIP \u5185\u626b\u63cf\u54ea\u4e9b\u5185\u5d4c\u6587\u4ef6\u3002\n", f);
-    fputws(L"# Comma-separated; optional prefix exts=\n", f);
-    fputws(L"# \u5185\u5bb9\u641c\u7d22\uff1a\u4ee5\u4e0b\u6269\u5c55\u540d\u5c06\u6309 ZIP \u89e3\u538b\uff0c\u4ec5\u5728 Office/ODF \u76f8\u5173\u5185\u5d4c XML \u4e2d\u5339\u914d\u5173\u952e\u5b57\uff08\u53ef\u968f\u65f6\u7f16\u8f91\u672c\u6587\u4ef6\uff09\u3002\n", f);
-    fputws((L"exts=" + JoinExtensionList(exts) + L"\n").c_str(), f);
-    fclose(f);
+    std::wstring text = L"# Content search: extensions below are read as ZIP (Office Open XML / ODF).\n";
+    text += L"# Sister file content_zip_inner_patterns.ini controls which inner entries are scanned.\n";
+    text += L"# \u4e0e content_zip_inner_patterns.ini \u914d\u5957\uff1a\u540e\u8005\u51b3\u5b9a ZIP \u5185\u626b\u63cf\u54ea\u4e9b\u5185\u5d4c\u6587\u4ef6\u3002\n";
+    text += L"# Comma-separated; optional prefix exts=\n";
+    text += L"# \u5185\u5bb9\u641c\u7d22\uff1a\u4ee5\u4e0b\u6269\u5c55\u540d\u5c06\u6309 ZIP \u89e3\u538b\uff0c\u4ec5\u5728 Office/ODF \u76f8\u5173\u5185\u5d4c XML \u4e2d\u5339\u914d\u5173\u952e\u5b57\uff08\u53ef\u968f\u65f6\u7f16\u8f91\u672c\u6587\u4ef6\uff09\u3002\n";
+    text += L"exts=" + JoinExtensionList(exts) + L"\n";
+    SaveSettingsText(GetContentZipExtsPath(), text);
 }
 
 void WriteZipInnerPatternsFile(const std::vector<std::string>& patterns) {
-    FILE* f = _wfopen(GetContentZipPatternsPath().c_str(), L"w, ccs=UTF-8");
-    if (!f) return;
-    fputws(L"# ZIP internal paths (forward slashes). Multiple patterns per line: comma-separated.\n", f);
-    fputws(L"# Wildcard * matches any substring. Example: *.xml matches every .xml entry in the archive.\n", f);
-    fputws(L"# ZIP \u5305\u5185\u8def\u5f84\uff08\u6b63\u659c\u6760\uff09\uff1b\u4e00\u884c\u591a\u4e2a\u89c4\u5219\u8bf7\u7528\u82f1\u6587\u9017\u53f7\u5206\u9694\uff1b*.xml \u8868\u793a\u5339\u914d\u5168\u90e8 XML\u3002\n", f);
+    std::wstring text = L"# ZIP internal paths (forward slashes). Multiple patterns per line: comma-separated.\n";
+    text += L"# Wildcard * matches any substring. Example: *.xml matches every .xml entry in the archive.\n";
+    text += L"# ZIP \u5305\u5185\u8def\u5f84\uff08\u6b63\u659c\u6760\uff09\uff1b\u4e00\u884c\u591a\u4e2a\u89c4\u5219\u8bf7\u7528\u82f1\u6587\u9017\u53f7\u5206\u9694\uff1b*.xml \u8868\u793a\u5339\u914d\u5168\u90e8 XML\u3002\n";
     for (const auto& p : patterns) {
         std::wstring line;
         if (!p.empty()) {
@@ -176,9 +199,9 @@ void WriteZipInnerPatternsFile(const std::vector<std::string>& patterns) {
                 MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, p.data(), static_cast<int>(p.size()), line.data(), n);
             }
         }
-        fputws((line + L"\n").c_str(), f);
+        text += line + L"\n";
     }
-    fclose(f);
+    SaveSettingsText(GetContentZipPatternsPath(), text);
 }
 
 namespace {
@@ -187,8 +210,7 @@ namespace {
 // split and trimmed. False when the file exists but cannot be opened; *exists tells which.
 bool ReadZipSettingsItems(const std::wstring& path, const wchar_t* prefix, std::vector<std::wstring>& items,
                           bool* exists) {
-    DWORD attrs = GetFileAttributesW(path.c_str());
-    *exists = attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
+    *exists = IsExistingFile(path);
     if (!*exists) return false;
     return ReadSettingsListLines(path, prefix, [&](const std::wstring& line) {
         size_t start = 0;
@@ -212,7 +234,7 @@ void LoadContentZipSettings() {
     std::vector<std::wstring> items;
     if (ReadZipSettingsItems(GetContentZipExtsPath(), L"exts=", items, &exists)) {
         for (auto& item : items) {
-            for (auto& c : item) c = AsciiLower(c);
+            item = LowerCaseText(std::move(item));
             if (item[0] != L'.') item.insert(item.begin(), L'.');
             if (item != L".") exts.push_back(std::move(item));
         }

@@ -27,6 +27,9 @@ std::vector<std::wstring> DefaultZipExtensions();
 std::vector<std::string> DefaultZipInnerPatterns();
 std::vector<std::wstring> DefaultContentSearchExts();
 
+// Every letter lower-cased (not only ASCII ones), as extensions are compared.
+std::wstring LowerCaseText(std::wstring text);
+
 // Comma list to extensions (lower case, leading '.', duplicates ignoring case dropped).
 std::vector<std::wstring> ParseExtensionList(const std::wstring& text);
 std::wstring JoinExtensionList(const std::vector<std::wstring>& exts);

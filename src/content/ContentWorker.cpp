@@ -14,7 +14,8 @@
 
 namespace {
 
-std::atomic<ZipDocumentScanner> g_zipDocumentScanner{nullptr};
+std::atomic<ZipDocumentScanner> g_zipDocumentScanner{SearchZipDocument};
+std::atomic<int> g_failThreadStartFrom{-1};
 
 constexpr uint64_t kBatchRows = 16;
 constexpr int64_t kPublishIntervalMs = 250;
@@ -48,9 +49,7 @@ void PostProgress(ContentSearchWorkerContext& c, uint64_t processed) {
 
 bool TestCandidate(ContentSearchWorkerContext& c, const std::wstring& path) {
     size_t dot = path.find_last_of(L'.');
-    std::wstring ext;
-    if (dot != std::wstring::npos)
-        for (size_t k = dot; k < path.size(); ++k) ext.push_back(AsciiToLower(path[k]));
+    const std::wstring ext = dot == std::wstring::npos ? std::wstring() : LowerCaseText(path.substr(dot));
     if (IsZipDocumentExtension(ext, c.zipExts)) {
         ZipDocumentScanner scanner = g_zipDocumentScanner.load();
         return scanner && scanner(path, c.groups, c.generation, c.zipPatterns, c.query.termGroups);
@@ -94,6 +93,7 @@ void RunWorker(ContentSearchWorkerContext& c) {
 }  // namespace
 
 void SetZipDocumentScanner(ZipDocumentScanner scanner) { g_zipDocumentScanner.store(scanner); }
+void SetContentThreadStartFailureForTest(int fromIndex) { g_failThreadStartFrom.store(fromIndex); }
 
 bool IsZipDocumentExtension(const std::wstring& ext, const std::vector<std::wstring>& zipExts) {
     if (ext.empty()) return false;
@@ -148,6 +148,9 @@ bool RunContentScanThreads(const std::vector<MatchItem>& candidates, const std::
                                                    zipExts,    groups,      zipPatterns,   query,      hitsMutex,
                                                    results,    lastPublishTick, publish,   processed,  lastProgressTick};
         try {
+            const int failFrom = g_failThreadStartFrom.load();
+            if (failFrom >= 0 && static_cast<int>(i) >= failFrom)
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
             threads.emplace_back(ContentSearchWorker, ctx);
         } catch (...) {
             // The threads already running refer to this frame: they are joined below.

@@ -1,10 +1,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 #include <string_view>
 
 #include "content/ContentScan.h"
 #include "content/ContentSettings.h"
+#include "content/ViewGuard.h"
 
 namespace {
 
@@ -26,6 +28,60 @@ std::string Utf16Bytes(const std::wstring& w) {
 
 bool Occurs(std::string_view data, const std::string& needle) {
     return !needle.empty() && data.size() >= needle.size() && data.find(needle) != std::string_view::npos;
+}
+
+// The term forms of the groups, with the UTF-16 forms as bytes, made before a mapped view is
+// read so that the guarded matching allocates nothing.
+struct PreparedForms {
+    struct Group {
+        std::vector<std::string_view> utf8, ansi;
+        std::vector<std::string> utf16;
+    };
+    std::vector<Group> groups;
+    explicit PreparedForms(const std::vector<EncodedTermGroup>& encoded) {
+        groups.resize(encoded.size());
+        for (size_t g = 0; g < encoded.size(); ++g) {
+            for (const auto& t : encoded[g].utf8Terms) groups[g].utf8.emplace_back(t);
+            for (const auto& t : encoded[g].ansiTerms) groups[g].ansi.emplace_back(t);
+            for (const auto& t : encoded[g].utf16Terms) groups[g].utf16.push_back(Utf16Bytes(t));
+        }
+    }
+};
+
+bool OccursView(std::string_view data, std::string_view needle) {
+    return !needle.empty() && data.size() >= needle.size() && data.find(needle) != std::string_view::npos;
+}
+
+struct MappedMatch {
+    const PreparedForms* forms;
+    std::string_view data;
+    uint64_t generation;
+};
+
+// The rules of MatchTermGroupsInBytes over prepared forms (no allocation: see CallWithViewGuard).
+bool MatchMappedView(void* context) {
+    const MappedMatch& m = *static_cast<const MappedMatch*>(context);
+    for (const auto& g : m.forms->groups) {
+        if (!IsContentSearchCurrent(m.generation)) return false;
+        const size_t n = std::max({g.utf8.size(), g.ansi.size(), g.utf16.size()});
+        for (size_t i = 0; i < n; ++i) {
+            if (!IsContentSearchCurrent(m.generation)) return false;
+            const bool found = (i < g.utf8.size() && OccursView(m.data, g.utf8[i])) ||
+                               (i < g.ansi.size() && OccursView(m.data, g.ansi[i])) ||
+                               (i < g.utf16.size() && m.data.size() >= 2 && OccursView(m.data, g.utf16[i]));
+            if (!found) break;
+            if (i + 1 == n) return true;
+        }
+    }
+    return false;
+}
+
+// Only files on local fixed drives are mapped; a file elsewhere can vanish under a view at any
+// moment and is read instead.
+bool MayMapFile(const std::wstring& path) {
+    if (path.size() < 3 || path[1] != L':' || (path[2] != L'\\' && path[2] != L'/')) return false;
+    const wchar_t root[4] = {path[0], L':', L'\\', 0};
+    return GetDriveTypeW(root) == DRIVE_FIXED;
 }
 
 // Streams a large file in chunks, carrying the last (longest form - 1) bytes into the next chunk
@@ -83,6 +139,15 @@ bool StreamedMatch(HANDLE file, const std::vector<EncodedTermGroup>& groups, uin
 
 }  // namespace
 
+bool MatchMappedBytes(const char* view, size_t size, const std::vector<EncodedTermGroup>& groups, uint64_t generation) {
+    const PreparedForms forms(groups);
+    MappedMatch match{&forms, std::string_view(view, size), generation};
+    bool hit = false;
+    // A fault inside the view (the file was cut short meanwhile) is no match.
+    if (!CallWithViewGuard(view, size, MatchMappedView, &match, &hit)) return false;
+    return hit;
+}
+
 bool SearchPlainFile(const std::wstring& path, const std::vector<EncodedTermGroup>& groups, uint64_t generation) {
     if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') return false;
     if (!IsContentSearchCurrent(generation)) return false;
@@ -97,14 +162,18 @@ bool SearchPlainFile(const std::wstring& path, const std::vector<EncodedTermGrou
     if (capMb >= 1 && bytes > static_cast<uint64_t>(capMb) * 1048576ull) return false;
     if (groups.empty()) return false;
 
-    if (bytes <= kContentMapLimit) {
+    if (bytes <= kContentMapLimit && MayMapFile(path)) {
         HandleCloser mapping{CreateFileMappingW(file.h, nullptr, PAGE_READONLY, 0, 0, nullptr)};
         if (!mapping.h) return false;
         const char* view = static_cast<const char*>(MapViewOfFile(mapping.h, FILE_MAP_READ, 0, 0, 0));
         if (!view) return false;
-        bool hit = MatchTermGroupsInBytes(view, view + bytes, static_cast<size_t>(bytes), groups, generation);
+        bool hit = MatchMappedBytes(view, static_cast<size_t>(bytes), groups, generation);
         UnmapViewOfFile(view);
         return hit && IsContentSearchCurrent(generation);
     }
-    return StreamedMatch(file.h, groups, generation);
+    try {
+        return StreamedMatch(file.h, groups, generation);
+    } catch (const std::bad_alloc&) {
+        return false;  // no room for the read buffer: this file is no match
+    }
 }

@@ -26,6 +26,12 @@ bool CollectContentCandidates(const ContentSearchRequest& req, std::vector<Match
             }
         if (!dot) return;
         ext.assign(dot, lower + rec.nameLength);
+        // The index folds ASCII letters only; the query's extensions have every letter folded.
+        for (wchar_t c : ext)
+            if (c >= 0x80) {
+                ext = LowerCaseText(std::move(ext));
+                break;
+            }
         if (std::find(req.query.exts.begin(), req.query.exts.end(), ext) == req.query.exts.end()) return;
         if (req.scope == 1) {
             bool reachedRoot = false;
@@ -38,7 +44,7 @@ bool CollectContentCandidates(const ContentSearchRequest& req, std::vector<Match
 
 }  // namespace
 
-void RunContentSearchBranch(const ContentSearchRequest& req) {
+void RunContentSearchBranch(const ContentSearchRequest& req, std::unique_lock<std::mutex>& engineLock) {
     const SortStateChange sortChange = req.keepSort ? SortStateChange::None : SortStateChange::ResetColumn;
     LoadContentZipSettings();
     std::vector<std::wstring> zipExts;
@@ -50,6 +56,9 @@ void RunContentSearchBranch(const ContentSearchRequest& req) {
 
     std::vector<MatchItem> candidates;
     if (!CollectContentCandidates(req, candidates)) return;
+    // Volumes are never freed while the program runs and every row is checked against its volume
+    // under the volume's lock, so the candidates stay usable without the engine mutex.
+    engineLock.unlock();
 
     if (!candidates.empty() && (req.filter.sizeMode != 0 || req.filter.dateMode != 0)) {
         std::vector<MatchItem> kept;
@@ -90,8 +99,22 @@ void RunContentSearchBranch(const ContentSearchRequest& req) {
     if (status.size() > 255) status.resize(255);
     PostSearchStatusText(req.generation, status);
 
-    RunContentScanThreads(candidates, groups, req.query, zipExts, zipPatterns, req.generation, threads, results);
-
+    const bool complete =
+        RunContentScanThreads(candidates, groups, req.query, zipExts, zipPatterns, req.generation, threads, results);
+    if (!complete) {
+        // Part of the candidates was never scanned: what was found is shown as an unfinished set,
+        // and the title says why, never "results found".
+        if (!PublishResultSet(results, req.generation, kResultsPartial, sortChange)) return;
+        PostSearchStatusText(req.generation, FormatTableText(Tr(L"Status_ContentSearchIncompleteFmt",
+                                                                L"\u5185\u5bb9\u641c\u7d22\u672a\u5b8c\u6210\uff1a"
+                                                                L"\u626b\u63cf\u7ebf\u7a0b\u65e0\u6cd5\u542f\u52a8"
+                                                                L"\uff08\u5df2\u627e\u5230 %zu \u4e2a\uff09",
+                                                                L"Content search incomplete: a scan thread could not "
+                                                                L"start (%zu found so far)")
+                                                                 .c_str(),
+                                                             results->size()));
+        return;
+    }
     // After every join: the shared vector itself becomes the final set.
     PublishResultSet(results, req.generation, kResultsFinal, sortChange);
 }

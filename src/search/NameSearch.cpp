@@ -497,11 +497,12 @@ void RunNameSearchTask(const std::wstring& query, uint64_t generation, bool keep
         }
     }
 
-    std::lock_guard<std::mutex> engineLock(g_searchEngine.mutex);
+    std::unique_lock<std::mutex> engineLock(g_searchEngine.mutex);
     const std::vector<VolumeIndex*> volumes = CopyVolumeList();
 
     if (cq.isContent) {
-        RunContentSearchBranch(ContentSearchRequest{cq, generation, keepSort, volumePosition, scope, desktop, volumes, filter});
+        RunContentSearchBranch(ContentSearchRequest{cq, generation, keepSort, volumePosition, scope, desktop, volumes, filter},
+                               engineLock);
         return;
     }
 

@@ -2,6 +2,7 @@
 // Pieces shared by the search tasks (not part of the public search interface).
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,9 @@ void PostSearchStatusText(uint64_t generation, const std::wstring& text);
 // True while the generation is current and the program is not stopping.
 bool IsSearchCurrent(uint64_t generation);
 
-// Everything the content branch of "do_search" works from. Runs with the engine mutex held.
+// Everything the content branch of "do_search" works from. Entered with the engine mutex held;
+// the branch releases it once the candidates are chosen, so that the scan of their contents never
+// keeps the window (which takes the same mutex) waiting.
 struct ContentSearchRequest {
     const ContentQuery& query;
     uint64_t generation;
@@ -30,7 +33,7 @@ struct ContentSearchRequest {
     const std::vector<VolumeIndex*>& volumes;
     const SizeDateFilterParams& filter;
 };
-void RunContentSearchBranch(const ContentSearchRequest& request);
+void RunContentSearchBranch(const ContentSearchRequest& request, std::unique_lock<std::mutex>& engineLock);
 
 // Releases a volume's index lock taken shared when it leaves scope (also on an exception).
 struct SharedIndexLockRelease {

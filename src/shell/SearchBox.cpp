@@ -83,7 +83,10 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
         if (text.size() >= 2 && (text[0] == L's' || text[0] == L'S') && text[1] == L':') {
             if (parent) KillTimer(parent, TIMER_SEARCH_DEBOUNCE);
             g_searchGeneration.fetch_add(1);
-            SetStatusText(Tr(L"Status_ContentSearchCanceled", L"内容搜索已取消。", L"Content search canceled."));
+            // The scan's progress was shown in the title: the title says that it ended.
+            const std::wstring canceled = Tr(L"Status_ContentSearchCanceled", L"内容搜索已取消。", L"Content search canceled.");
+            SetStatusText(canceled);
+            if (parent) SetWindowTextW(parent, (L"Tarnwick - " + canceled).c_str());
             return 0;
         }
         if (!text.empty() && parent) {

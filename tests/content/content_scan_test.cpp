@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "content/Content.h"
 #include "core/Core.h"
@@ -13,6 +14,7 @@
 #include "shell/Shell.h"
 #include "support/fixture.h"
 #include "support/synthetic_volume.h"
+#include "zip_builder.h"
 
 namespace {
 
@@ -38,7 +40,8 @@ TEST(ContentMatch, BytesInThreeEncodings) {
     const std::wstring text = L"Gr\u00fc\u00dfe aus K\u00f6ln, \u5317\u4eac invoice 2024";
     const std::string utf8 = WideToUtf8(text);
     const std::string utf16 = Utf16Le(text, true);
-    const std::string ansi = WideToAnsi(text);  // the test process's ANSI code page (1252 here)
+    // The test process's ANSI code page (1252 here) holds all but the two Chinese characters.
+    const std::string ansi = WideToAnsi(L"Gr\u00fc\u00dfe aus K\u00f6ln, invoice 2024");
     for (const std::string* bytes : {&utf8, &utf16, &ansi}) {
         EXPECT_TRUE(MatchText(*bytes, {{L"K\u00f6ln", L"invoice"}}));
         EXPECT_FALSE(MatchText(*bytes, {{L"k\u00f6ln"}}));  // case-sensitive
@@ -49,6 +52,40 @@ TEST(ContentMatch, BytesInThreeEncodings) {
     EXPECT_TRUE(MatchText(utf16, {{L"\u5317\u4eac"}}));
     EXPECT_TRUE(MatchText("a", {{L"a"}}));
     EXPECT_FALSE(MatchText("abc", {}));
+}
+
+TEST(ContentMatch, AnsiFormOnlyWhenTheCodePageHoldsTheTerm) {
+    // Neither the default character nor a best-fit letter stands in for what the code page lacks:
+    // such a term has no ANSI form, so "??" or a plain "A" does not match it.
+    EXPECT_EQ(WideToAnsi(L"\u5317\u4eac"), "");
+    EXPECT_EQ(WideToAnsi(L"\u0100"), "");  // A with macron: best fit would give "A"
+    EXPECT_EQ(WideToAnsi(L"K\u00f6ln"), "K\xF6ln");
+    EXPECT_FALSE(MatchText("x ?? y", {{L"\u5317\u4eac"}}));
+    EXPECT_FALSE(MatchText("x A y", {{L"\u0100"}}));
+    EXPECT_TRUE(MatchText(WideToUtf8(L"x \u5317\u4eac y"), {{L"\u5317\u4eac"}}));
+}
+
+TEST(ContentMatch, FaultInsideAMappedViewIsNoMatch) {
+    // Two pages: the first readable and without the term, the second inaccessible as the lost
+    // pages of a file cut short under its view are.
+    SYSTEM_INFO si{};
+    GetSystemInfo(&si);
+    const size_t page = si.dwPageSize;
+    char* view = static_cast<char*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(view, nullptr);
+    memset(view, 'x', 2 * page);
+    memcpy(view + 10, "early", 5);
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(view + page, page, PAGE_NOACCESS, &old));
+    auto enc = EncodeTermGroups({{L"needle"}});
+    for (int round = 0; round < 3; ++round)  // the guard works again after a fault
+        EXPECT_FALSE(MatchMappedBytes(view, 2 * page, enc, CurrentGeneration()));
+    // Found before the fault: a match; the same range readable again: a plain search.
+    EXPECT_TRUE(MatchMappedBytes(view, 2 * page, EncodeTermGroups({{L"early"}}), CurrentGeneration()));
+    ASSERT_TRUE(VirtualProtect(view + page, page, PAGE_READWRITE, &old));
+    memcpy(view + page + 7, "needle", 6);
+    EXPECT_TRUE(MatchMappedBytes(view, 2 * page, enc, CurrentGeneration()));
+    VirtualFree(view, 0, MEM_RELEASE);
 }
 
 TEST(ContentMatch, StaleGenerationMatchesNothing) {
@@ -258,6 +295,119 @@ TEST(ContentSearchEndToEnd, SearchesInsidePlainTextFiles) {
     DestroyWindow(window);
     testfx::InstallVolumes({});
     SetConfigDirOverride(L"");
+}
+
+// Office documents beside plain files through the search task; a scan thread that cannot start;
+// and the engine mutex, which the window also takes, is free while the contents are scanned.
+class ContentSearchTask : public testing::Test {
+protected:
+    void SetUp() override {
+        drive_ = testfx::FixtureDrive(L'T');
+        if (drive_.empty()) GTEST_SKIP() << "fixture drive T: is not mapped";
+        SetConfigDirOverride(testfx::MakeScratchDir(L"content_task_cfg"));
+        window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        g_hMainWnd = window_;
+        g_searchScope.store(0);
+        const std::string doc = zipfx::Build(zipfx::Docx({"Harbour ", "dues"}));
+        auto v = testfx::MakeSyntheticVolume(L"T:");
+        for (int i = 0; i < 6; ++i) {
+            const std::wstring name = L"doc" + std::to_wstring(i) + (i % 2 ? L".DOCX" : L".docx");
+            ASSERT_TRUE(testfx::WriteFileBytes(drive_ + name, i < 4 ? doc : zipfx::Build(zipfx::Docx({"other"}))));
+            testfx::AddSyntheticRecord(*v, 100 + i, 5, name);
+        }
+        ASSERT_TRUE(testfx::WriteFileBytes(drive_ + L"plain.txt", "Harbour dues paid"));
+        testfx::AddSyntheticRecord(*v, 200, 5, L"plain.txt");
+        std::vector<std::unique_ptr<VolumeIndex>> list;
+        list.push_back(std::move(v));
+        testfx::InstallVolumes(std::move(list));
+        savedThreads_ = g_contentSearchThreads.load();
+    }
+    void TearDown() override {
+        if (drive_.empty()) return;
+        SetContentThreadStartFailureForTest(-1);
+        SetZipDocumentScanner(SearchZipDocument);
+        g_contentSearchThreads.store(savedThreads_);
+        g_hMainWnd = nullptr;
+        DrainMessages();
+        DestroyWindow(window_);
+        testfx::InstallVolumes({});
+        SetConfigDirOverride(L"");
+    }
+    // The kinds of the result publications and the status texts of one generation.
+    std::pair<std::vector<LPARAM>, std::vector<std::wstring>> DrainMessages(uint64_t gen = 0) {
+        std::vector<LPARAM> kinds;
+        std::vector<std::wstring> status;
+        MSG m;
+        while (PeekMessageW(&m, window_, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_SEARCH_STATUS_TEXT) {
+                auto* text = reinterpret_cast<std::wstring*>(m.lParam);
+                if (m.wParam == gen) status.push_back(*text);
+                delete text;
+            } else if (m.message == WM_SEARCH_RESULTS_READY && m.wParam == gen) {
+                kinds.push_back(m.lParam);
+            }
+        }
+        return {kinds, status};
+    }
+    static size_t Count() { return GetResultsSnapshot()->size(); }
+    std::wstring drive_;
+    HWND window_ = nullptr;
+    int savedThreads_ = 0;
+};
+
+TEST_F(ContentSearchTask, FindsTermsInDocumentsAndPlainFiles) {
+    uint64_t gen = ++g_searchGeneration;
+    RunNameSearchTask(L"s:\"Harbour dues\"|.docx,.txt", gen, false);
+    EXPECT_EQ(Count(), 5u);
+    EXPECT_EQ(DrainMessages(gen).first.back(), kResultsFinal);
+    gen = ++g_searchGeneration;
+    RunNameSearchTask(L"s:Harbour|.docx", gen, false);
+    EXPECT_EQ(Count(), 4u);
+}
+
+TEST_F(ContentSearchTask, AThreadThatCannotStartLeavesTheResultIncomplete) {
+    g_contentSearchThreads.store(3);
+    SetContentThreadStartFailureForTest(1);
+    const uint64_t gen = ++g_searchGeneration;
+    RunNameSearchTask(L"s:Harbour|.docx", gen, false);
+    auto [kinds, status] = DrainMessages(gen);
+    ASSERT_FALSE(kinds.empty());
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), kResultsFinal), 0);
+    EXPECT_EQ(kinds.back(), kResultsPartial);
+    EXPECT_EQ(Count(), 2u);  // the first slice of two of the six documents
+    ASSERT_FALSE(status.empty());
+    const std::wstring& last = status.back();
+    EXPECT_NE(last.find(g_languageIsChinese ? L"\u672a\u5b8c\u6210" : L"incomplete"), std::wstring::npos)
+        << testing::PrintToString(last);
+}
+
+std::atomic<int> g_blockedScans{0};
+HANDLE g_releaseScans = nullptr;
+bool BlockingScanner(const std::wstring&, const std::vector<EncodedTermGroup>&, uint64_t, const std::vector<std::string>&,
+                     const TermGroups&) {
+    ++g_blockedScans;
+    WaitForSingleObject(g_releaseScans, 10000);
+    return true;
+}
+
+TEST_F(ContentSearchTask, EngineMutexIsFreeWhileContentsAreScanned) {
+    g_releaseScans = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    SetZipDocumentScanner(BlockingScanner);
+    g_contentSearchThreads.store(2);
+    const uint64_t gen = ++g_searchGeneration;
+    std::thread search([gen] { RunNameSearchTask(L"s:Harbour|.docx", gen, false); });
+    while (g_blockedScans.load() < 2) Sleep(5);
+    // What the window does during a scan (volume refresh, scope list, device changes) takes this
+    // mutex: it must not wait for the scan.
+    const bool free = g_searchEngine.mutex.try_lock();
+    if (free) g_searchEngine.mutex.unlock();
+    EXPECT_TRUE(free);
+    // Esc: the generation moves on and the scan ends without a final publication.
+    ++g_searchGeneration;
+    SetEvent(g_releaseScans);
+    search.join();
+    CloseHandle(g_releaseScans);
+    EXPECT_TRUE(DrainMessages(gen).first.empty() || DrainMessages(gen).first.back() != kResultsFinal);
 }
 
 }  // namespace

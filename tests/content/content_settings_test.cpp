@@ -59,6 +59,26 @@ TEST_F(ContentSettingsTest, OfferFileAndActiveSet) {
     EXPECT_EQ(ParseContentQuery(L"s:budget").exts, (Exts{L".txt", L".log", L".md"}));
 }
 
+TEST_F(ContentSettingsTest, OfferFileKeptWhenOnlyMomentarilyUnreadable) {
+    const std::wstring path = GetContentSearchExtsPath();
+    Write(path, "exts=.pdf,.rtf\r\n");
+    const std::string before = testfx::ReadFileBytes(path);
+    {
+        // Another program holds the file without sharing it.
+        HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(LoadContentSearchExts(), DefaultContentSearchExts());  // usable now...
+        CloseHandle(held);
+    }
+    EXPECT_EQ(testfx::ReadFileBytes(path), before);  // ...and the user's list is still there
+    EXPECT_EQ(LoadContentSearchExts(), (Exts{L".pdf", L".rtf"}));
+    SaveContentSearchExts({L".md"});
+    EXPECT_NE(testfx::ReadFileBytes(path).find("exts=.md\r\n"), std::string::npos);
+    EXPECT_EQ(GetFileAttributesW((path + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    // Every letter is lower-cased, not only ASCII ones.
+    EXPECT_EQ(ParseExtensionList(L"\u00c4BC, .\u00dcML,\u0416"), (Exts{L".\u00e4bc", L".\u00fcml", L".\u0436"}));
+}
+
 TEST_F(ContentSettingsTest, ZipSettingsFiles) {
     auto [exts, patterns] = ZipLists();  // both files missing: defaults, files written
     EXPECT_EQ(exts, DefaultZipExtensions());
