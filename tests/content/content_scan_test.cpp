@@ -14,7 +14,7 @@
 #include "shell/Shell.h"
 #include "support/fixture.h"
 #include "support/synthetic_volume.h"
-#include "zip_builder.h"
+#include "support/zip_builder.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "content/ZipReader.h"
 #include "search/Search.h"
 #include "support/fixture.h"
-#include "zip_builder.h"
+#include "support/zip_builder.h"
 
 namespace {
 
