@@ -1,4 +1,5 @@
 // Brushes and pens of one paint, rounded fills and the hover state the painters read.
+#include "results/ListInput.h"
 #include "results/ResultsInternal.h"
 #include "ui/Ui.h"
 
@@ -38,9 +39,10 @@ void FillRoundedBox(HDC hdc, const RECT& box, int radius, HBRUSH brush) {
     }
 }
 
-int64_t GetHoveredResultRow() {
-    // Mouse hover tracking of the main window is not wired to the list yet.
-    return -1;
-}
+int64_t g_hoveredRow = -1;
+int g_hoveredColumn = -1;
+int g_hoveredFilterIndex = -1;
 
-int GetHoveredFilterIndex() { return -1; }
+int64_t GetHoveredResultRow() { return g_hoveredRow; }
+
+int GetHoveredFilterIndex() { return g_hoveredFilterIndex; }

@@ -8,6 +8,7 @@
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "index/Index.h"
+#include "results/FileActions.h"
 #include "results/Results.h"
 #include "search/Search.h"
 #include "shell/Shell.h"
@@ -510,6 +511,7 @@ LRESULT OnCreate(HWND hwnd) {
 }
 
 LRESULT OnSize(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    EndInlineRename(false);
     g_clientWidth = LOWORD(lParam);
     g_clientHeight = HIWORD(lParam);
     UpdateClientSize(hwnd);
@@ -614,6 +616,7 @@ void OnDestroy(HWND hwnd) {
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleWorkerMessage(hwnd, msg, wParam, lParam, result)) return result;
+    if (HandleResultsListInput(hwnd, msg, wParam, lParam, result)) return result;
     if (HandleListScrollInput(hwnd, msg, wParam, lParam)) return 0;
     switch (msg) {
     case WM_CREATE:

@@ -6,6 +6,7 @@
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "index/Index.h"
+#include "results/FileActions.h"
 #include "results/Results.h"
 #include "search/Search.h"
 #include "shell/Shell.h"
@@ -137,6 +138,24 @@ LRESULT OnNotify(HWND hwnd, LPARAM lParam) {
     return 0;
 }
 
+// The row commands of the results menu; true when the id was one of them.
+static bool RunResultMenuCommand(HWND hwnd, UINT id, POINT cursor) {
+    switch (id) {
+    case 10001: ExecuteResultCommand(ResultCommand::Open); return true;
+    case 10002: ExecuteResultCommand(ResultCommand::OpenContainingFolder); return true;
+    case 10003: ExecuteResultCommand(ResultCommand::DeletePermanently); return true;
+    case 10004: ExecuteResultCommand(ResultCommand::RunAsAdministrator); return true;
+    case 10005: ExecuteResultCommand(ResultCommand::CopyFullPath); return true;
+    case 10006: ExecuteResultCommand(ResultCommand::Properties); return true;
+    case 10009: ExecuteResultCommand(ResultCommand::CopyFiles); return true;
+    case 10010: ExecuteResultCommand(ResultCommand::CutFiles); return true;
+    case 10013: ExecuteResultCommand(ResultCommand::MoveToRecycleBin); return true;
+    case 10014: BeginInlineRename(); return true;
+    case 10026: ShowShellContextMenu(hwnd, cursor); return true;
+    default: return false;
+    }
+}
+
 void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     if (g_filterLayoutSidebar && pt.x < g_filterSidebarWidth) return;
     if (pt.y < GetResultsListTop()) return;
@@ -151,9 +170,7 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
         RECT list{0, g_listAreaTop, g_clientWidth, g_clientHeight};
         InvalidateRect(hwnd, &list, FALSE);
     }
-    // The file commands of a row are offered by the result list's command layer; until it is
-    // part of the program they are shown grayed.
-    const bool rowCommands = false;
+    const bool rowCommands = row >= 0;
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
     AppendItem(menu, 10001, Tr(L"Menu_Open", L"打开", L"Open"), rowCommands);
@@ -207,6 +224,7 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr));
     DestroyMenu(menu);
+    if (RunResultMenuCommand(hwnd, chosen, cursor)) return;
     switch (chosen) {
     case 10015:
         if (RefreshVolumeAvailability()) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "results/FileActions.h"
 #include "results/Results.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
@@ -98,6 +99,7 @@ bool HandleListScrollInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         SetHorizontalScroll(g_scrollX + GET_WHEEL_DELTA_WPARAM(wParam) / 120 * 40);
         return true;
     case WM_VSCROLL: {
+        EndInlineRename(false);
         HWND bar = lParam ? reinterpret_cast<HWND>(lParam) : g_hListVScroll;
         if (!bar || GetDlgCtrlID(bar) != IDC_LIST_VSCROLL) return false;
         OnListVScroll(hwnd, wParam, bar);

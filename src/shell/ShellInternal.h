@@ -35,3 +35,6 @@ std::wstring ReadSearchBoxText();
 void LayoutTopBar(int clientWidth);
 // Wheel and scroll-bar scrolling of the result list (search mode); true when handled.
 bool HandleListScrollInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Keys and mouse of the results list (search mode) and the shell menu's owner-draw messages;
+// true when handled (result set).
+bool HandleResultsListInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -3,12 +3,14 @@
 #include <windows.h>
 #include <dbt.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cwchar>
 
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "index/Index.h"
+#include "results/FileActions.h"
 #include "results/Results.h"
 #include "search/Search.h"
 #include "shell/Shell.h"
@@ -54,7 +56,10 @@ void StartVisibleHydration() {
 }
 
 void OnSearchResultsReady(HWND hwnd, WPARAM generation, LPARAM kind) {
+    EndInlineRename(false);
     const bool filterActive = IsAnyFilterActive();
+    const bool restorePending =
+        kind == kResultsPartial ? g_restoreScrollPending.load() : g_restoreScrollPending.exchange(false);
     ClearSelection();
     std::shared_ptr<std::vector<MatchItem>> snapshot = GetResultsSnapshot();
     long long count = snapshot ? static_cast<long long>(snapshot->size()) : 0;
@@ -98,6 +103,8 @@ void OnSearchResultsReady(HWND hwnd, WPARAM generation, LPARAM kind) {
     if (kind == kResultsFinal) {
         g_scrollY = 0;
         UpdateScrollBar();
+        // After a deletion the list stays where it was (clamped to the new row count).
+        if (restorePending) SetVerticalScroll(std::max<int64_t>(0, g_restoreScrollY.load()));
         InvalidateResultsArea();
         StartVisibleHydration();
     } else if (kind == kResultsSorted) {

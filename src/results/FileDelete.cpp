@@ -1,0 +1,208 @@
+// Deleting files: three ways of removing one path, the recycle and permanent orders built from
+// them, the confirmation and failure boxes.
+#include <windows.h>
+#include <shellapi.h>
+#include <shobjidl.h>
+
+#include "core/Core.h"
+#include "i18n/I18n.h"
+#include "results/FileActions.h"
+#include "shell/Shell.h"
+
+namespace {
+
+constexpr DWORD kStrippedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+constexpr FILEOP_FLAGS kSilentDeleteFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+
+bool RealShellOperation(const std::wstring& path, bool recycle) { return DeleteWithShFileOperation(path, recycle); }
+bool RealFileOperation(const std::wstring& path, bool recycle) { return DeleteWithFileOperation(path, recycle); }
+bool RealDirect(const std::wstring& path) { return DeletePathDirect(path); }
+
+const DeleteMethods kRealMethods{RealDirect, RealShellOperation, RealFileOperation};
+const DeleteMethods* g_methods = &kRealMethods;
+
+FileActionMessageBoxFn g_messageBox = nullptr;
+
+}  // namespace
+
+void SetFileActionMessageBox(FileActionMessageBoxFn fn) { g_messageBox = fn; }
+
+int FileActionMessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT type) {
+    if (g_messageBox) return g_messageBox(owner, text, title, type);
+    return MessageBoxW(owner, text.c_str(), title.c_str(), type);
+}
+
+void SetDeleteMethods(const DeleteMethods* methods) { g_methods = methods ? methods : &kRealMethods; }
+
+bool DeletePathDirect(const std::wstring& path) {
+    if (path.empty()) return false;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    const bool stripped = (attributes & kStrippedAttributes) != 0;
+    if (stripped) SetFileAttributesW(path.c_str(), attributes & ~kStrippedAttributes);
+    const bool ok = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str()) != FALSE
+                                                            : DeleteFileW(path.c_str()) != FALSE;
+    if (!ok && stripped) {
+        // The file stays: it keeps the protection it had.
+        const DWORD error = GetLastError();
+        SetFileAttributesW(path.c_str(), attributes);
+        SetLastError(error);
+    }
+    return ok;
+}
+
+bool DeleteWithShFileOperation(const std::wstring& path, bool recycle) {
+    if (path.empty()) return false;
+    std::wstring from = path;
+    from.push_back(L'\0');
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW op{};
+    op.hwnd = g_hMainWnd;
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = static_cast<FILEOP_FLAGS>(kSilentDeleteFlags | (recycle ? FOF_ALLOWUNDO : 0));
+    const int rc = SHFileOperationW(&op);
+    return rc == 0 && !op.fAnyOperationsAborted;
+}
+
+bool DeleteWithFileOperation(const std::wstring& path, bool recycle) {
+    if (path.empty()) return false;
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const bool uninit = init == S_OK || init == S_FALSE;
+    bool ok = false;
+    IFileOperation* op = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOperation,
+                                   reinterpret_cast<void**>(&op))) &&
+        op) {
+        (void)op->SetOperationFlags(kSilentDeleteFlags | (recycle ? FOF_ALLOWUNDO : 0));
+        IShellItem* item = nullptr;
+        if (SUCCEEDED(SHCreateItemFromParsingName(path.c_str(), nullptr, IID_IShellItem,
+                                                  reinterpret_cast<void**>(&item))) &&
+            item) {
+            BOOL aborted = TRUE;
+            ok = SUCCEEDED(op->DeleteItem(item, nullptr)) && SUCCEEDED(op->PerformOperations()) &&
+                 SUCCEEDED(op->GetAnyOperationsAborted(&aborted)) && !aborted;
+            item->Release();
+        }
+        op->Release();
+    }
+    if (uninit) CoUninitialize();
+    return ok;
+}
+
+bool PathIsGone(const std::wstring& path) {
+    if (path.empty()) return false;
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool RecyclePath(const std::wstring& path) {
+    if (path.empty()) return false;
+    // A step that says it succeeded counts only when the path is really gone.
+    if (g_methods->fileOperation(path, true) && PathIsGone(path)) return true;
+    if (PathIsGone(path)) return true;
+    return g_methods->shellOperation(path, true) && PathIsGone(path);
+}
+
+bool DeletePathPermanently(const std::wstring& path) {
+    if (path.empty()) return false;
+    if (g_methods->direct(path) && PathIsGone(path)) return true;
+    if (g_methods->shellOperation(path, false) && PathIsGone(path)) return true;
+    if (g_methods->fileOperation(path, false) && PathIsGone(path)) return true;
+    if (PathIsGone(path)) return true;
+    return g_methods->direct(path) && PathIsGone(path);
+}
+
+namespace {
+
+bool ConfirmPermanentDelete(const std::vector<std::wstring>& paths) {
+    std::wstring text;
+    if (paths.size() == 1) {
+        text = Tr(L"Msg_DeleteSingleConfirmPrefix", L"确定要删除此文件吗？\n\n",
+                  L"Are you sure you want to delete this file?\n\n") +
+               paths.front();
+    } else {
+        text = Tr(L"Msg_DeleteMultiConfirmPrefix", L"确定要永久删除 ", L"Are you sure you want to permanently delete ") +
+               std::to_wstring(paths.size()) +
+               Tr(L"Msg_DeleteMultiConfirmSuffix", L" 个选中的项目吗？", L" selected items?");
+    }
+    return FileActionMessageBox(g_hMainWnd, text, Tr(L"MsgTitle_ConfirmDelete", L"确认删除", L"Confirm Delete"),
+                                MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+// Paths the Recycle Bin did not take: delete them for good only on the user's word.
+bool ConfirmPermanentAfterRecycleFailed(size_t count) {
+    std::wstring text = FormatTableText(
+        Tr(L"Msg_RecycleFailedAskPermanentFmt", L"%zu 个项目无法移到回收站。\n\n是否永久删除它们？",
+           L"%zu item(s) could not be moved to the Recycle Bin.\n\nDelete them permanently?")
+            .c_str(),
+        count);
+    return FileActionMessageBox(g_hMainWnd, text, Tr(L"MsgTitle_ConfirmDelete", L"确认删除", L"Confirm Delete"),
+                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+void ReportPermanentFailures(size_t failed) {
+    std::wstring text = FormatTableText(
+        Tr(L"Msg_DeleteFailedCountFmt", L"无法删除 %zu 个选中的项目。", L"Failed to delete %zu selected items.").c_str(),
+        failed);
+    if (text.size() > 255) text.resize(255);
+    FileActionMessageBox(g_hMainWnd, text, Tr(L"MsgTitle_Error", L"错误", L"Error"), MB_ICONERROR);
+}
+
+void ReportRecycleFailures() {
+    FileActionMessageBox(g_hMainWnd,
+                         Tr(L"Msg_RecycleDeleteFailed", L"移到回收站失败，备用删除方式也失败了。",
+                            L"Failed to move to Recycle Bin. Backup deletion methods also failed."),
+                         Tr(L"MsgTitle_Error", L"错误", L"Error"), MB_ICONERROR);
+}
+
+}  // namespace
+
+DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle) {
+    DeleteOutcome out;
+    if (paths.empty()) return out;
+    if (!recycle && !ConfirmPermanentDelete(paths)) {
+        out.refused = true;
+        return out;
+    }
+    std::vector<bool> gone(paths.size(), false);
+    std::vector<size_t> notRecycled;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::wstring& path = paths[i];
+        // A path that is not there to begin with was not deleted by us: it counts as failed.
+        if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        if (recycle) {
+            gone[i] = RecyclePath(path);
+            if (!gone[i] && !PathIsGone(path)) notRecycled.push_back(i);
+        } else {
+            gone[i] = DeletePathPermanently(path);
+        }
+    }
+    bool permanentTried = !recycle;
+    if (!notRecycled.empty()) {
+        const std::wstring line = L"[Tarnwick][Delete] " + std::to_wstring(notRecycled.size()) +
+                                  L" path(s) not taken by the Recycle Bin, first: " + paths[notRecycled.front()] +
+                                  L"\r\n";
+        OutputDebugStringW(line.c_str());
+        if (ConfirmPermanentAfterRecycleFailed(notRecycled.size())) {
+            permanentTried = true;
+            for (size_t i : notRecycled) gone[i] = DeletePathPermanently(paths[i]);
+        } else {
+            out.refused = true;
+        }
+    }
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (gone[i]) out.deleted.push_back(paths[i]);
+        else ++out.failed;
+    }
+    if (out.failed > 0 && !out.refused) {
+        if (permanentTried) ReportPermanentFailures(out.failed);
+        else ReportRecycleFailures();
+    }
+    return out;
+}
+
+std::vector<std::wstring> DeleteFilesWithConfirm(const std::vector<std::wstring>& paths, bool recycle) {
+    return DeletePaths(paths, recycle).deleted;
+}

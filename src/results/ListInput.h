@@ -1,0 +1,21 @@
+#pragma once
+// What the results list offers the main window's mouse handling: the overlay scroll bars' hit
+// test, press and drag, and the hover state the painters read. UI thread only.
+#include <windows.h>
+
+#include <cstdint>
+
+// 1 inside the visible vertical track, 2 inside the visible horizontal track, else 0.
+int HitTestOverlayScrollBars(int x, int y);
+// A press on an overlay bar: starts a thumb drag (mouse captured) or jumps to the point.
+// False when the point is on neither bar.
+bool OnOverlayScrollBarMouseDown(HWND hwnd, int x, int y);
+// Scrolls so that the thumb centre lands under the pointer.
+void ScrollVerticalToTrackPoint(int y);
+void ScrollHorizontalToTrackPoint(int x);
+
+// The list cell under the mouse whose tooltip is shown (row -1 none), and the filter tag or
+// sidebar item under the mouse (-1 none).
+extern int64_t g_hoveredRow;
+extern int g_hoveredColumn;
+extern int g_hoveredFilterIndex;
