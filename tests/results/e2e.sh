@@ -141,6 +141,8 @@ if [ -f "$TRASH/qzxrow_1.txt" ] && [ ! -e "$T/rs/qzxrow_1.txt" ]; then pass "Del
 
 tw_close "$W"
 tw_wait_exit "$PID" 30 || { fail "program still runs after close"; kill "$PID" 2>/dev/null; }
+# The files opened here must not show up as recent opens in later tests.
+rm -f "$CONFIG/recent.ini"
 
 if [ "$FAILURES" -ne 0 ]; then
   echo "$FAILURES check(s) failed"

@@ -27,7 +27,7 @@ for i in $(seq 1 14); do : > "$T/e2e/deep/er/QZXTOKEN_beta_$i.log"; done
 for i in $(seq 1 50); do : > "$T/e2e/other/unrelated_$i.dat"; done
 
 CONFIG="$(tw_config_dir)"
-rm -f "$CONFIG/window.ini" "$CONFIG/window.ini.tmp"
+rm -f "$CONFIG/window.ini" "$CONFIG/window.ini.tmp" "$CONFIG/recent.ini"
 
 started_ms=$(date +%s%3N)
 tw_start "$EXE"
