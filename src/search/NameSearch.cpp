@@ -487,7 +487,6 @@ void RunNameSearchTask(const std::wstring& query, uint64_t generation, bool keep
     auto results = MakeResultRows(kSearchReserveRows);
 
     const int scope = g_searchScope.load();
-    const int volumePosition = scope >= 2 ? scope - 2 : -1;
     std::wstring desktop;
     if (scope == 1) {
         desktop = GetDesktopDir();
@@ -499,6 +498,7 @@ void RunNameSearchTask(const std::wstring& query, uint64_t generation, bool keep
 
     std::unique_lock<std::mutex> engineLock(g_searchEngine.mutex);
     const std::vector<VolumeIndex*> volumes = CopyVolumeList();
+    const int volumePosition = ScopeVolumeIndex(volumes, scope);
 
     if (cq.isContent) {
         RunContentSearchBranch(ContentSearchRequest{cq, generation, keepSort, volumePosition, scope, desktop, volumes, filter},
@@ -537,6 +537,7 @@ void RunScopeListingTask(uint64_t generation, int volumePosition, int scope, con
     results->reserve(kListingReserveRows);
     std::lock_guard<std::mutex> engineLock(g_searchEngine.mutex);
     const std::vector<VolumeIndex*> volumes = CopyVolumeList();
+    volumePosition = ScopeVolumeIndex(volumes, scope);
     if (scope == 1 && desktop.empty()) {
         PublishResultSet(results, generation, kResultsFinal, SortStateChange::Restore, sortColumn, sortAscending);
         return;
@@ -624,4 +625,17 @@ void RefreshRecentViewIfNeeded() {
     StartTask(L"refresh_recent_view", [] {
         if (!g_suppressRecentView.load()) DoSearchAsync(L"", false, true);
     });
+}
+
+// Index in `volumes` of the volume a scope names: the scope combo lists only the available
+// volumes, so scope n >= 2 is the (n - 2)-th available one. -1 for all volumes (scopes 0 and 1);
+// the list size (matching no volume) when that volume is gone.
+int ScopeVolumeIndex(const std::vector<VolumeIndex*>& volumes, int scope) {
+    if (scope < 2) return -1;
+    int wanted = scope - 2;
+    for (size_t i = 0; i < volumes.size(); ++i) {
+        if (!volumes[i] || !volumes[i]->available.load()) continue;
+        if (wanted-- == 0) return static_cast<int>(i);
+    }
+    return static_cast<int>(volumes.size());
 }

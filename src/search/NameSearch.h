@@ -28,6 +28,9 @@ void RunNameSearchTask(const std::wstring& query, uint64_t generation, bool keep
                        const SizeDateFilterParams& filter);
 void RunNameSearchTask(const std::wstring& query, uint64_t generation, bool keepSort);
 void RunRecentResultsTask(uint64_t generation, bool keepSort);
+// Index in `volumes` of the volume a search scope names (the scope combo lists only available
+// volumes); -1 for all volumes, volumes.size() when that volume is gone.
+int ScopeVolumeIndex(const std::vector<VolumeIndex*>& volumes, int scope);
 void RunScopeListingTask(uint64_t generation, int volumePosition, int scope, const std::wstring& desktop,
                          int sortColumn, bool sortAscending);
 

@@ -495,3 +495,16 @@ TEST_F(SearchTest, HeldResultSetsStayUnchanged) {
     }
     EXPECT_EQ(Names(held), before);
 }
+
+// The scope combo lists only available drives: its n-th drive item is the n-th available volume,
+// not the n-th of the engine's list.
+TEST(SearchScope, DriveItemsCountOnlyAvailableVolumes) {
+    auto c = MakeVolumeIndex(), d = MakeVolumeIndex(), e = MakeVolumeIndex();
+    d->available.store(false);
+    const std::vector<VolumeIndex*> volumes{c.get(), d.get(), e.get()};
+    EXPECT_EQ(ScopeVolumeIndex(volumes, 0), -1);
+    EXPECT_EQ(ScopeVolumeIndex(volumes, 1), -1);
+    EXPECT_EQ(ScopeVolumeIndex(volumes, 2), 0);
+    EXPECT_EQ(ScopeVolumeIndex(volumes, 3), 2);  // the second item is E:, behind the lost D:
+    EXPECT_EQ(ScopeVolumeIndex(volumes, 4), 3);  // beyond the list: no volume at all
+}
