@@ -145,7 +145,7 @@ void AttrHydrationBody(std::shared_ptr<std::vector<MatchItem>> rows, RowRange ra
                 if (item.volume->LookupAttr(facts.frn, &info) && TimesValid(info)) continue;
                 FileAttrInfo filled;
                 HydrateRecordAttributes(item.volume, item.recordIndex, &filled, true);
-                changed = true;
+                if (filled.valid) changed = true;  // a row that cannot be read asks for no repaint
             } catch (...) {
             }
         }

@@ -19,3 +19,7 @@ void ScrollHorizontalToTrackPoint(int x);
 extern int64_t g_hoveredRow;
 extern int g_hoveredColumn;
 extern int g_hoveredFilterIndex;
+
+// The filter sidebar scrolled by the wheel (notches up positive) and by its scroll bar (id 117).
+void ScrollFilterSidebarByNotches(int notches);
+void OnFilterSidebarScrollBar(WPARAM wParam, HWND bar);

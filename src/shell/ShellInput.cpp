@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "results/FileActions.h"
+#include "results/ListInput.h"
 #include "results/Results.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
@@ -88,7 +89,10 @@ bool HandleListScrollInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         ScreenToClient(hwnd, &pt);
         NoteScroll(hwnd, 400);
-        if (g_filterLayoutSidebar && pt.x < g_filterSidebarWidth) return true;
+        if (g_filterLayoutSidebar && pt.x < g_filterSidebarWidth) {
+            ScrollFilterSidebarByNotches(notches);
+            return true;
+        }
         if (IsIconViewMode() || !(GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT)) SetVerticalScroll(g_scrollY - delta * 100 / 120);
         else SetHorizontalScroll(g_scrollX + notches * 40);
         return true;
@@ -100,6 +104,10 @@ bool HandleListScrollInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return true;
     case WM_VSCROLL: {
         EndInlineRename(false);
+        if (lParam && GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_SIDEBAR_VSCROLL) {
+            OnFilterSidebarScrollBar(wParam, reinterpret_cast<HWND>(lParam));
+            return true;
+        }
         HWND bar = lParam ? reinterpret_cast<HWND>(lParam) : g_hListVScroll;
         if (!bar || GetDlgCtrlID(bar) != IDC_LIST_VSCROLL) return false;
         OnListVScroll(hwnd, wParam, bar);

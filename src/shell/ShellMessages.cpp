@@ -259,7 +259,11 @@ bool HandleWorkerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
         RefreshRecentViewIfNeeded();
         return true;
     case WM_HYDRATION_UPDATED:
-        if (static_cast<uint64_t>(wParam) == g_hydrationGeneration.load()) ScheduleResultsRepaint(100);
+        if (static_cast<uint64_t>(wParam) == g_hydrationGeneration.load()) {
+            ScheduleResultsRepaint(100);
+            // Under a size or date filter the tag counts count rows with attributes: recount.
+            if (g_sizeFilterMode != 0 || g_dateFilterMode != 0) ScheduleFilterButtonsRefresh(250);
+        }
         return true;
     case WM_NONNTFS_REFRESHED:
         OnNonNtfsRefreshed(wParam, lParam);
