@@ -113,8 +113,24 @@ xdotool key --clearmodifiers Return
 for _ in $(seq 1 50); do [ -f "$T/rs/marker.txt" ] && break; sleep 0.2; done
 if [ -f "$T/rs/marker.txt" ]; then pass "Enter ran the batch file"; else fail "no marker after Enter"; fi
 
-# F2, a new name and Enter rename the file; a query for the new name finds it.
+# An invalid name shows one error box and leaves the edit open (no second commit when the box
+# takes the focus); Esc then cancels.
 search qzxrow_5 1
+click_row 1
+xdotool key --clearmodifiers F2
+sleep 0.5
+xdotool type --delay 30 "bad:name"
+xdotool key --clearmodifiers Return
+if tw_wait_dialog '#32770 "Error"' 5; then pass "an invalid name is refused with a message"; else fail "no error box: $(tw_windows | tr '\n' ' ')"; fi
+xdotool key Return
+sleep 1
+boxes=$(tw_windows | grep -c '#32770')
+if [ "$boxes" = 0 ]; then pass "one error box per commit"; else fail "$boxes more box(es) after the first"; xdotool key Return; fi
+xdotool key --clearmodifiers Escape
+sleep 0.3
+if [ -f "$T/rs/qzxrow_5.txt" ]; then pass "cancelled rename left the file"; else fail "file renamed after cancel"; fi
+
+# F2, a new name and Enter rename the file; a query for the new name finds it.
 click_row 1
 xdotool key --clearmodifiers F2
 sleep 0.5
