@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "../tests/index/UsnTestData.h"
+#include "UsnBatches.h"
 #include "index/Index.h"
 
 // ---- Memory already provisioned, for the _warm figure --------------------------------------
@@ -118,24 +119,9 @@ std::vector<UsnBatch*> Generate(uint64_t total) {
             if (dir && folders.size() < 200000) folders.push_back(e.frn);
             ++made;
         }
-        auto* batch = new UsnBatch;
-        batch->data.resize(0x10000);
-        std::memcpy(batch->data.data(), buf.data(), buf.size());
-        batch->bytesReturned = static_cast<uint32_t>(buf.size());
-        out.push_back(batch);
+        out.push_back(MakeUsnBatch(buf));
     }
     return out;
-}
-
-// Queues the batches the way the enumerating thread does.
-void Produce(UsnBuildQueue& q, const std::vector<UsnBatch*>& batches) {
-    for (UsnBatch* batch : batches) {
-        {
-            std::lock_guard<std::mutex> lock(q.mutex);
-            q.queue.push_back(batch);
-        }
-        q.cv.notify_one();
-    }
 }
 
 // Seconds per 4 KiB page for the first touch of freshly committed memory on this machine
@@ -168,21 +154,7 @@ Result Run(uint64_t total, bool warm = false) {
     auto v = MakeVolumeIndex();
     v->root = L"B:";
     const auto start = std::chrono::steady_clock::now();
-    AcquireSRWLockExclusive(&v->indexLock);
-    {
-        UsnBuildQueue q;
-        q.volume = v.get();
-        std::thread consumer(UsnRecordWorkerThread, &q);
-        Produce(q, buffers);
-        {
-            std::lock_guard<std::mutex> lock(q.mutex);
-            q.stop = true;
-        }
-        q.cv.notify_one();
-        consumer.join();
-    }
-    v->BuildReferenceMap();
-    ReleaseSRWLockExclusive(&v->indexLock);
+    BuildFromBatches(*v, buffers);
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     g_arenaOn = false;
     const uint64_t n = v->records.size();

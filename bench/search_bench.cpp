@@ -1,96 +1,39 @@
-// Name-search latency over synthetic volumes of 1,000,000 and 10,000,000 realistic file names,
-// compared with grep -F over the same names written one per line (run natively on the host).
-// Prints name=value lines.
+// Name search over real names: the volume is built from a names list (one UTF-8 name per line)
+// through the index's own build path (USN_RECORD_V2 buffers of 64 KiB, made before the clock
+// starts, parsed by the build's parser thread), then every query is timed the way a user meets
+// it: its first search, then the median of seven more. bench/search.sh makes the lists, runs the
+// peers over the same names and checks the row counts printed here against its own counts.
+//
+//   bench_search_bench.exe --names LABEL FILE [--names LABEL FILE ...] --query KEY TEXT [--query ...]
+//
+// The first query is also the first search after the fresh build. Prints, per names list:
+//   index_build_ms_LABEL              the build (parse, signatures, reference map)
+//   search_first_ms_LABEL             the first search after the build: the first query's final set
+//   search_KEY_first_ms_LABEL         each query's first search
+//   search_KEY_ms_LABEL               median of the next seven
+//   search_KEY_rows_LABEL             rows of the final set (the same in every run, or the run fails)
+//   search_common_first_partial_ms_LABEL  median time to the first partial set of the query "common"
+//   index_bytes_per_name_LABEL        bytes the index holds per name (records, names and their
+//                                     lower-case copies, reference map, name signatures)
+// Without arguments it prints nothing (scripts/bench runs every benchmark executable bare).
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "../tests/index/UsnTestData.h"
+#include "UsnBatches.h"
 #include "core/Core.h"
 #include "index/Index.h"
 #include "search/Search.h"
 #include "shell/Shell.h"
 
 namespace {
-
-const wchar_t* kWords[] = {
-    L"report", L"invoice", L"budget", L"photo", L"img", L"scan", L"backup", L"draft", L"final", L"notes",
-    L"meeting", L"project", L"summary", L"config", L"setup", L"readme", L"license", L"changelog", L"index",
-    L"main", L"test", L"data", L"export", L"import", L"archive", L"music", L"video", L"holiday", L"family",
-    L"contract", L"letter", L"resume", L"slides", L"plan", L"design", L"logo", L"icon", L"font", L"theme",
-    L"settings", L"cache", L"temp", L"log", L"debug", L"release", L"build", L"source", L"module", L"service",
-    L"client", L"server", L"database", L"schema", L"query", L"result", L"chart", L"table", L"figure", L"draft2",
-    L"scan_copy", L"statement", L"receipt", L"travel", L"tickets", L"manual", L"guide", L"tutorial", L"lecture",
-    L"homework", L"thesis", L"paper", L"review", L"proposal", L"quote", L"order", L"shipping", L"payroll",
-};
-const wchar_t* kExts[] = {L".txt", L".docx", L".pdf", L".jpg", L".png", L".xlsx", L".dll", L".exe", L".h",
-                          L".cpp", L".json", L".xml", L".mp3", L".mp4", L".zip", L".log", L".ini", L".html"};
-constexpr const wchar_t* kRareTerm = L"zqxvkw";
-constexpr int kRareCount = 12;
-
-// GB2312 first-level characters (by pinyin), for Chinese names.
-std::wstring ChineseChars() {
-    std::wstring out;
-    for (int hi = 0xB0; hi <= 0xD7; ++hi)
-        for (int lo = 0xA1; lo <= 0xFE; ++lo) {
-            char b[2] = {static_cast<char>(hi), static_cast<char>(lo)};
-            wchar_t w = 0;
-            if (MultiByteToWideChar(936, 0, b, 2, &w, 1) == 1 && w >= 0x4E00 && w <= 0x9FFF) out.push_back(w);
-        }
-    return out;
-}
-
-// Deterministic realistic names, about 20 characters on average.
-std::vector<std::wstring> MakeNames(size_t count) {
-    std::mt19937_64 rng(12345);
-    const std::wstring cjk = ChineseChars();
-    const size_t words = std::size(kWords), exts = std::size(kExts);
-    std::vector<std::wstring> names;
-    names.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-        std::wstring n;
-        const unsigned kind = rng() % 100;
-        if (kind < 6 && !cjk.empty()) {
-            const int len = 2 + static_cast<int>(rng() % 4);
-            for (int k = 0; k < len; ++k) n.push_back(cjk[rng() % cjk.size()]);
-            if (rng() % 2) n += std::to_wstring(2000 + rng() % 30);
-        } else {
-            const int parts = 1 + static_cast<int>(rng() % 3);
-            for (int k = 0; k < parts; ++k) {
-                if (k) n.push_back(L"_- "[rng() % 3]);
-                std::wstring w = kWords[rng() % words];
-                if (rng() % 5 == 0) w[0] = static_cast<wchar_t>(towupper(w[0]));
-                n += w;
-            }
-            if (rng() % 2) n += L"_" + std::to_wstring(rng() % 100000);
-        }
-        if (rng() % 10) n += kExts[rng() % exts];
-        names.push_back(std::move(n));
-    }
-    for (int k = 0; k < kRareCount; ++k) names[(k * 7919 + 1) * (count / (kRareCount * 7919 + 7)) % count] += kRareTerm;
-    return names;
-}
-
-std::unique_ptr<VolumeIndex> BuildVolume(const std::vector<std::wstring>& names) {
-    auto v = MakeVolumeIndex();
-    v->root = L"C:";
-    v->fileSystem = L"NTFS";
-    v->rootFrn = 5;
-    for (size_t i = 0; i < names.size(); ++i) {
-        FileRecord r{};
-        r.frn = 100 + i;
-        r.parentFrn = 5;
-        r.name = v->names.Append(names[i].c_str(), names[i].size());
-        r.nameLength = static_cast<uint16_t>(names[i].size());
-        v->records.push_back(r);
-    }
-    return v;
-}
 
 LARGE_INTEGER g_freq;
 double NowMs() {
@@ -110,139 +53,182 @@ void Observe(const std::shared_ptr<std::vector<MatchItem>>& set, uint64_t, LPARA
     }
 }
 
-// Median latency of a query in ms (and its first partial set).
-double TimeQuery(const std::wstring& query, double* firstPartialMs = nullptr, size_t* rows = nullptr) {
-    std::vector<double> runs, partials;
-    for (int i = 0; i < 7; ++i) {
-        g_firstPartialAt = -1;
-        const uint64_t gen = ++g_searchGeneration;
-        const double start = NowMs();
-        RunNameSearchTask(query, gen, false);
-        runs.push_back(NowMs() - start);
-        if (g_firstPartialAt >= 0) partials.push_back(g_firstPartialAt - start);
-        {
-            std::lock_guard<std::mutex> lock(g_resultsMutex);
-            g_results = std::make_shared<std::vector<MatchItem>>();
-        }
+// The whole file, or empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path) {
+    std::string data;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return data;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(f, &size) && size.QuadPart > 0) {
+        data.resize(static_cast<size_t>(size.QuadPart));
+        size_t done = 0;
+        DWORD got = 0;
+        while (done < data.size() &&
+               ReadFile(f, data.data() + done, static_cast<DWORD>(std::min<size_t>(data.size() - done, 1 << 30)), &got, nullptr) &&
+               got > 0)
+            done += got;
+        data.resize(done);
     }
-    std::sort(runs.begin(), runs.end());
-    std::sort(partials.begin(), partials.end());
-    if (firstPartialMs) *firstPartialMs = partials.empty() ? -1 : partials[partials.size() / 2];
-    if (rows) *rows = g_finalRows;
-    return runs[runs.size() / 2];
-}
-
-// Host path of a Windows path (the benchmark runs under the Wine test host).
-std::string HostPath(const std::wstring& winPath) {
-    using Fn = char*(__cdecl*)(const wchar_t*);
-    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!fn) return {};
-    const char* p = fn(winPath.c_str());
-    return p ? std::string(p) : std::string();
-}
-
-// grep -c -F of the rare term over the names, one per line, warm cache: median of 5 runs in ms.
-double GrepRareMs(const std::vector<std::wstring>& names) {
-    wchar_t tmp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH, tmp);
-    const std::wstring base = std::wstring(tmp) + L"tarnwick_bench_names";
-    std::string text;
-    text.reserve(names.size() * 24);
-    for (const auto& n : names) {
-        char buf[1024];
-        int len = WideCharToMultiByte(CP_UTF8, 0, n.c_str(), static_cast<int>(n.size()), buf, sizeof buf, nullptr, nullptr);
-        text.append(buf, static_cast<size_t>(std::max(len, 0)));
-        text.push_back('\n');
-    }
-    HANDLE f = CreateFileW((base + L".txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return -1;
-    DWORD written = 0;
-    for (size_t off = 0; off < text.size(); off += written)
-        if (!WriteFile(f, text.data() + off, static_cast<DWORD>(std::min<size_t>(text.size() - off, 1 << 30)), &written, nullptr)) break;
     CloseHandle(f);
-    const std::string names8 = HostPath(base + L".txt"), out = HostPath(base + L".ms"), script = HostPath(base + L".sh");
-    if (names8.empty() || out.empty() || script.empty()) return -1;
-    char term[64];
-    WideCharToMultiByte(CP_UTF8, 0, kRareTerm, -1, term, sizeof term, nullptr, nullptr);
-    std::string body = "#!/bin/sh\nf='" + names8 + "'\ngrep -c -F '" + term + "' \"$f\" >/dev/null\nfor i in 1 2 3 4 5; do\n" +
-                       " s=$(date +%s%N); grep -c -F '" + term + "' \"$f\" >/dev/null; e=$(date +%s%N)\n" +
-                       " echo $(( (e - s) / 1000 ))\ndone | sort -n | sed -n 3p > '" + out + "'\n";
-    f = CreateFileW((base + L".sh").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return -1;
-    WriteFile(f, body.data(), static_cast<DWORD>(body.size()), &written, nullptr);
-    CloseHandle(f);
-    DeleteFileW((base + L".ms").c_str());
-    std::wstring cmd = L"\\\\?\\unix\\bin\\sh \"" + std::wstring(script.begin(), script.end()) + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-    WaitForSingleObject(pi.hProcess, 120000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    double us = -1;
-    for (int i = 0; i < 500 && us < 0; ++i) {
-        FILE* r = _wfopen((base + L".ms").c_str(), L"rb");
-        if (r) {
-            long v = -1;
-            if (fscanf(r, "%ld", &v) == 1) us = static_cast<double>(v);
-            fclose(r);
-        }
-        if (us < 0) Sleep(10);
-    }
-    DeleteFileW((base + L".txt").c_str());
-    DeleteFileW((base + L".sh").c_str());
-    DeleteFileW((base + L".ms").c_str());
-    return us < 0 ? -1 : us / 1000.0;
+    return data;
 }
 
-void RunSize(size_t count, const char* suffix, bool withGrep) {
-    auto names = MakeNames(count);
-    std::vector<std::unique_ptr<VolumeIndex>> list;
-    list.push_back(BuildVolume(names));
+// The names of a list as the enumeration's output: one 64 KiB buffer per FSCTL_ENUM_USN_DATA
+// call. Every name is a file in the root folder (the search looks at names only).
+std::vector<UsnBatch*> MakeBatches(const std::string& text, size_t* count) {
+    std::vector<UsnBatch*> out;
+    std::vector<uint8_t> buf;
+    buf.reserve(0x10000);
+    buf.assign(8, 0);
+    usntest::Entry e;
+    wchar_t wide[1024];
+    uint64_t number = 64;
+    auto flush = [&] {
+        out.push_back(MakeUsnBatch(buf));
+        buf.assign(8, 0);
+    };
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const int len = MultiByteToWideChar(CP_UTF8, 0, text.data() + at, static_cast<int>(end - at), wide, 1023);
+        at = end + 1;
+        if (len <= 0 || len > 255) continue;
+        e.name.assign(wide, static_cast<size_t>(len));
+        e.frn = number | (uint64_t(1) << 48);
+        ++number;
+        const size_t need = (60 + e.name.size() * 2 + 7) & ~size_t(7);
+        if (buf.size() + need > 0x10000) flush();
+        usntest::AppendRecord(buf, e);
+    }
+    if (buf.size() > 8) flush();
+    *count = static_cast<size_t>(number - 64);
+    return out;
+}
+
+struct Run {
+    double ms;
+    double partialMs;  // -1: no partial set
+    size_t rows;
+};
+
+Run SearchOnce(const std::wstring& query) {
+    g_firstPartialAt = -1;
+    g_finalAt = -1;
+    g_finalRows = 0;
+    const uint64_t gen = ++g_searchGeneration;
+    const double start = NowMs();
+    RunNameSearchTask(query, gen, false);
+    const double end = g_finalAt >= 0 ? g_finalAt : NowMs();
+    Run run{end - start, g_firstPartialAt >= 0 ? g_firstPartialAt - start : -1, g_finalRows};
+    std::lock_guard<std::mutex> lock(g_resultsMutex);
+    g_results = std::make_shared<std::vector<MatchItem>>();
+    return run;
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return -1;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+struct Query {
+    std::string key;
+    std::wstring text;
+};
+
+bool RunList(const std::string& label, const std::wstring& file, const std::vector<Query>& queries) {
+    size_t count = 0;
+    std::vector<UsnBatch*> batches = MakeBatches(ReadFileBytes(file), &count);
+    if (count == 0) {
+        fprintf(stderr, "search bench: no names in %ls\n", file.c_str());
+        return false;
+    }
+    const char* l = label.c_str();
+    const double buildStart = NowMs();
+    std::unique_ptr<VolumeIndex> built = MakeVolumeIndex();
+    built->root = L"C:";
+    built->fileSystem = L"NTFS";
+    built->rootFrn = 5;
+    BuildFromBatches(*built, batches);
+    printf("index_build_ms_%s=%.0f\n", l, NowMs() - buildStart);
+    if (built->records.size() != count) {
+        fprintf(stderr, "search bench: %zu records built from %zu names\n", built->records.size(), count);
+        return false;
+    }
+    const double bytesPerName = double(built->RecordMemoryBytes() + built->names.MemoryBytes() +
+                                       built->frnToRecord.MemoryBytes() + built->nameSignatures.MemoryBytes()) /
+                                double(count);
     {
+        std::vector<std::unique_ptr<VolumeIndex>> list;
+        list.push_back(std::move(built));
         std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
-        for (auto& v : g_searchEngine.volumes) v.reset();
         g_searchEngine.volumes = std::move(list);
         g_searchEngine.indexReady.store(true);
     }
-    size_t rows = 0;
-    double partial = -1;
-    {
-        // The first search after a build: its final set, then the name signatures it makes.
-        const uint64_t gen = ++g_searchGeneration;
-        const double start = NowMs();
-        RunNameSearchTask(kRareTerm, gen, false);
-        printf("search_first_ms_%s=%.2f\n", suffix, g_finalAt - start);
-        printf("search_first_signed_ms_%s=%.2f\n", suffix, NowMs() - start);
-    }
-    printf("search_rare_ms_%s=%.2f\n", suffix, TimeQuery(kRareTerm, nullptr, &rows));
-    printf("search_rare_rows_%s=%zu\n", suffix, rows);
-    printf("search_common_ms_%s=%.2f\n", suffix, TimeQuery(L"report", &partial, &rows));
-    printf("search_common_rows_%s=%zu\n", suffix, rows);
-    printf("search_common_first_partial_ms_%s=%.3f\n", suffix, partial);
-    printf("search_and_ms_%s=%.2f\n", suffix, TimeQuery(L"report and 2024", nullptr, &rows));
-    printf("search_or_ms_%s=%.2f\n", suffix, TimeQuery(L"invoice or budget", nullptr, &rows));
-    printf("search_pinyin_ms_%s=%.2f\n", suffix, TimeQuery(L"bj", nullptr, &rows));
-    printf("search_pinyin_rows_%s=%zu\n", suffix, rows);
-    fflush(stdout);
-    if (withGrep) {
-        printf("grep_rare_ms_%s=%.2f\n", suffix, GrepRareMs(names));
+    bool ok = true;
+    for (size_t q = 0; q < queries.size(); ++q) {
+        const char* key = queries[q].key.c_str();
+        const Run first = SearchOnce(queries[q].text);
+        if (q == 0) printf("search_first_ms_%s=%.2f\n", l, first.ms);
+        printf("search_%s_first_ms_%s=%.2f\n", key, l, first.ms);
+        std::vector<double> times, partials;
+        for (int i = 0; i < 7; ++i) {
+            const Run run = SearchOnce(queries[q].text);
+            times.push_back(run.ms);
+            if (run.partialMs >= 0) partials.push_back(run.partialMs);
+            if (run.rows != first.rows) {
+                fprintf(stderr, "search bench: '%s' gave %zu rows, then %zu\n", key, first.rows, run.rows);
+                ok = false;
+            }
+        }
+        printf("search_%s_ms_%s=%.2f\n", key, l, Median(times));
+        printf("search_%s_rows_%s=%zu\n", key, l, first.rows);
+        if (queries[q].key == "common" && !partials.empty())
+            printf("search_common_first_partial_ms_%s=%.3f\n", l, Median(partials));
         fflush(stdout);
     }
+    printf("index_bytes_per_name_%s=%.1f\n", l, bytesPerName);
+    fflush(stdout);
     std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
     g_searchEngine.volumes.clear();
+    return ok;
 }
 
 }  // namespace
 
 int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv || argc < 2) return 0;
+    std::vector<std::pair<std::string, std::wstring>> lists;
+    std::vector<Query> queries;
+    auto narrow = [](const wchar_t* s) {
+        std::string out;
+        for (; *s; ++s) out.push_back(static_cast<char>(*s));
+        return out;
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring opt = argv[i];
+        if ((opt == L"--names" || opt == L"--query") && i + 2 < argc) {
+            if (opt == L"--names")
+                lists.emplace_back(narrow(argv[i + 1]), argv[i + 2]);
+            else
+                queries.push_back(Query{narrow(argv[i + 1]), argv[i + 2]});
+            i += 2;
+        } else {
+            fprintf(stderr, "search bench: bad argument %ls\n", opt.c_str());
+            return 2;
+        }
+    }
+    if (lists.empty() || queries.empty()) {
+        fprintf(stderr, "search bench: usage: --names LABEL FILE ... --query KEY TEXT ...\n");
+        return 2;
+    }
     QueryPerformanceFrequency(&g_freq);
     g_hMainWnd = nullptr;
     g_initialSearchEnabled = true;
     SetResultsPublishedObserver(Observe);
-    RunSize(1000000, "1m", true);
-    RunSize(10000000, "10m", true);
-    return 0;
+    bool ok = true;
+    for (const auto& [label, file] : lists) ok = RunList(label, file, queries) && ok;
+    return ok ? 0 : 1;
 }
