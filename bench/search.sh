@@ -22,8 +22,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/common.sh"
 : "${WINEPREFIX:?run through scripts/bench}"
 EXE="$BUILD/bench/bench_search_bench.exe"
 [ -f "$EXE" ] || { log "bench_search_bench.exe not built"; exit 1; }
-DATA="${TARNWICK_BENCH_DIR:-$BUILD/bench-data}/corpus"
-python3 "$ROOT/bench/corpus.py" "$DATA"
+make_corpus
+DATA="$CORPUS"
 SIZES=(1m 10m)
 # The queries: a rare real term, a common one, two letters, AND, OR. Terms are lower-case ASCII.
 KEYS=(rare common two and or)

@@ -1,6 +1,7 @@
 // The volume layer's own journal on a drive given on the command line (bench/standin_enum.sh
 // maps a generated tree to it): enumeration time and the cost of change detection.
-// Without an argument it prints nothing (scripts/bench runs every benchmark without one).
+// Without an argument it prints nothing (scripts/bench runs every benchmark without one); with
+// --enum-only after the drive it stops after the enumeration (bench/enum.sh).
 #include <windows.h>
 #include <psapi.h>
 #include <shellapi.h>
@@ -69,6 +70,10 @@ int main() {
     double enumS = Seconds(t0);
     printf("standin_enum_s=%.3f\n", enumS);
     printf("standin_enum_entries=%llu\n", (unsigned long long)records);
+    if (argc > 2 && wcscmp(argv[2], L"--enum-only") == 0) {
+        VolumeIoCloseHandle(v);
+        return 0;
+    }
     PROCESS_MEMORY_COUNTERS pmc{};
     if (GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc))
         printf("standin_private_mb_after_enum=%.1f\n", pmc.PagefileUsage / 1048576.0);

@@ -63,6 +63,13 @@ setup_prefix() {
   rm -f "$prefix/dosdevices/z:"
 }
 
+# The benchmarks' corpus of real names (bench/corpus.py), made on first use: sets CORPUS to its
+# folder.
+make_corpus() {
+  CORPUS="${TARNWICK_BENCH_DIR:-$BUILD/bench-data}/corpus"
+  python3 "$ROOT/bench/corpus.py" "$CORPUS"
+}
+
 # Maps a drive letter of the prefix to a folder: map_drive PREFIX LETTER FOLDER
 map_drive() {
   mkdir -p "$3"
