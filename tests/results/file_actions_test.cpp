@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "results/FileActions.h"
+#include "search/Search.h"
+#include "support/synthetic_volume.h"
 #include "support/fixture.h"
 
 namespace {
@@ -43,7 +45,7 @@ bool CountingDirect(const std::wstring& path) {
 }
 const DeleteMethods kNoRecycleBin{CountingDirect, FailingShell, FailingFileOp};
 
-class DeleteTest : public ::testing::Test {
+class FileActionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = testfx::MakeScratchDir(L"tw_delete");
@@ -68,7 +70,7 @@ protected:
     BoxLog boxes_;
 };
 
-TEST_F(DeleteTest, RecyclingThatFailsNeverDeletesForGoodWithoutTheUsersWord) {
+TEST_F(FileActionTest, RecyclingThatFailsNeverDeletesForGoodWithoutTheUsersWord) {
     SetDeleteMethods(&kNoRecycleBin);
     const std::wstring a = MakeFile(L"a.txt"), b = MakeFile(L"b.txt");
     boxes_.answer = IDNO;
@@ -92,7 +94,7 @@ TEST_F(DeleteTest, RecyclingThatFailsNeverDeletesForGoodWithoutTheUsersWord) {
     EXPECT_EQ(boxes_.types.size(), 1u);
 }
 
-TEST_F(DeleteTest, PermanentDeletionAsksFirstAndCountsOnlyWhatIsGone) {
+TEST_F(FileActionTest, PermanentDeletionAsksFirstAndCountsOnlyWhatIsGone) {
     const std::wstring a = MakeFile(L"a.txt"), b = MakeFile(L"b.txt");
     const std::wstring missing = dir_ + L"\\missing.txt";
     boxes_.answer = IDNO;
@@ -122,7 +124,7 @@ TEST_F(DeleteTest, PermanentDeletionAsksFirstAndCountsOnlyWhatIsGone) {
     EXPECT_EQ(out.failed, 1u);
 }
 
-TEST_F(DeleteTest, DirectDeleteKeepsTheProtectionOfWhatItCouldNotDelete) {
+TEST_F(FileActionTest, DirectDeleteKeepsTheProtectionOfWhatItCouldNotDelete) {
     const std::wstring folder = dir_ + L"\\full";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     ASSERT_TRUE(testfx::WriteFileBytes(folder + L"\\inside.txt", "x"));
@@ -137,7 +139,7 @@ TEST_F(DeleteTest, DirectDeleteKeepsTheProtectionOfWhatItCouldNotDelete) {
     EXPECT_FALSE(Exists(file));
 }
 
-TEST_F(DeleteTest, RecycleMovesAFileOfAFixtureDriveToTheTrash) {
+TEST_F(FileActionTest, RecycleMovesAFileOfAFixtureDriveToTheTrash) {
     const std::wstring root = testfx::FixtureDrive(L'U');
     if (root.empty()) GTEST_SKIP() << "fixture drive U: not mapped";
     const std::wstring path = root + L"recycle_me.txt";
@@ -215,6 +217,50 @@ TEST(ClipboardFiles, FormatEnumeratorAndDataObject) {
     EXPECT_EQ(source.QueryContinueDrag(TRUE, MK_LBUTTON), DRAGDROP_S_CANCEL);
     EXPECT_EQ(source.QueryContinueDrag(FALSE, 0), DRAGDROP_S_DROP);
     EXPECT_EQ(source.QueryContinueDrag(FALSE, MK_LBUTTON), S_OK);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands on the selection
+
+TEST_F(FileActionTest, OpeningMoreThanTwentyRowsAsksFirst) {
+    auto v = testfx::MakeSyntheticVolume(L"T:");
+    auto rows = std::make_shared<std::vector<MatchItem>>();
+    for (int i = 0; i < 25; ++i)
+        rows->push_back(MatchItem{v.get(), testfx::AddSyntheticRecord(*v, 100 + i, 5, L"f" + std::to_wstring(i) + L".txt")});
+    VolumeIndex* volume = v.get();
+    std::vector<std::unique_ptr<VolumeIndex>> list;
+    list.push_back(std::move(v));
+    testfx::InstallVolumes(std::move(list));
+    {
+        std::lock_guard<std::mutex> lock(g_resultsMutex);
+        g_results = rows;
+    }
+    ClearSelection();
+    SelectSingleRow(0);
+    SelectRowRange(24);
+    EXPECT_EQ(GetSelectedResultPaths().size(), 25u);
+    EXPECT_EQ(GetSelectedResultPaths()[3], L"T:\\f3.txt");
+    size_t recentBefore = 0;
+    {
+        std::lock_guard<std::mutex> lock(g_recentMutex);
+        recentBefore = g_recentEntries.size();
+    }
+    boxes_.answer = IDNO;
+    ExecuteResultCommand(ResultCommand::Open);
+    ASSERT_EQ(boxes_.texts.size(), 1u);
+    EXPECT_NE(boxes_.texts[0].find(L"25"), std::wstring::npos);
+    EXPECT_EQ(boxes_.types[0] & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON2));
+    {
+        std::lock_guard<std::mutex> lock(g_recentMutex);
+        EXPECT_EQ(g_recentEntries.size(), recentBefore) << "nothing was opened";
+    }
+    (void)volume;
+    ClearSelection();
+    {
+        std::lock_guard<std::mutex> lock(g_resultsMutex);
+        g_results = std::make_shared<std::vector<MatchItem>>();
+    }
+    testfx::InstallVolumes({});
 }
 
 // ---------------------------------------------------------------------------------------------
