@@ -4,3 +4,4 @@
 #include "content/ContentMatch.h"
 #include "content/ContentScan.h"
 #include "content/ContentSettings.h"
+#include "content/ExtensionPicking.h"

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <climits>
 #include <cwctype>
 #include <string_view>
@@ -22,9 +23,7 @@ std::string WideToCodePage(UINT codePage, const std::wstring& s) {
 }
 
 bool Occurs(const char* begin, const char* end, const char* needle, size_t needleLen) {
-    if (needleLen == 0 || static_cast<size_t>(end - begin) < needleLen) return false;
-    std::string_view hay(begin, static_cast<size_t>(end - begin));
-    return hay.find(std::string_view(needle, needleLen)) != std::string_view::npos;
+    return ContainsBytes(std::string_view(begin, static_cast<size_t>(end - begin)), std::string_view(needle, needleLen));
 }
 
 // Drops blank bytes and the UTF-8 forms of no-break, ideographic and zero-width spaces.
@@ -101,6 +100,17 @@ std::vector<EncodedTermGroup> EncodeTermGroups(const TermGroups& groups) {
     return out;
 }
 
+bool ContainsBytes(std::string_view hay, std::string_view needle) {
+    if (needle.empty() || hay.size() < needle.size()) return false;
+    // Skipping by the needle's length beats a first-byte scan on long texts; short ones are not
+    // worth the table.
+    if (needle.size() >= 4 && hay.size() >= 1024) {
+        const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end());
+        return std::search(hay.begin(), hay.end(), searcher) != hay.end();
+    }
+    return hay.find(needle) != std::string_view::npos;
+}
+
 bool IsContentSearchCurrent(uint64_t generation) {
     return g_searchGeneration.load() == generation && !g_shuttingDown.load();
 }
@@ -118,7 +128,9 @@ bool MatchTermGroupsInBytes(const char* begin, const char* end, size_t size,
             bool found = false;
             if (i < g.utf8Terms.size() && !g.utf8Terms[i].empty())
                 found = Occurs(begin, end, g.utf8Terms[i].data(), g.utf8Terms[i].size());
-            if (!found && i < g.ansiTerms.size() && !g.ansiTerms[i].empty())
+            // An ANSI form equal to the UTF-8 one (plain ASCII) was searched already.
+            if (!found && i < g.ansiTerms.size() && !g.ansiTerms[i].empty() &&
+                !(i < g.utf8Terms.size() && g.ansiTerms[i] == g.utf8Terms[i]))
                 found = Occurs(begin, end, g.ansiTerms[i].data(), g.ansiTerms[i].size());
             if (!found && i < g.utf16Terms.size() && !g.utf16Terms[i].empty() && size >= 2) {
                 const std::wstring& w = g.utf16Terms[i];

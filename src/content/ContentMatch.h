@@ -2,6 +2,7 @@
 // Content terms in their byte forms and the matching of term groups against bytes and text.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "search/QueryParser.h"
@@ -18,6 +19,9 @@ std::string WideToAnsi(const std::wstring& s);
 
 // One EncodedTermGroup per AND-group, in order.
 std::vector<EncodedTermGroup> EncodeTermGroups(const TermGroups& groups);
+
+// True when `needle` (not empty) occurs in `hay` at any byte offset. Allocates nothing.
+bool ContainsBytes(std::string_view hay, std::string_view needle);
 
 // True while `generation` is the current search generation and the program is not stopping.
 bool IsContentSearchCurrent(uint64_t generation);

@@ -14,6 +14,8 @@
 inline constexpr uint64_t kContentMapLimit = 52428800;    // 50 MiB
 inline constexpr uint64_t kContentChunkSize = 4194304;    // 4 MiB
 inline constexpr uint64_t kContentMaxOverlap = 1048576;   // 1 MiB
+// Files up to this size are read whole into a buffer of the scan thread instead of mapped.
+inline constexpr uint64_t kContentReadWholeLimit = 1048576;  // 1 MiB
 
 // True when for at least one AND-group every term occurs in the file in one of its byte forms.
 bool SearchPlainFile(const std::wstring& path, const std::vector<EncodedTermGroup>& groups, uint64_t generation);

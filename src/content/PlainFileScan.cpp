@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cwctype>
 #include <new>
 #include <string_view>
 
@@ -26,9 +28,7 @@ std::string Utf16Bytes(const std::wstring& w) {
     return bytes;
 }
 
-bool Occurs(std::string_view data, const std::string& needle) {
-    return !needle.empty() && data.size() >= needle.size() && data.find(needle) != std::string_view::npos;
-}
+bool Occurs(std::string_view data, const std::string& needle) { return ContainsBytes(data, needle); }
 
 // The term forms of the groups, with the UTF-16 forms as bytes, made before a mapped view is
 // read so that the guarded matching allocates nothing.
@@ -48,9 +48,7 @@ struct PreparedForms {
     }
 };
 
-bool OccursView(std::string_view data, std::string_view needle) {
-    return !needle.empty() && data.size() >= needle.size() && data.find(needle) != std::string_view::npos;
-}
+bool OccursView(std::string_view data, std::string_view needle) { return ContainsBytes(data, needle); }
 
 struct MappedMatch {
     const PreparedForms* forms;
@@ -78,10 +76,26 @@ bool MatchMappedView(void* context) {
 
 // Only files on local fixed drives are mapped; a file elsewhere can vanish under a view at any
 // moment and is read instead.
+// The drive type is asked once per drive and second, not once per file: the question costs as
+// much as opening a small file.
 bool MayMapFile(const std::wstring& path) {
     if (path.size() < 3 || path[1] != L':' || (path[2] != L'\\' && path[2] != L'/')) return false;
-    const wchar_t root[4] = {path[0], L':', L'\\', 0};
-    return GetDriveTypeW(root) == DRIVE_FIXED;
+    const wchar_t letter = static_cast<wchar_t>(towupper(path[0]));
+    if (letter < L'A' || letter > L'Z') return false;
+    struct Known {
+        std::atomic<uint64_t> tick{0};
+        std::atomic<bool> fixed{false};
+    };
+    static Known known[26];
+    Known& k = known[letter - L'A'];
+    const uint64_t now = GetTickCount64();
+    const uint64_t asked = k.tick.load(std::memory_order_acquire);
+    if (asked != 0 && now - asked < 1000) return k.fixed.load(std::memory_order_relaxed);
+    const wchar_t root[4] = {letter, L':', L'\\', 0};
+    const bool fixed = GetDriveTypeW(root) == DRIVE_FIXED;
+    k.fixed.store(fixed, std::memory_order_relaxed);
+    k.tick.store(now, std::memory_order_release);
+    return fixed;
 }
 
 // Streams a large file in chunks, carrying the last (longest form - 1) bytes into the next chunk
@@ -162,6 +176,23 @@ bool SearchPlainFile(const std::wstring& path, const std::vector<EncodedTermGrou
     if (capMb >= 1 && bytes > static_cast<uint64_t>(capMb) * 1048576ull) return false;
     if (groups.empty()) return false;
 
+    if (bytes <= kContentReadWholeLimit) {
+        // Small files are read whole into the thread's buffer: mapping one costs several reads.
+        thread_local std::vector<char> buffer;
+        try {
+            if (buffer.size() < bytes) buffer.resize(static_cast<size_t>(bytes));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        size_t filled = 0;
+        DWORD got = 0;
+        while (filled < bytes &&
+               ReadFile(file.h, buffer.data() + filled, static_cast<DWORD>(bytes - filled), &got, nullptr) && got)
+            filled += got;
+        const bool hit = filled > 0 && MatchTermGroupsInBytes(buffer.data(), buffer.data() + filled, filled, groups,
+                                                              generation);
+        return hit && IsContentSearchCurrent(generation);
+    }
     if (bytes <= kContentMapLimit && MayMapFile(path)) {
         HandleCloser mapping{CreateFileMappingW(file.h, nullptr, PAGE_READONLY, 0, 0, nullptr)};
         if (!mapping.h) return false;

@@ -11,6 +11,7 @@
 #include "results/FileActions.h"
 #include "results/Results.h"
 #include "search/Search.h"
+#include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
 #include "ui/Ui.h"
@@ -577,6 +578,7 @@ void ClearQueryAndReset(HWND window) {
 
 void OnDestroy(HWND hwnd) {
     LogGdi(L"WM_DESTROY begin");
+    CloseContentExtPicker();
     SaveWindowIni(hwnd);
     for (UINT_PTR id : {ID_TIMER_TRAY_RETRY, TIMER_SEARCH_DEBOUNCE, TIMER_SCROLL_SETTLE, TIMER_STARTUP_RETRY,
                         TIMER_ATTR_PREWARM_START, TIMER_ATTR_PREWARM_POLL, TIMER_FILTER_BUTTONS_REFRESH,

@@ -5,6 +5,7 @@
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "search/Search.h"
+#include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
 
@@ -67,8 +68,8 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
         std::wstring text = EditText(edit);
         TrimWhitespace(text);
         if (HasContentSearchPrefix(text) && !ParseContentQuery(text).isContent) {
-            // A content query without terms waits for its extensions (picker of the content
-            // search); nothing is searched.
+            // A content query without terms: nothing is searched, its file types are picked.
+            ShowContentExtPicker(parent);
             return 0;
         }
         if (!text.empty()) DoSearchAsync(text, false, false);
@@ -76,7 +77,10 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
         return 0;
     }
     if (msg == WM_KEYDOWN && wParam == VK_F4) {
-        if (HasContentSearchPrefix(EditText(edit))) return 0;
+        if (HasContentSearchPrefix(EditText(edit))) {
+            ShowContentExtPicker(parent);
+            return 0;
+        }
     }
     if (msg == WM_KEYDOWN && wParam == VK_ESCAPE) {
         std::wstring text = EditText(edit);

@@ -9,6 +9,7 @@
 #include "results/FileActions.h"
 #include "results/Results.h"
 #include "search/Search.h"
+#include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
 #include "ui/Ui.h"
@@ -48,7 +49,8 @@ void OnSearchEditChange(HWND hwnd) {
     GetWindowTextW(g_hSearchEdit, buffer, 257);
     g_currentQuery.assign(buffer, wcsnlen(buffer, 256));
     KillTimer(hwnd, TIMER_SEARCH_DEBOUNCE);
-    // A content query waits for Enter (the extension picker of the content search opens then).
+    MaybeShowContentExtPicker(g_currentQuery);
+    // A content query waits for Enter.
     if (HasContentSearchPrefix(g_currentQuery)) return;
     SetTimer(hwnd, TIMER_SEARCH_DEBOUNCE, 260, nullptr);
 }
