@@ -28,11 +28,16 @@ constexpr int kIdAdd = 42185;
 constexpr int kIdInvert = 42186;
 constexpr int kIdDelete = 42187;
 constexpr UINT_PTR kKeySubclassId = 6;
+// Posted to the picker itself: hand the keyboard back to the search box.
+constexpr UINT kPickerReturnKeyboard = WM_APP + 1;
 
 bool g_contentExtPickerClassRegistered = false;
 bool g_contentExtPickerReloadPending = false;
 WNDPROC g_pickerEditPrevProc = nullptr;
 bool g_searchTextSetByPicker = false;
+// Set while a picker opened by typing has not been activated yet: an activation that no click
+// asked for (a window manager that focuses every new window) gives the keyboard back.
+bool g_pickerOpenedWhileTyping = false;
 std::wstring g_lastSearchTextSeen;
 
 std::wstring PickerTitle() {
@@ -263,8 +268,20 @@ LRESULT CALLBACK ContentExtPickerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     case WM_DESTROY:
         if (hwnd == g_contentExtPickerWnd) g_contentExtPickerWnd = nullptr;
         return 0;
+    case kPickerReturnKeyboard:
+        if (g_hMainWnd && IsWindow(g_hMainWnd)) {
+            SetForegroundWindow(g_hMainWnd);
+            FocusSearchBox();
+        }
+        return 0;
     case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_ACTIVE && g_pickerOpenedWhileTyping) {
+            g_pickerOpenedWhileTyping = false;
+            PostMessageW(hwnd, kPickerReturnKeyboard, 0, 0);
+            break;
+        }
         if (LOWORD(wParam) != WA_INACTIVE) {
+            g_pickerOpenedWhileTyping = false;
             if (g_contentExtPickerReloadPending) {
                 g_contentExtPickerReloadPending = false;
                 ReloadExtListView(hwnd);
@@ -367,6 +384,8 @@ void CreatePickerControls(HWND picker) {
 void ShowContentExtPicker(HWND owner, bool activate) {
     if (g_searchTextSetByPicker) return;
     if (!owner) owner = g_hMainWnd;
+    g_pickerOpenedWhileTyping =
+        !activate && !(g_contentExtPickerWnd && GetForegroundWindow() == g_contentExtPickerWnd);
     if (g_contentExtPickerWnd && IsWindow(g_contentExtPickerWnd)) {
         ReloadExtListView(g_contentExtPickerWnd);
         CenterWindowOnMonitor(g_contentExtPickerWnd, owner);

@@ -1,3 +1,5 @@
 # The real program driven under Xvfb (needs the environment of scripts/test).
 add_test(NAME shell_e2e COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e.sh $<TARGET_FILE:Tarnwick>)
 set_tests_properties(shell_e2e PROPERTIES TIMEOUT 300 ENVIRONMENT "TARNWICK_PROBE=$<TARGET_FILE:probe>")
+add_test(NAME content_e2e COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/content_e2e.sh $<TARGET_FILE:Tarnwick>)
+set_tests_properties(content_e2e PROPERTIES TIMEOUT 300 ENVIRONMENT "TARNWICK_PROBE=$<TARGET_FILE:probe>")
