@@ -1,5 +1,8 @@
 #include "core/TextLines.h"
 
+#include <windows.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cwchar>
 #include <iterator>
@@ -47,4 +50,25 @@ bool ReadTextLines(const std::wstring& path, const std::function<void(const std:
     if ((!pending.empty() || overlong) && total < maxFileChars) flush();
     fclose(f);
     return true;
+}
+
+bool WriteTextFileReplacing(const std::wstring& path, const std::wstring& text) {
+    const std::wstring temp = path + L".tmp";
+    FILE* f = _wfopen(temp.c_str(), L"w, ccs=UTF-8");
+    if (!f) return false;
+    bool ok = fputws(text.c_str(), f) >= 0;
+    ok = fflush(f) == 0 && ok;
+    ok = !ferror(f) && ok;
+    if (ok) {
+        HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
+        if (h != INVALID_HANDLE_VALUE) FlushFileBuffers(h);
+    }
+    ok = fclose(f) == 0 && ok;
+    if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) {
+        DWORD error = GetLastError();
+        DeleteFileW(temp.c_str());
+        SetLastError(error);
+    }
+    return ok;
 }

@@ -1,31 +1,42 @@
 // Brushes and pens of one paint, rounded fills and the hover state the painters read.
 #include "results/ListInput.h"
 #include "results/ResultsInternal.h"
+#include "ui/Theme.h"
 #include "ui/Ui.h"
+
+namespace {
+
+// The theme's object when it exists, else one made for this paint (and remembered for deletion).
+template <typename T>
+T Pick(T theme, COLORREF color, std::vector<HGDIOBJ>& owned, bool pen) {
+    if (theme) return theme;
+    T made = pen ? reinterpret_cast<T>(CreatePen(PS_SOLID, 1, color)) : reinterpret_cast<T>(CreateSolidBrush(color));
+    if (made) owned.push_back(made);
+    return made;
+}
+
+}  // namespace
 
 PaintTools::PaintTools() {
     const UiPalette& p = g_uiPalette;
-    surface = CreateSolidBrush(p.surface);
-    toolbar = CreateSolidBrush(p.toolbar);
-    headerBg = CreateSolidBrush(p.headerBg);
-    sidebarBg = CreateSolidBrush(p.sidebarBg);
-    sidebarItemSel = CreateSolidBrush(p.sidebarItemSel);
-    sidebarItemHover = CreateSolidBrush(p.sidebarItemHover);
-    rowSel = CreateSolidBrush(p.rowSel);
-    rowHover = CreateSolidBrush(p.rowHover);
-    border = CreateSolidBrush(p.border);
-    dividerPen = CreatePen(PS_SOLID, 1, p.divider);
-    borderPen = CreatePen(PS_SOLID, 1, p.border);
-    accentPen = CreatePen(PS_SOLID, 1, p.accent);
+    surface = Pick(g_brushSurface, p.surface, owned_, false);
+    toolbar = Pick(g_brushToolbar, p.toolbar, owned_, false);
+    headerBg = Pick(g_brushHeaderBg, p.headerBg, owned_, false);
+    sidebarBg = Pick(g_brushSidebarBg, p.sidebarBg, owned_, false);
+    sidebarItemSel = Pick(g_brushSidebarItemSel, p.sidebarItemSel, owned_, false);
+    sidebarItemHover = Pick(g_brushSidebarItemHover, p.sidebarItemHover, owned_, false);
+    rowSel = Pick(g_brushRowSel, p.rowSel, owned_, false);
+    rowHover = Pick(g_brushRowHover, p.rowHover, owned_, false);
+    cellBg = Pick(g_brushCellBg, p.surface, owned_, false);
+    border = Pick(g_brushBorder, p.border, owned_, false);
+    dividerPen = Pick(g_penDivider, p.divider, owned_, true);
+    borderPen = Pick(g_penBorder, p.border, owned_, true);
+    accentPen = Pick(g_penCellBorderSel, p.accent, owned_, true);
+    cellBorderPen = Pick(g_penCellBorder, p.divider, owned_, true);
 }
 
 PaintTools::~PaintTools() {
-    for (HGDIOBJ o : {static_cast<HGDIOBJ>(surface), static_cast<HGDIOBJ>(toolbar), static_cast<HGDIOBJ>(headerBg),
-                      static_cast<HGDIOBJ>(sidebarBg), static_cast<HGDIOBJ>(sidebarItemSel),
-                      static_cast<HGDIOBJ>(sidebarItemHover), static_cast<HGDIOBJ>(rowSel),
-                      static_cast<HGDIOBJ>(rowHover), static_cast<HGDIOBJ>(border), static_cast<HGDIOBJ>(dividerPen),
-                      static_cast<HGDIOBJ>(borderPen), static_cast<HGDIOBJ>(accentPen)})
-        if (o) DeleteObject(o);
+    for (HGDIOBJ o : owned_) DeleteObject(o);
 }
 
 void FillRoundedBox(HDC hdc, const RECT& box, int radius, HBRUSH brush) {

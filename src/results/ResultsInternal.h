@@ -5,8 +5,8 @@
 
 #include "results/Results.h"
 
-// Brushes and pens of one paint, made from the current palette and deleted with the object,
-// so that a paint always shows the palette of the moment and leaves no GDI object behind.
+// Brushes and pens of one paint: the theme's objects, or (before they exist) stand-ins made
+// from the current palette and deleted with the object, so a paint leaves no GDI object behind.
 struct PaintTools {
     HBRUSH surface = nullptr;
     HBRUSH toolbar = nullptr;
@@ -16,14 +16,19 @@ struct PaintTools {
     HBRUSH sidebarItemHover = nullptr;
     HBRUSH rowSel = nullptr;
     HBRUSH rowHover = nullptr;
+    HBRUSH cellBg = nullptr;
     HBRUSH border = nullptr;
     HPEN dividerPen = nullptr;
     HPEN borderPen = nullptr;
     HPEN accentPen = nullptr;
+    HPEN cellBorderPen = nullptr;
     PaintTools();
     ~PaintTools();
     PaintTools(const PaintTools&) = delete;
     PaintTools& operator=(const PaintTools&) = delete;
+
+private:
+    std::vector<HGDIOBJ> owned_;
 };
 
 // Fills a rounded box: the region (left, top, right + 1, bottom + 1) with radius x radius

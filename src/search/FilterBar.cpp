@@ -10,6 +10,7 @@
 #include "search/Search.h"
 #include "results/Results.h"
 #include "shell/Shell.h"
+#include "ui/Controls.h"
 #include "ui/Ui.h"
 
 std::vector<HWND> g_filterButtons;
@@ -109,7 +110,7 @@ void CreateFilterButtons() {
         HWND b = CreateWindowExW(0, L"BUTTON", text.c_str(), style, 15, 60, ScaleForDpi(72), ScaleForDpi(40),
                                  g_hMainWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(200 + i)), inst, nullptr);
         if (!b) break;
-        SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontButton), TRUE);
+        SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontButton ? g_fontButton : g_fontUi), TRUE);
         SetWindowLongPtrW(b, GWL_EXSTYLE, GetWindowLongPtrW(b, GWL_EXSTYLE) | WS_EX_COMPOSITED);
         SubclassThemedBackground(b);
         g_filterButtons.push_back(b);

@@ -14,17 +14,18 @@
 #include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
+#include "ui/Controls.h"
+#include "ui/Theme.h"
 #include "ui/Ui.h"
+#include "ui/UiColors.h"
 
 UINT g_taskbarCreatedMsg = 0;
 HANDLE g_singleInstanceMutex = nullptr;
 
 namespace {
 
-WNDPROC g_themedBackgroundPrevProc = nullptr;
-
-int BaseHeight() { return ScaleForDpi(38); }
-int DropHeight() { return ScaleForDpi(280); }
+int BaseHeight() { return GetComboBaseHeight(); }
+int DropHeight() { return GetComboDropHeight(); }
 
 bool IsLiveWindow(HWND h) { return h && IsWindow(h); }
 
@@ -36,29 +37,26 @@ HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD sty
                            nullptr);
 }
 
-// Item heights of an owner-drawn combo: the list items and the selection field.
-void ApplyPlainComboItemHeights(HWND combo) {
-    if (!IsLiveWindow(combo)) return;
-    SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), BaseHeight() - 6);
-    SendMessageW(combo, CB_SETITEMHEIGHT, 0, ScaleForDpi(28));
-}
-
 HWND CreateCombo(HWND parent, int id, bool visible, int x, int y, int width, int droppedWidth) {
     DWORD style = WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
     if (visible) style |= WS_VISIBLE;
     HWND combo = CreateChild(parent, L"COMBOBOX", L"", style, x, y, ScaleForDpi(width), DropHeight(), id);
     if (!combo) return nullptr;
-    SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontUi), TRUE);
-    ApplyPlainComboItemHeights(combo);
+    RegisterUiFontUser(combo, UiFontRole::Ui);
+    ApplyComboItemHeights(combo);
     if (droppedWidth > 0) SendMessageW(combo, CB_SETDROPPEDWIDTH, ScaleForDpi(droppedWidth), 0);
+    InstallComboBoxSubclass(combo);
+    ApplyControlTheme(combo, g_darkTheme);
     return combo;
 }
 
 HWND CreatePushButton(HWND parent, int id, int x, int y, int width, const std::wstring& text) {
     HWND button = CreateChild(parent, L"BUTTON", text.c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, x, y,
                               ScaleForDpi(width), BaseHeight(), id);
-    if (button)
-        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontButton ? g_fontButton : g_fontUi), TRUE);
+    if (button) {
+        RegisterUiFontUser(button, UiFontRole::Button);
+        SubclassHoverButton(button);
+    }
     return button;
 }
 
@@ -66,7 +64,7 @@ HWND CreateEdit(HWND parent, int id, DWORD extraStyle, int x, int y, int width) 
     HWND edit = CreateChild(parent, L"EDIT", L"", WS_CHILD | ES_MULTILINE | ES_AUTOHSCROLL | extraStyle, x, y,
                             ScaleForDpi(width), BaseHeight(), id);
     if (edit) {
-        SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontUi), TRUE);
+        RegisterUiFontUser(edit, UiFontRole::CenteredEdit);
         CenterEditTextVertically(edit);
     }
     return edit;
@@ -75,87 +73,25 @@ HWND CreateEdit(HWND parent, int id, DWORD extraStyle, int x, int y, int width) 
 HWND CreatePicker(HWND parent, int id, int x, int y) {
     HWND picker = CreateChild(parent, DATETIMEPICK_CLASSW, L"", WS_CHILD | WS_VISIBLE, x, y, ScaleForDpi(130),
                               BaseHeight(), id);
-    if (picker) SendMessageW(picker, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontUi), TRUE);
+    if (picker) {
+        RegisterUiFontUser(picker, UiFontRole::Ui);
+        ApplyControlTheme(picker, g_darkTheme);
+        InstallDateTimePickerSubclass(picker);
+        ApplyMonthCalendarTheme(picker);
+    }
     return picker;
 }
 
-// A combo is placed with its drop height; its selection field follows the edit's height.
+// A combo is placed with its drop height; its closed box is made as high as the search box.
 void PlaceCombo(HWND combo, int x, int y, int width, int wantHeight) {
     if (!IsLiveWindow(combo)) return;
-    SetWindowPos(combo, nullptr, x, y, width, DropHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
-    if (wantHeight > 6) SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wantHeight - 6);
+    ::PlaceCombo(combo, x, y, width);
+    FitComboHeight(combo, wantHeight);
 }
 
 void PlaceControl(HWND control, int x, int y, int width, int height) {
     if (IsLiveWindow(control))
         SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// The plain drawing of an owner-drawn combo item: the item's text on the edit-well colour.
-void DrawComboItemPlain(const DRAWITEMSTRUCT* dis) {
-    HDC dc = dis->hDC;
-    RECT rc = dis->rcItem;
-    bool selected = (dis->itemState & ODS_SELECTED) && !(dis->itemState & ODS_COMBOBOXEDIT);
-    HBRUSH brush = CreateSolidBrush(selected ? g_uiPalette.rowSel : g_uiPalette.editWell);
-    FillRect(dc, &rc, brush);
-    DeleteObject(brush);
-    if (dis->itemID == static_cast<UINT>(-1)) return;
-    LRESULT len = SendMessageW(dis->hwndItem, CB_GETLBTEXTLEN, dis->itemID, 0);
-    if (len == CB_ERR || len < 0 || len > 4096) return;
-    std::wstring text(static_cast<size_t>(len) + 1, L'\0');
-    SendMessageW(dis->hwndItem, CB_GETLBTEXT, dis->itemID, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(wcslen(text.c_str()));
-    // The closed scope box shows only the drive root of a drive item.
-    if ((dis->itemState & ODS_COMBOBOXEDIT) && dis->CtlID == IDC_SCOPE_COMBO && dis->itemID >= 2 &&
-        text.size() >= 2 && text[1] == L':') {
-        text = text.substr(0, 2);
-    }
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, g_uiPalette.text);
-    HGDIOBJ old = SelectObject(dc, g_fontUi ? g_fontUi : GetStockObject(DEFAULT_GUI_FONT));
-    rc.left += ScaleForDpi(10);
-    rc.right -= ScaleForDpi(4);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc,
-              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
-    SelectObject(dc, old);
-}
-
-// The background, then a rounded face with a one-pixel border, of an owner-drawn button.
-void DrawButtonFace(HDC dc, const RECT& rc, COLORREF background, COLORREF face, COLORREF border) {
-    HBRUSH back = CreateSolidBrush(background);
-    FillRect(dc, &rc, back);
-    DeleteObject(back);
-    HBRUSH brush = CreateSolidBrush(face);
-    HPEN pen = CreatePen(PS_SOLID, 1, border);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, ScaleForDpi(8), ScaleForDpi(8));
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
-}
-
-// The plain drawing of an owner-drawn push button.
-void DrawPushButtonPlain(const DRAWITEMSTRUCT* dis) {
-    HDC dc = dis->hDC;
-    RECT rc = dis->rcItem;
-    bool pressed = (dis->itemState & ODS_SELECTED) != 0;
-    DrawButtonFace(dc, rc, g_uiPalette.surface, pressed ? g_uiPalette.accentTint : g_uiPalette.controlBg,
-                   g_uiPalette.border);
-    wchar_t text[256] = {};
-    GetWindowTextW(dis->hwndItem, text, 256);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, IsWindowEnabled(dis->hwndItem) ? g_uiPalette.text : g_uiPalette.textMuted);
-    HGDIOBJ oldFont = SelectObject(dc, g_fontButton ? g_fontButton : GetStockObject(DEFAULT_GUI_FONT));
-    DrawTextW(dc, text, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
-}
-
-bool IsOwnerDrawnComboId(UINT id) {
-    return id == IDC_SCOPE_COMBO || id == IDC_SIZE_FILTER_COMBO || id == IDC_DATE_FILTER_COMBO ||
-           id == IDC_SIZE_UNIT_COMBO || id == IDC_ANALYSIS_DRIVE_COMBO || id == IDC_DUP_DRIVE_COMBO ||
-           id == IDC_DUP_MODE_COMBO;
 }
 
 LRESULT OnDpiChanged(HWND hwnd, WPARAM wParam, LPARAM lParam) {
@@ -194,53 +130,6 @@ std::wstring ReadSearchBoxText() {
     wchar_t buffer[256] = {};
     if (IsLiveWindow(g_hSearchEdit)) GetWindowTextW(g_hSearchEdit, buffer, 256);
     return buffer;
-}
-
-void SubclassThemedBackground(HWND control) {
-    if (!control) return;
-    WNDPROC previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ThemedBackgroundWndProc)));
-    if (!g_themedBackgroundPrevProc) g_themedBackgroundPrevProc = previous;
-}
-
-LRESULT CALLBACK ThemedBackgroundWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_ERASEBKGND) {
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        HBRUSH brush = CreateSolidBrush(g_uiPalette.surface);
-        FillRect(reinterpret_cast<HDC>(wParam), &rc, brush);
-        DeleteObject(brush);
-        return 1;
-    }
-    return CallWindowProcW(g_themedBackgroundPrevProc ? g_themedBackgroundPrevProc : DefWindowProcW, hwnd, msg,
-                           wParam, lParam);
-}
-
-bool DrawFilterTag(const DRAWITEMSTRUCT* dis) {
-    if (!dis || dis->CtlType != ODT_BUTTON) return false;
-    HDC dc = dis->hDC;
-    RECT rc = dis->rcItem;
-    wchar_t buffer[512] = {};
-    GetWindowTextW(dis->hwndItem, buffer, 512);
-    std::wstring text = buffer;
-    size_t crlf = text.find(L"\r\n");
-    std::wstring line = crlf == std::wstring::npos ? text : text.substr(0, crlf) + L" " + text.substr(crlf + 2);
-    const int index = static_cast<int>(dis->CtlID) - IDC_FILTER_BUTTON_FIRST;
-    const bool selected = index == g_currentFilterCategory.load();
-    const bool pressed = (dis->itemState & ODS_SELECTED) != 0;
-
-    DrawButtonFace(dc, rc, g_uiPalette.toolbar,
-                   selected ? g_uiPalette.controlBg : (pressed ? g_uiPalette.hoverBg : g_uiPalette.toolbar),
-                   selected ? g_uiPalette.accent : g_uiPalette.border);
-
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, selected ? g_uiPalette.accent : g_uiPalette.tagText);
-    HGDIOBJ oldFont = SelectObject(dc, g_fontButton ? g_fontButton : GetStockObject(DEFAULT_GUI_FONT));
-    RECT textRect{rc.left + ScaleForDpi(8), rc.top, rc.right - ScaleForDpi(8), rc.bottom};
-    DrawTextW(dc, line.c_str(), static_cast<int>(line.size()), &textRect,
-              DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
-    return true;
 }
 
 void FocusSearchBox() {
@@ -413,9 +302,13 @@ LRESULT OnCreate(HWND hwnd) {
     g_dpi = GetWindowDpi(hwnd);
     RescaleWindowIniDpi(g_dpi);
     g_filterSidebarWidth = ScaleForDpi(200);
+    SetUiFontHost(hwnd);
     RecreateUiFonts();
     ApplyThemePalette(g_darkTheme);
-    if (!g_brushEditWell) g_brushEditWell = CreateSolidBrush(g_uiPalette.editWell);
+    ApplyCustomColorOverrides();
+    CreateThemeGdiResources();
+    RecreateControlBrushes();
+    SetTitleBarTheme(hwnd, g_darkTheme);
 
     g_hScopeCombo = CreateCombo(hwnd, IDC_SCOPE_COMBO, true, 20, 16, 120, 460);
     g_hAnalysisDriveCombo = CreateCombo(hwnd, IDC_ANALYSIS_DRIVE_COMBO, false, 20, 14, 280, 420);
@@ -438,6 +331,8 @@ LRESULT OnCreate(HWND hwnd) {
 
     g_hSearchEdit = CreateEdit(hwnd, IDC_SEARCH_EDIT, WS_VISIBLE, 272, 16, 430);
     if (g_hSearchEdit) {
+        SetSearchEditForCentering(g_hSearchEdit);
+        CenterEditTextVertically(g_hSearchEdit);
         EnableWindow(g_hSearchEdit, FALSE);
         SendMessageW(g_hSearchEdit, EM_SETLIMITTEXT, 255, 0);
         InstallSearchEditSubclass(g_hSearchEdit);
@@ -458,7 +353,7 @@ LRESULT OnCreate(HWND hwnd) {
     CreateFilterButtons();
 
     g_hStatusText = CreateChild(hwnd, L"STATIC", L"", WS_CHILD, 15, 46, ScaleForDpi(800), ScaleForDpi(20), IDC_STATUS_TEXT);
-    if (g_hStatusText) SendMessageW(g_hStatusText, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontUi), TRUE);
+    RegisterUiFontUser(g_hStatusText, UiFontRole::Ui);
 
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
     g_hListVScroll = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_VERT,
@@ -468,11 +363,14 @@ LRESULT OnCreate(HWND hwnd) {
                                      std::max(0, g_clientHeight - ScaleForDpi(10)),
                                      std::max(0, g_clientWidth - g_filterSidebarWidth - ScaleForDpi(10)), ScaleForDpi(10),
                                      hwnd, reinterpret_cast<HMENU>(IDC_LIST_HSCROLL), instance, nullptr);
+    ApplyFlatScrollBarTheme(g_hListVScroll);
+    ApplyFlatScrollBarTheme(g_hListHScroll);
     ShowScrollBar(hwnd, SB_BOTH, FALSE);
 
     g_hTooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, instance, nullptr);
     if (g_hTooltip) {
+        RegisterUiFontUser(g_hTooltip, UiFontRole::Ui);
         SendMessageW(g_hTooltip, TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(600));
         SetWindowPos(g_hTooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         TOOLINFOW ti{};
@@ -497,6 +395,7 @@ LRESULT OnCreate(HWND hwnd) {
                                        std::max(0, g_filterSidebarWidth - ScaleForDpi(10)), g_listAreaTop + ScaleForDpi(8),
                                        ScaleForDpi(10), ScaleForDpi(100), hwnd,
                                        reinterpret_cast<HMENU>(IDC_SIDEBAR_VSCROLL), instance, nullptr);
+    ApplyFlatScrollBarTheme(g_hSidebarScroll);
 
     if (g_startedHidden) SetTimer(hwnd, TIMER_STARTUP_RETRY, 3500, nullptr);
     SetTimer(hwnd, TIMER_CACHE_AUTOSAVE, 20000, nullptr);
@@ -596,12 +495,12 @@ void OnDestroy(HWND hwnd) {
     AppendPerfMetric(FormatPerfSummary(g_attrCacheHits.load(), g_attrCacheMisses.load(), g_hydrateDiskReads.load(),
                                        g_hydrateCalls.load(), g_hydrateMicros.load(), g_attrCacheLockWaitUs.load(),
                                        g_attrCacheLoadMs.load(), g_attrCacheSaveMs.load()));
-    for (HBRUSH* brush : {&g_brushEditWell, &g_brushWindowClass, &g_brushControlBg}) {
-        if (*brush) {
-            DeleteObject(*brush);
-            *brush = nullptr;
-        }
+    DestroyControlBrushes();
+    if (g_brushWindowClass) {
+        DeleteObject(g_brushWindowClass);
+        g_brushWindowClass = nullptr;
     }
+    DestroyThemeGdiResources();
     // Volumes are stopped and taken out of the engine but not destroyed here: tasks that still
     // run may hold pointers to them; they are released when the process ends.
     g_searchEngine.ReleaseAllVolumes();
@@ -685,22 +584,14 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM: {
         const DRAWITEMSTRUCT* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (wParam && dis) {
-            if (dis->CtlType == ODT_COMBOBOX && IsOwnerDrawnComboId(dis->CtlID)) {
-                DrawComboItemPlain(dis);
-                return TRUE;
-            }
-            if (dis->CtlID >= static_cast<UINT>(IDC_FILTER_BUTTON_FIRST) && DrawFilterTag(dis)) return TRUE;
-            if (dis->CtlType == ODT_BUTTON) {
-                DrawPushButtonPlain(dis);
-                return TRUE;
-            }
+            if (DrawOwnerDrawnComboItem(dis) || DrawThemedButton(dis) || DrawFilterTag(dis)) return TRUE;
         }
         break;
     }
     case WM_MEASUREITEM: {
         MEASUREITEMSTRUCT* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        if (mis && mis->CtlType == ODT_COMBOBOX && IsOwnerDrawnComboId(mis->CtlID)) {
-            mis->itemHeight = mis->itemID == static_cast<UINT>(-1) ? BaseHeight() - 6 : ScaleForDpi(28);
+        if (mis && mis->CtlType == ODT_COMBOBOX && IsOwnerDrawnComboId(static_cast<int>(mis->CtlID))) {
+            mis->itemHeight = mis->itemID == static_cast<UINT>(-1) ? GetComboSelectionHeight() : ScaleForDpi(28);
             return TRUE;
         }
         break;

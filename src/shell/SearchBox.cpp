@@ -8,6 +8,7 @@
 #include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
+#include "ui/Controls.h"
 
 namespace {
 
@@ -101,6 +102,11 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
         }
     }
     if (msg == WM_CHAR && wParam == 0x1B) return 0;  // the Esc key's character
+    if (msg == WM_PAINT || msg == WM_NCPAINT) {
+        LRESULT r = CallPrevious(previous, edit, msg, wParam, lParam);
+        DrawEditFrame(edit);
+        return r;
+    }
     return CallPrevious(previous, edit, msg, wParam, lParam);
 }
 
@@ -110,6 +116,11 @@ LRESULT CALLBACK FilterEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
     if (msg == WM_PASTE) {
         PasteOnOneLine(edit);
         return 0;
+    }
+    if (msg == WM_PAINT) {
+        LRESULT r = CallPrevious(g_filterEditPrevProc, edit, msg, wParam, lParam);
+        DrawEditFrame(edit);
+        return r;
     }
     return CallPrevious(g_filterEditPrevProc, edit, msg, wParam, lParam);
 }

@@ -46,8 +46,6 @@ bool g_mainWindowShown = false;
 bool g_exitRequested = false;
 bool g_closeFromSystemMenu = false;
 HBRUSH g_brushWindowClass = nullptr;
-HBRUSH g_brushEditWell = nullptr;
-HBRUSH g_brushControlBg = nullptr;
 
 NOTIFYICONDATAW g_trayIconData{};
 bool g_trayIconAdded = false;

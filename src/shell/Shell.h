@@ -124,8 +124,6 @@ extern bool g_mainWindowShown;
 extern bool g_exitRequested;
 extern bool g_closeFromSystemMenu;
 extern HBRUSH g_brushWindowClass;
-extern HBRUSH g_brushEditWell;
-extern HBRUSH g_brushControlBg;
 
 // Tray icon (the icon itself is added by the tray code).
 extern NOTIFYICONDATAW g_trayIconData;
@@ -173,6 +171,13 @@ struct TopBarLayout {
 };
 TopBarLayout ComputeTopBarLayout(int clientWidth, bool sizeCustom, bool dateCustom);
 
+// Theme: rebuilds the palette from the base and the custom colours and re-themes the main
+// window and its controls; the toggle switches light and dark and saves window.ini.
+void ApplyTheme(HWND mainWindow);
+void ToggleTheme(HWND mainWindow);
+// Menu id of the results context menu's theme switch.
+constexpr UINT kMenuThemeToggle = 10047;
+
 // Modes.
 void ApplyModeLayout(HWND window);
 void SetAppMode(HWND window, int mode);
@@ -181,12 +186,6 @@ void ToggleSearchAnalysisMode(HWND window);
 // Deferred work of the main window.
 void ScheduleAttrPrewarm(HWND window, UINT delayMs);
 void ScheduleFilterButtonsRefresh(UINT delayMs);
-
-// Filter tag buttons: erase with the surface colour.
-void SubclassThemedBackground(HWND control);
-LRESULT CALLBACK ThemedBackgroundWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-// Draws one owner-drawn filter tag button (WM_DRAWITEM of ids 200..1199).
-bool DrawFilterTag(const DRAWITEMSTRUCT* dis);
 
 // Tray tip and hotkey text.
 void UpdateTrayTip();

@@ -12,6 +12,7 @@
 #include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
+#include "ui/Controls.h"
 #include "ui/Ui.h"
 
 namespace {
@@ -19,11 +20,10 @@ namespace {
 bool IsLiveWindow(HWND h) { return h && IsWindow(h); }
 
 void AppendItem(HMENU menu, UINT id, const std::wstring& text, bool enabled, bool checked = false) {
-    UINT flags = MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED) | (checked ? MF_CHECKED : MF_UNCHECKED);
-    AppendMenuW(menu, flags, id, text.c_str());
+    AppendMenuItem(menu, (enabled ? MF_ENABLED : MF_GRAYED) | (checked ? MF_CHECKED : MF_UNCHECKED), id, text);
 }
 
-void AppendSeparator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
+void AppendSeparator(HMENU menu) { AppendMenuSeparator(menu); }
 
 int ComboSelection(HWND combo, int fallback) {
     LRESULT sel = IsLiveWindow(combo) ? SendMessageW(combo, CB_GETCURSEL, 0, 0) : CB_ERR;
@@ -222,6 +222,8 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     AppendItem(menu, 10030, Tr(L"Menu_SwitchToAnalysis", L"切换到分析", L"Switch to Analysis"), false);
     AppendItem(menu, 10036, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"), false);
     AppendItem(menu, 10029, Tr(L"Settings_Title", L"设置中心", L"Settings Center"), false);
+    AppendItem(menu, kMenuThemeToggle, Tr(L"Menu_ThemeToggle", L"主题：深色/浅色", L"Theme: Dark/Light"), true,
+               g_darkTheme);
 
     UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr));
@@ -248,6 +250,9 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     case 10025: DoSortAsync(6, false); break;
     case 10016: SetFilterLayout(true); break;
     case 10017: SetFilterLayout(false); break;
+    case kMenuThemeToggle:
+        ToggleTheme(hwnd);
+        break;
     case 10011:
         ClearRecentList();
         RefreshRecentViewIfNeeded();

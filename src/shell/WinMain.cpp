@@ -10,6 +10,7 @@
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
 #include "ui/Ui.h"
+#include "ui/UiColors.h"
 
 namespace {
 
@@ -156,7 +157,9 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR lpCmdLine, int nCmdSho
     LoadContentZipSettings();
     int width = 1100, height = 700;
     LoadWindowIni(&width, &height);
+    LoadUiColors();
     ApplyThemePalette(g_darkTheme);
+    ApplyCustomColorOverrides();
 
     g_brushWindowClass = CreateSolidBrush(g_uiPalette.surface);
     WNDCLASSW wc{};

@@ -152,21 +152,7 @@ std::wstring FormatWindowIni(const WindowIniSettings& s) {
 }
 
 bool WriteWindowIniFile(const std::wstring& path, const WindowIniSettings& settings) {
-    const std::wstring temp = path + L".tmp";
-    FILE* f = _wfopen(temp.c_str(), L"w, ccs=UTF-8");
-    if (!f) return false;
-    const std::wstring text = FormatWindowIni(settings);
-    bool ok = fputws(text.c_str(), f) >= 0;
-    ok = fflush(f) == 0 && ok;
-    ok = !ferror(f) && ok;
-    if (ok) {
-        HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
-        if (h != INVALID_HANDLE_VALUE) FlushFileBuffers(h);
-    }
-    ok = fclose(f) == 0 && ok;
-    if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok) DeleteFileW(temp.c_str());
-    return ok;
+    return WriteTextFileReplacing(path, FormatWindowIni(settings));
 }
 
 int WindowIniToPixels(int stored96, UINT dpi) {

@@ -1,6 +1,9 @@
 #include "ui/Ui.h"
 
-#include "shell/Shell.h"
+#include <algorithm>
+#include <vector>
+
+#include "ui/Controls.h"
 
 UINT g_dpi = 96;
 
@@ -24,24 +27,6 @@ FARPROC User32Proc(const char* name) {
     return user32 ? GetProcAddress(user32, name) : nullptr;
 }
 
-constexpr UiPalette kLightBase = {
-    RGB(0x1E, 0x29, 0x3B), RGB(0x94, 0xA3, 0xB8), RGB(0x0F, 0x76, 0x46), RGB(0xF1, 0xF4, 0xF8),
-    RGB(0xE8, 0xED, 0xF3), RGB(0x94, 0xA3, 0xB8), RGB(0x64, 0x74, 0x8B), RGB(0xFF, 0xFF, 0xFF),
-    RGB(0xE2, 0xE8, 0xF0), RGB(0x64, 0x74, 0x8B), RGB(0xE4, 0xE9, 0xF0), RGB(0xB0, 0xED, 0xD0),
-    RGB(0xFF, 0xFF, 0xFF), RGB(0x33, 0x41, 0x55), RGB(0x2F, 0xA3, 0x6E), RGB(0xCB, 0xD5, 0xE1),
-    RGB(0xCB, 0xD5, 0xE1), RGB(0xFF, 0xFF, 0xFF), RGB(0xD8, 0xF3, 0xE6), RGB(0xE8, 0xEE, 0xF5),
-    RGB(0xD8, 0xF3, 0xE6), RGB(0x25, 0x8A, 0x5B), RGB(0xE8, 0xED, 0xF3), RGB(0xDC, 0xE3, 0xEC),
-    RGB(0x33, 0x41, 0x55), RGB(0xDC, 0xE3, 0xEC)};
-
-constexpr UiPalette kDarkBase = {
-    RGB(0xCB, 0xD5, 0xE1), RGB(0x3B, 0x42, 0x52), RGB(0x5C, 0xE0, 0xAB), RGB(0x12, 0x14, 0x1C),
-    RGB(0x16, 0x18, 0x23), RGB(0x42, 0xB8, 0x83), RGB(0x64, 0x74, 0x8B), RGB(0x1E, 0x22, 0x30),
-    RGB(0x1E, 0x20, 0x2A), RGB(0x7A, 0x82, 0x96), RGB(0x16, 0x18, 0x23), RGB(0x35, 0x5A, 0x48),
-    RGB(0x1E, 0x22, 0x30), RGB(0x9A, 0xA3, 0xB8), RGB(0x42, 0xB8, 0x83), RGB(0x23, 0x27, 0x38),
-    RGB(0x22, 0x24, 0x30), RGB(0x1E, 0x22, 0x30), RGB(0x26, 0x3A, 0x33), RGB(0x16, 0x19, 0x25),
-    RGB(0x26, 0x3A, 0x33), RGB(0x38, 0xA0, 0x74), RGB(0x12, 0x14, 0x1C), RGB(0x18, 0x1A, 0x25),
-    RGB(0x9A, 0xA3, 0xB8), RGB(0x1C, 0x1F, 0x2B)};
-
 void DeleteFontIf(HFONT& font) {
     if (font) {
         DeleteObject(font);
@@ -53,12 +38,20 @@ void SetFontIfWindow(HWND control, HFONT font) {
     if (control && IsWindow(control)) SendMessageW(control, WM_SETFONT, (WPARAM)font, TRUE);
 }
 
+struct FontUser {
+    HWND control;
+    UiFontRole role;
+};
+std::vector<FontUser> g_fontUsers;
+HWND g_fontHost = nullptr;
+HWND g_roundEdit = nullptr;
+
+HFONT FontForRole(UiFontRole role) {
+    if (role == UiFontRole::Button && g_fontButton) return g_fontButton;
+    return g_fontUi;
+}
+
 }  // namespace
-
-UiPalette g_uiPalette = kDarkBase;
-bool g_darkTheme = false;
-
-void ApplyThemePalette(bool dark) { g_uiPalette = dark ? kDarkBase : kLightBase; }
 
 UINT GetSystemDpi() {
     if (auto fn = reinterpret_cast<GetDpiForSystemFn>(User32Proc("GetDpiForSystem"))) {
@@ -100,8 +93,29 @@ void DeleteUiFonts() {
     DeleteFontIf(g_fontSmall);
 }
 
+void RegisterUiFontUser(HWND control, UiFontRole role) {
+    if (!control) return;
+    for (FontUser& user : g_fontUsers) {
+        if (user.control == control) {
+            user.role = role;
+            SetFontIfWindow(control, FontForRole(role));
+            return;
+        }
+    }
+    g_fontUsers.push_back({control, role});
+    SetFontIfWindow(control, FontForRole(role));
+}
+
+void UnregisterUiFontUser(HWND control) {
+    g_fontUsers.erase(std::remove_if(g_fontUsers.begin(), g_fontUsers.end(),
+                                     [control](const FontUser& u) { return u.control == control; }),
+                      g_fontUsers.end());
+}
+
+void SetUiFontHost(HWND mainWindow) { g_fontHost = mainWindow; }
+
 void RecreateUiFonts() {
-    // The new fonts are handed to the children before the old ones are deleted, so no control
+    // The new fonts are handed to every user before the old ones are deleted, so no control
     // ever holds a deleted font.
     HFONT old[] = {g_fontUi, g_fontUiMedium, g_fontUiSemibold, g_fontTitle, g_fontButton, g_fontSmall};
     g_fontUi = CreateUiFont(12, 500);
@@ -111,32 +125,27 @@ void RecreateUiFonts() {
     g_fontButton = CreateUiFont(12, 600);
     g_fontSmall = CreateUiFont(11, 400);
 
-    for (HWND control : {g_hScopeCombo, g_hAnalysisDriveCombo, g_hDupDriveCombo, g_hDupModeCombo,
-                         g_hSizeFilterCombo, g_hDateFilterCombo, g_hSizeUnitCombo, g_hSearchEdit,
-                         g_hCustomSizeEdit, g_hDateRangeHintEdit, g_hDateFromPicker,
-                         g_hDateToPicker, g_hStatusText, g_hTooltip}) {
-        SetFontIfWindow(control, g_fontUi);
-    }
-    HFONT buttonFont = g_fontButton ? g_fontButton : g_fontUi;
-    for (HWND button : {g_hAnalysisScanButton, g_hAnalysisBackButton, g_hDupScanButton,
-                        g_hDupPauseButton, g_hDupBackButton}) {
-        SetFontIfWindow(button, buttonFont);
-    }
-    if (g_hMainWnd) {
-        for (HWND child = GetWindow(g_hMainWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    g_fontUsers.erase(std::remove_if(g_fontUsers.begin(), g_fontUsers.end(),
+                                     [](const FontUser& u) { return !IsWindow(u.control); }),
+                      g_fontUsers.end());
+    for (const FontUser& user : g_fontUsers) SetFontIfWindow(user.control, FontForRole(user.role));
+    if (g_fontHost && IsWindow(g_fontHost)) {
+        for (HWND child = GetWindow(g_fontHost, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
             int id = GetDlgCtrlID(child);
-            if (id >= IDC_FILTER_BUTTON_FIRST && id < IDC_FILTER_BUTTON_FIRST + 1000)
-                SetFontIfWindow(child, g_fontButton);
+            if (id >= kFilterTagFirstId && id <= kFilterTagLastId) SetFontIfWindow(child, g_fontButton);
         }
     }
-    struct DroppedWidth { HWND combo; int width; };
-    for (DroppedWidth d : {DroppedWidth{g_hScopeCombo, 460}, DroppedWidth{g_hAnalysisDriveCombo, 420},
-                           DroppedWidth{g_hDupDriveCombo, 420}, DroppedWidth{g_hDupModeCombo, 280}}) {
-        if (d.combo && IsWindow(d.combo)) SendMessageW(d.combo, CB_SETDROPPEDWIDTH, ScaleForDpi(d.width), 0);
+    for (const FontUser& user : g_fontUsers) {
+        const int id = GetDlgCtrlID(user.control);
+        if (IsOwnerDrawnComboId(id)) {
+            ApplyComboItemHeights(user.control);
+            int dropped = id == kComboScopeId ? 460
+                        : (id == kComboAnalysisDriveId || id == kComboDupDriveId) ? 420
+                        : id == kComboDupModeId ? 280 : 0;
+            if (dropped) SendMessageW(user.control, CB_SETDROPPEDWIDTH, ScaleForDpi(dropped), 0);
+        }
+        if (user.role == UiFontRole::CenteredEdit) CenterEditTextVertically(user.control);
     }
-    CenterEditTextIfWindow(g_hSearchEdit);
-    CenterEditTextIfWindow(g_hCustomSizeEdit);
-    CenterEditTextIfWindow(g_hDateRangeHintEdit);
     for (HFONT font : old)
         if (font) DeleteObject(font);
 }
@@ -148,7 +157,7 @@ void CenterEditTextVertically(HWND edit) {
     GetClientRect(edit, &rc);
     int inset = ScaleForDpi(2);
     int clientHeight = rc.bottom - rc.top;
-    if (edit == g_hSearchEdit && clientHeight > 0) {
+    if (edit == g_roundEdit && clientHeight > 0) {
         HFONT font = reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0));
         HDC dc = font ? GetDC(edit) : nullptr;
         if (dc) {
@@ -169,4 +178,9 @@ void CenterEditTextVertically(HWND edit) {
 
 void CenterEditTextIfWindow(HWND edit) {
     if (edit && IsWindow(edit)) CenterEditTextVertically(edit);
+}
+
+void SetSearchEditForCentering(HWND edit) {
+    g_roundEdit = edit;
+    SetRoundFramedEdit(edit);
 }

@@ -23,8 +23,19 @@ extern HFONT g_fontSmall;       // 11 px, 400: small print
 
 // One UI font of the given 96-DPI pixel size and weight in the face of the UI language.
 HFONT CreateUiFont(int size, int weight);
-// Replaces the UI fonts for the current DPI and language and hands them to the main window's
-// children.
+// Who takes which font: Ui = g_fontUi, Button = g_fontButton (g_fontUi when missing),
+// CenteredEdit = g_fontUi and the text re-centred after every font change.
+enum class UiFontRole { Ui, Button, CenteredEdit };
+// Hands the control its font now and again after every RecreateUiFonts (dead windows are
+// forgotten on their own).
+void RegisterUiFontUser(HWND control, UiFontRole role);
+void UnregisterUiFontUser(HWND control);
+// The window whose filter tag children (ids 200..1199) take g_fontButton.
+void SetUiFontHost(HWND mainWindow);
+// The search box: centred by its font's height, framed with rounded corners.
+void SetSearchEditForCentering(HWND edit);
+// Replaces the UI fonts for the current DPI and language and hands them to every registered
+// user and to the host's filter tags before the old fonts are deleted.
 void RecreateUiFonts();
 // Deletes the UI fonts.
 void DeleteUiFonts();
@@ -66,5 +77,6 @@ struct UiPalette {
 extern UiPalette g_uiPalette;  // holds the dark base until ApplyThemePalette runs
 extern bool g_darkTheme;       // window.ini themeMode
 
-// Writes all 26 entries from the dark or the light base.
+// Writes all 26 entries from the dark or the light base (then ApplyCustomColorOverrides,
+// ui/UiColors.h).
 void ApplyThemePalette(bool dark);
