@@ -382,24 +382,28 @@ LRESULT OnCreate(HWND hwnd) {
         SendMessageW(g_hTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
 
-    g_trayIconData = NOTIFYICONDATAW{};
-    g_trayIconData.cbSize = sizeof(NOTIFYICONDATAW);
-    g_trayIconData.hWnd = hwnd;
-    g_trayIconData.uID = 1;
-    g_trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    g_trayIconData.uCallbackMessage = WM_APP_TRAY_NOTIFY;
-    g_trayIconAdded = false;
-    UpdateTrayTip();
-
     g_hSidebarScroll = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_VERT,
                                        std::max(0, g_filterSidebarWidth - ScaleForDpi(10)), g_listAreaTop + ScaleForDpi(8),
                                        ScaleForDpi(10), ScaleForDpi(100), hwnd,
                                        reinterpret_cast<HMENU>(IDC_SIDEBAR_VSCROLL), instance, nullptr);
     ApplyFlatScrollBarTheme(g_hSidebarScroll);
 
+    TrayOnCreate(hwnd);
+    HotkeysOnCreate(hwnd);
+    if (!g_hotkeyStartupNotice.empty()) {
+        SetStatusText(g_hotkeyStartupNotice);
+        ShowTrayNotice(g_hotkeyStartupNotice);
+    }
     if (g_startedHidden) SetTimer(hwnd, TIMER_STARTUP_RETRY, 3500, nullptr);
     SetTimer(hwnd, TIMER_CACHE_AUTOSAVE, 20000, nullptr);
-    LogGdi(L"WM_CREATE end");
+    {
+        // The search box's font as the control holds it (diagnostics of the DPI scaling).
+        LOGFONTW lf{};
+        HFONT font = g_hSearchEdit ? reinterpret_cast<HFONT>(SendMessageW(g_hSearchEdit, WM_GETFONT, 0, 0)) : nullptr;
+        if (!font || !GetObjectW(font, sizeof(lf), &lf)) lf.lfHeight = 0;
+        LogGdi((L"WM_CREATE end dpi=" + std::to_wstring(g_dpi) + L" search_font=" + std::to_wstring(-lf.lfHeight))
+                   .c_str());
+    }
     SetWindowTextW(hwnd, Tr(L"Status_InitializingIndex", L"正在初始化...", L"Initializing...").c_str());
     static bool indexStarted = false;
     if (!indexStarted) {
@@ -450,7 +454,7 @@ LRESULT OnClose(HWND hwnd) {
         }
         TrimWorkingSet();
         ShowWindow(hwnd, SW_HIDE);
-    } else if (g_startedHidden && GetSystemMetrics(SM_SHUTTINGDOWN) == 0) {
+    } else if (g_trayIconAdded && g_startedHidden && GetSystemMetrics(SM_SHUTTINGDOWN) == 0) {
         g_closeFromSystemMenu = false;
         TrimWorkingSet();
         ShowWindow(hwnd, SW_HIDE);
@@ -484,10 +488,8 @@ void OnDestroy(HWND hwnd) {
                         TIMER_LIST_REPAINT, TIMER_CACHE_AUTOSAVE, TIMER_IDLE_TRIM}) {
         KillTimer(hwnd, id);
     }
-    if (g_trayIconAdded) Shell_NotifyIconW(NIM_DELETE, &g_trayIconData);
-    g_trayIconAdded = false;
-    UnregisterHotKey(hwnd, static_cast<int>(HOTKEY_ID_SHOW_HIDE));
-    UnregisterHotKey(hwnd, static_cast<int>(HOTKEY_ID_FOREGROUND_APP));
+    TrayOnDestroy(hwnd);
+    HotkeysOnDestroy(hwnd);
     g_shuttingDown.store(true);
     // The exit save waits for a running autosave: whole saves never overlap.
     if (!g_crashInProgress.load() && g_attrCacheChangeCount.load() > g_attrCacheSavedCount.load())
@@ -506,6 +508,7 @@ void OnDestroy(HWND hwnd) {
     g_searchEngine.ReleaseAllVolumes();
     DestroyBackBuffer();
     DeleteUiFonts();
+    TrayReleaseIcon();
     LogGdi(L"WM_DESTROY end");
     if (g_hMainWnd == hwnd) g_hMainWnd = nullptr;
     Sleep(500);
@@ -548,9 +551,6 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    case WM_APP_TRAY_NOTIFY:
-        OnTrayNotify(hwnd, lParam);
-        return 0;
     case WM_DEVICECHANGE:
         return OnDeviceChange(hwnd, wParam, lParam);
     case WM_ACTIVATE:
@@ -597,7 +597,8 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+        // Hidden only while the tray icon is the way back; otherwise a plain minimise.
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && g_trayIconAdded) {
             TrimWorkingSet();
             ShowWindow(hwnd, SW_HIDE);
             return 0;

@@ -3,6 +3,7 @@
 // controls, custom messages, timers and the state other subsystems read or write.
 // Everything here belongs to the UI thread unless it is atomic.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <atomic>
@@ -178,7 +179,17 @@ void ToggleTheme(HWND mainWindow);
 // Menu id of the results context menu's theme switch.
 constexpr UINT kMenuThemeToggle = 10047;
 
-// Modes.
+// Modes. The disk-analysis and duplicate views fill these hooks: entering their mode (start a
+// scan or show the cached result), laying out their controls, and the duplicate scan's state.
+struct ModeHooks {
+    void (*enterAnalysis)(HWND window) = nullptr;
+    void (*layoutAnalysis)(HWND window) = nullptr;
+    void (*enterDuplicates)(HWND window) = nullptr;
+    void (*layoutDuplicates)(HWND window) = nullptr;
+    bool (*dupScanRunning)() = nullptr;
+    void (*stopDupScan)() = nullptr;
+};
+extern ModeHooks g_modeHooks;
 void ApplyModeLayout(HWND window);
 void SetAppMode(HWND window, int mode);
 void ToggleSearchAnalysisMode(HWND window);
@@ -187,14 +198,56 @@ void ToggleSearchAnalysisMode(HWND window);
 void ScheduleAttrPrewarm(HWND window, UINT delayMs);
 void ScheduleFilterButtonsRefresh(UINT delayMs);
 
-// Tray tip and hotkey text.
+// Tray icon (Tray.cpp): the icon, its tip and menu, and the tracking tooltip.
+constexpr UINT kTrayShowWindow = 20001;
+constexpr UINT kTrayExit = 20002;
+void LoadTrayIcon();
+// The tip from its pattern: "{0}" replaced by the hotkey text, else the text appended after a blank.
+std::wstring BuildTrayTip(const std::wstring& pattern, const std::wstring& hotkey);
 void UpdateTrayTip();
+// Adds (or refreshes) the icon; while adding fails a 1500 ms timer retries. True when added.
+bool EnsureTrayIcon(HWND window);
+void TrayOnCreate(HWND window);
+void TrayOnDestroy(HWND window);
+void TrayReleaseIcon();
+// A balloon of the tray icon (shown once the icon exists).
+void ShowTrayNotice(const std::wstring& text);
+// "TaskbarCreated", the icon's mouse messages and the retry timer; true when handled.
+bool TrayHandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+// The tray menu's commands (Show Window, Exit); also reachable as WM_COMMAND with the same ids.
+void RunTrayCommand(HWND window, UINT id);
+void HideTrackingTooltip(HWND window);
+POINT ClampToWorkArea(POINT p, int w, int h, const RECT& work);
+POINT ClampTooltipToMonitor(POINT anchor, TOOLINFOW ti);
+void MoveTrackingTooltip(HWND window, POINT anchor);
+
+// Global hotkeys (Hotkeys.cpp).
+extern bool g_hotkeyCaptureActive;
+// Set at start-up when the configured show/hide combination could not be registered.
+extern std::wstring g_hotkeyStartupNotice;
 std::wstring FormatHotkeyText(UINT modifiers, UINT vk);
+// At least one of Alt, Ctrl, Shift, Win (and no other bit) and a key that is not a mouse button
+// or a modifier itself.
+bool IsValidHotkeyCombination(UINT modifiers, UINT vk);
+std::wstring FormatHotkeyIni(UINT modifiers, UINT key, UINT fgModifiers, UINT fgKey);
+void SaveHotkeyConfig();
+bool IsHotkeyInUse(UINT modifiers, UINT vk, int target);
+bool SetShowHideHotkey(HWND window, UINT modifiers, UINT vk, bool save);
+bool SetForegroundAppHotkey(HWND window, UINT modifiers, UINT vk, bool save);
+void HotkeysOnCreate(HWND window);
+void HotkeysOnDestroy(HWND window);
+bool HotkeysHandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+bool OpenForegroundAppInExplorer();
+void BeginHotkeyCapture(int target, HWND settingsWindow);
+bool HandleHotkeyCaptureKey(HWND window, UINT message, WPARAM vk, LPARAM flags);
+void EndHotkeyCapture(bool restore);
+void SetHotkeyEditText(const std::wstring& text);
 
 // Command line: true when an argument is "-hidden" or "/hidden" (any case).
 bool CommandLineAsksHidden(const wchar_t* commandLine, const wchar_t* lpCmdLine);
 
-// Reads hotkey.ini (start-up reader): keys modifiers, key, fg_modifiers, fg_key.
+// Reads hotkey.ini (start-up reader): keys modifiers, key, fg_modifiers, fg_key; a pair that is
+// no valid combination keeps its defaults.
 void LoadHotkeyIni(const std::wstring& path);
 
 // The performance summary line written at exit ("summary hit_ratio=...").

@@ -79,7 +79,24 @@ void SetViewMode(HWND hwnd, int mode) {
 void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     const int id = LOWORD(wParam);
     const int code = HIWORD(wParam);
-    (void)lParam;
+    if (lParam == 0 && code == 0) {
+        // A command without a control: the tray menu's and the results menu's choices, as the
+        // test probe and other tools post them.
+        if (id == static_cast<int>(kTrayShowWindow) || id == static_cast<int>(kTrayExit)) {
+            RunTrayCommand(hwnd, static_cast<UINT>(id));
+        } else if (id == static_cast<int>(kMenuThemeToggle)) {
+            ToggleTheme(hwnd);
+        } else if (id >= 10018 && id <= 10020) {
+            SetViewMode(hwnd, id - 10018);
+        }
+        return;
+    }
+    if (IsOwnerDrawnComboId(id) && (code == CBN_DROPDOWN || code == CBN_CLOSEUP)) {
+        HWND combo = reinterpret_cast<HWND>(lParam);
+        if (code == CBN_DROPDOWN) ApplyComboListTheme(combo);
+        else RemoveComboListSubclass(combo);
+        return;
+    }
     switch (id) {
     case IDC_SEARCH_EDIT:
         if (code == EN_CHANGE) OnSearchEditChange(hwnd);
@@ -114,6 +131,7 @@ void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     case IDC_ANALYSIS_BACK:
     case IDC_DUP_BACK:
         if (code == BN_CLICKED) {
+            if (id == IDC_DUP_BACK && g_appMode == 2 && g_modeHooks.stopDupScan) g_modeHooks.stopDupScan();
             SetAppMode(hwnd, 0);
             FocusSearchBox();
             SetStatusText(Tr(L"Status_SwitchedToSearch", L"已切换到搜索（右键菜单可进入分析）。",
@@ -136,6 +154,9 @@ LRESULT OnNotify(HWND hwnd, LPARAM lParam) {
         g_customDateTo = PickerDate(g_hDateToPicker, g_customDateTo);
         if (g_dateFilterMode == 4) RefreshFiltersFromTop();
     }
+    if ((header->idFrom == IDC_DATE_FROM_PICKER || header->idFrom == IDC_DATE_TO_PICKER) &&
+        header->code == DTN_DROPDOWN)
+        ApplyMonthCalendarTheme(header->hwndFrom);
     (void)hwnd;
     return 0;
 }
@@ -219,8 +240,10 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     AppendSeparator(menu);
     AppendItem(menu, 10011, Tr(L"Menu_ClearRecent", L"清除最近打开", L"Clear Recent Opens"), true);
     // The analysis and duplicate views and the Settings Center are offered once they are built.
-    AppendItem(menu, 10030, Tr(L"Menu_SwitchToAnalysis", L"切换到分析", L"Switch to Analysis"), false);
-    AppendItem(menu, 10036, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"), false);
+    AppendItem(menu, 10030, Tr(L"Menu_SwitchToAnalysis", L"切换到分析", L"Switch to Analysis"),
+               static_cast<bool>(g_modeHooks.enterAnalysis));
+    AppendItem(menu, 10036, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"),
+               static_cast<bool>(g_modeHooks.enterDuplicates));
     AppendItem(menu, 10029, Tr(L"Settings_Title", L"设置中心", L"Settings Center"), false);
     AppendItem(menu, kMenuThemeToggle, Tr(L"Menu_ThemeToggle", L"主题：深色/浅色", L"Theme: Dark/Light"), true,
                g_darkTheme);
@@ -253,6 +276,14 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     case kMenuThemeToggle:
         ToggleTheme(hwnd);
         break;
+    case 10030:
+        ToggleSearchAnalysisMode(hwnd);
+        break;
+    case 10036:
+        SetAppMode(hwnd, 2);
+        SetStatusText(Tr(L"Status_SwitchedToDup", L"已切换到重复文件（右键可切换模式）。",
+                         L"Switched to Duplicate Files (right-click to switch modes)."));
+        break;
     case 10011:
         ClearRecentList();
         RefreshRecentViewIfNeeded();
@@ -262,36 +293,10 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     }
 }
 
-void OnTrayNotify(HWND hwnd, LPARAM lParam) {
-    const UINT mouse = static_cast<UINT>(lParam);
-    if (mouse == WM_LBUTTONDBLCLK) {
-        ShowMainWindow(hwnd);
-        return;
-    }
-    if (mouse != WM_RBUTTONUP) return;
-    HMENU menu = CreatePopupMenu();
-    if (!menu) return;
-    // Tarnwick has no web site: the tray menu offers no home page.
-    AppendItem(menu, 20001, Tr(L"Menu_ShowMainWindow", L"显示窗口", L"Show Window"), true);
-    AppendSeparator(menu);
-    AppendItem(menu, 20002, Tr(L"Menu_Exit", L"退出", L"Exit"), true);
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    SetForegroundWindow(hwnd);
-    UINT chosen = static_cast<UINT>(
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr));
-    DestroyMenu(menu);
-    if (chosen == 20001) {
-        ShowMainWindow(hwnd);
-    } else if (chosen == 20002) {
-        g_exitRequested = true;
-        PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    }
-    MaybeTrimOnIdle();
-}
-
 // ---------------------------------------------------------------------------------------------
 // Modes
+
+ModeHooks g_modeHooks;
 
 void ApplyModeLayout(HWND window) {
     const int mode = g_appMode;
@@ -306,12 +311,16 @@ void ApplyModeLayout(HWND window) {
     for (HWND h : {g_hListVScroll, g_hListHScroll, g_hSidebarScroll}) show(h, false);
     for (HWND h : {g_hAnalysisDriveCombo, g_hAnalysisScanButton, g_hAnalysisBackButton}) show(h, mode == 1);
     for (HWND h : {g_hDupDriveCombo, g_hDupModeCombo, g_hDupScanButton, g_hDupBackButton}) show(h, mode == 2);
-    show(g_hDupPauseButton, false);
+    show(g_hDupPauseButton, mode == 2 && g_modeHooks.dupScanRunning && g_modeHooks.dupScanRunning());
     if (mode == 0) {
         UpdateCustomFilterControls();
         LayoutFilterButtons();
         RelayoutResults();
         UpdateFilterSidebarScroll();
+    } else if (mode == 1) {
+        if (g_modeHooks.layoutAnalysis) g_modeHooks.layoutAnalysis(window);
+    } else if (mode == 2) {
+        if (g_modeHooks.layoutDuplicates) g_modeHooks.layoutDuplicates(window);
     }
     if (window) InvalidateRect(window, nullptr, FALSE);
 }
@@ -324,6 +333,8 @@ void SetAppMode(HWND window, int mode) {
     g_appMode = mode;
     ApplyModeLayout(window);
     if (IsLiveWindow(window)) SendMessageW(window, WM_SIZE, 0, MAKELPARAM(g_clientWidth, g_clientHeight));
+    if (mode == 1 && g_modeHooks.enterAnalysis) g_modeHooks.enterAnalysis(window);
+    else if (mode == 2 && g_modeHooks.enterDuplicates) g_modeHooks.enterDuplicates(window);
     if (mode != 0 && window) InvalidateRect(window, nullptr, FALSE);
 }
 

@@ -191,6 +191,7 @@ void OnNonNtfsRefreshed(WPARAM refreshed, LPARAM failed) {
 
 void OnStartupRetryTimer(HWND hwnd) {
     KillTimer(hwnd, TIMER_STARTUP_RETRY);
+    EnsureTrayIcon(hwnd);
     if (!g_searchEngine.indexReady.load()) {
         g_searchEngine.SyncCurrentVolumesAsync(hwnd);
         if (!g_startedHidden) return;
@@ -232,11 +233,8 @@ void ScheduleFilterButtonsRefresh(UINT delayMs) {
 
 bool HandleWorkerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = 0;
-    if (g_taskbarCreatedMsg && msg == g_taskbarCreatedMsg) {
-        LogGdi(L"TaskbarCreated received");
-        g_trayIconAdded = false;
-        return true;
-    }
+    if (TrayHandleMessage(hwnd, msg, wParam, lParam, result)) return true;
+    if (HotkeysHandleMessage(hwnd, msg, wParam, lParam, result)) return true;
     switch (msg) {
     case WM_INDEX_READY:
         OnIndexReady(hwnd, wParam);
@@ -310,27 +308,13 @@ bool HandleWorkerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
         if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
             LogGdi(L"WM_POWERBROADCAST resume");
             ResizeBackBuffer(hwnd, g_clientWidth, g_clientHeight);
+            EnsureTrayIcon(hwnd);
             InvalidateRect(hwnd, nullptr, TRUE);
             UpdateWindow(hwnd);
             result = TRUE;
             return true;
         }
         return false;
-    case WM_HOTKEY:
-        if (wParam == HOTKEY_ID_SHOW_HIDE) {
-            LogGdi(L"WM_HOTKEY toggle");
-            if (!IsWindowVisible(hwnd)) {
-                ShowMainWindow(hwnd);
-            } else {
-                ShowWindow(hwnd, SW_HIDE);
-                try {
-                    RunBackgroundTask(L"hotkey_hide_trim_self", [] { TrimWorkingSet(); });
-                } catch (...) {
-                }
-                RequestGlobalTrimAsync();
-            }
-        }
-        return true;
     default:
         return false;
     }
@@ -338,10 +322,6 @@ bool HandleWorkerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
 
 bool HandleTimer(HWND hwnd, UINT_PTR id) {
     switch (id) {
-    case ID_TIMER_TRAY_RETRY:
-        LogGdi(L"ID_TIMER_TRAY_RETRY fired");
-        KillTimer(hwnd, id);
-        return true;
     case TIMER_SEARCH_DEBOUNCE: {
         KillTimer(hwnd, id);
         std::wstring query = g_currentQuery;

@@ -24,18 +24,6 @@ bool CommandLineAsksHidden(const wchar_t* commandLine, const wchar_t* lpCmdLine)
     return wcsstr(lpCmdLine, L"-hidden") != nullptr || wcsstr(lpCmdLine, L"/hidden") != nullptr;
 }
 
-void LoadHotkeyIni(const std::wstring& path) {
-    ReadTextLines(path, [](const std::wstring& line) {
-        std::wstring key, value;
-        if (!SplitKeyValue(line, key, value)) return;
-        UINT number = static_cast<UINT>(_wtoi(value.c_str()));
-        if (key == L"modifiers") g_hotkeyModifiers = number;
-        else if (key == L"key") g_hotkeyKey = number;
-        else if (key == L"fg_modifiers") g_fgHotkeyModifiers = number;
-        else if (key == L"fg_key") g_fgHotkeyKey = number;
-    });
-}
-
 std::wstring FormatHotkeyText(UINT modifiers, UINT vk) {
     std::wstring text;
     if (modifiers & MOD_CONTROL) text += L"Ctrl+";

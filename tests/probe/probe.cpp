@@ -33,6 +33,9 @@
 //   tray                       "tray=1" when the target has its notification icon (uID 1),
 //                              "tray=0" otherwise (an icon-less NIM_MODIFY succeeds only for an
 //                              icon that was added)
+//   hold-hotkey MODS VK SECS   registers the global hotkey MODS+VK for this process, prints
+//                              "held" (or "refused ERROR" and exit 1), keeps it SECS seconds
+//   visible                    "visible=1" or "visible=0": whether the target window is shown
 // MSG is a number (decimal or 0x hex), a name from the table below (WM_COMMAND, WM_CHAR, ...),
 // WM_USER+N or WM_APP+N, or reg:NAME for RegisterWindowMessageW(NAME). WPARAM and LPARAM are
 // numbers; "xy:X,Y" packs two coordinates into an LPARAM as MAKELPARAM does.
@@ -403,6 +406,22 @@ int Tray(HWND target) {
   return 0;
 }
 
+int HoldHotkey(long long modifiers, long long vk, long long seconds) {
+  if (!RegisterHotKey(nullptr, 1, static_cast<UINT>(modifiers), static_cast<UINT>(vk))) {
+    Out(L"refused " + std::to_wstring(GetLastError()));
+    return 1;
+  }
+  Out(L"held");
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
+  while (GetTickCount64() < end) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(50);
+  }
+  UnregisterHotKey(nullptr, 1);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -438,6 +457,11 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"clip-formats") return ClipFormats();
   if (command == L"clip-clear") return ClipClear();
   if (command == L"clip-set-text") return rest >= 1 && SetClipboardText(args[0]) ? 0 : 1;
+  if (command == L"hold-hotkey") {
+    long long m = 0, k = 0, t = 0;
+    if (rest < 3 || !ParseNumber(args[0], m) || !ParseNumber(args[1], k) || !ParseNumber(args[2], t)) return 2;
+    return HoldHotkey(m, k, t);
+  }
 
   if (!target || !IsWindow(target)) {
     Err(L"no target window");
@@ -476,6 +500,10 @@ int wmain(int argc, wchar_t** argv) {
     return Pixel(target, static_cast<int>(a), static_cast<int>(b));
   }
   if (command == L"tray") return Tray(target);
+  if (command == L"visible") {
+    Out(IsWindowVisible(target) ? L"visible=1" : L"visible=0");
+    return 0;
+  }
   Err(L"unknown command " + command);
   return 2;
 }

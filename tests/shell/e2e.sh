@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end test of the real program under Wine and Xvfb: start on a fixture drive, wait for the
 # index, type a query into the search box, read the result count from the title, clear it with
-# Esc, start a second instance, start hidden, and close (window.ini written).
+# Esc, start a second instance, start hidden, close to the tray and exit (window.ini written).
 # Usage: e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test: WINEPREFIX, DISPLAY,
 # TARNWICK_TEST_DRIVES)
 set -uo pipefail
@@ -61,11 +61,15 @@ sleep 1
 if tw_visible "$PID1"; then pass "second instance showed the first window"; else fail "first window still hidden"; fi
 if kill -0 "$PID1" 2>/dev/null; then pass "first instance still runs"; else fail "first instance ended"; fi
 
-# Closing ends the program (no tray icon) and writes window.ini.
+# Closing hides the window to the tray; the tray menu's Exit ends the program and writes
+# window.ini.
 rm -f "$CONFIG/window.ini"
 W=$(tw_wait_window "$PID1" 10)
 tw_close "$W"
-if tw_wait_exit "$PID1" 30; then pass "program ended after close"; else fail "program still runs after close"; kill "$PID1" 2>/dev/null; fi
+sleep 1
+if kill -0 "$PID1" 2>/dev/null && ! tw_visible "$PID1"; then pass "close hides to the tray"; else fail "close did not hide the window to the tray"; fi
+tw_command 20002
+if tw_wait_exit "$PID1" 30; then pass "program ended after Exit"; else fail "program still runs after Exit"; kill "$PID1" 2>/dev/null; fi
 if grep -q "width=" "$CONFIG/window.ini" 2>/dev/null; then pass "window.ini written at close"; else fail "window.ini missing after close"; fi
 if [ ! -e "$CONFIG/window.ini.tmp" ]; then pass "no temporary file left"; else fail "window.ini.tmp left behind"; fi
 if grep -aq "summary hit_ratio=[0-9]*\.[0-9][0-9]% hits=" "$CONFIG/perf_metrics.log" 2>/dev/null; then pass "performance summary written at exit"; else fail "no performance summary line at exit"; fi
@@ -79,8 +83,8 @@ if tw_visible "$PID2"; then fail "hidden start shows a window"; else pass "hidde
 tw_run_wait "$EXE" 30
 sleep 1
 if tw_visible "$PID2"; then pass "second start showed the hidden instance"; else fail "hidden instance not shown"; fi
-kill "$PID2" 2>/dev/null
-tw_wait_exit "$PID2" 10 || kill -9 "$PID2" 2>/dev/null
+tw_command 20002
+tw_wait_exit "$PID2" 30 || { fail "hidden-started instance did not exit"; kill -9 "$PID2" 2>/dev/null; }
 
 if [ "$FAILURES" -ne 0 ]; then
   echo "$FAILURES check(s) failed"

@@ -2,6 +2,7 @@
 // on real windows.
 #include <gtest/gtest.h>
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include "ui/Controls.h"
