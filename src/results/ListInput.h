@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "ui/Controls.h"
+
 // 1 inside the visible vertical track, 2 inside the visible horizontal track, else 0.
 int HitTestOverlayScrollBars(int x, int y);
 // A press on an overlay bar: starts a thumb drag (mouse captured) or jumps to the point.
@@ -14,11 +16,10 @@ bool OnOverlayScrollBarMouseDown(HWND hwnd, int x, int y);
 void ScrollVerticalToTrackPoint(int y);
 void ScrollHorizontalToTrackPoint(int x);
 
-// The list cell under the mouse whose tooltip is shown (row -1 none), and the filter tag or
-// sidebar item under the mouse (-1 none).
+// The list cell under the mouse whose tooltip is shown (row -1 none). The filter tag or sidebar
+// item under the mouse is g_hoveredFilterIndex (ui/Controls.h), which the tag painter reads too.
 extern int64_t g_hoveredRow;
 extern int g_hoveredColumn;
-extern int g_hoveredFilterIndex;
 
 // The filter sidebar scrolled by the wheel (notches up positive) and by its scroll bar (id 117).
 void ScrollFilterSidebarByNotches(int notches);

@@ -52,7 +52,6 @@ void FillRoundedBox(HDC hdc, const RECT& box, int radius, HBRUSH brush) {
 
 int64_t g_hoveredRow = -1;
 int g_hoveredColumn = -1;
-int g_hoveredFilterIndex = -1;
 
 int64_t GetHoveredResultRow() { return g_hoveredRow; }
 

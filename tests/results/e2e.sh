@@ -160,8 +160,9 @@ xdotool key --clearmodifiers Delete
 if tw_wait_count "$W" 3 20; then pass "count dropped to 3 after Delete"; else fail "title after Delete: '$(tw_title "$W")'"; fi
 if [ -f "$TRASH/$victim" ] && [ ! -e "$T/rs/$victim" ]; then pass "Delete moved the file to the trash"; else fail "trash: $(ls "$TRASH" 2>&1 | tr '\n' ' ')"; fi
 
-tw_close "$W"
-tw_wait_exit "$PID" 30 || { fail "program still runs after close"; kill "$PID" 2>/dev/null; }
+# Closing hides to the tray; the tray menu's Exit ends the program.
+tw_command 20002
+tw_wait_exit "$PID" 30 || { fail "program still runs after Exit"; kill "$PID" 2>/dev/null; }
 # The files opened here must not show up as recent opens in later tests.
 rm -f "$CONFIG/recent.ini"
 
