@@ -1,0 +1,528 @@
+#include "duplicates/DupHash.h"
+#include "duplicates/DupTypes.h"
+
+#include <bcrypt.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "core/Logs.h"
+
+thread_local bool tls_hashTimedOut = false;
+thread_local uint64_t tls_hashDeadline = 0;
+
+namespace {
+
+constexpr uint64_t kDefaultFullDeadlineMs = 30000;
+// While waiting for a helper, the cancel flag is looked at this often; the wait itself ends
+// the moment the helper signals.
+constexpr DWORD kCancelSliceMs = 15;
+
+void StartDeadline(uint32_t timeoutMs) {
+    tls_hashTimedOut = false;
+    tls_hashDeadline = GetTickCount64() + timeoutMs;
+}
+
+bool Cancelled(const std::atomic<bool>* cancel) { return cancel && cancel->load(); }
+
+// ---------------------------------------------------------------------------------------------
+// SHA-256 through CNG. The algorithm provider is opened once and shared (a provider handle
+// may be used from several threads to create hash objects).
+BCRYPT_ALG_HANDLE Sha256Provider(DWORD* objectLength) {
+    static BCRYPT_ALG_HANDLE provider = nullptr;
+    static DWORD length = 0;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        BCRYPT_ALG_HANDLE alg = nullptr;
+        NTSTATUS st = BCryptOpenAlgorithmProvider(&alg, BCRYPT_SHA256_ALGORITHM, nullptr, 0);
+        if (st != 0) {
+            AppendPerfMetric(L"dup sha256 provider open failed status=" + std::to_wstring((long)st));
+            return;
+        }
+        DWORD len = 0, got = 0;
+        st = BCryptGetProperty(alg, BCRYPT_OBJECT_LENGTH, (PUCHAR)&len, sizeof len, &got, 0);
+        if (st != 0 || got != sizeof len || len == 0 || len > (1u << 20)) {
+            AppendPerfMetric(L"dup sha256 object length failed status=" + std::to_wstring((long)st));
+            BCryptCloseAlgorithmProvider(alg, 0);
+            return;
+        }
+        length = len;
+        provider = alg;
+    });
+    *objectLength = length;
+    return provider;
+}
+
+class Sha256 {
+public:
+    Sha256() {
+        DWORD length = 0;
+        BCRYPT_ALG_HANDLE alg = Sha256Provider(&length);
+        if (!alg) return;
+        object_.resize(length);
+        if (BCryptCreateHash(alg, &hash_, object_.data(), length, nullptr, 0, 0) != 0) hash_ = nullptr;
+    }
+    ~Sha256() {
+        if (hash_) BCryptDestroyHash(hash_);
+    }
+    Sha256(const Sha256&) = delete;
+    Sha256& operator=(const Sha256&) = delete;
+
+    bool ok() const { return hash_ != nullptr; }
+    bool Update(const void* data, size_t n) {
+        return hash_ && BCryptHashData(hash_, (PUCHAR)data, (ULONG)n, 0) == 0;
+    }
+    bool Finish(uint8_t out[32]) {
+        if (!hash_) return false;
+        const bool done = BCryptFinishHash(hash_, out, 32, 0) == 0;
+        BCryptDestroyHash(hash_);
+        hash_ = nullptr;
+        return done;
+    }
+
+private:
+    BCRYPT_HASH_HANDLE hash_ = nullptr;
+    std::vector<uint8_t> object_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Helper threads for calls that may hang (opening a file on a device that does not answer).
+struct HelperShared {
+    HANDLE wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::function<void()> job;
+    std::atomic<bool> quit{false};
+    ~HelperShared() {
+        if (wake) CloseHandle(wake);
+        if (done) CloseHandle(done);
+    }
+};
+
+void HelperLoop(std::shared_ptr<HelperShared> shared) {
+    for (;;) {
+        if (WaitForSingleObject(shared->wake, INFINITE) != WAIT_OBJECT_0) return;
+        if (shared->quit) return;
+        std::function<void()> job = std::move(shared->job);
+        shared->job = nullptr;
+        try {
+            if (job) job();
+        } catch (...) {
+            LogBackgroundException(L"dup_timed_helper");
+        }
+        SetEvent(shared->done);
+        if (shared->quit) return;
+    }
+}
+
+thread_local std::shared_ptr<HelperShared>* t_helper = nullptr;  // set by DupTimedHelperScope
+thread_local bool t_helperScope = false;
+
+std::shared_ptr<HelperShared> StartHelper(bool loop) {
+    auto shared = std::make_shared<HelperShared>();
+    if (!shared->wake || !shared->done) return nullptr;
+    if (loop) {
+        std::thread(HelperLoop, shared).detach();
+    }
+    return shared;
+}
+
+// Runs job on a helper thread and waits until it is done, waitMs have passed, the thread's
+// deadline has passed or (when given) the cancel flag is set. False when the wait gave up;
+// the job then finishes on its own and must settle its result through its own state.
+bool RunTimed(std::function<void()> job, uint32_t waitMs, const std::atomic<bool>* cancel) {
+    std::shared_ptr<HelperShared> shared;
+    if (t_helperScope) {
+        if (!t_helper) t_helper = new std::shared_ptr<HelperShared>(StartHelper(true));
+        shared = *t_helper;
+        if (!shared) {
+            delete t_helper;
+            t_helper = nullptr;
+            return false;
+        }
+        ResetEvent(shared->done);
+        shared->job = std::move(job);
+        SetEvent(shared->wake);
+    } else {
+        shared = StartHelper(false);
+        if (!shared) return false;
+        auto oneShot = shared;
+        std::thread([oneShot, job = std::move(job)] {
+            try {
+                job();
+            } catch (...) {
+                LogBackgroundException(L"dup_timed_helper");
+            }
+            SetEvent(oneShot->done);
+        }).detach();
+    }
+    const uint64_t start = GetTickCount64();
+    for (;;) {
+        const uint64_t now = GetTickCount64();
+        uint64_t limit = start + waitMs;
+        if (tls_hashDeadline) limit = std::min(limit, tls_hashDeadline);
+        if (now >= limit) break;
+        DWORD slice = (DWORD)std::min<uint64_t>(limit - now, cancel ? kCancelSliceMs : 0xFFFFFFF0ull);
+        const DWORD w = WaitForSingleObject(shared->done, slice);
+        if (w == WAIT_OBJECT_0) return true;
+        if (w != WAIT_TIMEOUT) break;
+        if (Cancelled(cancel)) break;
+    }
+    if (t_helperScope && t_helper) {
+        // The helper is stuck: let it end by itself after its call; the next call gets a new one.
+        (*t_helper)->quit = true;
+        SetEvent((*t_helper)->wake);
+        delete t_helper;
+        t_helper = nullptr;
+    }
+    return false;
+}
+
+enum : int { kPending = 0, kDone = 1, kAbandoned = 2 };
+
+struct OpenState {
+    std::wstring path;
+    DWORD access = GENERIC_READ;
+    DWORD flags = FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN;
+    std::atomic<int> state{kPending};
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    DWORD error = 0;
+};
+
+// The helper's half of a timed open: the handle is handed over only while the caller still
+// waits; otherwise the helper closes it itself. Exactly one side ends up owning it.
+void OpenOnHelper(const std::shared_ptr<OpenState>& st) {
+    HANDLE h = CreateFileW(st->path.c_str(), st->access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, st->flags, nullptr);
+    st->error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    st->handle = h;
+    int expected = kPending;
+    if (!st->state.compare_exchange_strong(expected, kDone) && h != INVALID_HANDLE_VALUE) CloseHandle(h);
+}
+
+HANDLE OpenTimed(const std::wstring& path, DWORD access, DWORD flags, const std::atomic<bool>* cancel) {
+    if (DupHashDeadlinePassed() || Cancelled(cancel)) {
+        tls_hashTimedOut = true;
+        return INVALID_HANDLE_VALUE;
+    }
+    auto st = std::make_shared<OpenState>();
+    st->path = path;
+    st->access = access;
+    st->flags = flags;
+    RunTimed([st] { OpenOnHelper(st); }, kDupOpenWaitMs, cancel);
+    int expected = kPending;
+    if (st->state.compare_exchange_strong(expected, kAbandoned)) {
+        tls_hashTimedOut = true;  // gave up waiting (time or cancel)
+        return INVALID_HANDLE_VALUE;
+    }
+    return st->handle;  // done: a handle or INVALID_HANDLE_VALUE when the open failed
+}
+
+// ---------------------------------------------------------------------------------------------
+// Read blocks: buffer, event and OVERLAPPED of one file's reads. A block whose read could not
+// be brought to an end after cancelling is never freed or reused, since the system may still
+// write into it.
+struct ReadBlock {
+    OVERLAPPED ov{};
+    HANDLE event = nullptr;
+    std::unique_ptr<uint8_t[]> buffer;
+    bool abandoned = false;
+};
+
+std::mutex g_blockPoolMutex;
+std::vector<ReadBlock*> g_blockPool;
+constexpr size_t kBlockPoolMax = 32;
+
+ReadBlock* AcquireBlock() {
+    {
+        std::lock_guard<std::mutex> lock(g_blockPoolMutex);
+        if (!g_blockPool.empty()) {
+            ReadBlock* b = g_blockPool.back();
+            g_blockPool.pop_back();
+            return b;
+        }
+    }
+    auto block = std::make_unique<ReadBlock>();
+    block->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!block->event) return nullptr;
+    block->buffer.reset(new (std::nothrow) uint8_t[kDupFullReadSize]);
+    if (!block->buffer) {
+        CloseHandle(block->event);
+        return nullptr;
+    }
+    return block.release();
+}
+
+void ReleaseBlock(ReadBlock* block) {
+    if (!block) return;
+    if (block->abandoned) {
+        AppendPerfMetric(L"dup read abandoned after cancel; its buffer is kept");
+        return;  // deliberately kept alive: a late completion may still write into it
+    }
+    {
+        std::lock_guard<std::mutex> lock(g_blockPoolMutex);
+        if (g_blockPool.size() < kBlockPoolMax) {
+            g_blockPool.push_back(block);
+            return;
+        }
+    }
+    CloseHandle(block->event);
+    delete block;
+}
+
+struct BlockLease {
+    ReadBlock* block = AcquireBlock();
+    ~BlockLease() { ReleaseBlock(block); }
+};
+
+void SetOffset(OVERLAPPED& ov, uint64_t offset) {
+    ov.Offset = (DWORD)(offset & 0xFFFFFFFFu);
+    ov.OffsetHigh = (DWORD)(offset >> 32);
+}
+
+// Cancels a pending read and waits for it to end; marks the block abandoned when it does not.
+void CancelPendingRead(HANDLE file, ReadBlock* block) {
+    CancelIoEx(file, &block->ov);
+    if (WaitForSingleObject(block->event, kDupCancelWaitMs) != WAIT_OBJECT_0) block->abandoned = true;
+}
+
+// One overlapped read of n bytes at the block's offset into its buffer.
+bool ReadFileTimed(HANDLE file, ReadBlock* block, DWORD n, DWORD* read, const std::atomic<bool>* cancel) {
+    *read = 0;
+    if (DupHashDeadlinePassed() || Cancelled(cancel)) {
+        tls_hashTimedOut = true;
+        return false;
+    }
+    ResetEvent(block->event);
+    block->ov.hEvent = block->event;
+    block->ov.Internal = 0;
+    block->ov.InternalHigh = 0;
+    if (ReadFile(file, block->buffer.get(), n, read, &block->ov)) return true;
+    DWORD err = GetLastError();
+    if (err == ERROR_HANDLE_EOF) {
+        *read = 0;
+        return true;
+    }
+    if (err != ERROR_IO_PENDING) return false;
+    const uint64_t start = GetTickCount64();
+    for (;;) {
+        if (Cancelled(cancel)) {
+            CancelPendingRead(file, block);
+            return false;
+        }
+        const uint64_t now = GetTickCount64();
+        uint64_t limit = start + kDupReadWaitMs;
+        if (tls_hashDeadline) limit = std::min(limit, tls_hashDeadline);
+        if (now >= limit) break;
+        const DWORD slice = (DWORD)std::min<uint64_t>(limit - now, cancel ? kCancelSliceMs : 0xFFFFFFF0ull);
+        const DWORD w = WaitForSingleObject(block->event, slice);
+        if (w == WAIT_OBJECT_0) {
+            if (GetOverlappedResult(file, &block->ov, read, FALSE)) return true;
+            if (GetLastError() == ERROR_HANDLE_EOF) {
+                *read = 0;
+                return true;
+            }
+            return false;
+        }
+        if (w != WAIT_TIMEOUT) {
+            CancelPendingRead(file, block);
+            return false;
+        }
+    }
+    CancelPendingRead(file, block);
+    tls_hashTimedOut = true;
+    return false;
+}
+
+// Feeds length bytes from offset into the digest; false on any failure or a short file.
+bool DigestRange(HANDLE file, ReadBlock* block, uint64_t offset, uint64_t length, Sha256& sha,
+                 const std::atomic<bool>* cancel) {
+    uint64_t done = 0;
+    while (done < length) {
+        if (Cancelled(cancel)) return false;
+        if (DupHashDeadlinePassed()) {
+            tls_hashTimedOut = true;
+            return false;
+        }
+        SetOffset(block->ov, offset + done);
+        DWORD want = (DWORD)std::min<uint64_t>(kDupFullReadSize, length - done);
+        DWORD got = 0;
+        if (!ReadFileTimed(file, block, want, &got, cancel)) return false;
+        if (got == 0) return false;  // the file is shorter than expected
+        if (!sha.Update(block->buffer.get(), got)) return false;
+        done += got;
+    }
+    return true;
+}
+
+bool CurrentSize(HANDLE file, int64_t* size) {
+    LARGE_INTEGER li{};
+    if (!GetFileSizeEx(file, &li)) return false;
+    *size = li.QuadPart;
+    return true;
+}
+
+struct FileCloser {
+    HANDLE h;
+    ~FileCloser() {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+};
+
+// The whole-file digest through an open handle. With expectedSize >= 0 the file must have that
+// size before and after the read; otherwise it is read up to its end.
+bool DigestWholeFile(HANDLE file, int64_t expectedSize, const std::atomic<bool>* cancel, uint8_t out[32]) {
+    BlockLease lease;
+    if (!lease.block) return false;
+    Sha256 sha;
+    if (!sha.ok()) return false;
+    if (expectedSize >= 0) {
+        int64_t now = -1;
+        if (!CurrentSize(file, &now) || now != expectedSize) return false;
+        if (!DigestRange(file, lease.block, 0, (uint64_t)expectedSize, sha, cancel)) return false;
+        if (!CurrentSize(file, &now) || now != expectedSize) return false;
+        return sha.Finish(out);
+    }
+    uint64_t offset = 0;
+    for (;;) {
+        if (Cancelled(cancel)) return false;
+        if (DupHashDeadlinePassed()) {
+            tls_hashTimedOut = true;
+            return false;
+        }
+        SetOffset(lease.block->ov, offset);
+        DWORD got = 0;
+        if (!ReadFileTimed(file, lease.block, kDupFullReadSize, &got, cancel)) return false;
+        if (got == 0) return sha.Finish(out);
+        if (!sha.Update(lease.block->buffer.get(), got)) return false;
+        offset += got;
+    }
+}
+
+}  // namespace
+
+bool DupHashDeadlinePassed() { return tls_hashDeadline != 0 && GetTickCount64() >= tls_hashDeadline; }
+
+std::wstring HashDigestToHex(const uint8_t digest[32]) {
+    static const wchar_t kHex[] = L"0123456789abcdef";
+    std::wstring out(64, L'0');
+    for (int i = 0; i < 32; ++i) {
+        out[2 * i] = kHex[digest[i] >> 4];
+        out[2 * i + 1] = kHex[digest[i] & 15];
+    }
+    return out;
+}
+
+DupTimedHelperScope::DupTimedHelperScope() { t_helperScope = true; }
+
+DupTimedHelperScope::~DupTimedHelperScope() {
+    if (t_helper) {
+        if (*t_helper) {
+            (*t_helper)->quit = true;
+            SetEvent((*t_helper)->wake);
+        }
+        delete t_helper;
+        t_helper = nullptr;
+    }
+    t_helperScope = false;
+}
+
+HANDLE OpenFileForHashTimed(const std::wstring& path, const std::atomic<bool>* cancel) {
+    return OpenTimed(path, GENERIC_READ, FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN, cancel);
+}
+
+std::wstring DupComputeFullHash(const std::wstring& path, const std::atomic<bool>* cancel, uint32_t timeoutMs,
+                                int64_t expectedSize) {
+    if (timeoutMs) {
+        StartDeadline(timeoutMs);
+    } else if (!tls_hashDeadline) {
+        StartDeadline((uint32_t)kDefaultFullDeadlineMs);
+    }
+    FileCloser file{OpenFileForHashTimed(path, cancel)};
+    if (file.h == INVALID_HANDLE_VALUE) return {};
+    uint8_t digest[32];
+    if (!DigestWholeFile(file.h, expectedSize, cancel, digest)) return {};
+    return HashDigestToHex(digest);
+}
+
+std::wstring DupComputeQuickHash(const std::wstring& path, int64_t size, const std::atomic<bool>* cancel,
+                                 uint32_t timeoutMs) {
+    StartDeadline(timeoutMs);
+    if (size < 0) return {};
+    if (size <= kDupSmallFileLimit) return DupComputeFullHash(path, cancel, 0, size);
+
+    FileCloser file{OpenFileForHashTimed(path, cancel)};
+    if (file.h == INVALID_HANDLE_VALUE) return {};
+    int64_t now = -1;
+    if (!CurrentSize(file.h, &now) || now != size) return {};  // changed since it was listed
+    BlockLease lease;
+    if (!lease.block) return {};
+    const uint64_t offsets[3] = {0, (uint64_t)((size >> 1) - kDupSampleLength / 2), (uint64_t)(size - kDupSampleLength)};
+    uint8_t buffer[3 * 32 + 8];
+    for (int i = 0; i < 3; ++i) {
+        Sha256 sha;
+        if (!sha.ok()) return {};
+        if (!DigestRange(file.h, lease.block, offsets[i], kDupSampleLength, sha, cancel)) return {};
+        if (!sha.Finish(buffer + 32 * i)) return {};
+        if (tls_hashTimedOut || Cancelled(cancel)) return {};
+    }
+    for (int i = 0; i < 8; ++i) buffer[96 + i] = (uint8_t)(((uint64_t)size >> (8 * i)) & 0xFF);
+    Sha256 sha;
+    uint8_t digest[32];
+    if (!sha.Update(buffer, sizeof buffer) || !sha.Finish(digest)) return {};
+    return HashDigestToHex(digest);
+}
+
+namespace {
+
+struct StatState {
+    std::wstring path;
+    DupFileStat stat;
+};
+
+}  // namespace
+
+DupFileStat DupQueryFileStat(const std::wstring& path) {
+    auto st = std::make_shared<StatState>();
+    st->path = path;
+    // The helper writes only into st, which it shares; a late finish is harmless.
+    std::shared_ptr<std::atomic<int>> state = std::make_shared<std::atomic<int>>(kPending);
+    const bool finished = RunTimed(
+        [st, state] {
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            DupFileStat s;
+            if (GetFileAttributesExW(st->path.c_str(), GetFileExInfoStandard, &data)) {
+                s.valid = true;
+                s.size = (int64_t)(((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow);
+                s.mtime = ((uint64_t)data.ftLastWriteTime.dwHighDateTime << 32) | data.ftLastWriteTime.dwLowDateTime;
+            }
+            int expected = kPending;
+            if (state->load() == kPending) st->stat = s;
+            state->compare_exchange_strong(expected, kDone);
+        },
+        kDupTimeQueryWaitMs, nullptr);
+    int expected = kPending;
+    if (!finished && state->compare_exchange_strong(expected, kAbandoned)) {
+        tls_hashTimedOut = true;
+        return {};
+    }
+    return st->stat;
+}
+
+uint64_t DupQueryFileMtime(const std::wstring& path) {
+    DupFileStat s = DupQueryFileStat(path);
+    return s.valid ? s.mtime : 0;
+}
+
+bool DupQueryFileIdentity(const std::wstring& path, DupFileIdentity* out, const std::atomic<bool>* cancel) {
+    FileCloser file{OpenTimed(path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, cancel)};
+    if (file.h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file.h, &info)) return false;
+    out->volumeSerial = info.dwVolumeSerialNumber;
+    out->fileIndex = ((uint64_t)info.nFileIndexHigh << 32) | info.nFileIndexLow;
+    out->size = (int64_t)(((uint64_t)info.nFileSizeHigh << 32) | info.nFileSizeLow);
+    return true;
+}

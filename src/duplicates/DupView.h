@@ -1,0 +1,124 @@
+#pragma once
+// The state of the duplicate mode: scan flags and progress written by the scan and its hash
+// workers, the worker slots, the groups shown, layout rectangles, scrolling, selection and
+// hit testing. One instance, g_dupFindView.
+//
+// Threads: flags, progress, phase, permille and the time-out count are atomics. The status
+// text is guarded by `mutex`, the worker slots by `slotMutex` (never held together). The
+// groups, totals, selection, scroll, hover and layout belong to the UI thread: a scan never
+// writes them, it parks its finished groups with ParkResults and posts its done message; the
+// UI thread then takes them over with TakeParkedResults and SetResults.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "duplicates/DupTypes.h"
+
+constexpr int kDupWorkerSlots = 16;
+
+// What lies under a point of the view.
+struct DupHit {
+    int32_t kind = 0;  // 0 nothing, 1 group row, 2 group scroll bar, 3 file row, 4 file scroll bar
+    int32_t group = -1;
+    int32_t file = -1;
+};
+
+class DuplicateFindView {
+public:
+    DuplicateFindView();
+
+    std::mutex mutex;  // statusText (and the parked results)
+    std::atomic<bool> running{false};
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> paused{false};
+    std::atomic<uint64_t> progressDone{0};
+    std::atomic<uint64_t> progressTotal{0};
+    std::atomic<uint32_t> phase{0};  // 0 idle, 1..6 scan phases, 7 results shown
+    std::atomic<uint32_t> permille{0};
+    std::atomic<bool> resultsReady{false};
+    std::atomic<bool> fromCache{false};
+    std::atomic<uint32_t> timeoutCount{0};
+    std::atomic<HWND> notifyWindow{nullptr};
+    std::wstring statusText;
+    wchar_t drive = 0;  // '*' all drives, a letter, or 0 after Reset
+    int64_t minSize = 1024;
+    DupCompareMode compareMode = DupCompareMode::SizeOnly;
+
+    std::mutex slotMutex;
+    std::wstring slotPath[kDupWorkerSlots];
+    uint64_t slotStartTick[kDupWorkerSlots] = {};
+
+    RECT headerRect{}, summaryRect{}, titleRect{}, statsRect{}, chipsRect{}, phaseLineRect{},
+        currentFileRect{}, progressBarRect{}, groupHeaderRect{}, groupListRect{}, groupTrackRect{},
+        groupThumbRect{}, fileHeaderRect{}, fileListRect{}, fileTrackRect{}, fileThumbRect{};
+    int32_t groupRowHeight = 44;
+    int32_t fileRowHeight = 30;
+    int32_t scrollbarWidth = 11;
+    int32_t layoutDpi = 96;
+    bool groupBarShown = false;
+    bool fileBarShown = false;
+
+    std::vector<DupGroup> groups;
+    uint64_t totalBytes = 0;
+    uint32_t totalFiles = 0;
+    int32_t groupScroll = 0;
+    int32_t fileScroll = 0;
+    int32_t hoverGroup = -1;
+    int32_t hoverFile = -1;
+    int32_t selectedGroup = -1;
+    int32_t focusFile = -1;
+    int32_t anchorFile = -1;
+    std::unordered_set<int32_t> selectedFiles;
+    int32_t dragMode = 0;  // 0 none, 1 group bar, 2 file bar
+    int32_t hoverBar = 0;  // 0 none, 1 group bar, 2 file bar
+
+    // Any thread.
+    void SetWorkerFile(int slot, const std::wstring& path);
+    void ClearWorkerFile(int slot);
+    bool GetOldestWorkerFile(std::wstring* path, uint32_t* ageSeconds);
+    void SetStatusText(const std::wstring& text);
+    std::wstring GetStatusText();
+    void SetPhase(uint32_t phase, const std::wstring& text);
+    // Hand-over of a finished scan's groups (scan thread parks, UI thread takes).
+    void ParkResults(std::vector<DupGroup> groups, bool fromCache);
+    bool TakeParkedResults(std::vector<DupGroup>* groups, bool* fromCache);
+
+    // UI thread.
+    void Reset();
+    void SetResults(std::vector<DupGroup> groups, bool fromCache);
+    void SelectGroup(int i);
+    bool IsFileSelected(int i) const;
+    void SelectFile(int i);
+    void ToggleFileSelection(int i);
+    void SelectFileRange(int i);
+    void SelectAllFiles();
+    std::vector<std::wstring> GetSelectedPaths() const;
+    bool GetPrimarySelectedPath(std::wstring* out) const;
+    void ClampScroll();
+    void UpdateScrollbars();
+    void OnMouseWheel(int x, int y, int notches);
+    bool BeginScrollbarDrag(int x, int y);
+    void DragScrollTo(int y);
+    DupHit HitTest(int x, int y) const;
+
+private:
+    int SelectedFileCount() const;
+    int MaxGroupScroll() const;
+    int MaxFileScroll() const;
+    void ClearSelection();
+
+    std::vector<DupGroup> parkedGroups_;
+    bool parkedFromCache_ = false;
+    bool hasParked_ = false;
+};
+
+extern DuplicateFindView g_dupFindView;
+
+// The scroll bar of one list: shown when the content is more than 2 pixels taller than the view.
+void DupComputeScrollbar(const RECT& view, int content, int scroll, int scrollbarWidth, int dpi,
+                         bool* shown, RECT* track, RECT* thumb);
