@@ -6,7 +6,6 @@
 #include "core/Paths.h"
 #include "core/TextLines.h"
 #include "core/Tasks.h"
-#include "core/Messages.h"
 #include "core/Logs.h"
 #include "core/Crash.h"
 #include "core/Trim.h"

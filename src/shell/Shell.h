@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "core/Messages.h"
 #include "shell/WindowIni.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -29,6 +28,8 @@ constexpr UINT WM_RESORT_RESULTS = WM_USER + 40;         // wParam column 1..6, 
 constexpr UINT WM_APP_TRAY_NOTIFY = WM_APP + 1;
 constexpr UINT WM_APP_ANALYSIS_PROGRESS = WM_APP + 80;
 constexpr UINT WM_APP_ANALYSIS_DONE = WM_APP + 81;
+constexpr UINT WM_APP_DUP_PROGRESS = WM_APP + 90;
+constexpr UINT WM_APP_DUP_DONE = WM_APP + 91;
 
 // Timers of the main window.
 constexpr UINT_PTR HOTKEY_ID_SHOW_HIDE = 30001;
