@@ -33,6 +33,18 @@ void VolumeIndex::ReplaceFileSizes(MftSizeMap sizes) {
     RebuildFolderSizes();
 }
 
+void VolumeIndex::MergeFileSizes(MftSizeMap sizes) {
+    AcquireSRWLockExclusive(&fileSizesLock);
+    if (fileSizes.empty()) {
+        fileSizes.swap(sizes);
+    } else {
+        for (auto& [frn, sp] : sizes) fileSizes[frn] = sp;
+    }
+    ReleaseSRWLockExclusive(&fileSizesLock);
+    folderSizesDirty = true;
+    RebuildFolderSizes();
+}
+
 void VolumeIndex::RebuildFolderSizes() {
     // The flag is cleared before the pass: a size that changes while the pass runs marks the
     // totals stale again instead of being lost.

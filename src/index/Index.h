@@ -4,3 +4,4 @@
 #include "index/VolumeIndex.h"
 #include "index/AttrCache.h"
 #include "index/FileSizes.h"
+#include "index/MftScan.h"

@@ -332,6 +332,8 @@ public:
     void StoreAttr(uint64_t frn, const FileAttrInfo& info);
     bool LookupFileSize(uint64_t frn, SizePair* out);
     void ReplaceFileSizes(MftSizeMap sizes);
+    // Enters the sizes over the volume's map (other entries stay) and recomputes the totals.
+    void MergeFileSizes(MftSizeMap sizes);
     void RebuildFolderSizes();
     bool GetFolderSize(uint64_t folderFrn, uint64_t* out, bool rebuildIfDirty);
 

@@ -145,6 +145,8 @@ public:
                  HANDLE cancelEvent);
     uint64_t FileReference(uint64_t fileIndex);
     VolumeIoStandInStats Stats();
+    bool CollectFiles(std::vector<StandInFile>& out);
+    bool FindFile(uint64_t record, StandInFile* out);
     bool RunScan(bool fullSweep) {
         std::lock_guard<std::mutex> lock(mutex);
         if (!treeBuilt_) return false;
@@ -1163,6 +1165,38 @@ uint64_t Drive::FileReference(uint64_t fileIndex) {
     return RefOfFileId(fileIndex);
 }
 
+bool Drive::CollectFiles(std::vector<StandInFile>& out) {
+    std::lock_guard<std::mutex> lock(mutex);
+    LoadJournal();
+    out.clear();
+    if (!EnsureTree()) return false;
+    Scan(false);
+    out.reserve(nodes_.size());
+    for (auto& [ref, n] : nodes_) out.push_back(StandInFile{ref, n.IsDir(), n.size});
+    return true;
+}
+
+bool Drive::FindFile(uint64_t record, StandInFile* out) {
+    std::lock_guard<std::mutex> lock(mutex);
+    LoadJournal();
+    if (!EnsureTree()) return false;
+    auto it = nodes_.find(record & kMask48);
+    if (it == nodes_.end()) {
+        // As the file system does: the nearest record below that is in use.
+        uint64_t best = 0;
+        bool found = false;
+        for (auto& [ref, n] : nodes_)
+            if (ref < (record & kMask48) && (!found || ref > best)) {
+                best = ref;
+                found = true;
+            }
+        if (!found) return false;
+        it = nodes_.find(best);
+    }
+    *out = StandInFile{it->first, it->second.IsDir(), it->second.size};
+    return true;
+}
+
 VolumeIoStandInStats Drive::Stats() {
     std::lock_guard<std::mutex> lock(mutex);
     VolumeIoStandInStats s;
@@ -1214,6 +1248,16 @@ void StandInReset() {
 VolumeIoStandInStats StandInStats(wchar_t letter) {
     auto d = DriveOf(letter);
     return d ? d->Stats() : VolumeIoStandInStats{};
+}
+
+bool StandInCollectFiles(wchar_t letter, std::vector<StandInFile>& out) {
+    auto d = DriveOf(letter);
+    return d && d->CollectFiles(out);
+}
+
+bool StandInFindFile(wchar_t letter, uint64_t record, StandInFile* out) {
+    auto d = DriveOf(letter);
+    return d && d->FindFile(record, out);
 }
 
 bool StandInRunScan(wchar_t letter, bool fullSweep) {

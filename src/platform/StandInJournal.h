@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/VolumeIo.h"
 
@@ -21,6 +22,28 @@ bool IsJournalControlCode(DWORD code);
 
 // The drive's file reference for a file-system file index (the root folder becomes 5).
 uint64_t StandInFileReference(wchar_t letter, uint64_t fileIndex);
+
+// One entry of the drive's model, for the layer's view of the drive as an NTFS volume.
+struct StandInFile {
+    uint64_t ref = 0;
+    bool directory = false;
+    int64_t size = 0;
+};
+// Every file and folder of the drive, brought up to date first (the root folder is 5).
+bool StandInCollectFiles(wchar_t letter, std::vector<StandInFile>& out);
+// The entry whose reference is `record`, else the nearest one below it; false when none.
+bool StandInFindFile(wchar_t letter, uint64_t record, StandInFile* out);
+
+// Serves FSCTL_GET_NTFS_VOLUME_DATA and FSCTL_GET_NTFS_FILE_RECORD for the drive from FILE
+// records the layer builds for the drive's files (StandInMft.cpp).
+BOOL StandInNtfsControl(wchar_t letter, DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
+                        DWORD* returned);
+bool IsNtfsDataControlCode(DWORD code);
+// Serves a raw read of the volume at `offset` from the same records; false when the drive has
+// no view yet (FSCTL_GET_NTFS_VOLUME_DATA makes it).
+bool StandInReadVolume(wchar_t letter, uint64_t offset, void* buffer, DWORD bytes, DWORD* read);
+void StandInMftReset();
+uint64_t StandInFileRecordsServed(wchar_t letter);
 
 void StandInSetStateFolder(const std::wstring& folder);
 void StandInReset();

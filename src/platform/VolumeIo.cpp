@@ -17,6 +17,7 @@ namespace {
 struct HandleInfo {
     wchar_t letter = 0;   // 'A'..'Z'
     bool volume = false;  // "\\.\X:" itself
+    uint64_t position = 0;   // volume handles: the file pointer, for reads the layer serves
 };
 
 struct Script {
@@ -189,6 +190,19 @@ BOOL VolumeIoDeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer
         if (n) memcpy(outBuffer, script.output.data(), n);
         return Complete(TRUE, n, bytesReturned, overlapped);
     }
+    if (volumeio::IsNtfsDataControlCode(ioControlCode) && info.volume) {
+        BOOL ok = DeviceIoControl(device, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
+                                  bytesReturned, overlapped);
+        DWORD error = ok ? 0 : GetLastError();
+        if (ok || !IsUnsupported(error)) {
+            SetLastError(error);
+            return ok;
+        }
+        DWORD got = 0;
+        ok = volumeio::StandInNtfsControl(info.letter, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
+                                          &got);
+        return Complete(ok, got, bytesReturned, overlapped);
+    }
     if (!volumeio::IsJournalControlCode(ioControlCode) || !info.volume)
         return DeviceIoControl(device, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
                                bytesReturned, overlapped);
@@ -228,14 +242,54 @@ BOOL VolumeIoDeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer
     return Complete(ok, got, bytesReturned, overlapped);
 }
 
+namespace {
+void SetPosition(HANDLE h, uint64_t position) {
+    std::lock_guard<std::mutex> lock(State().mutex);
+    auto it = State().handles.find(h);
+    if (it != State().handles.end()) it->second.position = position;
+}
+}  // namespace
+
 BOOL VolumeIoReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
                       LPOVERLAPPED overlapped) {
-    return ReadFile(file, buffer, bytesToRead, bytesRead, overlapped);
+    HandleInfo info;
+    if (overlapped || !LookupHandle(file, &info) || !info.volume)
+        return ReadFile(file, buffer, bytesToRead, bytesRead, overlapped);
+    DWORD got = 0;
+    BOOL ok = ReadFile(file, buffer, bytesToRead, &got, nullptr);
+    DWORD error = ok ? 0 : GetLastError();
+    if (!ok && IsUnsupported(error) && buffer &&
+        volumeio::StandInReadVolume(info.letter, info.position, buffer, bytesToRead, &got)) {
+        ok = TRUE;
+        error = 0;
+    }
+    if (ok) SetPosition(file, info.position + got);
+    if (bytesRead) *bytesRead = ok ? got : 0;
+    SetLastError(error);
+    return ok;
 }
 
 BOOL VolumeIoSetFilePointerEx(HANDLE file, LARGE_INTEGER distanceToMove, PLARGE_INTEGER newFilePointer,
                               DWORD moveMethod) {
-    return SetFilePointerEx(file, distanceToMove, newFilePointer, moveMethod);
+    HandleInfo info;
+    if (!LookupHandle(file, &info) || !info.volume)
+        return SetFilePointerEx(file, distanceToMove, newFilePointer, moveMethod);
+    LARGE_INTEGER now{};
+    BOOL ok = SetFilePointerEx(file, distanceToMove, &now, moveMethod);
+    // A volume whose reads the layer serves keeps its own pointer.
+    int64_t target = -1;
+    if (moveMethod == FILE_BEGIN) target = distanceToMove.QuadPart;
+    else if (moveMethod == FILE_CURRENT) target = static_cast<int64_t>(info.position) + distanceToMove.QuadPart;
+    else if (ok) target = now.QuadPart;
+    if (target < 0) {
+        if (!ok) return FALSE;
+        SetLastError(ERROR_NEGATIVE_SEEK);
+        return FALSE;
+    }
+    SetPosition(file, static_cast<uint64_t>(target));
+    if (newFilePointer) newFilePointer->QuadPart = target;
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
 }
 
 BOOL VolumeIoGetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
@@ -359,12 +413,14 @@ void VolumeIoResetForTests() {
         }
     }
     volumeio::StandInReset();
+    volumeio::StandInMftReset();
 }
 
 VolumeIoStandInStats VolumeIoGetStandInStats(wchar_t letter) {
     VolumeIoStandInStats s = volumeio::StandInStats(letter);
     wchar_t up = UpperLetter(letter);
     if (up) s.active = s.active && DriveMode(up) == Mode::StandIn;
+    s.fileRecordsServed = volumeio::StandInFileRecordsServed(letter);
     return s;
 }
 

@@ -19,8 +19,13 @@
 //     (BytesToWaitFor > 0) waits at most its Timeout (bounded by the layer) and is ended with
 //     ERROR_OPERATION_ABORTED by VolumeIoCancelIoEx on its handle or VolumeIoCancelSynchronousIo
 //     on its thread.
-// FSCTL_GET_NTFS_VOLUME_DATA, FSCTL_GET_NTFS_FILE_RECORD and raw reads are never served by the
-// layer: they fail as the system makes them fail, and callers fall back.
+// When a volume answers FSCTL_GET_NTFS_VOLUME_DATA or FSCTL_GET_NTFS_FILE_RECORD, or a raw read
+// of its clusters, as unsupported, the layer serves them from FILE records it builds for the
+// drive's files (a master file table with multi-sector fixups, resident and non-resident $DATA,
+// fragmented runs, extension records named by attribute lists): volume data takes a snapshot of
+// the drive that later raw reads of the table's clusters return; a FILE record is built from
+// the drive's current state, and a record not in use is answered with the nearest lower one,
+// as NTFS does. Opening "\\.\X:\$MFT" is not served.
 //
 // Handles: open with VolumeIoCreateFile and close with VolumeIoCloseHandle. A volume handle
 // ("\\.\X:") and any handle of a path on drive X: are tied to drive X for the functions below.
@@ -171,6 +176,7 @@ struct VolumeIoStandInStats {
     uint64_t foldersListed = 0;      // folder listings done by those scans, in total
     uint64_t notifications = 0;      // change notifications taken, in total
     double lastScanMs = 0;           // duration of the last change scan
+    uint64_t fileRecordsServed = 0;  // FSCTL_GET_NTFS_FILE_RECORD calls the layer answered
 };
 VolumeIoStandInStats VolumeIoGetStandInStats(wchar_t letter);
 

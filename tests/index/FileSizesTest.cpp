@@ -171,3 +171,26 @@ TEST(SizeMapFromPaths, SizesOfExistingFilesOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileSizes, MergeKeepsOtherEntriesAndRecomputesTotals) {
+    auto v = cachetest::MakeVolume(L"C:");
+    cachetest::AddRec(*v, 0x20, 5, L"A", true);
+    cachetest::AddRec(*v, 0x22, 0x20, L"f.txt");
+    cachetest::AddRec(*v, 0x23, 0x20, L"g.txt");
+    v->frnToRecord.InsertExact(5, kRootMarker);
+    v->BuildReferenceMap();
+    v->ReplaceFileSizes(MftSizeMap{{0x22, {100, 100}}, {0x23, {5, 5}}});
+    v->MergeFileSizes(MftSizeMap{{0x23, {50, 4096}}});
+    SizePair sp;
+    ASSERT_TRUE(v->LookupFileSize(0x22, &sp));
+    EXPECT_EQ(sp.size, 100);
+    ASSERT_TRUE(v->LookupFileSize(0x23, &sp));
+    EXPECT_EQ(sp.allocated, 4096);
+    uint64_t total = 0;
+    ASSERT_TRUE(v->GetFolderSize(0x20, &total, false));
+    EXPECT_EQ(total, 150u);
+}
+
+}  // namespace

@@ -1,0 +1,531 @@
+// The layer's view of a drive as an NTFS volume, for drives whose file system does not serve
+// the NTFS data calls.
+//
+// FSCTL_GET_NTFS_VOLUME_DATA takes a snapshot of the drive's model (every file and folder with
+// its reference and size) and lays out a master file table for it: record n is the FILE record
+// of the entry whose reference is n, with real multi-sector fixups; record 0 describes the table
+// itself. The table's clusters are allocated only where records are (runs of clusters, sparse
+// runs between them); when its run list does not fit record 0 the further extents are kept in
+// extension records named by an attribute list, as a fragmented table is. Files get resident or
+// non-resident unnamed $DATA (several runs), some a named stream before it, and some keep their
+// $DATA in an extension record (reference n | 2^46) reached through an attribute list. Raw reads
+// of the volume's clusters are served from the snapshot; FSCTL_GET_NTFS_FILE_RECORD builds the
+// record from the current model, answering the nearest lower record for one not in use.
+// Entries with synthetic references (links, second names) have no record.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/StandInJournal.h"
+
+namespace volumeio {
+namespace {
+
+constexpr uint32_t kCluster = 4096;
+constexpr uint32_t kRecord = 1024;
+constexpr uint32_t kRecordsPerCluster = kCluster / kRecord;
+constexpr int64_t kMftStartLcn = 0x40;
+constexpr uint64_t kMask48 = 0xFFFFFFFFFFFFull;
+constexpr uint64_t kSyntheticBit = 1ull << 47;
+constexpr uint64_t kFileExtensionBit = 1ull << 46;
+constexpr uint64_t kMftExtensionBase = 1ull << 45;
+constexpr uint32_t kMaxMftExtensions = 12;
+constexpr uint32_t kRecordZeroRunBytes = 200;
+constexpr uint32_t kExtensionRunBytes = 840;
+constexpr uint64_t kFileDataLcnBase = 1ull << 36;
+
+void Put16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+void Put32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+void Put64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
+
+struct Run {
+    int64_t lcn;   // -1 sparse
+    uint64_t count;
+};
+
+int UnsignedBytes(uint64_t v) {
+    int n = 1;
+    while (n < 8 && (v >> (8 * n)) != 0) ++n;
+    return n;
+}
+int SignedBytes(int64_t v) {
+    int n = 1;
+    while (n < 8) {
+        const int64_t lo = -(1ll << (8 * n - 1)), hi = (1ll << (8 * n - 1)) - 1;
+        if (v >= lo && v <= hi) break;
+        ++n;
+    }
+    return n;
+}
+
+// Mapping pairs of runs (LCN deltas from 0), ending in a 0 byte.
+std::vector<uint8_t> EncodeRuns(const std::vector<Run>& runs) {
+    std::vector<uint8_t> b;
+    int64_t prev = 0;
+    for (const Run& r : runs) {
+        const int cb = UnsignedBytes(r.count);
+        if (r.lcn < 0) {
+            b.push_back(static_cast<uint8_t>(cb));
+            for (int i = 0; i < cb; ++i) b.push_back(static_cast<uint8_t>(r.count >> (8 * i)));
+            continue;
+        }
+        const int64_t delta = r.lcn - prev;
+        const int ob = SignedBytes(delta);
+        b.push_back(static_cast<uint8_t>(cb | (ob << 4)));
+        for (int i = 0; i < cb; ++i) b.push_back(static_cast<uint8_t>(r.count >> (8 * i)));
+        for (int i = 0; i < ob; ++i) b.push_back(static_cast<uint8_t>(static_cast<uint64_t>(delta) >> (8 * i)));
+        prev = r.lcn;
+    }
+    b.push_back(0);
+    return b;
+}
+
+// Builds one FILE record attribute by attribute.
+class RecordWriter {
+public:
+    RecordWriter(uint8_t* rec, uint64_t number, uint16_t flags, uint64_t baseRef) : r_(rec) {
+        std::memset(r_, 0, kRecord);
+        std::memcpy(r_, "FILE", 4);
+        Put16(r_ + 4, 48);            // update sequence array
+        Put16(r_ + 6, kRecord / 512 + 1);
+        Put16(r_ + 18, 1);
+        Put16(r_ + 20, 56);
+        Put16(r_ + 22, flags);
+        Put32(r_ + 28, kRecord);
+        Put64(r_ + 32, baseRef);
+        Put32(r_ + 44, static_cast<uint32_t>(number));
+        pos_ = 56;
+    }
+    void Sequence(uint16_t s) { Put16(r_ + 16, s); }
+    bool Fits(uint32_t len) const { return pos_ + ((len + 7) & ~7u) + 8 <= kRecord; }
+    // A resident attribute with an optional name and `valueLength` value bytes (zeros or `value`).
+    void Resident(uint32_t type, const wchar_t* name, uint32_t valueLength, const uint8_t* value = nullptr) {
+        const uint32_t nameChars = name ? static_cast<uint32_t>(wcslen(name)) : 0;
+        const uint32_t valueOffset = (24 + nameChars * 2 + 7) & ~7u;
+        const uint32_t len = (valueOffset + valueLength + 7) & ~7u;
+        uint8_t* a = r_ + pos_;
+        Put32(a, type);
+        Put32(a + 4, len);
+        a[9] = static_cast<uint8_t>(nameChars);
+        Put16(a + 10, 24);
+        Put16(a + 14, nextId_++);
+        Put32(a + 16, valueLength);
+        Put16(a + 20, static_cast<uint16_t>(valueOffset));
+        if (nameChars) std::memcpy(a + 24, name, nameChars * 2);
+        if (value && valueLength) std::memcpy(a + valueOffset, value, valueLength);
+        pos_ += len;
+    }
+    void NonResident(uint32_t type, uint64_t lowestVcn, uint64_t highestVcn, int64_t allocated, int64_t size,
+                     const std::vector<uint8_t>& pairs) {
+        const uint32_t len = (64 + static_cast<uint32_t>(pairs.size()) + 7) & ~7u;
+        uint8_t* a = r_ + pos_;
+        Put32(a, type);
+        Put32(a + 4, len);
+        a[8] = 1;
+        Put16(a + 10, 64);
+        Put16(a + 14, nextId_++);
+        Put64(a + 16, lowestVcn);
+        Put64(a + 24, highestVcn);
+        Put16(a + 32, 64);
+        Put64(a + 40, static_cast<uint64_t>(allocated));
+        Put64(a + 48, static_cast<uint64_t>(size));
+        Put64(a + 56, static_cast<uint64_t>(size));
+        std::memcpy(a + 64, pairs.data(), pairs.size());
+        pos_ += len;
+    }
+    void Finish(uint16_t sequenceValue) {
+        Put32(r_ + pos_, 0xFFFFFFFF);
+        Put32(r_ + 24, pos_ + 8);
+        Put16(r_ + 40, nextId_);
+        // Multi-sector protection: the last two bytes of each sector go to the array.
+        Put16(r_ + 48, sequenceValue);
+        for (uint32_t i = 1; i <= kRecord / 512; ++i) {
+            std::memcpy(r_ + 48 + 2 * i, r_ + i * 512 - 2, 2);
+            Put16(r_ + i * 512 - 2, sequenceValue);
+        }
+    }
+
+private:
+    uint8_t* r_;
+    uint32_t pos_;
+    uint16_t nextId_ = 0;
+};
+
+// One attribute-list entry (32 bytes, unnamed).
+void ListEntry(std::vector<uint8_t>& list, uint32_t type, uint64_t lowestVcn, uint64_t segment, uint16_t id) {
+    uint8_t e[32] = {};
+    Put32(e, type);
+    Put16(e + 4, 32);
+    e[7] = 26;
+    Put64(e + 8, lowestVcn);
+    Put64(e + 16, segment);
+    Put16(e + 24, id);
+    list.insert(list.end(), e, e + 32);
+}
+
+enum class Layout { Plain, NamedStreamFirst, InExtension };
+
+Layout LayoutOf(const StandInFile& f) {
+    const uint64_t n = f.ref & kMask48;
+    if (f.directory) return Layout::Plain;
+    if (n % 7 == 3 && f.size > 0 && !(n & kSyntheticBit)) return Layout::InExtension;
+    if (n % 5 == 2) return Layout::NamedStreamFirst;
+    return Layout::Plain;
+}
+
+uint16_t SequenceValue(uint64_t n) { return static_cast<uint16_t>(0x100 + (n & 0xFF)); }
+
+// The unnamed $DATA of a file: resident when small, else non-resident in up to three runs.
+void WriteData(RecordWriter& w, const StandInFile& f) {
+    const uint64_t n = f.ref & kMask48;
+    const int64_t size = std::max<int64_t>(f.size, 0);
+    if (size <= 480 && n % 3 != 0) {
+        w.Resident(0x80, nullptr, static_cast<uint32_t>(size));
+        return;
+    }
+    const uint64_t clusters = (static_cast<uint64_t>(size) + kCluster - 1) / kCluster;
+    std::vector<Run> runs;
+    if (clusters > 0) {
+        const uint64_t base = kFileDataLcnBase + (n % 100000) * 64;
+        const uint64_t a = clusters >= 3 ? clusters / 3 : clusters;
+        const uint64_t b = clusters >= 3 ? clusters / 3 : 0;
+        runs.push_back({static_cast<int64_t>(base + 1000), a});
+        if (b) runs.push_back({static_cast<int64_t>(base), b});               // a backward jump
+        if (clusters - a - b) runs.push_back({static_cast<int64_t>(base + 5000), clusters - a - b});
+    }
+    std::vector<uint8_t> pairs = runs.empty() ? std::vector<uint8_t>{0} : EncodeRuns(runs);
+    w.NonResident(0x80, 0, clusters ? clusters - 1 : 0, static_cast<int64_t>(clusters * kCluster), size, pairs);
+}
+
+// The FILE record of a drive entry (kind: base record, or its extension record holding $DATA).
+void BuildFileRecord(uint8_t* rec, const StandInFile& f, bool extensionRecord) {
+    const uint64_t n = f.ref & kMask48;
+    const Layout layout = LayoutOf(f);
+    if (extensionRecord) {
+        const uint64_t number = n | kFileExtensionBit;
+        RecordWriter w(rec, number, 1, f.ref);
+        w.Sequence(1);
+        WriteData(w, f);
+        w.Finish(SequenceValue(number));
+        return;
+    }
+    RecordWriter w(rec, n, static_cast<uint16_t>(f.directory ? 3 : 1), 0);
+    w.Sequence(static_cast<uint16_t>(f.ref >> 48));
+    w.Resident(0x10, nullptr, 48);   // $STANDARD_INFORMATION
+    if (layout == Layout::InExtension) {
+        std::vector<uint8_t> list;
+        ListEntry(list, 0x10, 0, f.ref, 0);
+        ListEntry(list, 0x80, 0, (n | kFileExtensionBit) | (1ull << 48), 0);
+        w.Resident(0x20, nullptr, static_cast<uint32_t>(list.size()), list.data());
+    } else if (!f.directory) {
+        if (layout == Layout::NamedStreamFirst) w.Resident(0x80, L"Zone", 16);
+        WriteData(w, f);
+    }
+    w.Finish(SequenceValue(n));
+}
+
+// A cluster range of the table: VCNs [vcn, vcn + count) at LCN lcn.
+struct Island {
+    uint64_t vcn, count;
+    int64_t lcn;
+};
+
+enum class Kind : uint8_t { File, FileExtension, MftExtension };
+struct Slot {
+    Kind kind;
+    uint32_t index;   // into files, or the extension number
+};
+
+class Image {
+public:
+    bool Build(wchar_t letter) {
+        std::vector<StandInFile> all;
+        if (!StandInCollectFiles(letter, all)) return false;
+        files_.clear();
+        slots_.clear();
+        std::vector<uint64_t> numbers{0};
+        for (const StandInFile& f : all) {
+            const uint64_t n = f.ref & kMask48;
+            if (n == 0 || (n & kSyntheticBit) || n >= kMftExtensionBase) continue;
+            const uint32_t i = static_cast<uint32_t>(files_.size());
+            files_.push_back(f);
+            slots_[n] = Slot{Kind::File, i};
+            numbers.push_back(n);
+            if (LayoutOf(f) == Layout::InExtension) {
+                slots_[n | kFileExtensionBit] = Slot{Kind::FileExtension, i};
+                numbers.push_back(n | kFileExtensionBit);
+            }
+        }
+        std::sort(numbers.begin(), numbers.end());
+        for (uint64_t gap = 16;; gap *= 4) {
+            if (Lay(numbers, gap, 0) || Lay(numbers, gap, kMaxMftExtensions)) break;
+        }
+        return true;
+    }
+
+    void Geometry(uint8_t* out96) const {
+        std::memset(out96, 0, 96);
+        Put64(out96 + 0, 0x5441524E00000000ull | static_cast<uint64_t>(files_.size()));
+        Put64(out96 + 8, totalClusters_ * (kCluster / 512));
+        Put64(out96 + 16, totalClusters_);
+        Put32(out96 + 40, 512);
+        Put32(out96 + 44, kCluster);
+        Put32(out96 + 48, kRecord);
+        Put32(out96 + 52, 0);
+        Put64(out96 + 56, validLength_);
+        Put64(out96 + 64, static_cast<uint64_t>(kMftStartLcn));
+        Put64(out96 + 72, static_cast<uint64_t>(kMftStartLcn) + 2);
+    }
+
+    // Bytes of the volume at offset; clusters outside the table read as zeros.
+    void Read(uint64_t offset, uint8_t* out, uint32_t bytes) const {
+        std::memset(out, 0, bytes);
+        uint64_t lcn = offset / kCluster;
+        const uint64_t endLcn = (offset + bytes + kCluster - 1) / kCluster;
+        std::vector<uint8_t> cluster(kCluster);
+        for (; lcn < endLcn; ++lcn) {
+            auto it = std::upper_bound(byLcn_.begin(), byLcn_.end(), lcn,
+                                       [](uint64_t v, const Island& i) { return v < static_cast<uint64_t>(i.lcn); });
+            if (it == byLcn_.begin()) continue;
+            --it;
+            if (lcn >= static_cast<uint64_t>(it->lcn) + it->count) continue;
+            const uint64_t vcn = it->vcn + (lcn - static_cast<uint64_t>(it->lcn));
+            for (uint32_t k = 0; k < kRecordsPerCluster; ++k) RecordAt(vcn * kRecordsPerCluster + k, cluster.data() + k * kRecord);
+            // Copy the overlap of this cluster with the requested range.
+            const uint64_t cStart = lcn * kCluster, cEnd = cStart + kCluster;
+            const uint64_t from = std::max(cStart, offset), to = std::min(cEnd, offset + bytes);
+            std::memcpy(out + (from - offset), cluster.data() + (from - cStart), static_cast<size_t>(to - from));
+        }
+    }
+
+    // Record 0 and the table's own extension records.
+    bool TableRecord(uint64_t number, uint8_t* rec) const {
+        auto it = slots_.find(number);
+        if (number != 0 && (it == slots_.end() || it->second.kind != Kind::MftExtension)) return false;
+        RecordAt(number, rec);
+        return true;
+    }
+
+private:
+    void RecordAt(uint64_t number, uint8_t* rec) const {
+        if (number == 0) {
+            std::memcpy(rec, recordZero_.data(), kRecord);
+            return;
+        }
+        auto it = slots_.find(number);
+        if (it == slots_.end()) {
+            std::memset(rec, 0, kRecord);
+            return;
+        }
+        switch (it->second.kind) {
+            case Kind::File: BuildFileRecord(rec, files_[it->second.index], false); break;
+            case Kind::FileExtension: BuildFileRecord(rec, files_[it->second.index], true); break;
+            case Kind::MftExtension:
+                std::memcpy(rec, mftExtensions_[it->second.index].data(), kRecord);
+                break;
+        }
+    }
+
+    // Lays out the table's clusters for the record numbers with at most `extensions` extension
+    // records for its run list; false when the runs do not fit.
+    bool Lay(std::vector<uint64_t> numbers, uint64_t mergeGap, uint32_t extensions) {
+        for (uint32_t i = 0; i < extensions; ++i) numbers.push_back(kMftExtensionBase + i);
+        std::vector<uint64_t> vcns;
+        for (uint64_t n : numbers) {
+            const uint64_t v = n / kRecordsPerCluster;
+            if (vcns.empty() || vcns.back() != v) vcns.push_back(v);
+        }
+        std::vector<Island> islands;
+        for (uint64_t v : vcns) {
+            if (!islands.empty() && v - (islands.back().vcn + islands.back().count) <= mergeGap) {
+                islands.back().count = v - islands.back().vcn + 1;
+            } else {
+                islands.push_back(Island{v, 1, 0});
+            }
+        }
+        int64_t lcn = kMftStartLcn;
+        std::vector<Run> runs;
+        uint64_t vcn = 0;
+        for (Island& i : islands) {
+            if (i.vcn > vcn) runs.push_back({-1, i.vcn - vcn});
+            i.lcn = lcn;
+            runs.push_back({lcn, i.count});
+            lcn += static_cast<int64_t>(i.count) + 8;
+            vcn = i.vcn + i.count;
+        }
+        // Split the runs into extents that fit record 0 and the extension records.
+        std::vector<std::vector<Run>> extents(1);
+        std::vector<uint64_t> extentVcn{0};
+        uint64_t runVcn = 0;
+        for (const Run& r : runs) {
+            const uint32_t budget = extents.size() == 1 ? kRecordZeroRunBytes : kExtensionRunBytes;
+            std::vector<Run> trial = extents.back();
+            trial.push_back(r);
+            if (EncodeRuns(trial).size() > budget && !extents.back().empty()) {
+                if (extents.size() > extensions) return false;
+                extents.emplace_back();
+                extentVcn.push_back(runVcn);
+            }
+            extents.back().push_back(r);
+            runVcn += r.count;
+        }
+        const uint64_t totalVcns = runVcn;
+        islands_ = islands;
+        byLcn_ = islands;
+        totalClusters_ = static_cast<uint64_t>(lcn) + 1024;
+        validLength_ = (numbers.back() + 1) * kRecord;
+        if (validLength_ > totalVcns * kCluster) validLength_ = totalVcns * kCluster;
+        // Record 0: $STANDARD_INFORMATION, the attribute list when fragmented, the first extent.
+        recordZero_.assign(kRecord, 0);
+        mftExtensions_.clear();
+        for (auto it = slots_.begin(); it != slots_.end();)
+            it = it->second.kind == Kind::MftExtension ? slots_.erase(it) : std::next(it);
+        const int64_t allocated = static_cast<int64_t>(totalVcns * kCluster);
+        RecordWriter w(recordZero_.data(), 0, 1, 0);
+        w.Sequence(1);
+        w.Resident(0x10, nullptr, 48);
+        if (extents.size() > 1) {
+            std::vector<uint8_t> list;
+            ListEntry(list, 0x10, 0, 1ull << 48, 0);
+            ListEntry(list, 0x80, 0, 1ull << 48, 2);
+            for (size_t e = 1; e < extents.size(); ++e)
+                ListEntry(list, 0x80, extentVcn[e], (kMftExtensionBase + e - 1) | (1ull << 48), 0);
+            w.Resident(0x20, nullptr, static_cast<uint32_t>(list.size()), list.data());
+        }
+        const uint64_t firstEnd = extents.size() > 1 ? extentVcn[1] : totalVcns;
+        w.NonResident(0x80, 0, firstEnd ? firstEnd - 1 : 0, allocated, static_cast<int64_t>(validLength_),
+                      EncodeRuns(extents[0]));
+        w.Finish(SequenceValue(0));
+        for (size_t e = 1; e < extents.size(); ++e) {
+            const uint64_t number = kMftExtensionBase + e - 1;
+            std::vector<uint8_t> rec(kRecord);
+            RecordWriter x(rec.data(), number, 1, 1ull << 48);
+            x.Sequence(1);
+            const uint64_t end = e + 1 < extents.size() ? extentVcn[e + 1] : totalVcns;
+            x.NonResident(0x80, extentVcn[e], end - 1, 0, 0, EncodeRuns(extents[e]));
+            x.Finish(SequenceValue(number));
+            slots_[number] = Slot{Kind::MftExtension, static_cast<uint32_t>(mftExtensions_.size())};
+            mftExtensions_.push_back(std::move(rec));
+        }
+        return true;
+    }
+
+    std::vector<StandInFile> files_;
+    std::unordered_map<uint64_t, Slot> slots_;
+    std::vector<Island> islands_, byLcn_;
+    std::vector<uint8_t> recordZero_;
+    std::vector<std::vector<uint8_t>> mftExtensions_;
+    uint64_t totalClusters_ = 0;
+    uint64_t validLength_ = 0;
+};
+
+struct Views {
+    std::mutex mutex;
+    std::array<std::shared_ptr<const Image>, 26> images;
+    std::array<uint64_t, 26> recordsServed{};
+};
+
+Views& V() {
+    static Views* v = new Views();
+    return *v;
+}
+
+int Slot(wchar_t letter) {
+    if (letter >= L'a' && letter <= L'z') letter = static_cast<wchar_t>(letter - 32);
+    return (letter >= L'A' && letter <= L'Z') ? letter - L'A' : -1;
+}
+
+BOOL Fail(DWORD error) {
+    SetLastError(error);
+    return FALSE;
+}
+
+}  // namespace
+
+bool IsNtfsDataControlCode(DWORD code) {
+    return code == FSCTL_GET_NTFS_VOLUME_DATA || code == FSCTL_GET_NTFS_FILE_RECORD;
+}
+
+BOOL StandInNtfsControl(wchar_t letter, DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
+                        DWORD* returned) {
+    const int slot = Slot(letter);
+    DWORD dummy = 0;
+    if (!returned) returned = &dummy;
+    *returned = 0;
+    if (slot < 0) return Fail(ERROR_INVALID_PARAMETER);
+    if (code == FSCTL_GET_NTFS_VOLUME_DATA) {
+        if (!out || outSize < 96) return Fail(ERROR_INSUFFICIENT_BUFFER);
+        auto image = std::make_shared<Image>();
+        if (!image->Build(letter)) return Fail(ERROR_DEVICE_NOT_CONNECTED);
+        image->Geometry(static_cast<uint8_t*>(out));
+        std::lock_guard<std::mutex> lock(V().mutex);
+        V().images[slot] = image;
+        *returned = 96;
+        return TRUE;
+    }
+    if (code != FSCTL_GET_NTFS_FILE_RECORD) return Fail(ERROR_INVALID_FUNCTION);
+    if (!in || inSize < 8) return Fail(ERROR_INVALID_PARAMETER);
+    if (!out || outSize < 12 + kRecord) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    uint64_t asked;
+    std::memcpy(&asked, in, 8);
+    asked &= kMask48;
+    uint8_t* o = static_cast<uint8_t*>(out);
+    uint64_t answered = asked;
+    std::shared_ptr<const Image> image;
+    {
+        std::lock_guard<std::mutex> lock(V().mutex);
+        image = V().images[slot];
+        ++V().recordsServed[slot];
+    }
+    if (image && image->TableRecord(asked, o + 12)) {
+        // record 0 or an extension record of the table
+    } else if (asked & kFileExtensionBit) {
+        StandInFile f;
+        const uint64_t base = asked & ~kFileExtensionBit;
+        if (!StandInFindFile(letter, base, &f) || (f.ref & kMask48) != base || LayoutOf(f) != Layout::InExtension)
+            return Fail(ERROR_FILE_NOT_FOUND);
+        BuildFileRecord(o + 12, f, true);
+    } else {
+        StandInFile f;
+        if (!StandInFindFile(letter, asked, &f)) return Fail(ERROR_FILE_NOT_FOUND);
+        answered = f.ref & kMask48;
+        BuildFileRecord(o + 12, f, false);
+    }
+    Put64(o, answered);
+    Put32(o + 8, kRecord);
+    *returned = 12 + kRecord;
+    return TRUE;
+}
+
+bool StandInReadVolume(wchar_t letter, uint64_t offset, void* buffer, DWORD bytes, DWORD* read) {
+    const int slot = Slot(letter);
+    if (slot < 0) return false;
+    std::shared_ptr<const Image> image;
+    {
+        std::lock_guard<std::mutex> lock(V().mutex);
+        image = V().images[slot];
+    }
+    if (!image) return false;
+    image->Read(offset, static_cast<uint8_t*>(buffer), bytes);
+    if (read) *read = bytes;
+    return true;
+}
+
+void StandInMftReset() {
+    std::lock_guard<std::mutex> lock(V().mutex);
+    for (auto& i : V().images) i.reset();
+    V().recordsServed.fill(0);
+}
+
+uint64_t StandInFileRecordsServed(wchar_t letter) {
+    const int slot = Slot(letter);
+    if (slot < 0) return 0;
+    std::lock_guard<std::mutex> lock(V().mutex);
+    return V().recordsServed[slot];
+}
+
+}  // namespace volumeio
