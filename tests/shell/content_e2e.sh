@@ -136,8 +136,9 @@ title="$(tw_title "$W")"
 case "$scanning" in *Scanning*|*Filtered*) pass "a long scan was running: '$scanning'" ;; *) fail "no running scan seen: '$scanning'" ;; esac
 case "$title" in *canceled*) pass "Esc: title '$title'" ;; *) fail "after Esc the title is '$title'" ;; esac
 
-tw_close "$W"
-tw_wait_exit "$PID" 30 || { fail "program still runs after close"; kill "$PID" 2>/dev/null; }
+# The tray menu's Exit ends the program (closing only hides it to the tray).
+tw_command 20002
+tw_wait_exit "$PID" 30 || { fail "program still runs after Exit"; kill "$PID" 2>/dev/null; }
 rm -rf "$T/content_e2e"
 
 if [ "$FAILURES" -ne 0 ]; then
