@@ -33,6 +33,7 @@ bool VolumeIndex::BuildByWalk(const std::wstring& rootArg, const std::wstring& f
     rootFrn = 1;
     frnToRecord.InsertExact(1, kRootMarker);
     WalkFolder(root, 1, 0);
+    SignBuiltBlocks();
     const bool found = !records.empty();
     if (!found) available = false;
     return found;

@@ -19,7 +19,12 @@ struct NameSignatures::Segment {
 
 namespace {
 constexpr uint8_t kUnsigned = 0, kSigning = 1, kSigned = 2;
-}
+std::atomic<NameSignatures::NameBitsFn> g_nameBits{nullptr};
+}  // namespace
+
+void NameSignatures::SetNameBits(NameBitsFn fn) { g_nameBits.store(fn, std::memory_order_release); }
+
+NameSignatures::NameBitsFn NameSignatures::NameBits() { return g_nameBits.load(std::memory_order_acquire); }
 
 NameSignatures::NameSignatures() = default;
 

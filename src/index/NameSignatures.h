@@ -8,8 +8,10 @@
 // - A block has a signature only once it is complete (kBlockRecords records) and some search has
 //   signed it; a block without a signature is simply scanned. Records are only appended, so a
 //   complete block stays complete until the records are cleared.
-// - Searches sign blocks while they scan them, holding the volume's indexLock shared: several
-//   searches may sign at once (a block goes to whoever claims it first).
+// - A build signs each block as soon as its parser completes it (see SetNameBits), so that the
+//   first search after a build passes blocks by too. Searches sign the blocks left unsigned
+//   after publishing their results, holding the volume's indexLock shared: several searches may
+//   sign at once (a block goes to whoever claims it first).
 // - Writers hold indexLock exclusively: a record's new name drops its block's signature (the
 //   next search signs the block again), and clearing the records drops them all.
 #include <atomic>
@@ -31,6 +33,14 @@ public:
     // one-character text). A text that holds another text as a substring has all of its bits.
     // Returns the bitwise OR of the text's characters (below 0x80: the text is plain ASCII).
     static uint32_t AddTextBits(uint64_t* bits, const wchar_t* text, size_t length);
+
+    // Adds the bits of one record's name (`name` is followed by NUL and its lower-case copy, as
+    // in the name pool): those of every text the name search matches a name by.
+    using NameBitsFn = void (*)(uint64_t* bits, const wchar_t* name, uint16_t length);
+    // Set by the name search, which owns those texts. While none is set, builds leave their
+    // blocks for the search to sign.
+    static void SetNameBits(NameBitsFn fn);
+    static NameBitsFn NameBits();
 
     // --- Searches (indexLock held shared) ----------------------------------------------------
     // The signature of a block, or nullptr when it has none.

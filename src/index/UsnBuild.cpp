@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -110,12 +111,38 @@ void RunEnumerationPass(VolumeIndex& volume, VolumeIoMftEnumDataV0& input) {
 
 }  // namespace
 
+namespace {
+
+// The names of complete record blocks, for their signatures: the parser collects them (the
+// record list may grow under other threads' feet, its names never move) and helper threads sign.
+struct SignJob {
+    NameSignatures* signatures = nullptr;
+    NameSignatures::NameBitsFn addNameBits = nullptr;
+    size_t firstBlock = 0;
+    std::vector<std::pair<const wchar_t*, uint16_t>> names;  // whole blocks
+
+    void Run() const {
+        constexpr size_t kRecords = NameSignatures::kBlockRecords;
+        for (size_t b = 0; b < names.size() / kRecords; ++b) {
+            uint64_t* bits = signatures->BeginSign(firstBlock + b);  // null: no memory, or signed
+            if (!bits) continue;
+            for (size_t k = b * kRecords; k < (b + 1) * kRecords; ++k)
+                if (names[k].first && names[k].second) addNameBits(bits, names[k].first, names[k].second);
+            signatures->EndSign(firstBlock + b);
+        }
+    }
+};
+
+}  // namespace
+
 // Memory for one enumeration pass, made ready by helper threads ahead of the parser: name-pool
 // chunks and record-node blocks whose pages are already touched. The first touch of fresh
 // memory is the largest cost of a build (on some virtual machines about 10 us per 4 KiB page,
 // more than the parsing itself); it is paid on several threads at once, while the parser runs.
 // How far ahead the helpers work grows with what the parser has taken, so a small volume costs
 // little more than the memory it uses. Unused memory is freed when the pass ends.
+// The same helpers sign the blocks the parser completes, when no memory is wanted; the pass ends
+// once every queued block is signed.
 struct BuildSupply final : RecordNodePool::BlockSource {
     explicit BuildSupply(uint64_t chunkChars) : chunkChars_(chunkChars) {
         const unsigned cores = std::thread::hardware_concurrency();
@@ -130,6 +157,7 @@ struct BuildSupply final : RecordNodePool::BlockSource {
     }
 
     ~BuildSupply() {
+        FinishSigning();
         stopping_ = true;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -156,6 +184,32 @@ struct BuildSupply final : RecordNodePool::BlockSource {
         return std::vector<wchar_t>(static_cast<size_t>(chunkChars_), L'\0');
     }
 
+    // Parser thread: adds the names of the complete blocks [from, to) of `records` to the job it
+    // collects, and queues the job for the helpers once it is large (a wake-up per small job
+    // costs more than signing it). Blocks whose names cannot be kept stay for the search.
+    void CollectForSigning(NameSignatures& signatures, const RecordList& records, size_t from, size_t to,
+                           NameSignatures::NameBitsFn addNameBits) {
+        constexpr size_t kRecords = NameSignatures::kBlockRecords;
+        if (!collecting_.names.empty() &&
+            (collecting_.signatures != &signatures || collecting_.addNameBits != addNameBits ||
+             collecting_.firstBlock + collecting_.names.size() / kRecords != from))
+            QueueCollected();
+        if (collecting_.names.empty()) {
+            collecting_.signatures = &signatures;
+            collecting_.addNameBits = addNameBits;
+            collecting_.firstBlock = from;
+        }
+        try {
+            collecting_.names.reserve(kSignJobBlocks * kRecords);
+            auto it = records.begin() + static_cast<std::ptrdiff_t>(from * kRecords);
+            for (size_t i = from * kRecords; i < to * kRecords; ++i, ++it) collecting_.names.emplace_back(it->name, it->nameLength);
+        } catch (...) {
+            collecting_.names = {};  // out of memory: these blocks stay unsigned
+            return;
+        }
+        if (collecting_.names.size() >= kSignJobBlocks * kRecords) QueueCollected();
+    }
+
     void* TakeBlock() override {
         std::unique_lock<std::mutex> lock(mutex_);
         ++blocksTaken_;
@@ -172,18 +226,63 @@ private:
     static constexpr size_t kMaxChunksAhead = 8;   // 32 MiB of names
     static constexpr size_t kMaxBlocksAhead = 16;  // 16 MiB of records
     static constexpr size_t kFillStep = 0x10000;   // characters zero-filled at a time
+    static constexpr size_t kSignJobBlocks = 256;  // 16,384 records
 
     size_t ChunkTarget() const { return std::min(kMaxChunksAhead, chunksTaken_ + 3); }
     size_t BlockTarget() const { return std::min(kMaxBlocksAhead, blocksTaken_ + 3); }
+    bool MemoryWanted() const {  // mutex_ held
+        return chunks_.size() + chunksInProgress_ < ChunkTarget() || blocks_.size() + blocksInProgress_ < BlockTarget();
+    }
+
+    // Runs the oldest sign job; mutex_ held on entry and on return (released meanwhile).
+    void RunOneSignJob(std::unique_lock<std::mutex>& lock) {
+        SignJob job = std::move(signJobs_.front());
+        signJobs_.pop_front();
+        ++signsInProgress_;
+        lock.unlock();
+        job.Run();
+        job.names = {};
+        lock.lock();
+        --signsInProgress_;
+        takerCv_.notify_all();
+    }
+
+    void QueueCollected() {
+        if (collecting_.names.empty()) return;
+        try {
+            std::lock_guard<std::mutex> lock(mutex_);
+            signJobs_.push_back(std::move(collecting_));
+        } catch (...) {
+            // Out of memory: these blocks stay unsigned.
+        }
+        collecting_ = SignJob{};
+        helperCv_.notify_one();
+    }
+
+    // Signs what is still queued, on this thread too, and waits for the helpers' jobs.
+    void FinishSigning() {
+        QueueCollected();
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            if (!signJobs_.empty()) {
+                RunOneSignJob(lock);
+            } else if (signsInProgress_ > 0) {
+                takerCv_.wait(lock);
+            } else {
+                return;
+            }
+        }
+    }
 
     void HelperLoop() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
-            helperCv_.wait(lock, [&] {
-                return stop_ || chunks_.size() + chunksInProgress_ < ChunkTarget() ||
-                       blocks_.size() + blocksInProgress_ < BlockTarget();
-            });
+            helperCv_.wait(lock, [&] { return stop_ || MemoryWanted() || !signJobs_.empty(); });
             if (stop_) return;
+            if (!MemoryWanted()) {
+                RunOneSignJob(lock);
+                continue;
+            }
             // The kind further below its target first.
             const double chunkFill = double(chunks_.size() + chunksInProgress_) / ChunkTarget();
             const double blockFill = double(blocks_.size() + blocksInProgress_) / BlockTarget();
@@ -236,6 +335,9 @@ private:
     std::condition_variable takerCv_;
     std::vector<std::vector<wchar_t>> chunks_;
     std::vector<void*> blocks_;
+    std::deque<SignJob> signJobs_;
+    SignJob collecting_;  // the parser's
+    size_t signsInProgress_ = 0;
     size_t chunksInProgress_ = 0;
     size_t blocksInProgress_ = 0;
     size_t chunksTaken_ = 0;
@@ -306,6 +408,16 @@ void VolumeIndex::AddUsnRecords(UsnBatch* batch) {
             records.push_back(r);
         },
         [] { return !g_shuttingDown.load(); });
+    // The blocks this batch completed are signed by the supply's helpers (or here, without them).
+    constexpr size_t kRecords = NameSignatures::kBlockRecords;
+    const NameSignatures::NameBitsFn addNameBits = NameSignatures::NameBits();
+    const size_t complete = records.size() / kRecords;
+    if (!supply || !addNameBits || complete <= builtBlocksSigned_) {
+        SignBuiltBlocks();
+        return;
+    }
+    supply->CollectForSigning(nameSignatures, records, builtBlocksSigned_, complete, addNameBits);
+    builtBlocksSigned_ = complete;
 }
 
 bool VolumeIndex::BuildNtfs(const std::wstring& rootArg) {

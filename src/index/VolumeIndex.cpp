@@ -484,6 +484,7 @@ void VolumeIndex::ResetContents() {
     names.Clear();
     frnToRecord.clear();
     nameSignatures.Clear();
+    builtBlocksSigned_ = 0;
     deletedCount = 0;
     AcquireSRWLockExclusive(&attrCacheLock);
     attrCache.clear();
@@ -559,6 +560,25 @@ void VolumeIndex::ReleaseDetached() {
     StopUsnMonitorLocked();
     CloseVolumeHandleLocked();
     releasePending = false;
+}
+
+void VolumeIndex::SignBuiltBlocks() {
+    constexpr size_t kRecords = NameSignatures::kBlockRecords;
+    const NameSignatures::NameBitsFn addNameBits = NameSignatures::NameBits();
+    const size_t complete = records.size() / kRecords;
+    if (!addNameBits || builtBlocksSigned_ >= complete) return;
+    auto it = records.begin() + static_cast<std::ptrdiff_t>(builtBlocksSigned_ * kRecords);
+    for (size_t b = builtBlocksSigned_; b < complete; ++b) {
+        uint64_t* bits = nameSignatures.BeginSign(b);  // null: no memory, or already signed
+        if (!bits) {
+            it += kRecords;
+            continue;
+        }
+        for (size_t k = 0; k < kRecords; ++k, ++it)
+            if (it->name && it->nameLength) addNameBits(bits, it->name, it->nameLength);
+        nameSignatures.EndSign(b);
+    }
+    builtBlocksSigned_ = complete;
 }
 
 void VolumeIndex::BuildReferenceMap() {

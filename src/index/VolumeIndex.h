@@ -313,6 +313,9 @@ public:
     // Parses one FSCTL_ENUM_USN_DATA buffer (8-byte next reference, then USN_RECORD_V2
     // entries) into records; frees the batch. Bounds-checked against bytesReturned.
     void AddUsnRecords(struct UsnBatch* batch);
+    // Signs the blocks of records the build has completed since its last call (nothing while
+    // no name-bits function is set; see NameSignatures). Caller holds indexLock exclusively.
+    void SignBuiltBlocks();
     // Enters every record into frnToRecord (step after the enumeration).
     void BuildReferenceMap();
     // Memory made ready ahead of the parser during an enumeration pass (set by the parser
@@ -339,6 +342,7 @@ public:
 
 private:
     BuildSupply* buildSupply_ = nullptr;
+    size_t builtBlocksSigned_ = 0;  // blocks SignBuiltBlocks has passed since the last reset
     void CloseVolumeHandleLocked();  // caller holds handleMutex
     void StopUsnMonitorLocked();     // caller holds handleMutex
     // Drops the cached attributes and sizes of frn; caller holds indexLock exclusively.

@@ -181,16 +181,12 @@ void StartTask(const wchar_t* name, const std::function<void()>& work) {
 constexpr size_t kScanBlockRecords = 4096;
 static_assert(kScanBlockRecords % NameSignatures::kBlockRecords == 0, "scan blocks hold whole signature blocks");
 
-// The texts a name search matches a record by: the lower-case name and, for a name with CJK
-// characters, its pinyin-initials form (whether or not initial search is on now, so that the
-// signature serves every later query).
 void AddRecordSignatureBits(uint64_t* bits, const FileRecord& rec) {
-    if (!rec.name || rec.nameLength == 0) return;
-    // CJK characters are beyond ASCII and lower-case as themselves.
-    if (NameSignatures::AddTextBits(bits, rec.name + rec.nameLength + 1, rec.nameLength) < 0x80) return;
-    wchar_t initials[kPinyinInitialsMax];
-    NameSignatures::AddTextBits(bits, initials, PinyinInitials(rec.name, rec.nameLength, initials));
+    if (rec.name && rec.nameLength != 0) AddNameSignatureBits(bits, rec.name, rec.nameLength);
 }
+
+// Builds sign their blocks with the same texts as they go.
+[[maybe_unused]] const bool g_nameBitsSet = (NameSignatures::SetNameBits(AddNameSignatureBits), true);
 
 // Decides from a block's name signature whether a name of the block can match the query: some
 // term group whose every term has all its bits in the block's set (a one-character term has
@@ -454,6 +450,16 @@ bool FilterScopeRows(const TermGroups& groups, bool pinyin, uint64_t generation,
 }
 
 }  // namespace
+
+// The texts a name search matches a record by: the lower-case name and, for a name with CJK
+// characters, its pinyin-initials form (whether or not initial search is on now, so that the
+// signature serves every later query).
+void AddNameSignatureBits(uint64_t* bits, const wchar_t* name, uint16_t length) {
+    // CJK characters are beyond ASCII and lower-case as themselves.
+    if (NameSignatures::AddTextBits(bits, name + length + 1, length) < 0x80) return;
+    wchar_t initials[kPinyinInitialsMax];
+    NameSignatures::AddTextBits(bits, initials, PinyinInitials(name, length, initials));
+}
 
 bool IsSearchCurrent(uint64_t generation) { return g_searchGeneration.load() == generation && !g_shuttingDown.load(); }
 

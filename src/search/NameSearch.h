@@ -38,5 +38,10 @@ void RunScopeListingTask(uint64_t generation, int volumePosition, int scope, con
 void CollectFolderSubtree(const std::wstring& folder, const std::vector<VolumeIndex*>& volumes,
                           std::shared_ptr<std::vector<MatchItem>>& results, uint64_t generation);
 
+// Adds the name-signature bits of a name (followed by NUL and its lower-case copy): those of the
+// texts the name search matches it by. Every program that links the name search has builds sign
+// their blocks with it (NameSignatures::SetNameBits).
+void AddNameSignatureBits(uint64_t* bits, const wchar_t* name, uint16_t length);
+
 // Rows at which a long name search publishes its one partial set.
 inline constexpr size_t kPartialPublishRows = 3000;

@@ -12,6 +12,7 @@
 #include "search/Search.h"
 #include "shell/Shell.h"
 #include "search/ScanThreads.h"
+#include "index/UsnTestData.h"
 #include "support/synthetic_volume.h"
 
 namespace {
@@ -416,6 +417,63 @@ TEST_F(SearchTest, SignaturesNeverHideAMatch) {
     EXPECT_EQ(Search(L"notfoundanywhere")->size(), 0u);
     EXPECT_GT(Search(L"bj")->size(), 10u);
     EXPECT_GT(Search(L"zebra9 or budget12")->size(), 10u);
+}
+
+// A build signs every complete block as its parser goes (on the helper threads), with the bits
+// the search's own signing gives; the last, incomplete block is left unsigned. Rows are the same
+// from the build's signatures as without any.
+TEST_F(SearchTest, ABuildSignsItsBlocksAsTheSearchWould) {
+    constexpr uint32_t kNames = 40010;  // several sign jobs and an incomplete last block
+    auto v = MakeSyntheticVolume(L"D:");
+    VolumeIndex* vol = v.get();
+    {
+        UsnBuildQueue q;
+        q.volume = vol;
+        std::vector<usntest::Entry> batch;
+        auto flush = [&] {
+            auto* b = new UsnBatch;
+            b->data = usntest::MakeBuffer(0, batch);
+            b->bytesReturned = static_cast<uint32_t>(b->data.size());
+            q.queue.push_back(b);
+            batch.clear();
+        };
+        for (uint32_t i = 0; i < kNames; ++i) {
+            usntest::Entry e;
+            e.frn = 100 + i;
+            e.name = MixedName(i);
+            batch.push_back(e);
+            if (batch.size() == 500) flush();
+        }
+        flush();
+        q.stop = true;
+        AcquireSRWLockExclusive(&vol->indexLock);
+        UsnRecordWorkerThread(&q);
+        ReleaseSRWLockExclusive(&vol->indexLock);
+    }
+    ASSERT_EQ(vol->records.size(), kNames);
+    constexpr size_t kBlocks = kNames / NameSignatures::kBlockRecords;
+    ASSERT_EQ(vol->nameSignatures.SignedBlocks(), kBlocks);
+    EXPECT_EQ(vol->nameSignatures.Find(kBlocks), nullptr);
+    std::vector<uint64_t> built;
+    for (size_t b = 0; b < kBlocks; ++b) {
+        const uint64_t* bits = vol->nameSignatures.Find(b);
+        ASSERT_NE(bits, nullptr) << b;
+        built.insert(built.end(), bits, bits + NameSignatures::kBlockWords);
+    }
+    InstallOne(std::move(v));
+
+    const wchar_t* queries[] = {L"zebra", L"quokka and 7", L"bj", L"\u5317\u4eac", L"x.y", L"notfoundanywhere"};
+    std::vector<std::vector<std::wstring>> fromBuild;
+    for (const wchar_t* q : queries) fromBuild.push_back(Names(Search(q)));
+    vol->nameSignatures.Clear();
+    for (size_t i = 0; i < std::size(queries); ++i)
+        EXPECT_EQ(fromBuild[i], Names(Search(queries[i]))) << testing::PrintToString(std::wstring(queries[i]));
+    EXPECT_GT(fromBuild[2].size(), 10u);
+    ASSERT_EQ(vol->nameSignatures.SignedBlocks(), kBlocks);  // signed again by the searches
+    for (size_t b = 0; b < kBlocks; ++b)
+        EXPECT_TRUE(std::equal(built.begin() + b * NameSignatures::kBlockWords, built.begin() + (b + 1) * NameSignatures::kBlockWords,
+                               vol->nameSignatures.Find(b)))
+            << "block " << b;
 }
 
 // A signed block follows its records: renames (in place and by the journal), records appended
