@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "core/Core.h"
-#include "search/ResultSet.h"
 
 namespace {
 
@@ -110,6 +109,12 @@ bool ContainsBytes(std::string_view hay, std::string_view needle) {
     }
     return hay.find(needle) != std::string_view::npos;
 }
+std::atomic<uint64_t> g_searchGeneration{0};
+
+namespace {
+// The crash text names the search that was current.
+[[maybe_unused]] const bool g_ticketRegistered = (SetCrashTicketSource(&g_searchGeneration), true);
+}  // namespace
 
 bool IsContentSearchCurrent(uint64_t generation) {
     return g_searchGeneration.load() == generation && !g_shuttingDown.load();

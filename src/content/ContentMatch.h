@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "search/QueryParser.h"
+#include "content/ContentQuery.h"
 
 // One AND-group of content terms in three byte forms, one entry per term.
 struct EncodedTermGroup {

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "content/ContentMatch.h"
-#include "search/ResultSet.h"
 
 // Files up to this size are mapped whole; larger ones are streamed in chunks.
 inline constexpr uint64_t kContentMapLimit = 52428800;    // 50 MiB
@@ -22,36 +21,6 @@ bool SearchPlainFile(const std::wstring& path, const std::vector<EncodedTermGrou
 
 // The rules of MatchTermGroupsInBytes over a mapped view; a read fault inside the view is no match.
 bool MatchMappedBytes(const char* view, size_t size, const std::vector<EncodedTermGroup>& groups, uint64_t generation);
-
-// What a partial publication of a content search needs.
-struct ContentSearchPublishContext {
-    const uint64_t& generation;
-    std::mutex& hitsMutex;
-    std::shared_ptr<std::vector<MatchItem>>& results;
-};
-
-// One scan thread's view of its search (everything referenced lives in the search task).
-struct ContentSearchWorkerContext {
-    uint32_t index;
-    const uint64_t& slice;
-    const uint64_t& candidateCount;
-    const uint64_t& generation;
-    const std::vector<MatchItem>& candidates;
-    const std::vector<std::wstring>& zipExts;
-    const std::vector<EncodedTermGroup>& groups;
-    const std::vector<std::string>& zipPatterns;
-    const ContentQuery& query;
-    std::mutex& hitsMutex;
-    std::shared_ptr<std::vector<MatchItem>>& results;
-    std::atomic<uint64_t>& lastPublishTick;
-    ContentSearchPublishContext& publish;
-    std::atomic<uint64_t>& processed;
-    std::atomic<uint64_t>& lastProgressTick;
-};
-
-// Body of one scan thread; takes ownership of the context and frees it.
-void ContentSearchWorker(ContentSearchWorkerContext* context);
-void PublishContentSearchBatch(const ContentSearchPublishContext& context);
 
 // ZIP documents (Office Open XML / OpenDocument): the entries whose normalised names match one of
 // the patterns are extracted one at a time and their text matched. A damaged, encrypted or
@@ -67,18 +36,9 @@ using ZipDocumentScanner = bool (*)(const std::wstring& path, const std::vector<
                                     uint64_t generation, const std::vector<std::string>& zipPatterns,
                                     const TermGroups& termGroups);
 void SetZipDocumentScanner(ZipDocumentScanner scanner);
-// Test seam: starting scan thread `fromIndex` and every later one fails (-1: none fails).
-void SetContentThreadStartFailureForTest(int fromIndex);
+ZipDocumentScanner GetZipDocumentScanner();
 // True when the extension (lower case, with dot) marks a ZIP document for this search.
 bool IsZipDocumentExtension(const std::wstring& ext, const std::vector<std::wstring>& zipExts);
 
 // Number of scan threads for `candidates` candidates (setting, processors, at most 64).
 uint32_t ChooseContentThreadCount(int setting, uint32_t processors, uint64_t candidates);
-
-// Runs a content search over the candidates with `threadCount` threads, joining every thread
-// that was started (also when starting a later one fails). Returns false when a thread could not
-// be started. Hits are appended to `results`.
-bool RunContentScanThreads(const std::vector<MatchItem>& candidates, const std::vector<EncodedTermGroup>& groups,
-                           const ContentQuery& query, const std::vector<std::wstring>& zipExts,
-                           const std::vector<std::string>& zipPatterns, uint64_t generation, uint32_t threadCount,
-                           std::shared_ptr<std::vector<MatchItem>>& results);

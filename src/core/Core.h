@@ -5,6 +5,7 @@
 #include "core/AppInfo.h"
 #include "core/Paths.h"
 #include "core/TextLines.h"
+#include "core/Window.h"
 #include "core/Tasks.h"
 #include "core/Logs.h"
 #include "core/Crash.h"

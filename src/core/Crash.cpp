@@ -9,10 +9,12 @@
 
 #include "core/Paths.h"
 #include "core/Tasks.h"
-#include "search/Search.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 
 namespace {
+
+std::atomic<const std::atomic<uint64_t>*> g_crashTicketSource{nullptr};
+
 
 constexpr int kMaxFrames = 48;
 constexpr DWORD kStackOverflow = 0xC00000FD;
@@ -342,7 +344,8 @@ void WriteCrashText(const CrashReportContext& context, const wchar_t* path) {
     for (size_t i = 0; i < 256; ++i) query[i] = g_crashQuery[i];
     query[255] = 0;
     fwprintf(f, L"query=%ls\n", query);
-    fwprintf(f, L"ticket=%llu\n", static_cast<unsigned long long>(g_searchGeneration.load()));
+    const std::atomic<uint64_t>* ticket = g_crashTicketSource.load();
+    fwprintf(f, L"ticket=%llu\n", static_cast<unsigned long long>(ticket ? ticket->load() : 0));
     fwprintf(f, L"mode=%d\n", static_cast<int>(*static_cast<volatile int*>(&g_appMode)));
 
     fwprintf(f, L"stack_begin\n");
@@ -410,3 +413,5 @@ void InstallCrashHooks() {
 extern "C" void __cxa_pure_virtual() { CrashOnPureCall(); }
 extern "C" void __cxa_deleted_virtual() { CrashOnPureCall(); }
 #endif
+
+void SetCrashTicketSource(const std::atomic<uint64_t>* counter) { g_crashTicketSource.store(counter); }

@@ -27,6 +27,10 @@ extern std::atomic<bool> g_crashInProgress;
 // window keeps current whenever the search text changes. The reporter never asks a window.
 void SetCrashQueryText(const wchar_t* text);
 
+// The counter the crash text prints as ticket= (the search generation): its owner registers it
+// where it defines it. Unregistered, the ticket reads 0.
+void SetCrashTicketSource(const std::atomic<uint64_t>* counter);
+
 struct CrashReportContext {
     const wchar_t* reason = nullptr;
     const wchar_t* dumpPath = nullptr;

@@ -39,7 +39,3 @@ void RunBackgroundTask(const wchar_t* name, const std::function<void()>& work) {
     thread.detach();
 }
 
-bool PostMessageIfWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!hwnd || !IsWindow(hwnd)) return false;
-    return PostMessageW(hwnd, msg, wParam, lParam) != FALSE;
-}

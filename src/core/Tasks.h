@@ -5,6 +5,8 @@
 #include <atomic>
 #include <functional>
 
+#include "core/Window.h"
+
 // Set once (true) by the main window during WM_DESTROY; every task, worker loop and poster
 // tests it and stops. Trivially destructible, so it stays readable until the process ends.
 extern std::atomic<bool> g_shuttingDown;
@@ -14,10 +16,6 @@ extern std::atomic<bool> g_shuttingDown;
 // `name` must have static lifetime (only the pointer is kept). Throws std::system_error when
 // the thread cannot be started (the work then does not run).
 void RunBackgroundTask(const wchar_t* name, const std::function<void()>& work);
-
-// Posts only while hwnd is a window; false when it is null, not a window, or the post fails.
-// A caller that passes ownership of a heap object in lParam frees it itself on false.
-bool PostMessageIfWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // The calling thread's tag: "main" unless the thread runs a named task.
 const wchar_t* GetThreadTag();

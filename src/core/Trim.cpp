@@ -7,15 +7,16 @@
 #include <system_error>
 
 #include "core/Tasks.h"
-#include "results/Results.h"
-#include "search/Search.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 
 std::atomic<uint64_t> g_lastTrimTick{0};
 std::atomic<uint64_t> g_lastUserActivityTick{0};
 std::atomic<bool> g_globalTrimRunning{false};
+bool g_globalTrimOnToggle = false;
 
 namespace {
+
+std::atomic<TrimActivityProbe> g_trimActivityProbe{nullptr};
 
 constexpr uint64_t kUserActivityQuietMs = 60000;
 constexpr uint64_t kIdleTrimIntervalMs = 30000;
@@ -85,14 +86,18 @@ bool IdleTrimGate(std::atomic<uint64_t>& lastTrimTick, uint64_t nowTick, bool ha
 
 }  // namespace core_detail
 
+void SetTrimActivityProbe(TrimActivityProbe probe) { g_trimActivityProbe.store(probe); }
+
 void TrimWorkingSet() {
     core_detail::TrimGuardState s;
     s.shuttingDown = g_shuttingDown.load();
-    s.hydrationBusy = g_attrHydrationBusy.load() || g_prewarmBusy.load() || g_thumbHydrationBusy.load();
+    TrimActivityProbe probe = g_trimActivityProbe.load();
+    const TrimActivity activity = probe ? probe() : TrimActivity{};
+    s.hydrationBusy = activity.hydrationBusy;
     s.nowTick = GetTickCount64();
     s.lastUserActivityTick = g_lastUserActivityTick.load();
-    s.visibleResultCount = g_visibleResultCount.load();
-    s.queryEmpty = g_currentQuery.empty();
+    s.visibleResultCount = activity.visibleResultCount;
+    s.queryEmpty = activity.queryEmpty;
     if (!core_detail::TrimAllowed(s)) return;
     EmptyWorkingSetOf(GetCurrentProcess());
 }

@@ -6,6 +6,18 @@
 extern std::atomic<uint64_t> g_lastTrimTick;          // tick of the last idle trim let through
 extern std::atomic<uint64_t> g_lastUserActivityTick;  // last search or result delivery; 0 = never
 extern std::atomic<bool> g_globalTrimRunning;         // a "global_trim_all" task runs
+extern bool g_globalTrimOnToggle;                     // option: trim every process on hide
+
+// What the trim guard reads from the layers above, from any thread: the main window registers
+// a probe that reads only atomics. Without one nothing is busy, no row is shown and the query
+// is empty.
+struct TrimActivity {
+    bool hydrationBusy = false;  // any of the result list's hydration/prewarm flags
+    int64_t visibleResultCount = 0;
+    bool queryEmpty = true;
+};
+using TrimActivityProbe = TrimActivity (*)();
+void SetTrimActivityProbe(TrimActivityProbe probe);
 
 // Trims the program's own working set unless shutting down, a hydration runs, the user was
 // active within 60 s, more than 5000 rows are shown or the search text is not empty.

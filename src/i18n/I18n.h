@@ -61,7 +61,7 @@ extern std::unordered_set<std::wstring> g_missingTextKeys;
 extern std::wstring g_uiLanguageCode;
 // Whether the UI language counts as Chinese; selects the default Tr returns. True until the
 // start-up code sets it from the Windows UI language.
-extern bool g_languageIsChinese;
+extern std::atomic<bool> g_languageIsChinese;  // read by background Tr calls
 // The offered languages: 13 built-in in fixed order, then at most 128 file-based ones.
 extern std::vector<LanguageEntry> g_languageList;
 // Built-in tables by full lower-case code (13 entries once built; never changed afterwards).

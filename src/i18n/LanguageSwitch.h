@@ -1,5 +1,6 @@
 #pragma once
 // Switching the UI language at run time. Included by the umbrella header i18n/I18n.h.
+#include <atomic>
 #include <string>
 
 // Makes a language current: text table, Chinese flag, language.ini, then (with a main window)
@@ -16,3 +17,9 @@ struct LanguageSwitchHooks {
     void (*relocalizeSettingsCenter)() = nullptr;  // re-translate an open Settings Center
 };
 extern LanguageSwitchHooks g_languageSwitchHooks;
+
+// How the main window brings itself into the new language (tray tip, filter bar, titles, views),
+// called by SetUiLanguage after the texts changed and before relocalizeSettingsCenter. Set once
+// by the shell (InstallShellHooks); null: nothing but the texts changes.
+using LanguageChangedHandler = void (*)();
+extern std::atomic<LanguageChangedHandler> g_languageChangedHandler;

@@ -7,7 +7,7 @@ TextTable g_activeTextTable;
 std::shared_mutex g_activeTextTableMutex;
 std::unordered_set<std::wstring> g_missingTextKeys;
 std::wstring g_uiLanguageCode;
-bool g_languageIsChinese = true;
+std::atomic<bool> g_languageIsChinese{true};
 
 namespace {
 std::mutex g_missingTextKeysMutex;

@@ -11,6 +11,8 @@
 #include "core/Core.h"
 
 std::atomic<uint64_t> g_attrCacheHits{0};
+std::atomic<bool> g_attrPrewarmActive{false};
+std::atomic<bool> g_attrCacheSaveBusy{false};
 std::atomic<uint64_t> g_attrCacheMisses{0};
 std::atomic<uint64_t> g_attrCacheLockWaitUs{0};
 std::atomic<uint64_t> g_attrCacheChangeCount{0};

@@ -23,6 +23,10 @@ extern std::atomic<uint64_t> g_attrCacheSaveMs;
 extern std::atomic<uint64_t> g_attrCacheSaveEntries;
 extern std::atomic<uint64_t> g_attrCacheSaveBytes;
 
+// A start-up prewarm of the cache runs (sorting waits for it); a cache save runs.
+extern std::atomic<bool> g_attrPrewarmActive;
+extern std::atomic<bool> g_attrCacheSaveBusy;
+
 // HydrateRecordAttributes statistics.
 extern std::atomic<uint64_t> g_hydrateCalls;
 extern std::atomic<uint64_t> g_hydrateDiskReads;

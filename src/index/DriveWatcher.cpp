@@ -6,7 +6,7 @@
 
 #include "core/Core.h"
 #include "index/VolumeIndex.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 
 std::atomic<bool> g_driveWatcherStarted{false};
 

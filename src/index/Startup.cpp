@@ -10,7 +10,7 @@
 #include "index/FileSizes.h"
 #include "index/VolumeIndex.h"
 #include "platform/VolumeIo.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 
 namespace {
 

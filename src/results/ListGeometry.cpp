@@ -5,13 +5,15 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "shell/Shell.h"
+#include "core/Window.h"
 #include "ui/Ui.h"
 
 int g_viewMode = 0;
 int g_columnWidths[kResultColumnCount] = {60, 280, 100, 160, 160, 72, 400};
 int g_pathColumnMinWidth = 400;
 int g_listAreaTop = 70;
+bool g_filterLayoutSidebar = false;
+bool g_tableGridLines = true;
 int g_filterSidebarWidth = 200;
 int g_filterSidebarScrollY = 0;
 int g_clientWidth = 0;
@@ -110,15 +112,6 @@ int64_t HitTestResultRowIn(const ResultListLayout& l, int x, int y, int64_t rowC
         row = line * columns + column;
     }
     return (row >= 0 && row < rowCount) ? row : -1;
-}
-
-std::wstring GetLowerExtension(bool isDirectory, const std::wstring& name) {
-    if (isDirectory) return {};
-    size_t dot = name.rfind(L'.');
-    if (dot == std::wstring::npos || dot + 1 >= name.size()) return {};
-    std::wstring ext = name.substr(dot);
-    for (wchar_t& c : ext) c = static_cast<wchar_t>(std::towlower(c));
-    return ext;
 }
 
 AutoColumnWidths ComputeAutoColumnWidths(const ResultListLayout& l, int typeHeaderTextWidth,

@@ -6,7 +6,7 @@
 #include "index/Index.h"
 #include "results/Results.h"
 #include "search/Search.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 #include "ui/Ui.h"
 
 namespace {

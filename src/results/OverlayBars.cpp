@@ -2,7 +2,7 @@
 #include "results/Results.h"
 #include "results/ListInput.h"
 #include "results/ResultsInternal.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 #include "search/Search.h"
 #include "ui/Ui.h"
 

@@ -6,7 +6,7 @@
 #include "results/Results.h"
 #include "results/ResultsInternal.h"
 #include "search/Search.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 #include "ui/Ui.h"
 
 namespace {

@@ -56,6 +56,8 @@ extern int g_clientWidth;                      // client size of the main window
 extern int g_clientHeight;
 extern int64_t g_scrollY;                      // vertical list offset in pixels
 extern int g_scrollX;                          // horizontal List offset in pixels
+extern bool g_filterLayoutSidebar;             // filter categories in a left sidebar
+extern bool g_tableGridLines;                  // grid lines in the List view
 
 // A snapshot of everything the list geometry depends on. The geometry functions below read the
 // globals through CurrentResultListLayout(); the *In variants take an explicit layout so that the
@@ -136,9 +138,6 @@ struct SidebarScrollState {
 SidebarScrollState ComputeSidebarScroll(int buttonCount, int clientHeight, int listAreaTop, int pad8,
                                         int pitch, int scrollY);
 
-// Type column text: "" for a folder, a name without '.', or a name ending in '.'; else the text
-// from the last '.' (included) lower-cased with towlower.
-std::wstring GetLowerExtension(bool isDirectory, const std::wstring& name);
 
 // Sidebar scroll bar (id 117) range, page, position and visibility.
 void UpdateFilterSidebarScroll();

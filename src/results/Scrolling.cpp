@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "search/Search.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 #include "ui/Ui.h"
 
 std::atomic<uint64_t> g_lastScrollTick{0};

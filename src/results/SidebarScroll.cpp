@@ -4,7 +4,7 @@
 #include "results/ListInput.h"
 #include "results/Results.h"
 #include "search/Search.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 #include "ui/Ui.h"
 
 void UpdateFilterSidebarScroll() {

@@ -2,12 +2,13 @@
 #include <cwchar>
 
 #include "content/Content.h"
+#include "search/ContentScanThreads.h"
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "index/Index.h"
 #include "search/Filters.h"
 #include "search/SearchInternal.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 
 namespace {
 

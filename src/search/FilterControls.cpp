@@ -4,15 +4,19 @@
 
 #include <vector>
 
+#include "core/Window.h"
 #include "search/FiltersInternal.h"
-#include "shell/Shell.h"
 
-namespace {
-bool IsControl(HWND h) { return h != nullptr && IsWindow(h); }
-}  // namespace
+HWND g_hSizeFilterCombo = nullptr;
+HWND g_hDateFilterCombo = nullptr;
+HWND g_hSizeUnitCombo = nullptr;
+HWND g_hCustomSizeEdit = nullptr;
+HWND g_hDateRangeHintEdit = nullptr;
+HWND g_hDateFromPicker = nullptr;
+HWND g_hDateToPicker = nullptr;
 
 std::wstring ReadWindowTextBounded(HWND hwnd, int maxChars) {
-    if (!IsControl(hwnd) || maxChars <= 0) return std::wstring();
+    if (!IsLiveWindow(hwnd) || maxChars <= 0) return std::wstring();
     std::vector<wchar_t> buf(static_cast<size_t>(maxChars) + 1, L'\0');
     int n = GetWindowTextW(hwnd, buf.data(), maxChars + 1);
     if (n < 0) n = 0;
@@ -21,7 +25,7 @@ std::wstring ReadWindowTextBounded(HWND hwnd, int maxChars) {
 }
 
 bool ReadDatePickers(SYSTEMTIME& from, SYSTEMTIME& to) {
-    if (!IsControl(g_hDateFromPicker) || !IsControl(g_hDateToPicker)) return false;
+    if (!IsLiveWindow(g_hDateFromPicker) || !IsLiveWindow(g_hDateToPicker)) return false;
     SYSTEMTIME a{}, b{};
     if (SendMessageW(g_hDateFromPicker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&a)) != GDT_VALID)
         return false;

@@ -6,7 +6,7 @@
 #include "index/Index.h"
 #include "search/FiltersInternal.h"
 #include "search/Search.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 
 namespace {
 

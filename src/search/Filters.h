@@ -1,6 +1,6 @@
 #pragma once
 // Filter categories (filters.ini), size and date filters, the filtered result set, visible rows
-// and selection, the filter bar and sorting. Included by the umbrella header search/Search.h.
+// and selection, and sorting (the filter bar is in results/FilterBar.h). Included by the umbrella header search/Search.h.
 #include <windows.h>
 
 #include <atomic>
@@ -73,6 +73,15 @@ extern std::atomic<uint32_t> g_customSizeTextHash;
 extern int g_customDateFrom;   // yyyymmdd
 extern int g_customDateTo;     // yyyymmdd
 
+// The size and date filter controls of the main window (null until it creates them; UI thread).
+extern HWND g_hSizeFilterCombo;
+extern HWND g_hDateFilterCombo;
+extern HWND g_hSizeUnitCombo;
+extern HWND g_hCustomSizeEdit;
+extern HWND g_hDateRangeHintEdit;
+extern HWND g_hDateFromPicker;
+extern HWND g_hDateToPicker;
+
 struct SizeDateFilterParams {
     int sizeMode = 0;
     int dateMode = 0;
@@ -123,7 +132,6 @@ bool TimePassesFilter(const SizeDateFilterParams& p, uint64_t t);
 FILETIME U64ToFileTime(uint64_t v);
 uint64_t FileTimeToU64(const FILETIME& ft);
 
-void PopulateSizeDateFilterCombos();
 bool FilterPassesSizeDate(const SizeDateFilterParams& p, const MatchItem& item, bool isFolder,
                           uint64_t fileReference);
 bool SearchPassesSizeDateFilter(const SizeDateFilterParams& p, VolumeIndex* volume,
@@ -201,41 +209,6 @@ std::vector<int64_t> GetSelectedRowIndices(int64_t rowCount);
 std::vector<MatchItem> GetSelectedMatchItems();
 
 // ---------------------------------------------------------------------------------------------
-// Filter bar
-// ---------------------------------------------------------------------------------------------
-
-extern std::vector<HWND> g_filterButtons;
-extern std::vector<int> g_filterButtonWidths;
-
-// Top-bar placement as a pure function of the button widths (already scaled), the client width
-// and the scaled constants: positions, one per width, and the resulting list top.
-struct FilterBarMetrics {
-    int leftMargin;  // S(20)
-    int gap;         // S(8)
-    int rowTop;      // S(74)
-    int height;      // S(40)
-    int bottomPad;   // S(16)
-    int listPad;     // S(4)
-    int listBase;    // S(70)
-};
-struct FilterBarLayout {
-    std::vector<RECT> rects;
-    int listAreaTop = 0;
-};
-FilterBarMetrics GetFilterBarMetrics();
-FilterBarLayout ComputeFilterBarLayout(const std::vector<int>& widths, int clientWidth,
-                                       const FilterBarMetrics& m);
-// Width of a button from its measured name and count widths (count 0 = no count part).
-int FilterButtonWidthFromParts(int nameWidth, int countWidth, bool hasCount);
-
-int MeasureFilterButtonWidth(HWND button);
-void LayoutFilterButtons();
-void CreateFilterButtons();
-std::wstring GetFilterDisplayName(int index, const FilterCategory& category);
-void UpdateFilterButtonCounts();
-void SelectFilterCategory(int index);
-
-// ---------------------------------------------------------------------------------------------
 // Sorting
 // ---------------------------------------------------------------------------------------------
 
@@ -254,6 +227,10 @@ struct SortComparatorState {
     int column = 1;
     bool ascending = true;
 };
+
+// Type column text: "" for a folder, a name without '.', or a name ending in '.'; else the text
+// from the last '.' (included) lower-cased with towlower.
+std::wstring GetLowerExtension(bool isDirectory, const std::wstring& name);
 
 void DoSortAsync(int column, bool keepDirection);
 // The body of "do_sort".

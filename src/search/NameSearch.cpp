@@ -20,9 +20,19 @@
 #include "search/RecentOpens.h"
 #include "search/ScanThreads.h"
 #include "search/SearchInternal.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 
 std::atomic<bool> g_suppressRecentView{false};
+std::wstring g_currentQuery;
+std::atomic<bool> g_currentQueryEmpty{true};
+std::atomic<int> g_searchScope{0};
+bool g_initialSearchEnabled = true;
+bool g_showRecentOnEmpty = true;
+
+void SetCurrentQuery(std::wstring query) {
+    g_currentQueryEmpty.store(query.empty());
+    g_currentQuery = std::move(query);
+}
 
 namespace {
 
@@ -582,7 +592,7 @@ void DoSearchAsync(std::wstring query, bool keepSort, bool showRecent) {
             });
             return;
         }
-        g_currentQuery = query;
+        SetCurrentQuery(query);
         if (g_hStatusText)
             SetWindowTextW(g_hStatusText,
                            Tr(L"Status_IndexNotReadyRetry",

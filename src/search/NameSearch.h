@@ -11,7 +11,16 @@
 class VolumeIndex;
 struct SizeDateFilterParams;
 
-// g_searchScope and g_currentQuery belong to the main window (shell/Shell.h).
+// The search box text as last taken by a search (at most 256 characters; UI thread), and
+// whether it is empty (any thread). Write both through SetCurrentQuery.
+extern std::wstring g_currentQuery;
+extern std::atomic<bool> g_currentQueryEmpty;
+void SetCurrentQuery(std::wstring query);
+// The search scope: 0 all drives, 1 Desktop, n >= 2 volume n - 2.
+extern std::atomic<int> g_searchScope;
+// Options: pinyin-initial matching of single ASCII tokens; the recent view for an empty query.
+extern bool g_initialSearchEnabled;
+extern bool g_showRecentOnEmpty;
 // While set, an empty query does not replace the shown listing by the recent view.
 extern std::atomic<bool> g_suppressRecentView;
 

@@ -7,15 +7,8 @@
 #include <string>
 #include <vector>
 
-// OR-list of AND-groups. An empty list matches every name.
-using TermGroups = std::vector<std::vector<std::wstring>>;
+#include "content/ContentQuery.h"
 
-// A parsed "s:" query.
-struct ContentQuery {
-    bool isContent = false;
-    TermGroups termGroups;            // terms as typed (case kept)
-    std::vector<std::wstring> exts;   // lower case, leading '.'
-};
 
 // Parsing.
 TermGroups ParseTermGroups(const std::wstring& text);

@@ -5,9 +5,8 @@
 
 #include "core/Core.h"
 #include "index/Index.h"
-#include "results/Results.h"
 #include "search/QueryParser.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 
 std::vector<RecentEntry> g_recentEntries;
 std::mutex g_recentMutex;

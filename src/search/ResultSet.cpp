@@ -4,11 +4,10 @@
 #include "index/Index.h"
 #include "search/QueryParser.h"
 #include "search/SearchInternal.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 
 std::shared_ptr<std::vector<MatchItem>> g_results = std::make_shared<std::vector<MatchItem>>();
 std::mutex g_resultsMutex;
-std::atomic<uint64_t> g_searchGeneration{0};
 std::atomic<int> g_sortColumn{-1};
 std::atomic<bool> g_sortAscending{true};
 std::atomic<int64_t> g_visibleResultCount{0};

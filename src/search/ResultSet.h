@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "content/ContentQuery.h"
+
 class VolumeIndex;
 
 // lParam of WM_SEARCH_RESULTS_READY.
@@ -34,8 +36,7 @@ using ResultSetPtr = std::shared_ptr<std::vector<MatchItem>>;
 extern std::shared_ptr<std::vector<MatchItem>> g_results;
 // Guards the pointer g_results (not the vector behind it).
 extern std::mutex g_resultsMutex;
-// Staleness counter of searches, sorts and content-search cancels; only grows.
-extern std::atomic<uint64_t> g_searchGeneration;
+// g_searchGeneration, the staleness counter of searches, is in content/ContentQuery.h.
 // Sort state of the shown set: -1 unsorted; 1 Name, 2 Size, 3 Modified, 4 Created, 5 Type, 6 Path.
 extern std::atomic<int> g_sortColumn;
 extern std::atomic<bool> g_sortAscending;

@@ -13,8 +13,7 @@
 #include "search/FiltersInternal.h"
 #include "search/Search.h"
 #include "search/SortKeys.h"
-#include "results/Results.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 
 std::atomic<uint64_t> g_lastSortCacheSaveTick{0};
 std::atomic<int> g_sortThreadStartFailures{0};

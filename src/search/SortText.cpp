@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cwctype>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -33,7 +34,6 @@
 
 #include "core/Core.h"
 #include "index/Index.h"
-#include "results/Results.h"
 #include "search/ScanThreads.h"
 #include "search/Search.h"
 #include "search/SortKeys.h"
@@ -747,4 +747,13 @@ bool SortRowsByText(const SortRequest& req, const std::vector<MatchItem>& rows, 
 void SortRowsByKeys(const std::vector<MatchItem>& rows, int column, bool ascending, std::vector<MatchItem>& out) {
     TextSorter sorter(nullptr, rows, column, ascending);
     sorter.Run(out);
+}
+
+std::wstring GetLowerExtension(bool isDirectory, const std::wstring& name) {
+    if (isDirectory) return {};
+    size_t dot = name.rfind(L'.');
+    if (dot == std::wstring::npos || dot + 1 >= name.size()) return {};
+    std::wstring ext = name.substr(dot);
+    for (wchar_t& c : ext) c = static_cast<wchar_t>(std::towlower(c));
+    return ext;
 }

@@ -27,7 +27,6 @@ namespace {
 int BaseHeight() { return GetComboBaseHeight(); }
 int DropHeight() { return GetComboDropHeight(); }
 
-bool IsLiveWindow(HWND h) { return h && IsWindow(h); }
 
 HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y,
                  int w, int h, int id) {
@@ -107,6 +106,7 @@ LRESULT OnDpiChanged(HWND hwnd, WPARAM wParam, LPARAM lParam) {
         g_dpi = newDpi;
         RecreateUiFonts();
         PopulateSizeDateFilterCombos();
+        UpdateCustomFilterControls();
         LayoutFilterButtons();
         UpdateFilterButtonCounts();
         RelayoutResults();
@@ -295,6 +295,7 @@ void LayoutTopBar(int clientWidth) {
 LRESULT OnCreate(HWND hwnd) {
     LogGdi(L"WM_CREATE begin");
     g_hMainWnd = hwnd;  // the filter bar and the workers started below address the window
+    InstallShellHooks();
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
     InitCommonControlsEx(&icc);
     CreateBackBuffer(hwnd);
@@ -350,6 +351,7 @@ LRESULT OnCreate(HWND hwnd) {
     g_hDateRangeHintEdit = CreateEdit(hwnd, IDC_DATE_RANGE_HINT_EDIT, 0, 905, 16, 78);
 
     PopulateSizeDateFilterCombos();
+    UpdateCustomFilterControls();
     CreateFilterButtons();
 
     g_hStatusText = CreateChild(hwnd, L"STATIC", L"", WS_CHILD, 15, 46, ScaleForDpi(800), ScaleForDpi(20), IDC_STATUS_TEXT);

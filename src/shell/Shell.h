@@ -11,63 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "core/Window.h"
+#include "results/FilterBar.h"
+#include "results/Results.h"
+#include "search/Search.h"
 #include "shell/WindowIni.h"
-
-// ---------------------------------------------------------------------------------------------
-// Messages posted to the main window by workers.
-constexpr UINT WM_INDEX_READY = WM_USER + 1;             // wParam 0 first volume ready, 1 retry
-constexpr UINT WM_SEARCH_RESULTS_READY = WM_USER + 2;    // wParam generation; lParam 0/1/2
-constexpr UINT WM_SEARCH_STATUS_TEXT = WM_USER + 3;      // wParam generation; lParam new std::wstring*
-constexpr UINT WM_FILTERED_RESULTS_READY = WM_USER + 4;  // wParam filter generation
-constexpr UINT WM_RECENT_OPENS_LOADED = WM_USER + 5;
-constexpr UINT WM_HYDRATION_UPDATED = WM_USER + 6;       // wParam hydration generation
-constexpr UINT WM_NONNTFS_REFRESHED = WM_USER + 7;       // wParam refreshed, lParam failed
-constexpr UINT WM_VOLUME_LOST = WM_USER + 8;
-constexpr UINT WM_VOLUMES_SYNCED = WM_USER + 9;
-constexpr UINT WM_RESORT_RESULTS = WM_USER + 40;         // wParam column 1..6, lParam ascending
-constexpr UINT WM_APP_TRAY_NOTIFY = WM_APP + 1;
-constexpr UINT WM_APP_ANALYSIS_PROGRESS = WM_APP + 80;
-constexpr UINT WM_APP_ANALYSIS_DONE = WM_APP + 81;
-constexpr UINT WM_APP_DUP_PROGRESS = WM_APP + 90;
-constexpr UINT WM_APP_DUP_DONE = WM_APP + 91;
-
-// Timers of the main window.
-constexpr UINT_PTR HOTKEY_ID_SHOW_HIDE = 30001;
-constexpr UINT_PTR ID_TIMER_TRAY_RETRY = 30002;
-constexpr UINT_PTR TIMER_SEARCH_DEBOUNCE = 30003;
-constexpr UINT_PTR TIMER_SCROLL_SETTLE = 30004;
-constexpr UINT_PTR TIMER_STARTUP_RETRY = 30005;
-constexpr UINT_PTR TIMER_ATTR_PREWARM_START = 30006;
-constexpr UINT_PTR TIMER_ATTR_PREWARM_POLL = 30007;
-constexpr UINT_PTR TIMER_FILTER_BUTTONS_REFRESH = 30008;
-constexpr UINT_PTR TIMER_CACHE_AUTOSAVE = 30009;
-constexpr UINT_PTR TIMER_IDLE_TRIM = 30010;
-constexpr UINT_PTR HOTKEY_ID_FOREGROUND_APP = 30012;
-constexpr UINT_PTR TIMER_LIST_REPAINT = 30014;
-
-// Child control ids of the main window.
-constexpr int IDC_SEARCH_EDIT = 101;
-constexpr int IDC_STATUS_TEXT = 103;
-constexpr int IDC_SCOPE_COMBO = 104;
-constexpr int IDC_LIST_VSCROLL = 105;
-constexpr int IDC_SIZE_FILTER_COMBO = 106;
-constexpr int IDC_DATE_FILTER_COMBO = 107;
-constexpr int IDC_CUSTOM_SIZE_EDIT = 108;
-constexpr int IDC_DATE_RANGE_HINT_EDIT = 109;
-constexpr int IDC_SIZE_UNIT_COMBO = 110;
-constexpr int IDC_DATE_FROM_PICKER = 111;
-constexpr int IDC_DATE_TO_PICKER = 112;
-constexpr int IDC_LIST_HSCROLL = 113;
-constexpr int IDC_SIDEBAR_VSCROLL = 117;
-constexpr int IDC_ANALYSIS_SCAN = 122;
-constexpr int IDC_ANALYSIS_DRIVE_COMBO = 123;
-constexpr int IDC_ANALYSIS_BACK = 124;
-constexpr int IDC_DUP_SCAN = 125;
-constexpr int IDC_DUP_DRIVE_COMBO = 126;
-constexpr int IDC_DUP_BACK = 127;
-constexpr int IDC_DUP_MODE_COMBO = 128;
-constexpr int IDC_DUP_PAUSE = 129;
-constexpr int IDC_FILTER_BUTTON_FIRST = 200;
 
 // The window class of the main window (also used to find a running instance).
 inline constexpr wchar_t kMainWindowClass[] = L"MARROWLENS";
@@ -76,17 +24,7 @@ inline constexpr wchar_t kSingletonMutexName[] = L"Tarnwick_Singleton_Mutex_2024
 
 // ---------------------------------------------------------------------------------------------
 // Window handles (null until created; cleared again when the window goes).
-extern HWND g_hMainWnd;
-extern HWND g_hSearchEdit;
 extern HWND g_hScopeCombo;
-extern HWND g_hStatusText;
-extern HWND g_hSizeFilterCombo;
-extern HWND g_hDateFilterCombo;
-extern HWND g_hSizeUnitCombo;
-extern HWND g_hCustomSizeEdit;
-extern HWND g_hDateRangeHintEdit;
-extern HWND g_hDateFromPicker;
-extern HWND g_hDateToPicker;
 extern HWND g_hListVScroll;
 extern HWND g_hListHScroll;
 extern HWND g_hSidebarScroll;
@@ -100,25 +38,10 @@ extern HWND g_hDupPauseButton;
 extern HWND g_hDupBackButton;
 extern HWND g_hTooltip;
 
-// Layout state.
-extern int g_clientWidth;
-extern int g_clientHeight;
-extern int g_listAreaTop;          // top of the result-list area (written by the filter bar layout)
-extern int g_filterSidebarWidth;   // pixels (200 at 96 DPI)
 
 // Application state.
-extern int g_appMode;                       // 0 search, 1 disk analysis, 2 duplicate files
-extern std::wstring g_currentQuery;         // search box text (at most 256 characters)
-extern std::atomic<int> g_searchScope;      // 0 all drives, 1 Desktop, n >= 2 volume n - 2
-extern bool g_filterLayoutSidebar;          // filter categories in a left sidebar
-extern bool g_globalTrimOnToggle;
-extern bool g_initialSearchEnabled;
-extern bool g_showRecentOnEmpty;
 extern bool g_alwaysOnTop;
-extern bool g_tableGridLines;                // grid lines in the List view
-extern std::atomic<bool> g_attrPrewarmActive;
 extern std::atomic<bool> g_firstSearchPending;
-extern std::atomic<bool> g_attrCacheSaveBusy;
 extern std::atomic<bool> g_filterButtonsRefreshPending;
 extern bool g_startedHidden;
 extern bool g_mainWindowShown;
@@ -137,6 +60,12 @@ extern UINT g_fgHotkeyModifiers;
 extern UINT g_fgHotkeyKey;
 
 // ---------------------------------------------------------------------------------------------
+// Registers the window's hooks with the layers below (language switch, UI fonts, trim probe).
+// Idempotent; wWinMain calls it first, and the main window again when it is created.
+void InstallShellHooks();
+// The main window's part of a language switch (the handler InstallShellHooks registers).
+void RefreshWindowForLanguage();
+
 // Main window procedure and helpers.
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -17,7 +17,6 @@
 
 namespace {
 
-bool IsLiveWindow(HWND h) { return h && IsWindow(h); }
 
 void AppendItem(HMENU menu, UINT id, const std::wstring& text, bool enabled, bool checked = false) {
     AppendMenuItem(menu, (enabled ? MF_ENABLED : MF_GRAYED) | (checked ? MF_CHECKED : MF_UNCHECKED), id, text);
@@ -47,7 +46,7 @@ int PickerDate(HWND picker, int fallback) {
 void OnSearchEditChange(HWND hwnd) {
     wchar_t buffer[257] = {};
     GetWindowTextW(g_hSearchEdit, buffer, 257);
-    g_currentQuery.assign(buffer, wcsnlen(buffer, 256));
+    SetCurrentQuery(std::wstring(buffer, wcsnlen(buffer, 256)));
     KillTimer(hwnd, TIMER_SEARCH_DEBOUNCE);
     MaybeShowContentExtPicker(g_currentQuery);
     // A content query waits for Enter.

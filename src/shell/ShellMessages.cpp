@@ -25,7 +25,6 @@ namespace {
 int g_prewarmPollCount = 0;
 std::atomic<uint64_t> g_lastDeviceSyncTick{0};
 
-bool IsLiveWindow(HWND h) { return h && IsWindow(h); }
 
 void SetCurrentOperation(const wchar_t* text) {
     ThreadCrashRecord& record = GetThreadCrashRecord();

@@ -130,6 +130,7 @@ void ReleaseVolumesAfterLoop() { g_searchEngine.ReleaseAllVolumes(); }
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR lpCmdLine, int nCmdShow) {
     InstallCrashHooks();
+    InstallShellHooks();
     SetDpiAwareness();
     g_dpi = GetSystemDpi();
     Sleep(1000);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "i18n/I18n.h"
 #include "ui/Controls.h"
 
 UINT g_dpi = 96;
@@ -14,8 +15,6 @@ HFONT g_fontTitle = nullptr;
 HFONT g_fontButton = nullptr;
 HFONT g_fontSmall = nullptr;
 
-// The language subsystem sets this; the fonts read it when they are made.
-extern bool g_languageIsChinese;
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "content/Content.h"
+#include "search/ContentScanThreads.h"
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "search/Search.h"

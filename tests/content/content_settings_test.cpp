@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "content/Content.h"
+#include "search/QueryParser.h"
 #include "core/Core.h"
 #include "support/fixture.h"
 

@@ -3,6 +3,7 @@
 
 #include "core/Core.h"
 #include "filters_test_env.h"
+#include "shell/Shell.h"
 #include "support/fixture.h"
 
 namespace {
@@ -14,6 +15,7 @@ public:
     void SetUp() override {
         g_dir = testfx::MakeScratchDir(L"filters-config-env");
         SetConfigDirOverride(g_dir);
+        InstallShellHooks();  // as the program does before its window exists
     }
     void TearDown() override { SetConfigDirOverride(L""); }
 };

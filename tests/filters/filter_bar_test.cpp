@@ -1,6 +1,7 @@
 // The filter bar's top-bar layout as a pure function, and the selection model.
 #include <gtest/gtest.h>
 
+#include "results/FilterBar.h"
 #include "search/Search.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "results/Results.h"
+#include "search/Search.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Placement of the filter bar's buttons in the top bar, as pure functions of the widths.
 #include <algorithm>
 
-#include "search/Search.h"
+#include "results/FilterBar.h"
 #include "ui/Ui.h"
 
 FilterBarMetrics GetFilterBarMetrics() {

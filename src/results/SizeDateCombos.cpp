@@ -3,20 +3,17 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "core/Window.h"
 #include "i18n/I18n.h"
+#include "results/FilterBar.h"
 #include "search/FiltersInternal.h"
 #include "search/Search.h"
-#include "shell/Shell.h"
-
-namespace {
-bool IsControl(HWND h) { return h != nullptr && IsWindow(h); }
-}  // namespace
 
 void PopulateSizeDateFilterCombos() {
     const std::wstring all = Tr(L"Common_All", L"全部", L"All");
     const std::wstring custom = Tr(L"Common_Custom", L"自定义", L"Custom");
     auto fill = [](HWND combo, const std::vector<std::wstring>& items, int sel) {
-        if (!IsControl(combo)) return;
+        if (!IsLiveWindow(combo)) return;
         SendMessageW(combo, CB_RESETCONTENT, 0, 0);
         for (const auto& s : items) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
         SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(sel), 0);
@@ -27,15 +24,15 @@ void PopulateSizeDateFilterCombos() {
           Tr(L"Time_30Days", L"30天内", L"30 days"), custom},
          g_dateFilterMode);
     fill(g_hSizeUnitCombo, {L"B", L"KB", L"MB", L"GB"}, g_sizeFilterUnit);
-    if (IsControl(g_hCustomSizeEdit)) {
+    if (IsLiveWindow(g_hCustomSizeEdit)) {
         const std::wstring shown = g_customSizeText.empty() ? std::wstring(L"1-100") : g_customSizeText;
         SetWindowTextW(g_hCustomSizeEdit, shown.c_str());
         g_customSizeTextHash.store(Fnv1aHash32(g_customSizeText));
     }
-    if (IsControl(g_hDateRangeHintEdit)) {
+    if (IsLiveWindow(g_hDateRangeHintEdit)) {
         SetWindowTextW(g_hDateRangeHintEdit, Tr(L"Time_RangeDefault", L"0-7(天前)", L"0-7(days ago)").c_str());
     }
-    if (IsControl(g_hDateFromPicker) && IsControl(g_hDateToPicker)) {
+    if (IsLiveWindow(g_hDateFromPicker) && IsLiveWindow(g_hDateToPicker)) {
         SYSTEMTIME now{};
         if (g_filterTimeSource.localTimeNow) g_filterTimeSource.localTimeNow(&now);
         SYSTEMTIME from = now, to = now;
@@ -57,5 +54,4 @@ void PopulateSizeDateFilterCombos() {
         g_customDateFrom = SystemTimeToYyyymmdd(from);
         g_customDateTo = SystemTimeToYyyymmdd(to);
     }
-    UpdateCustomFilterControls();
 }

@@ -5,16 +5,15 @@
 #include <system_error>
 #include <thread>
 
-#include "content/ContentScan.h"
-#include "content/ContentSettings.h"
+#include "search/ContentScanThreads.h"
+
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "index/Index.h"
-#include "shell/Shell.h"
+#include "search/QueryParser.h"
 
 namespace {
 
-std::atomic<ZipDocumentScanner> g_zipDocumentScanner{SearchZipDocument};
 std::atomic<int> g_failThreadStartFrom{-1};
 
 constexpr uint64_t kBatchRows = 16;
@@ -41,17 +40,15 @@ void PostProgress(ContentSearchWorkerContext& c, uint64_t processed) {
             .c_str(),
         static_cast<size_t>(processed), static_cast<size_t>(c.candidateCount));
     if (text.size() > 255) text.resize(255);
-    auto* heap = new std::wstring(std::move(text));
-    if (!PostMessageIfWindow(g_hMainWnd, WM_SEARCH_STATUS_TEXT, static_cast<WPARAM>(c.generation),
-                             reinterpret_cast<LPARAM>(heap)))
-        delete heap;
+    PostValueToMainWindow(WM_SEARCH_STATUS_TEXT, static_cast<WPARAM>(c.generation),
+                          std::make_unique<std::wstring>(std::move(text)));
 }
 
 bool TestCandidate(ContentSearchWorkerContext& c, const std::wstring& path) {
     size_t dot = path.find_last_of(L'.');
     const std::wstring ext = dot == std::wstring::npos ? std::wstring() : LowerCaseText(path.substr(dot));
     if (IsZipDocumentExtension(ext, c.zipExts)) {
-        ZipDocumentScanner scanner = g_zipDocumentScanner.load();
+        ZipDocumentScanner scanner = GetZipDocumentScanner();
         return scanner && scanner(path, c.groups, c.generation, c.zipPatterns, c.query.termGroups);
     }
     return SearchPlainFile(path, c.groups, c.generation);
@@ -92,15 +89,7 @@ void RunWorker(ContentSearchWorkerContext& c) {
 
 }  // namespace
 
-void SetZipDocumentScanner(ZipDocumentScanner scanner) { g_zipDocumentScanner.store(scanner); }
 void SetContentThreadStartFailureForTest(int fromIndex) { g_failThreadStartFrom.store(fromIndex); }
-
-bool IsZipDocumentExtension(const std::wstring& ext, const std::vector<std::wstring>& zipExts) {
-    if (ext.empty()) return false;
-    for (const auto& d : DefaultZipExtensions())
-        if (_wcsicmp(d.c_str(), ext.c_str()) == 0) return true;
-    return std::find(zipExts.begin(), zipExts.end(), ext) != zipExts.end();
-}
 
 void PublishContentSearchBatch(const ContentSearchPublishContext& context) {
     if (!IsContentSearchCurrent(context.generation)) return;
@@ -120,13 +109,6 @@ void ContentSearchWorker(ContentSearchWorkerContext* context) {
     } catch (...) {
         LogBackgroundException(L"content_search_worker");
     }
-}
-
-uint32_t ChooseContentThreadCount(int setting, uint32_t processors, uint64_t candidates) {
-    uint64_t n = setting >= 1 ? static_cast<uint64_t>(setting) : (processors ? processors : 1);
-    n = std::min<uint64_t>(n, 64);
-    n = std::min<uint64_t>(n, candidates);
-    return static_cast<uint32_t>(n);
 }
 
 bool RunContentScanThreads(const std::vector<MatchItem>& candidates, const std::vector<EncodedTermGroup>& groups,

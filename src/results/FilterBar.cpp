@@ -8,8 +8,9 @@
 #include "index/Index.h"
 #include "search/FiltersInternal.h"
 #include "search/Search.h"
+#include "results/FilterBar.h"
 #include "results/Results.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 #include "ui/Controls.h"
 #include "ui/Ui.h"
 
@@ -18,18 +19,16 @@ std::vector<int> g_filterButtonWidths;
 
 namespace {
 
-bool IsWnd(HWND h) { return h != nullptr && IsWindow(h); }
-
 constexpr size_t kCountRowLimit = 80000;
 
 void HideButton(HWND b) {
-    if (IsWnd(b)) ShowWindow(b, SW_HIDE);
+    if (IsLiveWindow(b)) ShowWindow(b, SW_HIDE);
 }
 
 }  // namespace
 
 int MeasureFilterButtonWidth(HWND button) {
-    if (!IsWnd(button)) return ScaleForDpi(72);
+    if (!IsLiveWindow(button)) return ScaleForDpi(72);
     std::wstring text = ReadWindowTextBounded(button, 255);
     std::wstring name = text, count;
     size_t crlf = text.find(L"\r\n");
@@ -37,7 +36,7 @@ int MeasureFilterButtonWidth(HWND button) {
         name = text.substr(0, crlf);
         count = text.substr(crlf + 2);
     }
-    HWND dcOwner = IsWnd(g_hMainWnd) ? g_hMainWnd : button;
+    HWND dcOwner = IsLiveWindow(g_hMainWnd) ? g_hMainWnd : button;
     HDC dc = GetDC(dcOwner);
     if (!dc) return ScaleForDpi(72);
     HFONT font = g_fontButton ? g_fontButton : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -58,7 +57,7 @@ void LayoutFilterButtons() {
     const FilterBarMetrics m = GetFilterBarMetrics();
     if (g_filterLayoutSidebar) {
         for (HWND b : g_filterButtons) {
-            if (IsWnd(b))
+            if (IsLiveWindow(b))
                 SetWindowPos(b, nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
         }
         g_listAreaTop = m.listBase;
@@ -73,7 +72,7 @@ void LayoutFilterButtons() {
     std::vector<HWND> live;
     std::vector<int> widths;
     for (HWND b : g_filterButtons) {
-        if (!IsWnd(b)) continue;
+        if (!IsLiveWindow(b)) continue;
         live.push_back(b);
         widths.push_back(MeasureFilterButtonWidth(b));
     }
@@ -83,7 +82,7 @@ void LayoutFilterButtons() {
         const int w = r.right - r.left;
         RECT cur{};
         bool inPlace = false;
-        if (GetWindowRect(live[i], &cur) && IsWnd(g_hMainWnd)) {
+        if (GetWindowRect(live[i], &cur) && IsLiveWindow(g_hMainWnd)) {
             MapWindowPoints(nullptr, g_hMainWnd, reinterpret_cast<POINT*>(&cur), 2);
             inPlace = cur.left == r.left && cur.top == r.top && cur.right - cur.left == w &&
                       cur.bottom - cur.top == m.height;
@@ -96,7 +95,7 @@ void LayoutFilterButtons() {
     }
     g_listAreaTop = layout.listAreaTop;
     HideButton(g_hStatusText);
-    if (IsWnd(g_hMainWnd)) LayoutNativeScrollBars();
+    if (IsLiveWindow(g_hMainWnd)) LayoutNativeScrollBars();
 }
 
 void CreateFilterButtons() {
@@ -117,14 +116,14 @@ void CreateFilterButtons() {
     }
     while (g_filterButtons.size() > g_filterCategories.size()) {
         HWND b = g_filterButtons.back();
-        if (IsWnd(b)) DestroyWindow(b);
+        if (IsLiveWindow(b)) DestroyWindow(b);
         g_filterButtons.pop_back();
     }
     const int cur = g_currentFilterCategory.load();
     if (cur < 0 || cur >= static_cast<int>(g_filterCategories.size())) g_currentFilterCategory.store(0);
     LayoutFilterButtons();
     for (HWND b : g_filterButtons)
-        if (IsWnd(b)) SendMessageW(b, BM_SETSTYLE, BS_MULTILINE | BS_OWNERDRAW, TRUE);
+        if (IsLiveWindow(b)) SendMessageW(b, BM_SETSTYLE, BS_MULTILINE | BS_OWNERDRAW, TRUE);
 }
 
 std::wstring GetFilterDisplayName(int index, const FilterCategory& category) {
@@ -144,7 +143,7 @@ void UpdateFilterButtonCounts() {
     const size_t catCount = g_filterCategories.size();
     std::vector<int64_t> counts(catCount, 0);
     std::wstring sizeText;
-    if (IsWnd(g_hCustomSizeEdit)) {
+    if (IsLiveWindow(g_hCustomSizeEdit)) {
         sizeText = ReadWindowTextBounded(g_hCustomSizeEdit, 127);
         g_customSizeText = sizeText;
         g_customSizeTextHash.store(Fnv1aHash32(sizeText));
@@ -215,13 +214,13 @@ void UpdateFilterButtonCounts() {
     if (missing && g_hMainWnd) SetTimer(g_hMainWnd, TIMER_SCROLL_SETTLE, 60, nullptr);
     for (size_t i = 0; i < catCount && i < g_filterButtons.size(); ++i) {
         HWND b = g_filterButtons[i];
-        if (!IsWnd(b)) continue;
+        if (!IsLiveWindow(b)) continue;
         const std::wstring text = GetFilterDisplayName(static_cast<int>(i), g_filterCategories[i]) + L"\r\n(" +
                                   std::to_wstring(counts[i]) + L")";
         if (ReadWindowTextBounded(b, 511) != text) SetWindowTextW(b, text.c_str());
     }
     if (g_filterLayoutSidebar) {
-        if (IsWnd(g_hMainWnd)) ScheduleResultsRepaint(60);
+        if (IsLiveWindow(g_hMainWnd)) ScheduleResultsRepaint(60);
         return;
     }
     if (g_appMode == 1) {
@@ -230,7 +229,7 @@ void UpdateFilterButtonCounts() {
     }
     bool same = g_filterButtonWidths.size() == g_filterButtons.size();
     for (size_t i = 0; same && i < g_filterButtons.size(); ++i) {
-        if (IsWnd(g_filterButtons[i]) && MeasureFilterButtonWidth(g_filterButtons[i]) != g_filterButtonWidths[i])
+        if (IsLiveWindow(g_filterButtons[i]) && MeasureFilterButtonWidth(g_filterButtons[i]) != g_filterButtonWidths[i])
             same = false;
     }
     if (same) return;
@@ -238,10 +237,10 @@ void UpdateFilterButtonCounts() {
     LayoutFilterButtons();
     g_filterButtonWidths.clear();
     for (HWND b : g_filterButtons)
-        g_filterButtonWidths.push_back(IsWnd(b) ? MeasureFilterButtonWidth(b) : ScaleForDpi(72));
+        g_filterButtonWidths.push_back(IsLiveWindow(b) ? MeasureFilterButtonWidth(b) : ScaleForDpi(72));
     if (g_listAreaTop != oldTop) {
         RelayoutResults();
-        if (IsWnd(g_hMainWnd)) {
+        if (IsLiveWindow(g_hMainWnd)) {
             RECT r{0, g_listAreaTop, g_clientWidth, g_clientHeight};
             InvalidateRect(g_hMainWnd, &r, FALSE);
         }
@@ -254,7 +253,7 @@ void SelectFilterCategory(int index) {
     // The visible set is about to change: no command may act on rows of the old one.
     ClearSelection();
     for (HWND b : g_filterButtons) {
-        if (!IsWnd(b)) continue;
+        if (!IsLiveWindow(b)) continue;
         SendMessageW(b, BM_SETSTYLE, BS_MULTILINE | BS_OWNERDRAW, TRUE);
         SendMessageW(b, BM_SETSTATE, FALSE, 0);
         InvalidateRect(b, nullptr, FALSE);
@@ -263,7 +262,7 @@ void SelectFilterCategory(int index) {
     }
     SetVerticalScroll(0);
     RefreshFilteredResultsAsync();
-    if (IsWnd(g_hSearchEdit) && IsWindowEnabled(g_hSearchEdit)) {
+    if (IsLiveWindow(g_hSearchEdit) && IsWindowEnabled(g_hSearchEdit)) {
         SetFocus(g_hSearchEdit);
         SendMessageW(g_hSearchEdit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
     }

@@ -1,0 +1,105 @@
+#pragma once
+// The main window as every layer sees it: its handle, its mode, the ids of its messages, timers
+// and child controls, and the one way work reaches it from another thread (the post helpers).
+// Higher layers register hooks or units with the window; lower layers never include the
+// shell's headers.
+#include <windows.h>
+
+#include <memory>
+
+// ---------------------------------------------------------------------------------------------
+// Messages posted to the main window by workers.
+constexpr UINT WM_INDEX_READY = WM_USER + 1;             // wParam 0 first volume ready, 1 retry
+constexpr UINT WM_SEARCH_RESULTS_READY = WM_USER + 2;    // wParam generation; lParam 0/1/2
+constexpr UINT WM_SEARCH_STATUS_TEXT = WM_USER + 3;      // wParam generation; lParam std::wstring*
+constexpr UINT WM_FILTERED_RESULTS_READY = WM_USER + 4;  // wParam filter generation
+constexpr UINT WM_RECENT_OPENS_LOADED = WM_USER + 5;
+constexpr UINT WM_HYDRATION_UPDATED = WM_USER + 6;       // wParam hydration generation
+constexpr UINT WM_NONNTFS_REFRESHED = WM_USER + 7;       // wParam refreshed, lParam failed
+constexpr UINT WM_VOLUME_LOST = WM_USER + 8;
+constexpr UINT WM_VOLUMES_SYNCED = WM_USER + 9;
+constexpr UINT WM_RESORT_RESULTS = WM_USER + 40;         // wParam column 1..6, lParam ascending
+constexpr UINT WM_APP_TRAY_NOTIFY = WM_APP + 1;
+constexpr UINT WM_APP_ANALYSIS_PROGRESS = WM_APP + 80;
+constexpr UINT WM_APP_ANALYSIS_DONE = WM_APP + 81;
+constexpr UINT WM_APP_DUP_PROGRESS = WM_APP + 90;
+constexpr UINT WM_APP_DUP_DONE = WM_APP + 91;
+
+// Timers and hotkeys of the main window.
+constexpr UINT_PTR HOTKEY_ID_SHOW_HIDE = 30001;
+constexpr UINT_PTR ID_TIMER_TRAY_RETRY = 30002;
+constexpr UINT_PTR TIMER_SEARCH_DEBOUNCE = 30003;
+constexpr UINT_PTR TIMER_SCROLL_SETTLE = 30004;
+constexpr UINT_PTR TIMER_STARTUP_RETRY = 30005;
+constexpr UINT_PTR TIMER_ATTR_PREWARM_START = 30006;
+constexpr UINT_PTR TIMER_ATTR_PREWARM_POLL = 30007;
+constexpr UINT_PTR TIMER_FILTER_BUTTONS_REFRESH = 30008;
+constexpr UINT_PTR TIMER_CACHE_AUTOSAVE = 30009;
+constexpr UINT_PTR TIMER_IDLE_TRIM = 30010;
+constexpr UINT_PTR HOTKEY_ID_FOREGROUND_APP = 30012;
+constexpr UINT_PTR TIMER_LIST_REPAINT = 30014;
+
+// Child control ids of the main window.
+constexpr int IDC_SEARCH_EDIT = 101;
+constexpr int IDC_STATUS_TEXT = 103;
+constexpr int IDC_SCOPE_COMBO = 104;
+constexpr int IDC_LIST_VSCROLL = 105;
+constexpr int IDC_SIZE_FILTER_COMBO = 106;
+constexpr int IDC_DATE_FILTER_COMBO = 107;
+constexpr int IDC_CUSTOM_SIZE_EDIT = 108;
+constexpr int IDC_DATE_RANGE_HINT_EDIT = 109;
+constexpr int IDC_SIZE_UNIT_COMBO = 110;
+constexpr int IDC_DATE_FROM_PICKER = 111;
+constexpr int IDC_DATE_TO_PICKER = 112;
+constexpr int IDC_LIST_HSCROLL = 113;
+constexpr int IDC_SIDEBAR_VSCROLL = 117;
+constexpr int IDC_ANALYSIS_SCAN = 122;
+constexpr int IDC_ANALYSIS_DRIVE_COMBO = 123;
+constexpr int IDC_ANALYSIS_BACK = 124;
+constexpr int IDC_DUP_SCAN = 125;
+constexpr int IDC_DUP_DRIVE_COMBO = 126;
+constexpr int IDC_DUP_BACK = 127;
+constexpr int IDC_DUP_MODE_COMBO = 128;
+constexpr int IDC_DUP_PAUSE = 129;
+constexpr int IDC_FILTER_BUTTON_FIRST = 200;  // one id per filter category, 200..1199
+
+// ---------------------------------------------------------------------------------------------
+// The application mode (g_appMode).
+enum AppMode : int { kAppModeSearch = 0, kAppModeAnalysis = 1, kAppModeDuplicates = 2 };
+
+// The main window (null until created; cleared again when it goes), and the two of its controls
+// that code below the shell reads: the search box and the status line. UI thread.
+extern HWND g_hMainWnd;
+extern HWND g_hSearchEdit;
+extern HWND g_hStatusText;
+extern int g_appMode;  // AppMode value
+
+// True when h is a window (not null and IsWindow).
+bool IsLiveWindow(HWND h);
+
+// ---------------------------------------------------------------------------------------------
+// Posting to the main window.
+
+// Posts only while hwnd is a window; false when it is null, not a window, or the post fails.
+bool PostMessageIfWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The same to g_hMainWnd.
+bool PostToMainWindow(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// Hands `value` to the UI thread: posts msg with wParam and the value's address in lParam. The
+// receiver owns it (take it with TakePosted<T>); when the post fails it is freed here, so
+// nothing leaks and nothing is freed twice. False when not posted.
+template <class T>
+bool PostValue(HWND hwnd, UINT msg, WPARAM wParam, std::unique_ptr<T> value) {
+    if (!PostMessageIfWindow(hwnd, msg, wParam, reinterpret_cast<LPARAM>(value.get()))) return false;
+    value.release();  // the receiver frees it
+    return true;
+}
+template <class T>
+bool PostValueToMainWindow(UINT msg, WPARAM wParam, std::unique_ptr<T> value) {
+    return PostValue(g_hMainWnd, msg, wParam, std::move(value));
+}
+// The receiving side: takes ownership of a value handed over by PostValue (null stays null).
+template <class T>
+std::unique_ptr<T> TakePosted(LPARAM lParam) {
+    return std::unique_ptr<T>(reinterpret_cast<T*>(lParam));
+}

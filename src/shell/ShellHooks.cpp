@@ -1,0 +1,27 @@
+// What the main window registers with the layers below it: how a language switch reaches the
+// window, which controls take the UI fonts, and what the working-set trim reads.
+#include "core/Core.h"
+#include "i18n/I18n.h"
+#include "results/Results.h"
+#include "search/Search.h"
+#include "shell/Shell.h"
+#include "shell/ShellInternal.h"
+#include "ui/Ui.h"
+
+namespace {
+
+// Reads only atomics: the trim may run on any thread.
+TrimActivity ReadTrimActivity() {
+    TrimActivity a;
+    a.hydrationBusy = g_attrHydrationBusy.load() || g_prewarmBusy.load() || g_thumbHydrationBusy.load();
+    a.visibleResultCount = g_visibleResultCount.load();
+    a.queryEmpty = g_currentQueryEmpty.load();
+    return a;
+}
+
+}  // namespace
+
+void InstallShellHooks() {
+    g_languageChangedHandler.store(&RefreshWindowForLanguage);
+    SetTrimActivityProbe(&ReadTrimActivity);
+}
