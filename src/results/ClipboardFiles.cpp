@@ -8,7 +8,8 @@
 #include <cstring>
 
 #include "results/FileActions.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
+#include "ui/Ui.h"
 
 namespace {
 

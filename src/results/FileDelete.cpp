@@ -7,7 +7,7 @@
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "results/FileActions.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 
 namespace {
 

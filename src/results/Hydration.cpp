@@ -8,7 +8,7 @@
 #include "core/Core.h"
 #include "index/Index.h"
 #include "search/Search.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 #include "ui/Ui.h"
 
 std::atomic<uint64_t> g_hydrationGeneration{0};

@@ -7,7 +7,7 @@
 #include "index/Index.h"
 #include "results/FileActions.h"
 #include "search/Search.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 #include "ui/Ui.h"
 
 HWND g_hRenameEdit = nullptr;

@@ -11,7 +11,7 @@
 #include "index/Index.h"
 #include "results/FileActions.h"
 #include "search/Search.h"
-#include "shell/Shell.h"
+#include "core/Window.h"
 
 std::atomic<int64_t> g_restoreScrollY{0};
 std::atomic<bool> g_restoreScrollPending{false};

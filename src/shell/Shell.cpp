@@ -13,7 +13,6 @@ HWND g_hDupModeCombo = nullptr;
 HWND g_hDupScanButton = nullptr;
 HWND g_hDupPauseButton = nullptr;
 HWND g_hDupBackButton = nullptr;
-HWND g_hTooltip = nullptr;
 
 // g_clientWidth, g_clientHeight, g_listAreaTop and g_filterSidebarWidth are defined with the
 // result list geometry.

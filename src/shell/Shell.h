@@ -36,7 +36,6 @@ extern HWND g_hDupModeCombo;
 extern HWND g_hDupScanButton;
 extern HWND g_hDupPauseButton;
 extern HWND g_hDupBackButton;
-extern HWND g_hTooltip;
 
 
 // Application state.

@@ -7,6 +7,7 @@
 #include "ui/Controls.h"
 
 UINT g_dpi = 96;
+HWND g_hTooltip = nullptr;
 
 HFONT g_fontUi = nullptr;
 HFONT g_fontUiMedium = nullptr;

@@ -12,6 +12,9 @@ UINT GetWindowDpi(HWND window);
 // MulDiv(value, g_dpi, 96).
 int ScaleForDpi(int value);
 
+// The main window's tracking tooltip (created by the main window; null until then).
+extern HWND g_hTooltip;
+
 // ---------------------------------------------------------------------------------------------
 // Fonts (created by RecreateUiFonts, deleted with the main window).
 extern HFONT g_fontUi;          // 12 px, 500: child controls, rows
