@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include "core/Messages.h"  // the duplicate scan's ids
+
 // ---------------------------------------------------------------------------------------------
 // Messages posted to the main window by workers.
 constexpr UINT WM_INDEX_READY = WM_USER + 1;             // wParam 0 first volume ready, 1 retry
@@ -22,8 +24,6 @@ constexpr UINT WM_RESORT_RESULTS = WM_USER + 40;         // wParam column 1..6, 
 constexpr UINT WM_APP_TRAY_NOTIFY = WM_APP + 1;
 constexpr UINT WM_APP_ANALYSIS_PROGRESS = WM_APP + 80;
 constexpr UINT WM_APP_ANALYSIS_DONE = WM_APP + 81;
-constexpr UINT WM_APP_DUP_PROGRESS = WM_APP + 90;
-constexpr UINT WM_APP_DUP_DONE = WM_APP + 91;
 
 // Timers and hotkeys of the main window.
 constexpr UINT_PTR HOTKEY_ID_SHOW_HIDE = 30001;

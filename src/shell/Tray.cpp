@@ -11,6 +11,7 @@
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
 #include "ui/Controls.h"
+#include "ui/Ui.h"
 
 namespace {
 
