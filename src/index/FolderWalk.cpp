@@ -16,9 +16,10 @@ bool VolumeIndex::BuildByWalk(const std::wstring& rootArg, const std::wstring& f
         std::atomic<bool>& f;
         ~ClearBuilding() { f = false; }
     } clearBuilding{building};
-    // Readers look at root and fileSystem without a lock: a rebuild leaves equal values alone.
+    // Readers look at root without a lock: a rebuild leaves an equal value alone. The
+    // file-system name is replaced under its own lock.
     if (&rootArg != &root && root != rootArg) root = rootArg;
-    if (&fileSystemArg != &fileSystem && fileSystem != fileSystemArg) fileSystem = fileSystemArg;
+    fileSystem = fileSystemArg;
     available = true;
     CloseVolume();
     releasePending = false;

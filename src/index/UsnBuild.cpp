@@ -423,9 +423,10 @@ void VolumeIndex::AddUsnRecords(UsnBatch* batch) {
 bool VolumeIndex::BuildNtfs(const std::wstring& rootArg) {
     std::lock_guard<std::mutex> buildGuard(buildMutex);
     ScopedFlag buildingFlag(building);
-    // Readers look at root and fileSystem without a lock: a rebuild leaves equal values alone.
+    // Readers look at root without a lock: a rebuild leaves an equal value alone. The
+    // file-system name is replaced under its own lock.
     if (&rootArg != &root && root != rootArg) root = rootArg;
-    if (fileSystem != L"NTFS") fileSystem = L"NTFS";
+    fileSystem = L"NTFS";
     available = true;
     rootFrn = ReadRootFrn(root);
     const std::wstring volumePath = L"\\\\.\\" + root;

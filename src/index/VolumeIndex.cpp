@@ -1,6 +1,8 @@
 // Records, the name pool, the reference map and path building of one volume.
 #include "index/VolumeIndex.h"
 
+#include "core/Raii.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -610,4 +612,22 @@ uint64_t VolumeIndex::RecordMemoryBytes() const {
     // Node blocks, and the list's map: one pointer per node of 512 bytes' worth of records.
     const uint64_t perNode = std::max<uint64_t>(1, 512 / sizeof(FileRecord));
     return recordNodes_.MemoryBytes() + (records.size() / perNode + 8) * sizeof(void*);
+}
+
+FileSystemName& FileSystemName::operator=(std::wstring name) {
+    {
+        SrwExclusive lock(lock_);
+        name_.swap(name);
+    }
+    return *this;  // the old name is freed outside the lock
+}
+
+std::wstring FileSystemName::Get() const {
+    SrwShared lock(lock_);
+    return name_;
+}
+
+bool FileSystemName::operator==(const wchar_t* other) const {
+    SrwShared lock(lock_);
+    return name_ == (other ? other : L"");
 }

@@ -229,6 +229,24 @@ private:
 
 struct BuildSupply;
 
+// The file-system name of a volume ("NTFS", "FAT32", ...). A rebuild may rename it while other
+// threads read it, so it is only copied, compared and replaced under its own lock.
+class FileSystemName {
+public:
+    FileSystemName() = default;
+    FileSystemName(const FileSystemName&) = delete;
+    FileSystemName& operator=(const FileSystemName&) = delete;
+    FileSystemName& operator=(std::wstring name);
+    std::wstring Get() const;
+    operator std::wstring() const { return Get(); }
+    bool operator==(const wchar_t* other) const;
+    bool operator==(const std::wstring& other) const { return *this == other.c_str(); }
+
+private:
+    mutable SRWLOCK lock_ = SRWLOCK_INIT;
+    std::wstring name_;
+};
+
 class VolumeIndex {
     // Node storage of `records` (declared first: it outlives the list).
     RecordNodePool recordNodes_;
@@ -240,7 +258,7 @@ public:
     VolumeIndex& operator=(const VolumeIndex&) = delete;
 
     std::wstring root;        // "C:" (upper-case letter and colon)
-    std::wstring fileSystem;  // "NTFS" or the name GetVolumeInformationW gave
+    FileSystemName fileSystem;  // "NTFS" or the name GetVolumeInformationW gave
     std::atomic<bool> available{true};
     std::atomic<bool> building{false};
     RecordList records;

@@ -1,7 +1,9 @@
 // Records, name pool, reference map and path building.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <unordered_map>
 
 #include "index/Index.h"
@@ -252,3 +254,24 @@ TEST_F(PathFixture, ResetContentsEmptiesEverything) {
 }
 
 }  // namespace
+
+// A rebuild may rename a volume's file system while searches read it: every read sees one whole
+// name, never a torn or freed one.
+TEST(VolumeIndex, FileSystemNameIsReadWhileARebuildRenamesIt) {
+    VolumeIndex v;
+    v.fileSystem = L"FAT32";
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        const std::wstring names[] = {L"FAT32", L"a file system name longer than any short-string buffer"};
+        for (int i = 0; i < 20000 && !stop.load(); ++i) v.fileSystem = names[i % 2];
+        stop = true;
+    });
+    int odd = 0;
+    while (!stop.load()) {
+        const std::wstring seen = v.fileSystem;
+        if (seen != L"FAT32" && seen != L"a file system name longer than any short-string buffer") ++odd;
+        if (v.fileSystem == L"NTFS") ++odd;
+    }
+    writer.join();
+    EXPECT_EQ(odd, 0);
+}
