@@ -6,6 +6,7 @@
 
 #include <system_error>
 
+#include "core/Raii.h"
 #include "core/Tasks.h"
 #include "core/Window.h"
 
@@ -29,37 +30,35 @@ void EmptyWorkingSetOf(HANDLE process) {
 }
 
 void EnableIncreaseQuotaPrivilege() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return;
+    UniqueHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) return;
     TOKEN_PRIVILEGES tp{};
     if (LookupPrivilegeValueW(nullptr, L"SeIncreaseQuotaPrivilege", &tp.Privileges[0].Luid)) {
         tp.PrivilegeCount = 1;
         tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        AdjustTokenPrivileges(token, FALSE, &tp, sizeof(tp), nullptr, nullptr);
+        AdjustTokenPrivileges(token.get(), FALSE, &tp, sizeof(tp), nullptr, nullptr);
     }
-    CloseHandle(token);
 }
 
 void GlobalTrimAll() {
     EnableIncreaseQuotaPrivilege();
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) {
         g_globalTrimRunning.store(false);
         return;
     }
     DWORD self = GetCurrentProcessId();
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
+    for (BOOL ok = Process32FirstW(snapshot.get(), &entry); ok; ok = Process32NextW(snapshot.get(), &entry)) {
         if (g_shuttingDown.load()) break;
         DWORD pid = entry.th32ProcessID;
         if (pid == 0 || pid == self) continue;
-        HANDLE process = OpenProcess(PROCESS_SET_QUOTA | PROCESS_QUERY_INFORMATION, FALSE, pid);
+        UniqueHandle process(OpenProcess(PROCESS_SET_QUOTA | PROCESS_QUERY_INFORMATION, FALSE, pid));
         if (!process) continue;
-        EmptyWorkingSetOf(process);
-        CloseHandle(process);
+        EmptyWorkingSetOf(process.get());
     }
-    CloseHandle(snapshot);
+    snapshot.reset();
     g_globalTrimRunning.store(false);
 }
 

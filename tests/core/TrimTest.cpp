@@ -98,6 +98,24 @@ TEST(CoreTrim, GlobalTrimStartsOnlyWhenAllowed) {
     g_globalTrimOnToggle = false;
 }
 
+// The trim may run on any thread: it reads the layers above only through the registered probe
+// (which reads atomics), never the UI thread's query text.
+TEST(CoreTrim, TrimReadsActivityThroughTheProbe) {
+    static std::atomic<int> calls{0};
+    calls = 0;
+    SetTrimActivityProbe([] {
+        ++calls;
+        TrimActivity a;
+        a.queryEmpty = false;  // a search is shown: nothing is trimmed
+        return a;
+    });
+    std::thread([] { TrimWorkingSet(); }).join();
+    EXPECT_EQ(calls.load(), 1);
+    SetTrimActivityProbe(nullptr);
+    TrimWorkingSet();  // without a probe: nothing busy, empty query
+    EXPECT_EQ(calls.load(), 1);
+}
+
 TEST(CoreTrim, NoteUserActivityBlocksTrim) {
     NoteUserActivity();
     uint64_t noted = g_lastUserActivityTick.load();
