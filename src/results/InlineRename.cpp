@@ -100,7 +100,8 @@ void BeginInlineRename() {
         g_renameTarget = MatchItem{};
         return;
     }
-    SendMessageW(g_hRenameEdit, WM_SETFONT, reinterpret_cast<WPARAM>(g_fontUi), TRUE);
+    // Registered, so a font remade while the edit is open reaches it before the old one is deleted.
+    RegisterUiFontUser(g_hRenameEdit, UiFontRole::Ui);
     g_renameOldProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(g_hRenameEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RenameEditSubclassProc)));
     SetFocus(g_hRenameEdit);
@@ -168,6 +169,7 @@ void EndInlineRename(bool refocus) {
         HWND edit = g_hRenameEdit;
         g_hRenameEdit = nullptr;  // a focus loss while the edit goes must not commit
         if (g_renameOldProc) SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_renameOldProc));
+        UnregisterUiFontUser(edit);
         DestroyWindow(edit);
     }
     g_renameTarget = MatchItem{};

@@ -267,6 +267,8 @@ LRESULT CALLBACK ContentExtPickerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     switch (msg) {
     case WM_DESTROY:
         if (hwnd == g_contentExtPickerWnd) g_contentExtPickerWnd = nullptr;
+        for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            UnregisterUiFontUser(child);
         return 0;
     case kPickerReturnKeyboard:
         if (g_hMainWnd && IsWindow(g_hMainWnd)) {
@@ -331,8 +333,12 @@ HWND CreateControl(HWND parent, DWORD exStyle, const wchar_t* cls, const std::ws
                                    ScaleForDpi(h), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleW(nullptr), nullptr);
     if (control) {
-        HFONT font = g_fontUi ? g_fontUi : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        // Registered, so a font remade for a new DPI or language reaches it before the old
+        // one is deleted.
+        if (g_fontUi)
+            RegisterUiFontUser(control, UiFontRole::Ui);
+        else
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
         if (style & WS_TABSTOP && id != kIdEdit) SetWindowSubclass(control, PickerKeySubclassProc, kKeySubclassId, 0);
     }
     return control;

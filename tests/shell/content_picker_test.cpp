@@ -12,6 +12,7 @@
 #include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "support/fixture.h"
+#include "ui/Ui.h"
 
 namespace {
 
@@ -84,3 +85,27 @@ TEST_F(ContentPicker, EnterInTheEditAddsAndChecks) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every child of the picker holds the current UI font (none a deleted one).
+int ChildrenWithoutFont(HWND picker, HFONT font) {
+    int wrong = 0;
+    for (HWND child = GetWindow(picker, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)) != font) ++wrong;
+    return wrong;
+}
+
+}  // namespace
+
+TEST_F(ContentPicker, FontsRemadeWhileOpenReachEveryControl) {
+    RecreateUiFonts();
+    ShowContentExtPicker(host_);
+    ASSERT_TRUE(g_contentExtPickerWnd);
+    EXPECT_EQ(0, ChildrenWithoutFont(g_contentExtPickerWnd, g_fontUi));
+    // A DPI or language change remakes the fonts and deletes the old ones.
+    RecreateUiFonts();
+    EXPECT_EQ(0, ChildrenWithoutFont(g_contentExtPickerWnd, g_fontUi));
+    CloseContentExtPicker();
+    DeleteUiFonts();
+}
