@@ -154,3 +154,35 @@ tw_wait_probe() {
 
 # Waits for a top-level window of the program whose line from tw_windows matches REGEX.
 tw_wait_dialog() { tw_wait_probe "$1" "$2" windows; }
+
+# Host path of the program's handle log (Tarnwick_gdi.log in the prefix's temporary folder);
+# empty before the program first wrote it.
+tw_gdi_log() { find "$WINEPREFIX/drive_c" -name Tarnwick_gdi.log 2>/dev/null | head -n 1; }
+
+# The start of an end-to-end script run by scripts/test with the program as $EXE: checks the
+# environment, sets ARTIFACTS (beside the program) and FAILURES, and defines pass and fail (a
+# failure also keeps a screenshot NAME-fail-N.png). tw_e2e_end reports and exits.
+tw_e2e_begin() {
+  : "${WINEPREFIX:?run through scripts/test}"
+  : "${DISPLAY:?run through scripts/test}"
+  : "${TARNWICK_TEST_DRIVES:?run through scripts/test}"
+  TW_E2E_NAME="$1"
+  ARTIFACTS="$(dirname "$EXE")/artifacts"
+  mkdir -p "$ARTIFACTS"
+  FAILURES=0
+  fail() {
+    echo "FAIL: $*"
+    FAILURES=$((FAILURES + 1))
+    import -window root "$ARTIFACTS/$TW_E2E_NAME-fail-$FAILURES.png" 2>/dev/null || true
+  }
+  pass() { echo "ok: $*"; }
+}
+
+tw_e2e_end() {
+  if [ "$FAILURES" -ne 0 ]; then
+    echo "$FAILURES check(s) failed"
+    exit 1
+  fi
+  echo "all $TW_E2E_NAME checks passed"
+  exit 0
+}

@@ -187,12 +187,12 @@ void PrewarmBody(std::shared_ptr<std::vector<MatchItem>> rows, size_t limit, uin
     if (g_searchGeneration.load() == searchGeneration) PostHydrated();
 }
 
-void ThumbnailBody(std::shared_ptr<std::vector<MatchItem>> rows, RowRange range, uint64_t generation,
+void ThumbnailBody(std::shared_ptr<std::vector<MatchItem>> rows, RowRange range, int size, uint64_t generation,
                    uint64_t searchGeneration) {
     BusyFlag done{g_thumbHydrationBusy};
-    const int size = GetResultIconSize();
     const Staleness stale{g_thumbHydrationGeneration, generation, searchGeneration};
-    bool loaded = false;
+    int loaded = 0;
+    size_t tried = 0;
     for (size_t i = range.begin; i < range.end && i < rows->size(); ++i) {
         if (stale()) return;
         try {
@@ -202,12 +202,22 @@ void ThumbnailBody(std::shared_ptr<std::vector<MatchItem>> rows, RowRange range,
             if (!ReadRecord(item.volume, item.recordIndex, facts, false) || facts.deleted || facts.isDir) continue;
             const std::wstring path = IconPathOf(item.volume, item.recordIndex);
             if (path.empty() || !HasThumbnailExtension(path.c_str())) continue;
-            if (!IsIconCached(false, path.c_str(), size, true) && GetIconForPath(false, path.c_str(), size, true, true))
-                loaded = true;
+            // Cached, or failed a moment ago (retried only after its retry time).
+            if (IsIconCached(false, path.c_str(), size, true) || IsThumbnailFailureRecent(path.c_str(), size)) continue;
+            // A failed thumbnail still hands back the file type's icon: only a thumbnail that is
+            // now cached counts as a load (and asks for a repaint).
+            ++tried;
+            GetIconForPath(false, path.c_str(), size, true, true);
+            if (IsIconCached(false, path.c_str(), size, true)) ++loaded;
         } catch (...) {
         }
     }
-    if (loaded && !stale()) PostHydrated();
+    if (stale()) return;
+    // The handle log shows each run, so a view that keeps re-reading its files can be seen.
+    LogGdi((L"thumb_hydration rows=" + std::to_wstring(range.end - range.begin) + L" tried=" +
+            std::to_wstring(tried) + L" loaded=" + std::to_wstring(loaded))
+               .c_str());
+    if (loaded > 0) PostHydrated();
 }
 
 void OwnIconBody(std::shared_ptr<std::vector<MatchItem>> rows, RowRange range, int size, uint64_t generation,
@@ -276,8 +286,10 @@ void RequestVisibleThumbnailHydrationAsync() {
     if (!rows || rows->empty() || !ClaimRowsOnScreen(g_thumbHydrationBusy, rows->size(), range)) return;
     const uint64_t generation = ++g_thumbHydrationGeneration;
     const uint64_t searchGeneration = g_searchGeneration.load();
-    StartTask(L"thumb_hydration", g_thumbHydrationBusy,
-              [rows, range, generation, searchGeneration] { ThumbnailBody(rows, range, generation, searchGeneration); });
+    const int size = GetResultIconSize();
+    StartTask(L"thumb_hydration", g_thumbHydrationBusy, [rows, range, size, generation, searchGeneration] {
+        ThumbnailBody(rows, range, size, generation, searchGeneration);
+    });
 }
 
 void RequestVisibleOwnIconHydrationAsync() {

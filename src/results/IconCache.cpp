@@ -186,6 +186,14 @@ bool IsIconCached(bool isDir, const wchar_t* path, int size, bool thumbnail) {
     return true;
 }
 
+bool IsThumbnailFailureRecent(const wchar_t* path, int size) {
+    if (!path || !*path) return false;
+    if (size < 1) size = 16;
+    const uint64_t key = MakeIconCacheKey(false, path, size, true);
+    std::lock_guard<std::mutex> lock(g_iconCacheMutex);
+    return FailedRecently(key, GetTickCount64(), kThumbnailRetryMs);
+}
+
 bool IsUsableLocalPath(const wchar_t* path, bool isDir) {
     if (!path) return false;
     size_t len = wcsnlen(path, 32768);

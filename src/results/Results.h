@@ -226,6 +226,8 @@ bool HasThumbnailExtension(const wchar_t* path);
 HICON GetIconForPath(bool isDir, const wchar_t* path, int size, bool thumbnail,
                      bool allowFileAccess);
 bool IsIconCached(bool isDir, const wchar_t* path, int size, bool thumbnail);
+// True when a thumbnail load of this file at this size failed less than 10 s ago.
+bool IsThumbnailFailureRecent(const wchar_t* path, int size);
 void IconCacheTouch(uint64_t key);   // caller holds g_iconCacheMutex
 void IconCacheEvictOldest();         // caller holds g_iconCacheMutex
 void ClearIconCache();

@@ -331,11 +331,16 @@ bool HandleTimer(HWND hwnd, UINT_PTR id) {
         if (IsScrollInteractionActive()) {
             SetTimer(hwnd, id, 80, nullptr);
         } else {
+            // A thumbnail run that is still busy drops this request; the timer then comes back
+            // for the cells on screen now, since the icon view restarts it only for a new set.
+            const bool thumbnailsBusy = g_thumbHydrationBusy.load();
             KillTimer(hwnd, id);
             RequestVisibleAttrHydrationAsync();
             RequestVisibleThumbnailHydrationAsync();
             RequestVisibleOwnIconHydrationAsync();
             ScheduleResultsRepaint(80);
+            if (thumbnailsBusy && g_viewMode == static_cast<int>(ResultViewMode::LargeIcons))
+                SetTimer(hwnd, id, 250, nullptr);
         }
         return true;
     case TIMER_STARTUP_RETRY:

@@ -28,8 +28,9 @@
 //   search-text TEXT           replaces the search box text (control id 101) the way a paste
 //                              does: selects all, puts TEXT on the clipboard, sends WM_PASTE
 //   search-chars TEXT          posts one WM_CHAR per character of TEXT to the search box
-//   pixel X Y                  the colour "RRGGBB" at client point X,Y of the target (read from
-//                              the screen: the window must be visible and uncovered)
+//   pixel X Y [X Y ...]        the colour "RRGGBB" at each client point X,Y of the target, one
+//                              line per point (read from the screen: the window must be visible
+//                              and uncovered)
 //   tray                       "tray=1" when the target has its notification icon (uID 1),
 //                              "tray=0" otherwise (an icon-less NIM_MODIFY succeeds only for an
 //                              icon that was added)
@@ -382,17 +383,24 @@ int SearchChars(HWND target, const std::wstring& text) {
   return 0;
 }
 
-int Pixel(HWND target, int x, int y) {
-  POINT p{x, y};
-  ClientToScreen(target, &p);
+// One line "RRGGBB" per point (client coordinates), "none" for a point off the screen.
+int Pixels(HWND target, const std::vector<POINT>& points) {
   HDC screen = GetDC(nullptr);
-  COLORREF c = GetPixel(screen, p.x, p.y);
+  bool all = true;
+  for (POINT p : points) {
+    ClientToScreen(target, &p);
+    COLORREF c = GetPixel(screen, p.x, p.y);
+    if (c == CLR_INVALID) {
+      Out(L"none");
+      all = false;
+      continue;
+    }
+    wchar_t buf[16];
+    _snwprintf(buf, 16, L"%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    Out(buf);
+  }
   ReleaseDC(nullptr, screen);
-  if (c == CLR_INVALID) return 1;
-  wchar_t buf[16];
-  _snwprintf(buf, 16, L"%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-  Out(buf);
-  return 0;
+  return all ? 0 : 1;
 }
 
 int Tray(HWND target) {
@@ -496,8 +504,13 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"search-text") return rest >= 1 ? SearchText(target, args[0]) : 2;
   if (command == L"search-chars") return rest >= 1 ? SearchChars(target, args[0]) : 2;
   if (command == L"pixel") {
-    if (rest < 2 || !ParseNumber(args[0], a) || !ParseNumber(args[1], b)) return 2;
-    return Pixel(target, static_cast<int>(a), static_cast<int>(b));
+    if (rest < 2 || rest % 2 != 0) return 2;
+    std::vector<POINT> points;
+    for (int k = 0; k + 1 < rest; k += 2) {
+      if (!ParseNumber(args[k], a) || !ParseNumber(args[k + 1], b)) return 2;
+      points.push_back({static_cast<LONG>(a), static_cast<LONG>(b)});
+    }
+    return Pixels(target, points);
   }
   if (command == L"tray") return Tray(target);
   if (command == L"visible") {

@@ -12,34 +12,6 @@
 
 namespace {
 
-// A 24-bit bottom-up BMP of w x h pixels in one colour.
-std::string MakeBmp(int w, int h, BYTE r, BYTE g, BYTE b) {
-    const int stride = (w * 3 + 3) & ~3;
-    const uint32_t pixelBytes = static_cast<uint32_t>(stride * h);
-    std::string out(54 + pixelBytes, '\0');
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    out[0] = 'B';
-    out[1] = 'M';
-    put32(2, 54 + pixelBytes);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(w));
-    put32(22, static_cast<uint32_t>(h));
-    out[26] = 1;
-    out[28] = 24;
-    put32(34, pixelBytes);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            size_t at = 54 + static_cast<size_t>(y) * stride + x * 3;
-            out[at] = static_cast<char>(b);
-            out[at + 1] = static_cast<char>(g);
-            out[at + 2] = static_cast<char>(r);
-        }
-    return out;
-}
-
 struct IconPixels {
     int width = 0;
     int height = 0;
@@ -132,7 +104,7 @@ TEST_F(IconCacheTest, SmallFoldersUseTheDefaultFolderIconExceptDriveRoots) {
 TEST_F(IconCacheTest, ThumbnailIsDecodedScaledAndCentred) {
     std::wstring dir = testfx::MakeScratchDir(L"thumbs");
     std::wstring path = dir + L"\\wide.bmp";
-    ASSERT_TRUE(testfx::WriteFileBytes(path, MakeBmp(100, 50, 255, 0, 0)));
+    ASSERT_TRUE(testfx::WriteFileBytes(path, testfx::MakeBmp(100, 50, 255, 0, 0)));
     // A single-pixel shell thumbnail counts as none: the image itself is decoded.
     HICON icon = GetIconForPath(false, path.c_str(), 48, true, true);
     ASSERT_NE(nullptr, icon);
@@ -150,7 +122,7 @@ TEST_F(IconCacheTest, ThumbnailIsDecodedScaledAndCentred) {
 TEST_F(IconCacheTest, FailedThumbnailServesTheBaseIconUntilRetryTime) {
     std::wstring dir = testfx::MakeScratchDir(L"thumbfail");
     std::wstring path = dir + L"\\later.bmp";
-    ASSERT_TRUE(testfx::WriteFileBytes(path, MakeBmp(20, 20, 0, 0, 255)));
+    ASSERT_TRUE(testfx::WriteFileBytes(path, testfx::MakeBmp(20, 20, 0, 0, 255)));
     // Without file access: the generic icon for the type, cached under the base key, and a
     // remembered thumbnail failure.
     HICON generic = GetIconForPath(false, path.c_str(), 48, true, false);
@@ -180,7 +152,7 @@ TEST_F(IconCacheTest, FailedThumbnailServesTheBaseIconUntilRetryTime) {
 
 TEST_F(IconCacheTest, UnusablePathsNeverGetThumbnailsOrOwnIcons) {
     std::wstring dir = testfx::MakeScratchDir(L"unusable");
-    ASSERT_TRUE(testfx::WriteFileBytes(dir + L"\\pic.bmp", MakeBmp(8, 8, 0, 255, 0)));
+    ASSERT_TRUE(testfx::WriteFileBytes(dir + L"\\pic.bmp", testfx::MakeBmp(8, 8, 0, 255, 0)));
     std::wstring dotted = dir + L"\\..\\unusable\\pic.bmp";
     HICON icon = GetIconForPath(false, dotted.c_str(), 48, true, true);
     EXPECT_NE(nullptr, icon);  // the generic icon for the type
@@ -280,7 +252,7 @@ TEST(IconHelpers, DecodeRejectsBadInput) {
     EXPECT_EQ(nullptr, DecodeImageThumbnailIcon((dir + L"\\none.png").c_str(), 48));
     EXPECT_EQ(nullptr, DecodeImageThumbnailIcon(L"", 48));
     EXPECT_EQ(nullptr, DecodeImageThumbnailIcon(junk.c_str(), 0));
-    std::string truncated = MakeBmp(64, 64, 1, 2, 3).substr(0, 200);
+    std::string truncated = testfx::MakeBmp(64, 64, 1, 2, 3).substr(0, 200);
     ASSERT_TRUE(testfx::WriteFileBytes(dir + L"\\cut.bmp", truncated));
     HICON icon = DecodeImageThumbnailIcon((dir + L"\\cut.bmp").c_str(), 48);  // must not crash
     if (icon) DestroyIcon(icon);

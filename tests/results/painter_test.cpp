@@ -13,7 +13,9 @@
 #include "results/ResultsInternal.h"
 #include "search/Search.h"
 #include "shell/Shell.h"
+#include "support/fixture.h"
 #include "support/synthetic_volume.h"
+#include "ui/Theme.h"
 #include "ui/Ui.h"
 
 namespace {
@@ -392,4 +394,142 @@ TEST_F(PainterTest, PaintRestoresTheBackBufferState) {
     HRGN clip = CreateRectRgn(0, 0, 0, 0);
     EXPECT_EQ(0, GetClipRgn(g_hBackBufferDC, clip));  // no clip left behind
     DeleteObject(clip);
+}
+
+namespace {
+
+constexpr COLORREF kCellBg = RGB(250, 250, 235);
+
+// Icon modes over real image files (thumbnails are decoded from them): a volume whose root is a
+// scratch folder. Large icons at 96 DPI: cells 150 x 112 from y 70, seven per line in 1100 px,
+// the 48 px icon at (x + 51, y + 8).
+class IconViewPaintTest : public PainterTest {
+protected:
+    VolumeIndex images;
+    std::wstring dir;
+    HBRUSH cellBrush = nullptr;
+
+    void SetUp() override {
+        PainterTest::SetUp();
+        cellBrush = CreateSolidBrush(kCellBg);
+        g_brushCellBg = cellBrush;
+        dir = testfx::MakeScratchDir(L"iconview");
+        images.root = dir;
+        images.rootFrn = 5;
+        ASSERT_TRUE(testfx::WriteFileBytes(dir + L"\\red.bmp", testfx::MakeBmp(48, 48, 255, 0, 0)));
+        ASSERT_TRUE(testfx::WriteFileBytes(dir + L"\\blue.bmp", testfx::MakeBmp(48, 48, 0, 0, 255)));
+        AddRecord(images, 0x200001, L"red.bmp", false);    // row 0
+        AddRecord(images, 0x200002, L"gone.bmp", false, true);  // row 1, deleted
+        AddRecord(images, 0x200003, L"blue.bmp", false);   // row 2
+        AddRecord(images, 0x200004, L"Docs", true);        // row 3
+        Publish({{&images, 0}, {&images, 1}, {&images, 2}, {&images, 3}});
+        g_viewMode = static_cast<int>(ResultViewMode::LargeIcons);
+    }
+    void TearDown() override {
+        g_brushCellBg = nullptr;
+        DeleteObject(cellBrush);
+        g_viewMode = 0;
+        PainterTest::TearDown();
+    }
+    std::wstring PathOf(const wchar_t* name) const { return dir + L"\\" + name; }
+    static int CellX(int row) { return (row % 7) * 150; }
+    static int CellY(int row) { return 70 + (row / 7) * 112; }
+    // The centre of a cell's icon in large icons.
+    static POINT IconCentre(int row) { return {CellX(row) + 75, CellY(row) + 32}; }
+};
+
+}  // namespace
+
+TEST_F(IconViewPaintTest, LargeIconsDrawCachedThumbnailsAndLeaveGapsForGoneRows) {
+    ASSERT_NE(nullptr, GetIconForPath(false, PathOf(L"red.bmp").c_str(), 48, true, true));
+    SelectSingleRow(3);
+    Canvas out(1100, 400, kMagenta);
+    PaintMainWindow(out.dc, nullptr);
+
+    POINT red = IconCentre(0);
+    EXPECT_EQ(RGB(255, 0, 0), out.At(red.x, red.y)) << "cached thumbnail drawn";
+    EXPECT_EQ(kCellBg, out.At(CellX(0) + 20, CellY(0) + 60));
+    // The deleted row gets no cell at all: its slot keeps the surface.
+    for (int y = CellY(1) + 2; y < CellY(1) + 110; y += 4)
+        for (int x = CellX(1) + 2; x < CellX(1) + 148; x += 4) ASSERT_EQ(kSurface, out.At(x, y)) << x << "," << y;
+    // Not cached yet: the file type's icon, not the picture.
+    POINT blue = IconCentre(2);
+    EXPECT_NE(RGB(0, 0, 255), out.At(blue.x, blue.y));
+    // The selected cell is filled with the selection colour.
+    EXPECT_EQ(kRowSel, out.At(CellX(3) + 20, CellY(3) + 60));
+    // The caption is drawn below the icon, inside the cell.
+    bool caption = false;
+    for (int y = CellY(0) + 62; y < CellY(0) + 106 && !caption; ++y)
+        for (int x = CellX(0) + 6; x < CellX(0) + 144 && !caption; ++x) caption = out.At(x, y) != kCellBg;
+    EXPECT_TRUE(caption);
+
+    // Once the hydration task has stored the thumbnail, the next paint shows it.
+    ASSERT_NE(nullptr, GetIconForPath(false, PathOf(L"blue.bmp").c_str(), 48, true, true));
+    PaintMainWindow(out.dc, nullptr);
+    EXPECT_EQ(RGB(0, 0, 255), out.At(blue.x, blue.y));
+}
+
+TEST_F(IconViewPaintTest, SmallIconsNeverDrawThumbnailsAndANarrowWindowKeepsOneColumn) {
+    ASSERT_NE(nullptr, GetIconForPath(false, PathOf(L"red.bmp").c_str(), 48, true, true));
+    g_viewMode = static_cast<int>(ResultViewMode::SmallIcons);
+    Canvas out(1100, 400, kMagenta);
+    PaintMainWindow(out.dc, nullptr);
+    // Small cells are 110 x 84 with a 24 px icon at (x + 43, y + 8).
+    for (int y = 78; y < 102; ++y)
+        for (int x = 43; x < 67; ++x) ASSERT_NE(RGB(255, 0, 0), out.At(x, y)) << x << "," << y;
+    EXPECT_EQ(kCellBg, out.At(5, 70 + 80));
+    EXPECT_EQ(kCellBg, out.At(220 + 5, 70 + 80)) << "row 2 in the third column";
+
+    // 100 px of client: still one column, rows below each other.
+    g_clientWidth = 100;
+    Canvas narrow(1100, 400, kMagenta);
+    PaintMainWindow(narrow.dc, nullptr);
+    EXPECT_EQ(kSurface, narrow.At(5, 70 + 84 + 5)) << "row 1 (gone) on the second line";
+    EXPECT_EQ(kCellBg, narrow.At(5, 70 + 84 * 2 + 5)) << "row 2 on the third line";
+}
+
+TEST(ThumbnailCandidates, WaitingFilesBySizeThenRow) {
+    auto cell = [](int64_t row, bool sizeKnown, uint64_t size) {
+        IconCellInfo c;
+        c.row = row;
+        c.thumbnailEligible = true;
+        c.sizeKnown = sizeKnown;
+        c.size = size;
+        c.fullPath = L"C:\\p\\" + std::to_wstring(row) + L".jpg";
+        return c;
+    };
+    std::vector<IconCellInfo> cells = {cell(0, false, 0), cell(1, true, 900), cell(2, true, 50),
+                                       cell(3, false, 0),  cell(4, true, 50),  cell(5, true, 10),
+                                       cell(6, true, 1),   cell(7, true, 1),   cell(8, true, 1)};
+    cells[6].thumbnailCached = true;           // already there
+    cells[7].thumbnailFailedRecently = true;   // failed a moment ago: not waited for
+    cells[8].thumbnailEligible = false;        // a folder or a file without a picture type
+    std::vector<int64_t> order;
+    for (size_t i : ThumbnailCandidates(cells)) order.push_back(cells[i].row);
+    EXPECT_EQ((std::vector<int64_t>{5, 2, 4, 1, 0, 3}), order);
+}
+
+TEST(ThumbnailSettleGate, RestartsOnlyForANewSetOfMoreThanFortyEight) {
+    std::vector<IconCellInfo> cells(60);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        cells[i].row = static_cast<int64_t>(i);
+        cells[i].fullPath = L"C:\\v\\clip" + std::to_wstring(i) + L".mp4";
+    }
+    auto firstN = [](size_t n) {
+        std::vector<size_t> v(n);
+        for (size_t i = 0; i < n; ++i) v[i] = i;
+        return v;
+    };
+    ThumbnailSettleGate gate;
+    EXPECT_FALSE(gate.ShouldRestart(cells, firstN(48)));
+    EXPECT_TRUE(gate.ShouldRestart(cells, firstN(49)));
+    // The same files waiting again (a repaint with nothing loaded) do not restart the timer.
+    EXPECT_FALSE(gate.ShouldRestart(cells, firstN(49)));
+    EXPECT_FALSE(gate.ShouldRestart(cells, firstN(49)));
+    EXPECT_TRUE(gate.ShouldRestart(cells, firstN(55)));
+    // Other files in the same cells (a new result set) are a new set.
+    cells[3].fullPath = L"C:\\v\\other.mp4";
+    EXPECT_TRUE(gate.ShouldRestart(cells, firstN(55)));
+    EXPECT_FALSE(gate.ShouldRestart(cells, firstN(40)));
+    EXPECT_TRUE(gate.ShouldRestart(cells, firstN(55))) << "the set is new again after dropping to 48";
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -148,6 +149,33 @@ std::string ReadFileBytes(const std::wstring& path) {
     DWORD got = 0;
     while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
     CloseHandle(h);
+    return out;
+}
+
+std::string MakeBmp(int w, int h, unsigned char r, unsigned char g, unsigned char b) {
+    const int stride = (w * 3 + 3) & ~3;
+    const uint32_t pixelBytes = static_cast<uint32_t>(stride * h);
+    std::string out(54 + pixelBytes, '\0');
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(2, 54 + pixelBytes);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(w));
+    put32(22, static_cast<uint32_t>(h));
+    out[26] = 1;
+    out[28] = 24;
+    put32(34, pixelBytes);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            size_t at = 54 + static_cast<size_t>(y) * stride + x * 3;
+            out[at] = static_cast<char>(b);
+            out[at + 1] = static_cast<char>(g);
+            out[at + 2] = static_cast<char>(r);
+        }
     return out;
 }
 

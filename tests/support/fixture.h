@@ -31,4 +31,7 @@ std::wstring ThisExePath();
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 
+// The bytes of a 24-bit bottom-up BMP of w x h pixels in one colour.
+std::string MakeBmp(int w, int h, unsigned char r, unsigned char g, unsigned char b);
+
 }  // namespace testfx
