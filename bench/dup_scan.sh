@@ -56,4 +56,20 @@ t1=$(date +%s.%N)
 out=$("$ROOT/scripts/wine-run" --prefix "$WINEPREFIX" "$EXE" "${LETTER^^}:" "$label" | tr -d '\r') ||
   log "bench_dup_scan.exe failed: $out"
 echo "$out"
-printf 'jdupes_s_%s=%.3f\n' "$label" "$(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }')"
+jd=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')
+printf 'jdupes_s_%s=%s\n' "$label" "$jd"
+# The result checked: the same groups as the peer (count of sets and of files in them), and the
+# targets: a first scan within 1.5 times the peer's time, a warm rescan within a quarter of it.
+value() { printf '%s\n' "$out" | sed -n "s/^$1_$label=//p"; }
+peer_groups=$(awk 'BEGIN { n = 0; open = 0 } NF { if (!open) n++; open = 1; next } { open = 0 } END { print n }' "$OUT")
+peer_files=$(grep -c . "$OUT" || true)
+if [ "$(value dup_groups)" != "$peer_groups" ] || [ "$(value dup_files)" != "$peer_files" ]; then
+  log "dup bench: groups differ from jdupes ($(value dup_groups)/$(value dup_files) against $peer_groups/$peer_files)"
+  exit 1
+fi
+printf 'jdupes_groups_%s=%s\n' "$label" "$peer_groups"
+awk -v s="$(value dup_scan_s)" -v r="$(value dup_rescan_s)" -v j="$jd" -v l="$label" 'BEGIN {
+  printf "dup_scan_vs_jdupes_%s=%.2f\n", l, (j > 0 ? s / j : 0)
+  printf "dup_rescan_vs_scan_%s=%.2f\n", l, (s > 0 ? r / s : 0)
+  printf "dup_targets_%s=%s\n", l, (s <= 1.5 * j && r <= 0.25 * s) ? "met" : "missed"
+}'

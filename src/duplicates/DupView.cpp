@@ -62,18 +62,20 @@ void DuplicateFindView::SetPhase(uint32_t newPhase, const std::wstring& text) {
     SetStatusText(text);
 }
 
-void DuplicateFindView::ParkResults(std::vector<DupGroup> newGroups, bool cached) {
+void DuplicateFindView::ParkResults(std::vector<DupGroup> newGroups, bool cached, uint64_t generation) {
     std::lock_guard<std::mutex> lock(mutex);
     parkedGroups_ = std::move(newGroups);
     parkedFromCache_ = cached;
+    parkedGeneration_ = generation;
     hasParked_ = true;
 }
 
-bool DuplicateFindView::TakeParkedResults(std::vector<DupGroup>* out, bool* cached) {
+bool DuplicateFindView::TakeParkedResults(std::vector<DupGroup>* out, bool* cached, uint64_t* generation) {
     std::lock_guard<std::mutex> lock(mutex);
     if (!hasParked_) return false;
     if (out) *out = std::move(parkedGroups_);
     if (cached) *cached = parkedFromCache_;
+    if (generation) *generation = parkedGeneration_;
     parkedGroups_.clear();
     hasParked_ = false;
     return true;

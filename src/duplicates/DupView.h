@@ -84,9 +84,10 @@ public:
     void SetStatusText(const std::wstring& text);
     std::wstring GetStatusText();
     void SetPhase(uint32_t phase, const std::wstring& text);
-    // Hand-over of a finished scan's groups (scan thread parks, UI thread takes).
-    void ParkResults(std::vector<DupGroup> groups, bool fromCache);
-    bool TakeParkedResults(std::vector<DupGroup>* groups, bool* fromCache);
+    // Hand-over of a finished scan's groups (scan thread parks, UI thread takes), tagged with
+    // the scan's generation so that the UI thread can drop the groups of a superseded scan.
+    void ParkResults(std::vector<DupGroup> groups, bool fromCache, uint64_t generation = 0);
+    bool TakeParkedResults(std::vector<DupGroup>* groups, bool* fromCache, uint64_t* generation = nullptr);
 
     // UI thread.
     void Reset();
@@ -105,6 +106,9 @@ public:
     bool BeginScrollbarDrag(int x, int y);
     void DragScrollTo(int y);
     DupHit HitTest(int x, int y) const;
+    // Draws the whole mode into dc (the back buffer) from the layout rectangles; takes `mutex`
+    // only for the status text and `slotMutex` for the worker slots.
+    void Paint(HDC dc, HFONT mainFont);
 
 private:
     int SelectedFileCount() const;
@@ -114,6 +118,7 @@ private:
 
     std::vector<DupGroup> parkedGroups_;
     bool parkedFromCache_ = false;
+    uint64_t parkedGeneration_ = 0;
     bool hasParked_ = false;
 };
 
@@ -122,3 +127,10 @@ extern DuplicateFindView g_dupFindView;
 // The scroll bar of one list: shown when the content is more than 2 pixels taller than the view.
 void DupComputeScrollbar(const RECT& view, int content, int scroll, int scrollbarWidth, int dpi,
                          bool* shown, RECT* track, RECT* thumb);
+
+// "0 B", "1023 B", "1.00 KB", "10.0 KB", "100 KB", ... up to TB; negative counts as 0.
+std::wstring DupFormatByteSize(int64_t bytes);
+// A filled and outlined rounded rectangle (radius limited to half the sides); nothing when empty.
+void DupFillRoundRect(HDC dc, const RECT& r, int radius, COLORREF color);
+// One scroll bar of the view (nothing when not shown).
+void DupPaintBar(HDC dc, bool shown, const RECT& track, const RECT& thumb, bool hot);

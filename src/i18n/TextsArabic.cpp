@@ -151,6 +151,9 @@ const TextPair kTexts[] = {
     {L"Msg_HotkeyConflict", L"هذه التركيبة مستخدمة بالفعل في مفتاح الاختصار الآخر. اختر تركيبة مختلفة."},
     {L"Msg_ForegroundExeOpenFailed", L"تعذر الحصول على مسار العملية في المقدمة (قد تكون محمية)."},
     {L"Drive_LocalDiskOnly", L"قرص محلي"},
+    {L"Dup_StatusFailed", L"فشل الفحص"},
+    {L"Dup_KeepOneCopy", L"تم تحديد كل النسخ في هذه المجموعة. احتفظ بنسخة واحدة على الأقل: لم يُحذف أي شيء."},
+    {L"Dup_NoOtherCopy", L"تعذّر تأكيد وجود نسخة مطابقة أخرى (ربما تغيّرت الملفات أو أُزيلت منذ الفحص). لم يُحذف أي شيء."},
 };
 
 const wchar_t* const kSettings[] = {

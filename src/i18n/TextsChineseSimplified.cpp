@@ -280,6 +280,9 @@ const TextPair kTexts[] = {
     {L"Mode_Search", L"搜索"},
     {L"Mode_Analysis", L"分析"},
     {L"Drive_LocalDiskOnly", L"本地磁盘"},
+    {L"Dup_StatusFailed", L"扫描失败"},
+    {L"Dup_KeepOneCopy", L"该组的所有副本都已选中。请至少保留一个副本：未删除任何文件。"},
+    {L"Dup_NoOtherCopy", L"无法确认还有其他相同的副本（文件可能在扫描后被修改或移除）。未删除任何文件。"},
 };
 
 }  // namespace

@@ -57,6 +57,9 @@ const TextPair kTexts[] = {
     {L"App_TitleMainLower", L"塔恩維克"},
     {L"App_FilterTitlePrefix", L"塔恩維克 - 篩選: "},
     {L"App_FilterTitleHitsSeparator", L" | 符合: "},
+    {L"Dup_StatusFailed", L"掃描失敗"},
+    {L"Dup_KeepOneCopy", L"此群組的所有副本都已選取。請至少保留一個副本：未刪除任何檔案。"},
+    {L"Dup_NoOtherCopy", L"無法確認還有其他相同的副本（檔案可能在掃描後被修改或移除）。未刪除任何檔案。"},
 };
 
 const wchar_t* const kSettings[] = {

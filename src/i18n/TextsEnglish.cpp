@@ -278,6 +278,9 @@ const TextPair kTexts[] = {
     {L"Dup_DetailHeader", L"Files in group"},
     {L"Dup_DetailEmpty", L"Select a group on the left"},
     {L"Drive_LocalDiskOnly", L"Local Disk"},
+    {L"Dup_StatusFailed", L"Scan failed"},
+    {L"Dup_KeepOneCopy", L"Every copy in this group is selected. Keep at least one copy: nothing was deleted."},
+    {L"Dup_NoOtherCopy", L"No other identical copy could be confirmed (files may have changed or gone since the scan). Nothing was deleted."},
 };
 
 }  // namespace

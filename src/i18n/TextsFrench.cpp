@@ -151,6 +151,9 @@ const TextPair kTexts[] = {
     {L"Msg_HotkeyConflict", L"Cette combinaison est déjà utilisée par l'autre raccourci. Choisissez-en une autre."},
     {L"Msg_ForegroundExeOpenFailed", L"Impossible d'obtenir le chemin du processus au premier plan (il est peut-être protégé)."},
     {L"Drive_LocalDiskOnly", L"Disque local"},
+    {L"Dup_StatusFailed", L"Échec de l'analyse"},
+    {L"Dup_KeepOneCopy", L"Toutes les copies de ce groupe sont sélectionnées. Conservez au moins une copie : rien n'a été supprimé."},
+    {L"Dup_NoOtherCopy", L"Aucune autre copie identique n'a pu être confirmée (les fichiers ont peut-être changé ou disparu depuis l'analyse). Rien n'a été supprimé."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -151,6 +151,9 @@ const TextPair kTexts[] = {
     {L"Msg_HotkeyConflict", L"Diese Kombination wird bereits vom anderen Hotkey verwendet. Wählen Sie eine andere."},
     {L"Msg_ForegroundExeOpenFailed", L"Der Pfad des Vordergrundprozesses konnte nicht ermittelt werden (er ist möglicherweise geschützt)."},
     {L"Drive_LocalDiskOnly", L"Lokaler Datenträger"},
+    {L"Dup_StatusFailed", L"Scan fehlgeschlagen"},
+    {L"Dup_KeepOneCopy", L"Alle Kopien dieser Gruppe sind ausgewählt. Behalten Sie mindestens eine Kopie: Es wurde nichts gelöscht."},
+    {L"Dup_NoOtherCopy", L"Es konnte keine andere identische Kopie bestätigt werden (Dateien wurden seit dem Scan möglicherweise geändert oder entfernt). Es wurde nichts gelöscht."},
 };
 
 const wchar_t* const kSettings[] = {

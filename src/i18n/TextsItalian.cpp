@@ -50,6 +50,9 @@ const TextPair kTexts[] = {
     {L"Filter_Folders", L"Cartelle"},
     {L"LanguageChanged", L"Lingua cambiata: "},
     {L"Menu_SetHotkeyForegroundExe", L"Imposta tasto rapido: mostra l'app in primo piano in Esplora file"},
+    {L"Dup_StatusFailed", L"Scansione non riuscita"},
+    {L"Dup_KeepOneCopy", L"Tutte le copie di questo gruppo sono selezionate. Conserva almeno una copia: non è stato eliminato nulla."},
+    {L"Dup_NoOtherCopy", L"Non è stato possibile confermare un'altra copia identica (i file potrebbero essere cambiati o spariti dopo la scansione). Non è stato eliminato nulla."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -151,6 +151,9 @@ const TextPair kTexts[] = {
     {L"Msg_HotkeyConflict", L"この組み合わせはもう一方のホットキーで使用中です。別の組み合わせを選んでください。"},
     {L"Msg_ForegroundExeOpenFailed", L"前面プロセスのパスを取得できませんでした（保護されている可能性があります）。"},
     {L"Drive_LocalDiskOnly", L"ローカル ディスク"},
+    {L"Dup_StatusFailed", L"スキャンに失敗しました"},
+    {L"Dup_KeepOneCopy", L"このグループのすべてのコピーが選択されています。少なくとも 1 つのコピーを残してください。何も削除されていません。"},
+    {L"Dup_NoOtherCopy", L"同一の別コピーを確認できませんでした（スキャン後にファイルが変更または削除された可能性があります）。何も削除されていません。"},
 };
 
 const wchar_t* const kSettings[] = {

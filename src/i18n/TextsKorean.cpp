@@ -151,6 +151,9 @@ const TextPair kTexts[] = {
     {L"Msg_HotkeyConflict", L"이 조합은 다른 단축키에서 이미 사용 중입니다. 다른 조합을 선택하세요."},
     {L"Msg_ForegroundExeOpenFailed", L"전면 프로세스의 경로를 가져올 수 없습니다 (보호된 프로세스일 수 있음)."},
     {L"Drive_LocalDiskOnly", L"로컬 디스크"},
+    {L"Dup_StatusFailed", L"스캔 실패"},
+    {L"Dup_KeepOneCopy", L"이 그룹의 모든 사본이 선택되었습니다. 사본을 하나 이상 남겨 두세요. 아무것도 삭제되지 않았습니다."},
+    {L"Dup_NoOtherCopy", L"동일한 다른 사본을 확인할 수 없습니다(스캔 이후 파일이 변경되었거나 사라졌을 수 있습니다). 아무것도 삭제되지 않았습니다."},
 };
 
 const wchar_t* const kSettings[] = {

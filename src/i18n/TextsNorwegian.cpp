@@ -151,6 +151,9 @@ const TextPair kTexts[] = {
     {L"Msg_HotkeyConflict", L"Denne kombinasjonen brukes allerede av den andre hurtigtasten. Velg en annen."},
     {L"Msg_ForegroundExeOpenFailed", L"Kunne ikke hente banen til prosessen i forgrunnen (den kan være beskyttet)."},
     {L"Drive_LocalDiskOnly", L"Lokal disk"},
+    {L"Dup_StatusFailed", L"Skanningen mislyktes"},
+    {L"Dup_KeepOneCopy", L"Alle kopiene i denne gruppen er valgt. Behold minst én kopi: ingenting ble slettet."},
+    {L"Dup_NoOtherCopy", L"Ingen annen identisk kopi kunne bekreftes (filene kan ha endret seg eller forsvunnet siden skanningen). Ingenting ble slettet."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -50,6 +50,9 @@ const TextPair kTexts[] = {
     {L"Filter_Folders", L"Pastas"},
     {L"LanguageChanged", L"Idioma alterado: "},
     {L"Menu_SetHotkeyForegroundExe", L"Definir atalho: mostrar o app em primeiro plano no Explorer"},
+    {L"Dup_StatusFailed", L"Falha na verificação"},
+    {L"Dup_KeepOneCopy", L"Todas as cópias deste grupo estão selecionadas. Mantenha pelo menos uma cópia: nada foi excluído."},
+    {L"Dup_NoOtherCopy", L"Não foi possível confirmar outra cópia idêntica (os arquivos podem ter mudado ou sumido desde a verificação). Nada foi excluído."},
 };
 
 const wchar_t* const kSettings[] = {

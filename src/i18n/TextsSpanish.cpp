@@ -151,6 +151,9 @@ const TextPair kTexts[] = {
     {L"Msg_HotkeyConflict", L"Esta combinación ya la usa el otro atajo. Elija otra."},
     {L"Msg_ForegroundExeOpenFailed", L"No se pudo obtener la ruta del proceso en primer plano (puede estar protegido)."},
     {L"Drive_LocalDiskOnly", L"Disco local"},
+    {L"Dup_StatusFailed", L"El análisis falló"},
+    {L"Dup_KeepOneCopy", L"Todas las copias de este grupo están seleccionadas. Conserve al menos una copia: no se eliminó nada."},
+    {L"Dup_NoOtherCopy", L"No se pudo confirmar ninguna otra copia idéntica (los archivos pueden haber cambiado o desaparecido desde el análisis). No se eliminó nada."},
 };
 
 const wchar_t* const kSettings[] = {

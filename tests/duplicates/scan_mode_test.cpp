@@ -1,0 +1,387 @@
+// The duplicate scan as the window runs it (candidates from the index, sizes, hand-over, the
+// group cache shown again), deleting copies safely, and the view's painter and layout.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <set>
+#include <thread>
+
+#include "core/Paths.h"
+#include "dup_test_support.h"
+#include "duplicates/DupDelete.h"
+#include "duplicates/DupMode.h"
+#include "duplicates/DupScan.h"
+#include "duplicates/Duplicates.h"
+#include "results/FileActions.h"
+#include "results/Results.h"
+#include "support/synthetic_volume.h"
+#include "ui/Ui.h"
+
+namespace {
+
+using duptest::Bytes;
+using duptest::Put;
+using GroupSet = std::set<std::set<std::wstring>>;
+
+GroupSet ToSet(const std::vector<DupGroup>& groups) {
+    GroupSet out;
+    for (const DupGroup& g : groups) {
+        std::set<std::wstring> s;
+        for (const DupFileItem& f : g.files) s.insert(f.path);
+        out.insert(s);
+    }
+    return out;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int ms = 60000) {
+    for (int i = 0; i < ms / 10; ++i) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
+}
+
+// Drive T: with duplicate sets, indexed by a synthetic volume whose size map the scan reuses.
+class DupScanTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = testfx::FixtureDrive(L'T');
+        if (root_.empty()) GTEST_SKIP() << "fixture drive T: not mapped";
+        SetConfigDirOverride(testfx::MakeScratchDir(L"dupscan_cfg"));
+        g_dupFindView.Reset();
+        g_dupFindView.compareMode = DupCompareMode::SizeOnly;
+        auto volume = testfx::MakeSyntheticVolume(L"T:");
+        uint64_t frn = 100;
+        auto file = [&](const std::wstring& name, const std::string& bytes, bool sized = true) {
+            ASSERT_TRUE(Put(root_ + name, bytes));
+            const uint64_t ref = frn++;
+            testfx::AddSyntheticRecord(*volume, ref, 5, name);
+            if (sized) volume->fileSizes[ref] = SizePair{(int64_t)bytes.size(), (int64_t)bytes.size()};
+        };
+        file(L"a1.bin", Bytes(5000, 1));
+        file(L"a2.bin", Bytes(5000, 1));
+        file(L"other.bin", Bytes(5000, 2));
+        file(L"k1", Bytes(1024, 3));  // exactly the minimum size
+        file(L"k2", Bytes(1024, 3));
+        file(L"s1", Bytes(1023, 4));  // below it
+        file(L"s2", Bytes(1023, 4));
+        file(L"nosize1", Bytes(3000, 5), false);  // no size known: size 0, left out
+        file(L"nosize2", Bytes(3000, 5), false);
+        // The size map knows this one by its 48-bit record number only.
+        ASSERT_TRUE(Put(root_ + L"r1.bin", Bytes(4000, 6)));
+        ASSERT_TRUE(Put(root_ + L"r2.bin", Bytes(4000, 6)));
+        testfx::AddSyntheticRecord(*volume, (7ull << 48) | 500, 5, L"r1.bin");
+        testfx::AddSyntheticRecord(*volume, (7ull << 48) | 501, 5, L"r2.bin");
+        volume->fileSizes[500] = SizePair{4000, 4000};
+        volume->fileSizes[(9ull << 48) | 501] = SizePair{4000, 4000};
+        testfx::AddSyntheticRecord(*volume, 900, 5, L"folder", true);
+        std::vector<std::unique_ptr<VolumeIndex>> volumes;
+        volumes.push_back(std::move(volume));
+        testfx::InstallVolumes(std::move(volumes));
+    }
+    void TearDown() override {
+        testfx::InstallVolumes({});
+        SetConfigDirOverride(L"");
+    }
+
+    // Starts a scan of T: and waits for its end; the groups the view took over.
+    bool ScanT(DupCompareMode mode, bool rescan = true) {
+        if (!StartDupFindScanFor(nullptr, rescan, L't', mode)) return false;
+        if (!WaitUntil([] { return !g_dupFindView.running.load() && RunningDupScanTasks() == 0; })) return false;
+        return TakeFinishedDupScan();
+    }
+
+    std::wstring root_;
+};
+
+TEST_F(DupScanTest, ScanFromTheIndexGroupsAndShowsTheCacheNextTime) {
+    ASSERT_TRUE(ScanT(DupCompareMode::Exact));
+    const GroupSet expected = {{root_ + L"a1.bin", root_ + L"a2.bin"},
+                               {root_ + L"k1", root_ + L"k2"},
+                               {root_ + L"r1.bin", root_ + L"r2.bin"}};
+    EXPECT_EQ(ToSet(g_dupFindView.groups), expected);
+    EXPECT_TRUE(g_dupFindView.resultsReady.load());
+    EXPECT_FALSE(g_dupFindView.fromCache.load());
+    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Found 3 duplicate groups");
+    EXPECT_EQ(g_dupFindView.groups[0].size, 5000);  // largest first
+    const std::wstring dir = GetDupCacheDir();
+    EXPECT_NE(GetFileAttributesW((dir + L"\\T.dup").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW((dir + L"\\files.hash").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // A later visit shows the same groups from the cache, without scanning.
+    g_dupFindView.Reset();
+    g_dupFindView.compareMode = DupCompareMode::Exact;
+    ASSERT_TRUE(LoadDupCache(nullptr, L't'));
+    EXPECT_EQ(ToSet(g_dupFindView.groups), expected);
+    EXPECT_TRUE(g_dupFindView.fromCache.load());
+    EXPECT_FALSE(g_dupFindView.running.load());
+    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Loaded cache: 3 duplicate groups");
+    // "Scan" (not "Rescan") shows it too.
+    g_dupFindView.Reset();
+    ASSERT_TRUE(StartDupFindScanFor(nullptr, false, L'T', DupCompareMode::Exact));
+    EXPECT_FALSE(g_dupFindView.running.load());
+    EXPECT_TRUE(g_dupFindView.fromCache.load());
+
+    // Another compare mode, or another index, does not match.
+    g_dupFindView.Reset();
+    g_dupFindView.compareMode = DupCompareMode::Fast;
+    EXPECT_FALSE(LoadDupCache(nullptr, L'T'));
+    EXPECT_TRUE(g_dupFindView.groups.empty());
+    g_dupFindView.compareMode = DupCompareMode::Exact;
+    {
+        std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+        testfx::AddSyntheticRecord(*g_searchEngine.volumes[0], 777, 5, L"new.txt");
+    }
+    EXPECT_FALSE(LoadDupCache(nullptr, L'T'));
+}
+
+TEST_F(DupScanTest, SizeOnlyAndFastModesSayWhatTheyFound) {
+    ASSERT_TRUE(ScanT(DupCompareMode::SizeOnly));
+    // other.bin has a5000's size and extension: the size-only group holds all three.
+    bool three = false;
+    for (const DupGroup& g : g_dupFindView.groups) three = three || g.files.size() == 3;
+    EXPECT_TRUE(three);
+    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Found 3 size groups (no hash)");
+    ASSERT_TRUE(ScanT(DupCompareMode::Fast));
+    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Found 3 groups (fast mode)");
+}
+
+TEST_F(DupScanTest, CancelLeavesNoGroupsAndNoCache) {
+    const std::wstring cache = GetDupCachePath(L'T');
+    DeleteFileW(cache.c_str());
+    ASSERT_TRUE(StartDupFindScanFor(nullptr, true, L'T', DupCompareMode::Exact));
+    g_dupFindView.paused = true;  // the hash workers wait
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    if (!g_dupFindView.running.load()) GTEST_SKIP() << "the scan ended before it could be paused";
+    EXPECT_TRUE(g_dupFindView.running.load());
+    RequestDupScanStop();
+    ASSERT_TRUE(WaitUntil([] { return !g_dupFindView.running.load() && RunningDupScanTasks() == 0; }, 5000));
+    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Scan cancelled");
+    EXPECT_FALSE(TakeFinishedDupScan());
+    EXPECT_TRUE(g_dupFindView.groups.empty());
+    EXPECT_EQ(GetFileAttributesW(cache.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(DupScanTest, NewerScanSupersedesTheRunningOne) {
+    ASSERT_TRUE(StartDupFindScanFor(nullptr, true, L'T', DupCompareMode::Exact));
+    g_dupFindView.paused = true;
+    const uint64_t first = g_dupScanGeneration.load();
+    ASSERT_TRUE(StartDupFindScanFor(nullptr, true, L'T', DupCompareMode::Exact));  // Rescan while running
+    EXPECT_EQ(g_dupScanGeneration.load(), first + 1);
+    ASSERT_TRUE(WaitUntil([] { return !g_dupFindView.running.load() && RunningDupScanTasks() == 0; }));
+    ASSERT_TRUE(TakeFinishedDupScan());
+    EXPECT_EQ(g_dupFindView.groups.size(), 3u);
+}
+
+TEST_F(DupScanTest, WithoutAnIndexTheDriveIsWalked) {
+    testfx::InstallVolumes({});
+    ASSERT_TRUE(ScanT(DupCompareMode::Exact));
+    // The walk sees the files without size entries too.
+    EXPECT_EQ(g_dupFindView.groups.size(), 4u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Deleting
+
+int AnswerNo(HWND, const std::wstring&, const std::wstring&, UINT) { return IDNO; }
+int g_boxes = 0;
+// Counts the boxes and answers Yes to a question.
+int CountBox(HWND, const std::wstring&, const std::wstring&, UINT type) {
+    ++g_boxes;
+    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+}
+
+DupGroup Group(int64_t size, std::vector<std::wstring> paths) {
+    DupGroup g{size, std::wstring(64, L'a'), {}, 0};
+    for (auto& p : paths) g.files.push_back({p, size, 0});
+    g.totalBytes = DupGroupTotalBytes(g);
+    return g;
+}
+
+TEST(DupDeleteEdit, DeletedPathsLeaveEveryGroup) {
+    DuplicateFindView v;
+    v.groupListRect = RECT{0, 0, 200, 500};
+    v.fileListRect = RECT{300, 0, 500, 500};
+    v.SetResults({Group(300, {L"X:\\p1", L"X:\\p2"}), Group(200, {L"X:\\t1", L"X:\\t2", L"X:\\t3"}),
+                  Group(100, {L"X:\\q1", L"X:\\Q2", L"X:\\T1"})},
+                 false);
+    // Group order after SetResults: 900 (t), 600 (p), 300 (q).
+    v.SelectGroup(1);
+    v.SelectFile(0);
+    DupApplyDeletedPaths(v, {L"x:\\P1", L"X:\\t1"});  // case ignored; t1 is listed in two groups
+    ASSERT_EQ(v.groups.size(), 2u);  // the pair lost a member and went
+    EXPECT_EQ(v.groups[0].files.size(), 2u);
+    EXPECT_EQ(v.groups[0].totalBytes, 400);
+    EXPECT_EQ(v.groups[1].files.size(), 2u);  // X:\T1 went too
+    EXPECT_EQ(v.totalBytes, 600u);
+    EXPECT_EQ(v.totalFiles, 4u);
+    EXPECT_EQ(v.selectedGroup, 1);  // the group that moved into its place
+    EXPECT_TRUE(v.selectedFiles.empty());
+    EXPECT_EQ(v.focusFile, -1);
+    DupApplyDeletedPaths(v, {L"X:\\q1", L"X:\\t2"});
+    EXPECT_TRUE(v.groups.empty());
+    EXPECT_EQ(v.selectedGroup, -1);
+    EXPECT_EQ(v.totalBytes, 0u);
+}
+
+class DupDeleteTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = testfx::FixtureDrive(L'T');
+        if (root_.empty()) GTEST_SKIP() << "fixture drive T: not mapped";
+    }
+    void TearDown() override { SetFileActionMessageBox(nullptr); }
+    std::wstring root_;
+};
+
+TEST_F(DupDeleteTest, AnotherCopyMustStay) {
+    const std::string body = Bytes(3000, 9);
+    ASSERT_TRUE(Put(root_ + L"c1", body));
+    ASSERT_TRUE(Put(root_ + L"c2", body));
+    std::string changed = body;
+    changed[2999] ^= 1;
+    ASSERT_TRUE(Put(root_ + L"d1", body));
+    ASSERT_TRUE(Put(root_ + L"d2", changed));  // same size, other content since the scan
+    ASSERT_TRUE(Put(root_ + L"h1", body));
+    ASSERT_TRUE(CreateHardLinkW((root_ + L"h2").c_str(), (root_ + L"h1").c_str(), nullptr));
+    const DupGroup copies = Group(3000, {root_ + L"c1", root_ + L"c2"});
+    const DupGroup drifted = Group(3000, {root_ + L"d1", root_ + L"d2"});
+    const DupGroup linked = Group(3000, {root_ + L"h1", root_ + L"h2"});
+    const DupGroup gone = Group(3000, {root_ + L"c1", root_ + L"missing"});
+    std::wstring kept;
+    struct Case {
+        const char* name;
+        const DupGroup* group;
+        std::vector<std::wstring> paths;
+        bool verify;
+        DupKeepCheck expected;
+    } cases[] = {
+        {"copy stays", &copies, {root_ + L"c1"}, true, DupKeepCheck::Ok},
+        {"all selected", &copies, {root_ + L"c1", root_ + L"C2"}, false, DupKeepCheck::NothingLeft},
+        {"content differs", &drifted, {root_ + L"d1"}, true, DupKeepCheck::NoOtherCopy},
+        {"content not checked", &drifted, {root_ + L"d1"}, false, DupKeepCheck::Ok},
+        {"same file twice", &linked, {root_ + L"h1"}, true, DupKeepCheck::NoOtherCopy},
+        {"kept one missing", &gone, {root_ + L"c1"}, false, DupKeepCheck::NoOtherCopy},
+    };
+    for (const Case& c : cases) EXPECT_EQ(DupCheckKeptCopy(*c.group, c.paths, c.verify, &kept), c.expected) << c.name;
+    EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c2"}, true, &kept), DupKeepCheck::Ok);
+    EXPECT_EQ(kept, root_ + L"c1");
+}
+
+TEST_F(DupDeleteTest, ViewDeletesOnlyWithACopyLeft) {
+    const std::string body = Bytes(2500, 11);
+    ASSERT_TRUE(Put(root_ + L"v1", body));
+    ASSERT_TRUE(Put(root_ + L"v2", body));
+    ASSERT_TRUE(Put(root_ + L"v3", body));
+    DuplicateFindView& v = g_dupFindView;
+    v.Reset();
+    v.compareMode = DupCompareMode::Exact;
+    v.SetResults({Group(2500, {root_ + L"v1", root_ + L"v2", root_ + L"v3"})}, true);
+    SetFileActionMessageBox(&CountBox);
+    g_boxes = 0;
+    v.SelectAllFiles();
+    EXPECT_FALSE(DeleteSelectedInDuplicateView(nullptr, false));  // every copy selected
+    EXPECT_EQ(g_boxes, 1);
+    EXPECT_NE(GetFileAttributesW((root_ + L"v1").c_str()), INVALID_FILE_ATTRIBUTES);
+    // A permanent deletion the user declines changes nothing.
+    SetFileActionMessageBox(&AnswerNo);
+    v.SelectFile(0);
+    EXPECT_FALSE(DeleteSelectedInDuplicateView(nullptr, false));
+    EXPECT_EQ(v.groups[0].files.size(), 3u);
+    EXPECT_NE(GetFileAttributesW((root_ + L"v1").c_str()), INVALID_FILE_ATTRIBUTES);
+    // One of three goes: a group of two stays.
+    SetFileActionMessageBox(&CountBox);
+    v.SelectFile(0);
+    EXPECT_TRUE(DeleteSelectedInDuplicateView(nullptr, false));
+    EXPECT_EQ(GetFileAttributesW((root_ + L"v1").c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(v.groups.size(), 1u);
+    EXPECT_EQ(v.groups[0].files.size(), 2u);
+    EXPECT_EQ(v.groups[0].totalBytes, 5000);
+    EXPECT_TRUE(v.resultsReady.load());
+    v.Reset();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painter and layout
+
+TEST(DupPainter, ByteSizes) {
+    const std::pair<int64_t, const wchar_t*> cases[] = {
+        {0, L"0 B"},           {1023, L"1023 B"},   {1024, L"1.00 KB"},
+        {10 * 1024, L"10.0 KB"}, {100 * 1024, L"100 KB"}, {1536ll * 1024 * 1024, L"1.50 GB"},
+        {-5, L"0 B"},          {5ll << 40, L"5.00 TB"},
+    };
+    for (const auto& [bytes, text] : cases) EXPECT_EQ(DupFormatByteSize(bytes), text) << bytes;
+}
+
+// Paints into a 32-bit DIB and reads pixels back.
+struct Canvas {
+    Canvas(int w, int h) : width(w) {
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+        old = SelectObject(dc, bitmap);
+    }
+    ~Canvas() {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    COLORREF At(int x, int y) const {
+        const uint32_t p = bits[y * width + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    int width;
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    uint32_t* bits = nullptr;
+};
+
+TEST(DupPainter, LayoutBadgesAndTinyBars) {
+    ApplyThemePalette(true);
+    g_dpi = 96;
+    g_clientWidth = 1000;
+    g_clientHeight = 700;
+    DuplicateFindView& v = g_dupFindView;
+    v.Reset();
+    InvalidateDupLayout();
+    v.running = true;
+    ComputeDupLayout();
+    EXPECT_EQ(v.summaryRect.bottom - v.summaryRect.top, 168);
+    EXPECT_GT(v.progressBarRect.right, v.progressBarRect.left);
+    v.running = false;
+    ComputeDupLayout();
+    EXPECT_EQ(v.summaryRect.bottom - v.summaryRect.top, 92);
+    EXPECT_EQ(v.progressBarRect.right, v.progressBarRect.left);
+    EXPECT_EQ(v.groupRowHeight, 52);
+
+    std::vector<DupGroup> groups;
+    for (int i = 0; i < 4; ++i) groups.push_back(Group(1000000 - i, {L"X:\\a" + std::to_wstring(i), L"X:\\b"}));
+    groups.push_back(Group(1, {L"X:\\tiny1", L"X:\\tiny2"}));
+    v.SetResults(std::move(groups), false);
+    v.SelectGroup(1);
+    Canvas canvas(1000, 700);
+    v.Paint(canvas.dc, nullptr);
+    const int badgeX = v.groupListRect.left + 10 + 3;  // inside the badge, clear of its number
+    auto badgeAt = [&](int row) { return canvas.At(badgeX, v.groupListRect.top + row * 52 + 26); };
+    const COLORREF accent = g_uiPalette.accent;
+    EXPECT_EQ(badgeAt(0), accent);
+    EXPECT_EQ(badgeAt(2), accent);
+    EXPECT_NE(badgeAt(3), accent);  // the fourth is grey
+    EXPECT_NE(badgeAt(1), accent);  // the selected row's badge is the contrast colour
+    // The last group is tiny next to the largest but still shows a bar.
+    const int x0 = v.groupListRect.left + 10 + 22 + 10;
+    const int barY = v.groupListRect.top + 4 * 52 + 52 - 10;
+    EXPECT_NE(canvas.At(x0, barY), canvas.At(x0 + 20, barY));
+    // The file list shows the selected group's files; scanning state paints without groups too.
+    v.Reset();
+    v.running = true;
+    v.SetWorkerFile(0, L"X:\\some\\file.bin");
+    InvalidateDupLayout();
+    ComputeDupLayout();
+    v.Paint(canvas.dc, nullptr);
+    v.Reset();
+}
+
+}  // namespace
