@@ -20,7 +20,7 @@ double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
     return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
 }
 
-size_t Scan(const std::wstring& root, double* seconds, size_t* files) {
+size_t Scan(const std::wstring& root, double* seconds, size_t* grouped) {
     LARGE_INTEGER t0, t1;
     QueryPerformanceCounter(&t0);
     std::vector<DupFileItem> files;
@@ -33,8 +33,8 @@ size_t Scan(const std::wstring& root, double* seconds, size_t* files) {
     SaveDupCache(GetDupCachePath(root[0]), root[0], 1024, 0, groups);
     QueryPerformanceCounter(&t1);
     *seconds = Seconds(t0, t1);
-    *files = 0;
-    for (const DupGroup& g : groups) *files += g.files.size();
+    *grouped = 0;
+    for (const DupGroup& g : groups) *grouped += g.files.size();
     return groups.size();
 }
 

@@ -248,7 +248,10 @@ void ScanBody(const DupScanRequest& req) {
         return endCancelled();
     }
     if (hashing && store.dirty()) store.Save(storePath);
-    SaveDupCache(req.cachePath, req.drive, req.minSize, req.signature, groups);
+    // A cache that cannot be written costs the next visit a scan; the groups are shown all the same.
+    if (!SaveDupCache(req.cachePath, req.drive, req.minSize, req.signature, groups)) {
+        LogGdi((L"dup_find_scan: group cache not written: " + req.cachePath).c_str());
+    }
     const size_t count = groups.size();
     view.ParkResults(std::move(groups), false, gen);
     const wchar_t* key = req.mode == DupCompareMode::SizeOnly ? L"Dup_StatusDoneSizeFmt"
