@@ -514,8 +514,8 @@ void DupModeUnit::OnCreate(HWND window) {
 }
 
 void DupModeUnit::OnDestroy(HWND window) {
-    // The scan stops at once and nothing of it outlives the window's globals for long.
-    RequestDupScanStop();
+    // The scan stops at once, saves nothing, and nothing of it outlives the window for long.
+    StopDupScansForExit();
     WaitForDupScanTasks(5000);
     for (HWND h : {g_controls.driveCombo, g_controls.modeCombo, g_controls.scanButton, g_controls.pauseButton,
                    g_controls.backButton}) {

@@ -19,6 +19,9 @@ namespace {
 std::mutex g_dupCancelMutex;
 std::shared_ptr<std::atomic<bool>> g_dupCancel;
 std::atomic<int> g_dupScanTasks{0};
+std::atomic<bool> g_dupWindowClosing{false};
+
+bool Closing() { return g_shuttingDown.load() || g_dupWindowClosing.load(); }
 
 struct DupIndexFile {
     uint64_t reference = 0;
@@ -242,7 +245,7 @@ void ScanBody(const DupScanRequest& req) {
         DupBuildGroups(std::move(candidates), req.cancel.get(), &view.progressDone, &view.progressTotal, &view,
                        hashing ? &store : nullptr, req.mode);
     // Nothing is written while the program closes; a user's cancel keeps the hashes made so far.
-    if (g_shuttingDown.load()) return;
+    if (Closing()) return;
     if (cancelled()) {
         if (hashing && store.dirty()) store.Save(storePath);
         return endCancelled();
@@ -268,11 +271,11 @@ void ScanBody(const DupScanRequest& req) {
 }  // namespace
 
 bool IsDupScanCancelled(uint64_t generation) {
-    return g_dupScanGeneration.load() != generation || g_dupFindView.stopRequested.load() || g_shuttingDown.load();
+    return g_dupScanGeneration.load() != generation || g_dupFindView.stopRequested.load() || Closing();
 }
 
 void ReportDupScanCancelled(uint64_t generation, HWND window) {
-    if (g_dupScanGeneration.load() != generation || g_shuttingDown.load()) return;
+    if (g_dupScanGeneration.load() != generation || Closing()) return;
     g_dupFindView.running = false;
     g_dupFindView.SetStatusText(Text(L"Dup_StatusCancelled", L"扫描已取消", L"Scan cancelled"));
     PostMessageIfWindow(window, WM_APP_DUP_DONE, 0, 0);
@@ -330,6 +333,11 @@ void RequestDupScanStop() {
     g_dupFindView.stopRequested = true;
     std::lock_guard<std::mutex> lock(g_dupCancelMutex);
     if (g_dupCancel) g_dupCancel->store(true);
+}
+
+void StopDupScansForExit() {
+    g_dupWindowClosing = true;
+    RequestDupScanStop();
 }
 
 int RunningDupScanTasks() { return g_dupScanTasks.load(); }

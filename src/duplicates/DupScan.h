@@ -54,6 +54,8 @@ bool StartDupFindScanFor(HWND window, bool rescan, wchar_t drive, DupCompareMode
 
 // Asks the running scan to stop (any thread): pause off, stop flag on, its workers cancelled.
 void RequestDupScanStop();
+// The window is going: every scan stops at once and writes nothing more.
+void StopDupScansForExit();
 // Scan tasks that have not ended yet.
 int RunningDupScanTasks();
 // Waits up to timeoutMs for every scan task to end; true when none is left.
