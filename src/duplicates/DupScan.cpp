@@ -180,21 +180,38 @@ void ScanBody(const DupScanRequest& req) {
                 byRecord.reserve(vol.sizes.size());
                 for (const auto& [ref, pair] : vol.sizes) byRecord.try_emplace(ref & kFrnRecordMask, pair.size);
                 view.SetPhase(3, Text(L"Dup_PhaseFilter", L"按大小筛选", L"Filtering by size"));
+                // Files the size map does not know (a map kept from before they were made) are
+                // asked for their size by path rather than dropped as empty.
+                std::vector<FilePathEntry> unknown;
                 for (DupIndexFile& f : vol.files) {
                     if (cancelled()) return endCancelled();
-                    int64_t size = 0;
+                    int64_t size = -1;
                     if (auto it = vol.sizes.find(f.reference); it != vol.sizes.end()) {
                         size = it->second.size;
                     } else if (auto rec = byRecord.find(f.reference & kFrnRecordMask); rec != byRecord.end()) {
                         size = rec->second;
                     }
-                    if (size >= req.minSize) candidates.push_back({std::move(f.path), size, 0});
+                    if (size < 0) {
+                        unknown.push_back({f.reference, std::move(f.path)});
+                    } else if (size >= req.minSize) {
+                        candidates.push_back({std::move(f.path), size, 0});
+                    }
                     if (++processed % 16384 == 0) {
                         view.progressDone = processed;
                         view.permille =
                             (uint32_t)std::min<uint64_t>(360, 280 + processed * 80 / std::max<uint64_t>(grandTotal, 1));
                         PostProgress(req.window);
                     }
+                }
+                if (!unknown.empty()) {
+                    MftSizeMap found;
+                    if (!BuildSizeMapFromPaths(unknown, found, nullptr, cancel)) return endCancelled();
+                    for (FilePathEntry& e : unknown) {
+                        auto it = found.find(e.frn);
+                        if (it != found.end() && it->second.size >= req.minSize)
+                            candidates.push_back({std::move(e.path), it->second.size, 0});
+                    }
+                    if (!found.empty()) MergeSizesIntoIndex(vol.letter, found);
                 }
             } else {
                 view.SetPhase(1, Text(L"Dup_StatusNoIndex", L"索引未就绪，改为遍历文件夹...",

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/Core.h"
+#include "duplicates/DupMode.h"
 #include "i18n/I18n.h"
 #include "index/Index.h"
 #include "results/FileActions.h"
@@ -316,19 +317,6 @@ LRESULT OnCreate(HWND hwnd) {
     g_hAnalysisScanButton = CreatePushButton(hwnd, IDC_ANALYSIS_SCAN, 312, 14, 110, Tr(L"Analysis_StartScan", L"扫描", L"Scan"));
     g_hAnalysisBackButton = CreatePushButton(hwnd, IDC_ANALYSIS_BACK, 20, 16, 96,
                                              Tr(L"Analysis_BackToSearch", L"返回搜索", L"Back to Search"));
-    g_hDupDriveCombo = CreateCombo(hwnd, IDC_DUP_DRIVE_COMBO, false, 20, 14, 280, 420);
-    g_hDupModeCombo = CreateCombo(hwnd, IDC_DUP_MODE_COMBO, false, 310, 14, 160, 280);
-    if (g_hDupModeCombo) {
-        for (const std::wstring& item : {Tr(L"Dup_ModeSizeOnly", L"仅大小（不计算哈希）", L"Size only (no hash)"),
-                                         Tr(L"Dup_ModeFast", L"快速（抽样哈希）", L"Fast (sample hash)"),
-                                         Tr(L"Dup_ModeExact", L"精确（完整哈希）", L"Exact (full hash)")}) {
-            SendMessageW(g_hDupModeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-        }
-        SendMessageW(g_hDupModeCombo, CB_SETCURSEL, 0, 0);
-    }
-    g_hDupScanButton = CreatePushButton(hwnd, IDC_DUP_SCAN, 312, 14, 110, Tr(L"Dup_Scan", L"扫描", L"Scan"));
-    g_hDupPauseButton = CreatePushButton(hwnd, IDC_DUP_PAUSE, 430, 14, 80, Tr(L"Dup_Pause", L"暂停", L"Pause"));
-    g_hDupBackButton = CreatePushButton(hwnd, IDC_DUP_BACK, 20, 16, 96, Tr(L"Dup_Back", L"返回", L"Back"));
 
     g_hSearchEdit = CreateEdit(hwnd, IDC_SEARCH_EDIT, WS_VISIBLE, 272, 16, 430);
     if (g_hSearchEdit) {
@@ -392,6 +380,7 @@ LRESULT OnCreate(HWND hwnd) {
 
     TrayOnCreate(hwnd);
     HotkeysOnCreate(hwnd);
+    DuplicatesWindowUnit().OnCreate(hwnd);
     if (!g_hotkeyStartupNotice.empty()) {
         SetStatusText(g_hotkeyStartupNotice);
         ShowTrayNotice(g_hotkeyStartupNotice);
@@ -492,6 +481,7 @@ void OnDestroy(HWND hwnd) {
     }
     TrayOnDestroy(hwnd);
     HotkeysOnDestroy(hwnd);
+    DuplicatesWindowUnit().OnDestroy(hwnd);
     g_shuttingDown.store(true);
     // The exit save waits for a running autosave: whole saves never overlap.
     if (!g_crashInProgress.load() && g_attrCacheChangeCount.load() > g_attrCacheSavedCount.load())
@@ -522,6 +512,7 @@ void OnDestroy(HWND hwnd) {
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleWorkerMessage(hwnd, msg, wParam, lParam, result)) return result;
+    if (DuplicatesWindowUnit().OnMessage(hwnd, msg, wParam, lParam, result)) return result;
     if (HandleResultsListInput(hwnd, msg, wParam, lParam, result)) return result;
     if (HandleListScrollInput(hwnd, msg, wParam, lParam)) return 0;
     switch (msg) {
@@ -532,7 +523,12 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
-        if (dc) PaintMainWindow(dc, &ps.rcPaint);
+        const RECT client{0, 0, g_clientWidth, g_clientHeight};
+        if (dc && g_hBackBufferDC && DuplicatesWindowUnit().OnPaint(hwnd, g_hBackBufferDC, client)) {
+            BitBlt(dc, 0, 0, g_clientWidth, g_clientHeight, g_hBackBufferDC, 0, 0, SRCCOPY);
+        } else if (dc) {
+            PaintMainWindow(dc, &ps.rcPaint);
+        }
         EndPaint(hwnd, &ps);
         return 0;
     }
@@ -542,6 +538,8 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (HandleTimer(hwnd, wParam)) return 0;
         break;
     case WM_COMMAND:
+        if (DuplicatesWindowUnit().OnCommand(hwnd, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
+            return 0;
         OnCommand(hwnd, wParam, lParam);
         return 0;
     case WM_NOTIFY:

@@ -8,11 +8,6 @@ HWND g_hSidebarScroll = nullptr;
 HWND g_hAnalysisDriveCombo = nullptr;
 HWND g_hAnalysisScanButton = nullptr;
 HWND g_hAnalysisBackButton = nullptr;
-HWND g_hDupDriveCombo = nullptr;
-HWND g_hDupModeCombo = nullptr;
-HWND g_hDupScanButton = nullptr;
-HWND g_hDupPauseButton = nullptr;
-HWND g_hDupBackButton = nullptr;
 
 // g_clientWidth, g_clientHeight, g_listAreaTop and g_filterSidebarWidth are defined with the
 // result list geometry.

@@ -31,11 +31,6 @@ extern HWND g_hSidebarScroll;
 extern HWND g_hAnalysisDriveCombo;
 extern HWND g_hAnalysisScanButton;
 extern HWND g_hAnalysisBackButton;
-extern HWND g_hDupDriveCombo;
-extern HWND g_hDupModeCombo;
-extern HWND g_hDupScanButton;
-extern HWND g_hDupPauseButton;
-extern HWND g_hDupBackButton;
 
 
 // Application state.
@@ -107,15 +102,11 @@ void ToggleTheme(HWND mainWindow);
 // Menu id of the results context menu's theme switch.
 constexpr UINT kMenuThemeToggle = 10047;
 
-// Modes. The disk-analysis and duplicate views fill these hooks: entering their mode (start a
-// scan or show the cached result), laying out their controls, and the duplicate scan's state.
+// Modes. The disk-analysis view fills these hooks: entering its mode (start a scan or show the
+// cached result) and laying out its controls. The duplicate mode is a unit of its own.
 struct ModeHooks {
     void (*enterAnalysis)(HWND window) = nullptr;
     void (*layoutAnalysis)(HWND window) = nullptr;
-    void (*enterDuplicates)(HWND window) = nullptr;
-    void (*layoutDuplicates)(HWND window) = nullptr;
-    bool (*dupScanRunning)() = nullptr;
-    void (*stopDupScan)() = nullptr;
 };
 extern ModeHooks g_modeHooks;
 void ApplyModeLayout(HWND window);

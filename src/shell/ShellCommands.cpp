@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "core/Core.h"
+#include "duplicates/DupMode.h"
 #include "i18n/I18n.h"
 #include "index/Index.h"
 #include "results/FileActions.h"
@@ -130,7 +131,6 @@ void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     case IDC_ANALYSIS_BACK:
     case IDC_DUP_BACK:
         if (code == BN_CLICKED) {
-            if (id == IDC_DUP_BACK && g_appMode == 2 && g_modeHooks.stopDupScan) g_modeHooks.stopDupScan();
             SetAppMode(hwnd, 0);
             FocusSearchBox();
             SetStatusText(Tr(L"Status_SwitchedToSearch", L"已切换到搜索（右键菜单可进入分析）。",
@@ -241,8 +241,7 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     // The analysis and duplicate views and the Settings Center are offered once they are built.
     AppendItem(menu, 10030, Tr(L"Menu_SwitchToAnalysis", L"切换到分析", L"Switch to Analysis"),
                static_cast<bool>(g_modeHooks.enterAnalysis));
-    AppendItem(menu, 10036, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"),
-               static_cast<bool>(g_modeHooks.enterDuplicates));
+    AppendItem(menu, 10036, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"), true);
     AppendItem(menu, 10029, Tr(L"Settings_Title", L"设置中心", L"Settings Center"), false);
     AppendItem(menu, kMenuThemeToggle, Tr(L"Menu_ThemeToggle", L"主题：深色/浅色", L"Theme: Dark/Light"), true,
                g_darkTheme);
@@ -309,8 +308,6 @@ void ApplyModeLayout(HWND window) {
     }
     for (HWND h : {g_hListVScroll, g_hListHScroll, g_hSidebarScroll}) show(h, false);
     for (HWND h : {g_hAnalysisDriveCombo, g_hAnalysisScanButton, g_hAnalysisBackButton}) show(h, mode == 1);
-    for (HWND h : {g_hDupDriveCombo, g_hDupModeCombo, g_hDupScanButton, g_hDupBackButton}) show(h, mode == 2);
-    show(g_hDupPauseButton, mode == 2 && g_modeHooks.dupScanRunning && g_modeHooks.dupScanRunning());
     if (mode == 0) {
         UpdateCustomFilterControls();
         LayoutFilterButtons();
@@ -319,7 +316,7 @@ void ApplyModeLayout(HWND window) {
     } else if (mode == 1) {
         if (g_modeHooks.layoutAnalysis) g_modeHooks.layoutAnalysis(window);
     } else if (mode == 2) {
-        if (g_modeHooks.layoutDuplicates) g_modeHooks.layoutDuplicates(window);
+        DuplicatesWindowUnit().OnLayout(window, g_clientWidth, g_clientHeight);
     }
     if (window) InvalidateRect(window, nullptr, FALSE);
 }
@@ -329,11 +326,12 @@ void SetAppMode(HWND window, int mode) {
         ApplyModeLayout(window);
         return;
     }
+    const int oldMode = g_appMode;
     g_appMode = mode;
+    DuplicatesWindowUnit().OnModeChanged(window, oldMode, mode);
     ApplyModeLayout(window);
     if (IsLiveWindow(window)) SendMessageW(window, WM_SIZE, 0, MAKELPARAM(g_clientWidth, g_clientHeight));
     if (mode == 1 && g_modeHooks.enterAnalysis) g_modeHooks.enterAnalysis(window);
-    else if (mode == 2 && g_modeHooks.enterDuplicates) g_modeHooks.enterDuplicates(window);
     if (mode != 0 && window) InvalidateRect(window, nullptr, FALSE);
 }
 

@@ -1,6 +1,7 @@
 // What the main window registers with the layers below it: how a language switch reaches the
 // window, which controls take the UI fonts, and what the working-set trim reads.
 #include "core/Core.h"
+#include "duplicates/DupMode.h"
 #include "i18n/I18n.h"
 #include "results/Results.h"
 #include "search/Search.h"
@@ -19,9 +20,20 @@ TrimActivity ReadTrimActivity() {
     return a;
 }
 
+// The duplicate mode's Back and menu switches: search gets the keyboard and says so.
+void SwitchModeFromDuplicates(HWND window, int mode) {
+    SetAppMode(window, mode);
+    if (mode == kAppModeSearch) {
+        FocusSearchBox();
+        SetStatusText(Tr(L"Status_SwitchedToSearch", L"已切换到搜索（右键菜单可进入分析）。",
+                         L"Switched to Search (use context menu for Analysis)."));
+    }
+}
+
 }  // namespace
 
 void InstallShellHooks() {
+    SetDupModeSwitcher(&SwitchModeFromDuplicates);
     g_languageChangedHandler.store(&RefreshWindowForLanguage);
     SetTrimActivityProbe(&ReadTrimActivity);
 }

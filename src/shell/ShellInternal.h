@@ -6,9 +6,8 @@
 
 // Message id registered for "TaskbarCreated" (0 until WM_CREATE).
 extern UINT g_taskbarCreatedMsg;
-// Ticks of the last handled analysis and duplicate progress messages.
+// Tick of the last handled analysis progress message.
 extern ULONGLONG g_lastAnalysisProgressTick;
-extern ULONGLONG g_lastDupProgressTick;
 // The single-instance mutex, held until the process ends.
 extern HANDLE g_singleInstanceMutex;
 

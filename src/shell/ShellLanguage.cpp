@@ -1,6 +1,7 @@
 // The main window's part of a language switch: everything visible is re-translated and laid out
 // again once the text table of the new language is active.
 #include "core/Core.h"
+#include "duplicates/DupMode.h"
 #include "i18n/I18n.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
@@ -28,12 +29,10 @@ void RefreshWindowForLanguage() {
         UpdateFilterButtonCounts();
         ApplyModeLayout(wnd);
         CallLanguageHook(g_languageSwitchHooks.fillAnalysisDriveCombo);
-        CallLanguageHook(g_languageSwitchHooks.fillDupDriveCombo);
+        DuplicatesWindowUnit().OnLanguageChanged(wnd);
         if (g_appMode == 1) {
             CallLanguageHook(g_languageSwitchHooks.rebuildAnalysisView);
-        } else if (g_appMode == 2) {
-            CallLanguageHook(g_languageSwitchHooks.refreshDupView);
-        } else {
+        } else if (g_appMode != 2) {
             RelayoutResults();
             UpdateFilterSidebarScroll();
         }

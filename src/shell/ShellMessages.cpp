@@ -18,7 +18,6 @@
 #include "ui/Ui.h"
 
 ULONGLONG g_lastAnalysisProgressTick = 0;
-ULONGLONG g_lastDupProgressTick = 0;
 
 namespace {
 
@@ -289,16 +288,6 @@ bool HandleWorkerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
             ULONGLONG now = GetTickCount64();
             if (msg == WM_APP_ANALYSIS_DONE || now - g_lastAnalysisProgressTick >= 150) {
                 g_lastAnalysisProgressTick = now;
-                InvalidateRect(hwnd, nullptr, FALSE);
-            }
-        }
-        return true;
-    case WM_APP_DUP_PROGRESS:
-    case WM_APP_DUP_DONE:
-        if (g_appMode == 2) {
-            ULONGLONG now = GetTickCount64();
-            if (msg == WM_APP_DUP_DONE || now - g_lastDupProgressTick >= 150) {
-                g_lastDupProgressTick = now;
                 InvalidateRect(hwnd, nullptr, FALSE);
             }
         }

@@ -1,4 +1,5 @@
 // The theme of the main window: the light/dark switch and the re-theming of every control.
+#include "duplicates/DupMode.h"
 #include "results/Results.h"
 #include "search/Search.h"
 #include "shell/Shell.h"
@@ -14,14 +15,14 @@ void ApplyTheme(HWND mainWindow) {
     ClearIconCache();
     ThemedControls controls;
     controls.searchEdit = g_hSearchEdit;
-    controls.combos = {g_hScopeCombo, g_hAnalysisDriveCombo, g_hDupDriveCombo, g_hDupModeCombo,
+    controls.combos = {g_hScopeCombo, g_hAnalysisDriveCombo,
                        g_hSizeFilterCombo, g_hDateFilterCombo, g_hSizeUnitCombo};
     controls.datePickers = {g_hDateFromPicker, g_hDateToPicker};
     controls.scrollBars = {g_hListVScroll, g_hListHScroll, g_hSidebarScroll};
-    controls.pushButtons = {g_hAnalysisScanButton, g_hAnalysisBackButton, g_hDupScanButton, g_hDupPauseButton,
-                            g_hDupBackButton};
+    controls.pushButtons = {g_hAnalysisScanButton, g_hAnalysisBackButton};
     controls.filterTags = g_filterButtons;
     ApplyThemeToWindow(mainWindow, controls);
+    DuplicatesWindowUnit().OnThemeChanged(mainWindow);
     if (g_brushWindowClass) {
         // The class background follows the surface too (it shows while the window is resized).
         HBRUSH fresh = CreateSolidBrush(g_uiPalette.surface);

@@ -65,8 +65,8 @@ protected:
         file(L"k2", Bytes(1024, 3));
         file(L"s1", Bytes(1023, 4));  // below it
         file(L"s2", Bytes(1023, 4));
-        file(L"nosize1", Bytes(3000, 5), false);  // no size known: size 0, left out
-        file(L"nosize2", Bytes(3000, 5), false);
+        file(L"unsized1", Bytes(3000, 5), false);  // not in the size map: asked by path
+        file(L"unsized2", Bytes(3000, 5), false);
         // The size map knows this one by its 48-bit record number only.
         ASSERT_TRUE(Put(root_ + L"r1.bin", Bytes(4000, 6)));
         ASSERT_TRUE(Put(root_ + L"r2.bin", Bytes(4000, 6)));
@@ -98,11 +98,12 @@ TEST_F(DupScanTest, ScanFromTheIndexGroupsAndShowsTheCacheNextTime) {
     ASSERT_TRUE(ScanT(DupCompareMode::Exact));
     const GroupSet expected = {{root_ + L"a1.bin", root_ + L"a2.bin"},
                                {root_ + L"k1", root_ + L"k2"},
-                               {root_ + L"r1.bin", root_ + L"r2.bin"}};
+                               {root_ + L"r1.bin", root_ + L"r2.bin"},
+                               {root_ + L"unsized1", root_ + L"unsized2"}};
     EXPECT_EQ(ToSet(g_dupFindView.groups), expected);
     EXPECT_TRUE(g_dupFindView.resultsReady.load());
     EXPECT_FALSE(g_dupFindView.fromCache.load());
-    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Found 3 duplicate groups");
+    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Found 4 duplicate groups");
     EXPECT_EQ(g_dupFindView.groups[0].size, 5000);  // largest first
     const std::wstring dir = GetDupCacheDir();
     EXPECT_NE(GetFileAttributesW((dir + L"\\T.dup").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -115,7 +116,7 @@ TEST_F(DupScanTest, ScanFromTheIndexGroupsAndShowsTheCacheNextTime) {
     EXPECT_EQ(ToSet(g_dupFindView.groups), expected);
     EXPECT_TRUE(g_dupFindView.fromCache.load());
     EXPECT_FALSE(g_dupFindView.running.load());
-    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Loaded cache: 3 duplicate groups");
+    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Loaded cache: 4 duplicate groups");
     // "Scan" (not "Rescan") shows it too.
     g_dupFindView.Reset();
     ASSERT_TRUE(StartDupFindScanFor(nullptr, false, L'T', DupCompareMode::Exact));
@@ -141,9 +142,9 @@ TEST_F(DupScanTest, SizeOnlyAndFastModesSayWhatTheyFound) {
     bool three = false;
     for (const DupGroup& g : g_dupFindView.groups) three = three || g.files.size() == 3;
     EXPECT_TRUE(three);
-    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Found 3 size groups (no hash)");
+    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Found 4 size groups (no hash)");
     ASSERT_TRUE(ScanT(DupCompareMode::Fast));
-    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Found 3 groups (fast mode)");
+    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Found 4 groups (fast mode)");
 }
 
 TEST_F(DupScanTest, CancelLeavesNoGroupsAndNoCache) {
@@ -170,14 +171,14 @@ TEST_F(DupScanTest, NewerScanSupersedesTheRunningOne) {
     EXPECT_EQ(g_dupScanGeneration.load(), first + 1);
     ASSERT_TRUE(WaitUntil([] { return !g_dupFindView.running.load() && RunningDupScanTasks() == 0; }));
     ASSERT_TRUE(TakeFinishedDupScan());
-    EXPECT_EQ(g_dupFindView.groups.size(), 3u);
+    EXPECT_EQ(g_dupFindView.groups.size(), 4u);
 }
 
 TEST_F(DupScanTest, WithoutAnIndexTheDriveIsWalked) {
     testfx::InstallVolumes({});
     ASSERT_TRUE(ScanT(DupCompareMode::Exact));
-    // The walk sees the files without size entries too.
     EXPECT_EQ(g_dupFindView.groups.size(), 4u);
+    EXPECT_EQ(g_dupFindView.GetStatusText(), L"Found 4 duplicate groups");
 }
 
 // ---------------------------------------------------------------------------------------------
