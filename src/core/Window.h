@@ -19,7 +19,13 @@ constexpr UINT WM_RECENT_OPENS_LOADED = WM_USER + 5;
 constexpr UINT WM_HYDRATION_UPDATED = WM_USER + 6;       // wParam hydration generation
 constexpr UINT WM_NONNTFS_REFRESHED = WM_USER + 7;       // wParam refreshed, lParam failed
 constexpr UINT WM_VOLUME_LOST = WM_USER + 8;
-constexpr UINT WM_VOLUMES_SYNCED = WM_USER + 9;
+constexpr UINT WM_VOLUMES_SYNCED = WM_USER + 9;         // wParam: who ended (below)
+constexpr WPARAM kVolumesSyncedBySync = 0;               // a volume sync (new or returned drives)
+constexpr WPARAM kVolumesSyncedStartupDone = 1;          // the start-up, after its first ready notice
+constexpr UINT WM_VOLUME_REINDEX = WM_USER + 10;         // wParam drive letter (0 = A:), lParam below
+constexpr LPARAM kReindexStarted = 0;                    // the change journal was lost: rebuilding
+constexpr LPARAM kReindexDone = 1;                       // rebuilt, following the journal again
+constexpr LPARAM kReindexFailed = 2;                     // the rebuild failed: left out of searches
 constexpr UINT WM_RESORT_RESULTS = WM_USER + 40;         // wParam column 1..6, lParam ascending
 constexpr UINT WM_APP_TRAY_NOTIFY = WM_APP + 1;
 constexpr UINT WM_APP_ANALYSIS_PROGRESS = WM_APP + 80;

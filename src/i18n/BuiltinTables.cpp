@@ -310,6 +310,14 @@ const std::vector<std::wstring>& GetRestGroupKeys() {
     return kKeys;
 }
 
+const std::vector<std::wstring>& GetAddedKeys() {
+    static const std::vector<std::wstring> kKeys = {
+        L"Dup_StatusFailed", L"Dup_KeepOneCopy", L"Dup_NoOtherCopy", L"Status_JournalLostReindexFmt",
+        L"Status_DriveReindexedFmt", L"Status_DriveReindexFailedFmt",
+    };
+    return kKeys;
+}
+
 const std::vector<std::wstring>& GetChineseOnlyKeys() {
     static const std::vector<std::wstring> kKeys = {
         L"Mode_Search", L"Mode_Analysis", L"Drive_LocalDiskOnly",

@@ -167,6 +167,8 @@ const std::vector<std::wstring>& GetSettingsGroupKeys();
 const std::vector<std::wstring>& GetAnalysisGroupKeys();
 const std::vector<std::wstring>& GetRestGroupKeys();
 const std::vector<std::wstring>& GetChineseOnlyKeys();
+// Keys added after the groups above were fixed; every built-in table translates them.
+const std::vector<std::wstring>& GetAddedKeys();
 
 // The 13 built-in codes in offer order: zh-cn, zh-tw, en-us, ja-jp, ko-kr, de-de, fr-fr, es-es,
 // pt-br, it-it, ru-ru, no-no, ar-sa.

@@ -151,7 +151,7 @@ std::vector<std::wstring> OrderedKeys(const TextTable& table) {
     std::set<std::wstring> seen;
     for (const auto* group : {&GetMenuGroupKeys(), &GetTitleGroupKeys(), &GetMainGroupKeys(),
                               &GetSettingsGroupKeys(), &GetAnalysisGroupKeys(),
-                              &GetRestGroupKeys(), &GetChineseOnlyKeys()}) {
+                              &GetRestGroupKeys(), &GetChineseOnlyKeys(), &GetAddedKeys()}) {
         for (const std::wstring& k : *group) {
             if (table.count(k) && seen.insert(k).second) keys.push_back(k);
         }

@@ -154,6 +154,9 @@ const TextPair kTexts[] = {
     {L"Dup_StatusFailed", L"فشل الفحص"},
     {L"Dup_KeepOneCopy", L"تم تحديد كل النسخ في هذه المجموعة. احتفظ بنسخة واحدة على الأقل: لم يُحذف أي شيء."},
     {L"Dup_NoOtherCopy", L"تعذّر تأكيد وجود نسخة مطابقة أخرى (ربما تغيّرت الملفات أو أُزيلت منذ الفحص). لم يُحذف أي شيء."},
+    {L"Status_JournalLostReindexFmt", L"فُقد سجل التغييرات لمحرك الأقراص %s؛ تجري إعادة فهرسة المحرك في الخلفية..."},
+    {L"Status_DriveReindexedFmt", L"تمت إعادة فهرسة محرك الأقراص %s؛ تتم متابعة تغييراته مرة أخرى."},
+    {L"Status_DriveReindexFailedFmt", L"تعذرت إعادة فهرسة محرك الأقراص %s؛ سيُستبعد من البحث حتى يتم تحديث الفهارس."},
 };
 
 const wchar_t* const kSettings[] = {

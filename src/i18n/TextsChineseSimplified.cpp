@@ -283,6 +283,9 @@ const TextPair kTexts[] = {
     {L"Dup_StatusFailed", L"扫描失败"},
     {L"Dup_KeepOneCopy", L"该组的所有副本都已选中。请至少保留一个副本：未删除任何文件。"},
     {L"Dup_NoOtherCopy", L"无法确认还有其他相同的副本（文件可能在扫描后被修改或移除）。未删除任何文件。"},
+    {L"Status_JournalLostReindexFmt", L"驱动器 %s 的变更日志已丢失，正在后台重新建立该驱动器的索引..."},
+    {L"Status_DriveReindexedFmt", L"驱动器 %s 已重新建立索引，其变更将再次被跟踪。"},
+    {L"Status_DriveReindexFailedFmt", L"驱动器 %s 无法重新建立索引，在刷新索引之前不会出现在搜索结果中。"},
 };
 
 }  // namespace

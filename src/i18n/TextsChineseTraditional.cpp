@@ -60,6 +60,9 @@ const TextPair kTexts[] = {
     {L"Dup_StatusFailed", L"掃描失敗"},
     {L"Dup_KeepOneCopy", L"此群組的所有副本都已選取。請至少保留一個副本：未刪除任何檔案。"},
     {L"Dup_NoOtherCopy", L"無法確認還有其他相同的副本（檔案可能在掃描後被修改或移除）。未刪除任何檔案。"},
+    {L"Status_JournalLostReindexFmt", L"磁碟機 %s 的變更日誌已遺失，正在背景重新建立該磁碟機的索引..."},
+    {L"Status_DriveReindexedFmt", L"磁碟機 %s 已重新建立索引，將再次追蹤其變更。"},
+    {L"Status_DriveReindexFailedFmt", L"磁碟機 %s 無法重新建立索引，在重新整理索引之前不會出現在搜尋結果中。"},
 };
 
 const wchar_t* const kSettings[] = {

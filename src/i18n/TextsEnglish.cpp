@@ -281,6 +281,9 @@ const TextPair kTexts[] = {
     {L"Dup_StatusFailed", L"Scan failed"},
     {L"Dup_KeepOneCopy", L"Every copy in this group is selected. Keep at least one copy: nothing was deleted."},
     {L"Dup_NoOtherCopy", L"No other identical copy could be confirmed (files may have changed or gone since the scan). Nothing was deleted."},
+    {L"Status_JournalLostReindexFmt", L"The change journal of drive %s was lost; indexing the drive again in the background..."},
+    {L"Status_DriveReindexedFmt", L"Drive %s was indexed again; its changes are followed again."},
+    {L"Status_DriveReindexFailedFmt", L"Drive %s could not be indexed again and is left out of searches until the indexes are refreshed."},
 };
 
 }  // namespace

@@ -154,6 +154,9 @@ const TextPair kTexts[] = {
     {L"Dup_StatusFailed", L"Échec de l'analyse"},
     {L"Dup_KeepOneCopy", L"Toutes les copies de ce groupe sont sélectionnées. Conservez au moins une copie : rien n'a été supprimé."},
     {L"Dup_NoOtherCopy", L"Aucune autre copie identique n'a pu être confirmée (les fichiers ont peut-être changé ou disparu depuis l'analyse). Rien n'a été supprimé."},
+    {L"Status_JournalLostReindexFmt", L"Le journal des modifications du lecteur %s a été perdu ; le lecteur est réindexé en arrière-plan..."},
+    {L"Status_DriveReindexedFmt", L"Le lecteur %s a été réindexé ; ses modifications sont de nouveau suivies."},
+    {L"Status_DriveReindexFailedFmt", L"Le lecteur %s n'a pas pu être réindexé ; il est exclu des recherches jusqu'à l'actualisation des index."},
 };
 
 const wchar_t* const kSettings[] = {

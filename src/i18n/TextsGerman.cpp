@@ -154,6 +154,9 @@ const TextPair kTexts[] = {
     {L"Dup_StatusFailed", L"Scan fehlgeschlagen"},
     {L"Dup_KeepOneCopy", L"Alle Kopien dieser Gruppe sind ausgewählt. Behalten Sie mindestens eine Kopie: Es wurde nichts gelöscht."},
     {L"Dup_NoOtherCopy", L"Es konnte keine andere identische Kopie bestätigt werden (Dateien wurden seit dem Scan möglicherweise geändert oder entfernt). Es wurde nichts gelöscht."},
+    {L"Status_JournalLostReindexFmt", L"Das Änderungsjournal von Laufwerk %s ging verloren; das Laufwerk wird im Hintergrund neu indiziert..."},
+    {L"Status_DriveReindexedFmt", L"Laufwerk %s wurde neu indiziert; seine Änderungen werden wieder verfolgt."},
+    {L"Status_DriveReindexFailedFmt", L"Laufwerk %s konnte nicht neu indiziert werden und bleibt bis zur Aktualisierung der Indizes von der Suche ausgeschlossen."},
 };
 
 const wchar_t* const kSettings[] = {

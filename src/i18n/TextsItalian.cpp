@@ -53,6 +53,9 @@ const TextPair kTexts[] = {
     {L"Dup_StatusFailed", L"Scansione non riuscita"},
     {L"Dup_KeepOneCopy", L"Tutte le copie di questo gruppo sono selezionate. Conserva almeno una copia: non è stato eliminato nulla."},
     {L"Dup_NoOtherCopy", L"Non è stato possibile confermare un'altra copia identica (i file potrebbero essere cambiati o spariti dopo la scansione). Non è stato eliminato nulla."},
+    {L"Status_JournalLostReindexFmt", L"Il journal delle modifiche dell'unità %s è andato perso; l'unità viene reindicizzata in background..."},
+    {L"Status_DriveReindexedFmt", L"L'unità %s è stata reindicizzata; le sue modifiche vengono di nuovo seguite."},
+    {L"Status_DriveReindexFailedFmt", L"Impossibile reindicizzare l'unità %s; resta esclusa dalle ricerche finché gli indici non vengono aggiornati."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -154,6 +154,9 @@ const TextPair kTexts[] = {
     {L"Dup_StatusFailed", L"スキャンに失敗しました"},
     {L"Dup_KeepOneCopy", L"このグループのすべてのコピーが選択されています。少なくとも 1 つのコピーを残してください。何も削除されていません。"},
     {L"Dup_NoOtherCopy", L"同一の別コピーを確認できませんでした（スキャン後にファイルが変更または削除された可能性があります）。何も削除されていません。"},
+    {L"Status_JournalLostReindexFmt", L"ドライブ %s の変更ジャーナルが失われました。バックグラウンドでドライブのインデックスを再作成しています..."},
+    {L"Status_DriveReindexedFmt", L"ドライブ %s のインデックスを再作成しました。変更の追跡を再開します。"},
+    {L"Status_DriveReindexFailedFmt", L"ドライブ %s のインデックスを再作成できませんでした。インデックスを更新するまで検索対象外になります。"},
 };
 
 const wchar_t* const kSettings[] = {

@@ -154,6 +154,9 @@ const TextPair kTexts[] = {
     {L"Dup_StatusFailed", L"스캔 실패"},
     {L"Dup_KeepOneCopy", L"이 그룹의 모든 사본이 선택되었습니다. 사본을 하나 이상 남겨 두세요. 아무것도 삭제되지 않았습니다."},
     {L"Dup_NoOtherCopy", L"동일한 다른 사본을 확인할 수 없습니다(스캔 이후 파일이 변경되었거나 사라졌을 수 있습니다). 아무것도 삭제되지 않았습니다."},
+    {L"Status_JournalLostReindexFmt", L"드라이브 %s의 변경 저널이 손실되었습니다. 백그라운드에서 드라이브 색인을 다시 만드는 중..."},
+    {L"Status_DriveReindexedFmt", L"드라이브 %s의 색인을 다시 만들었습니다. 변경 사항을 다시 추적합니다."},
+    {L"Status_DriveReindexFailedFmt", L"드라이브 %s의 색인을 다시 만들 수 없습니다. 색인을 새로 고칠 때까지 검색에서 제외됩니다."},
 };
 
 const wchar_t* const kSettings[] = {

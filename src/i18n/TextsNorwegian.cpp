@@ -154,6 +154,9 @@ const TextPair kTexts[] = {
     {L"Dup_StatusFailed", L"Skanningen mislyktes"},
     {L"Dup_KeepOneCopy", L"Alle kopiene i denne gruppen er valgt. Behold minst én kopi: ingenting ble slettet."},
     {L"Dup_NoOtherCopy", L"Ingen annen identisk kopi kunne bekreftes (filene kan ha endret seg eller forsvunnet siden skanningen). Ingenting ble slettet."},
+    {L"Status_JournalLostReindexFmt", L"Endringsjournalen for stasjon %s gikk tapt; stasjonen indekseres på nytt i bakgrunnen..."},
+    {L"Status_DriveReindexedFmt", L"Stasjon %s er indeksert på nytt; endringene følges igjen."},
+    {L"Status_DriveReindexFailedFmt", L"Stasjon %s kunne ikke indekseres på nytt og holdes utenfor søk til indeksene oppdateres."},
 };
 
 const wchar_t* const kSettings[] = {

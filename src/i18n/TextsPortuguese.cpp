@@ -53,6 +53,9 @@ const TextPair kTexts[] = {
     {L"Dup_StatusFailed", L"Falha na verificação"},
     {L"Dup_KeepOneCopy", L"Todas as cópias deste grupo estão selecionadas. Mantenha pelo menos uma cópia: nada foi excluído."},
     {L"Dup_NoOtherCopy", L"Não foi possível confirmar outra cópia idêntica (os arquivos podem ter mudado ou sumido desde a verificação). Nada foi excluído."},
+    {L"Status_JournalLostReindexFmt", L"O diário de alterações da unidade %s foi perdido; a unidade está sendo indexada novamente em segundo plano..."},
+    {L"Status_DriveReindexedFmt", L"A unidade %s foi indexada novamente; suas alterações voltam a ser acompanhadas."},
+    {L"Status_DriveReindexFailedFmt", L"Não foi possível indexar novamente a unidade %s; ela fica fora das pesquisas até que os índices sejam atualizados."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -154,6 +154,9 @@ const TextPair kTexts[] = {
     {L"Dup_StatusFailed", L"El análisis falló"},
     {L"Dup_KeepOneCopy", L"Todas las copias de este grupo están seleccionadas. Conserve al menos una copia: no se eliminó nada."},
     {L"Dup_NoOtherCopy", L"No se pudo confirmar ninguna otra copia idéntica (los archivos pueden haber cambiado o desaparecido desde el análisis). No se eliminó nada."},
+    {L"Status_JournalLostReindexFmt", L"Se perdió el diario de cambios de la unidad %s; la unidad se está volviendo a indexar en segundo plano..."},
+    {L"Status_DriveReindexedFmt", L"La unidad %s se volvió a indexar; sus cambios se siguen de nuevo."},
+    {L"Status_DriveReindexFailedFmt", L"No se pudo volver a indexar la unidad %s; queda fuera de las búsquedas hasta que se actualicen los índices."},
 };
 
 const wchar_t* const kSettings[] = {

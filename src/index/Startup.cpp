@@ -46,16 +46,49 @@ VolumeIndex* FindVolumeByRoot(SearchEngine& engine, const std::wstring& root) {
     return nullptr;
 }
 
-// Per-drive work of the start-up.
+uint32_t LetterBit(const std::wstring& root) {
+    const wchar_t c = root.empty() ? 0 : static_cast<wchar_t>(towupper(root[0]));
+    return (c >= L'A' && c <= L'Z') ? 1u << (c - L'A') : 0;
+}
+
+// Per-drive work of the start-up. Whatever way it ends, the drive is no longer the start-up's
+// to build: a sync may take it from then on.
 void StartupIndexDrive(SearchEngine& engine, std::wstring root, HWND hwnd, std::shared_ptr<std::atomic<bool>> firstReadyPosted) {
+    struct ReleaseDrive {
+        SearchEngine& engine;
+        uint32_t bit;
+        ~ReleaseDrive() {
+            std::lock_guard<std::mutex> lock(engine.mutex);
+            engine.startupPendingDrives &= ~bit;
+        }
+    } release{engine, LetterBit(root)};
     std::wstring fs;
     if (!ReadFileSystemName(root, fs)) return;
     std::unique_ptr<VolumeIndex> v = MakeVolumeIndex();
     if (!BuildVolume(*v, root, fs)) return;  // the volume is destroyed unpublished
+    std::unique_ptr<VolumeIndex> duplicate;  // destroyed after the engine mutex is released
     std::lock_guard<std::mutex> lock(engine.mutex);
+    engine.startupPendingDrives &= ~release.bit;
+    // Another task (a manual refresh) may have published this drive meanwhile: one volume per
+    // drive, the published one stays (result rows may name it).
+    if (FindVolumeByRoot(engine, root)) {
+        duplicate = std::move(v);
+        return;
+    }
     engine.volumes.push_back(std::move(v));
     if (!engine.indexReady.exchange(true)) {
         if (!firstReadyPosted->exchange(true) && !g_shuttingDown) PostMessageIfWindow(hwnd, WM_INDEX_READY, 0, 0);
+    }
+}
+
+// A volume whose journal was lost while it was being built (before it was published) is
+// enumerated again once it is in the list.
+void RebuildLostJournalsQuietly(SearchEngine& engine) {
+    if (g_shuttingDown || !engine.AnyJournalLostVolume()) return;
+    try {
+        engine.RebuildJournalLostVolumesAsync();
+    } catch (...) {
+        // No thread could be started: the next start-up or sync end tries again.
     }
 }
 
@@ -91,12 +124,29 @@ void LoadVolumeCaches(SearchEngine& engine) {
 }  // namespace
 
 void SearchEngine::InitBackground(HWND hwnd) {
-    RunBackgroundTask(L"init_background", [this, hwnd] { RunInitBackground(hwnd); });
+    // Set before the task starts: a search that finishes before it runs is not the final word.
+    startupRunning = true;
+    try {
+        RunBackgroundTask(L"init_background", [this, hwnd] { RunInitBackground(hwnd); });
+    } catch (...) {
+        startupRunning = false;
+        throw;
+    }
 }
 
 void SearchEngine::RunInitBackground(HWND hwnd) {
+    struct EndStartup {
+        std::atomic<bool>& running;
+        ~EndStartup() { running = false; }
+    } endStartup{startupRunning};
+    startupRunning = true;
     const auto start = std::chrono::steady_clock::now();
     const uint32_t drives = GetIndexedLogicalDrives();
+    {
+        // Claimed before any build starts, so that a sync running now leaves them alone.
+        std::lock_guard<std::mutex> lock(mutex);
+        startupPendingDrives |= drives;
+    }
     auto firstReadyPosted = std::make_shared<std::atomic<bool>>(false);
     std::vector<std::future<void>> futures;
     for (int i = 0; i < 26; ++i) {
@@ -106,6 +156,8 @@ void SearchEngine::RunInitBackground(HWND hwnd) {
                                          firstReadyPosted));
         } catch (...) {
             // The drive's task could not be started: it counts as a failed build.
+            std::lock_guard<std::mutex> lock(mutex);
+            startupPendingDrives &= ~(1u << i);
         }
     }
     for (auto& f : futures) {
@@ -131,10 +183,14 @@ void SearchEngine::RunInitBackground(HWND hwnd) {
     }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     AppendPerfMetric(L"startup index_ms=" + std::to_wstring(ms) + L" volume_count=" + std::to_wstring(count));
+    // Every start-up drive is done: cleared before the message goes, so that the searches the
+    // window runs on it are final.
+    startupRunning = false;
+    RebuildLostJournalsQuietly(*this);
     if (!firstReadyPosted->load()) {
         if (!g_shuttingDown) PostMessageIfWindow(hwnd, WM_INDEX_READY, indexReady ? 0 : 1, 0);
     } else if (!g_shuttingDown) {
-        PostMessageIfWindow(hwnd, WM_VOLUMES_SYNCED, 0, 0);
+        PostMessageIfWindow(hwnd, WM_VOLUMES_SYNCED, kVolumesSyncedStartupDone, 0);
     }
 }
 
@@ -162,13 +218,17 @@ void SearchEngine::RunSyncCurrentVolumes(HWND hwnd) {
         VolumeIndex* existing;
         {
             std::lock_guard<std::mutex> lock(mutex);
+            // The start-up is still building this drive: it publishes it itself.
+            if (startupPendingDrives & (1u << i)) continue;
             existing = FindVolumeByRoot(*this, root);
         }
         if (!existing) {
             std::unique_ptr<VolumeIndex> v = MakeVolumeIndex();
             if (BuildVolume(*v, root, fs)) {
+                std::unique_ptr<VolumeIndex> duplicate;  // destroyed after the mutex is released
                 std::lock_guard<std::mutex> lock(mutex);
                 if (!FindVolumeByRoot(*this, root)) volumes.push_back(std::move(v));
+                else duplicate = std::move(v);
             }
         } else if (!existing->available) {
             // Published volumes are never freed while the process runs, so `existing` stays good.
@@ -182,7 +242,65 @@ void SearchEngine::RunSyncCurrentVolumes(HWND hwnd) {
         for (auto& v : volumes) any = any || v->available;
         indexReady = any;
     }
-    if (!g_shuttingDown) PostMessageIfWindow(hwnd, WM_VOLUMES_SYNCED, 0, 0);
+    RebuildLostJournalsQuietly(*this);
+    if (!g_shuttingDown) PostMessageIfWindow(hwnd, WM_VOLUMES_SYNCED, kVolumesSyncedBySync, 0);
+}
+
+namespace {
+
+// An available volume of the engine that lost its journal; the engine mutex is held.
+VolumeIndex* FindJournalLostVolume(SearchEngine& engine) {
+    for (auto& v : engine.volumes)
+        if (v->journalLost && v->available) return v.get();
+    return nullptr;
+}
+
+}  // namespace
+
+bool SearchEngine::AnyJournalLostVolume() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return FindJournalLostVolume(*this) != nullptr;
+}
+
+void SearchEngine::RebuildJournalLostVolumesAsync() {
+    if (reindexBusy.exchange(true)) return;  // the running task takes it
+    try {
+        RunBackgroundTask(L"reindex_volumes", [this] {
+            struct ClearBusy {
+                std::atomic<bool>& f;
+                ~ClearBusy() { f = false; }
+            } clearBusy{reindexBusy};
+            // A volume flagged while the task was leaving is not left behind.
+            do {
+                RunRebuildJournalLostVolumes();
+                reindexBusy = false;
+            } while (!g_shuttingDown && AnyJournalLostVolume() && !reindexBusy.exchange(true));
+        });
+    } catch (...) {
+        reindexBusy = false;
+        throw;
+    }
+}
+
+void SearchEngine::RunRebuildJournalLostVolumes() {
+    for (;;) {
+        if (g_shuttingDown) return;
+        VolumeIndex* v;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            v = FindJournalLostVolume(*this);
+            if (!v) return;
+            v->journalLost = false;
+        }
+        // Published volumes are never freed while the process runs, so `v` stays good. The
+        // records stay as they are until the new enumeration replaces them under the volume's
+        // own lock.
+        const WPARAM letter = LetterBit(v->root) ? static_cast<WPARAM>(towupper(v->root[0]) - L'A') : 0;
+        PostToMainWindow(WM_VOLUME_REINDEX, letter, kReindexStarted);
+        const bool ok = v->BuildNtfs(v->root);
+        if (g_shuttingDown) return;
+        PostToMainWindow(WM_VOLUME_REINDEX, letter, ok ? kReindexDone : kReindexFailed);
+    }
 }
 
 void SearchEngine::RefreshAllNonNtfsAsync(HWND hwnd) {

@@ -433,6 +433,7 @@ bool VolumeIndex::BuildNtfs(const std::wstring& rootArg) {
 
     CloseVolume();
     releasePending = false;
+    journalLost = false;
 
     ExclusiveLock lock(&indexLock);
     HANDLE h = VolumeIoCreateFile(volumePath.c_str(), GENERIC_READ | GENERIC_WRITE,

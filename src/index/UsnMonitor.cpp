@@ -23,6 +23,9 @@ constexpr DWORD kMonitorReasonMask = USN_REASON_FILE_CREATE | USN_REASON_FILE_DE
 constexpr DWORD kContentReasons =
     USN_REASON_DATA_OVERWRITE | USN_REASON_DATA_EXTEND | USN_REASON_DATA_TRUNCATION | USN_REASON_BASIC_INFO_CHANGE;
 constexpr DWORD kReadBufferBytes = 0x10000;
+// A read that leaves less room than the longest entry (a 255-character name) may have stopped
+// for lack of room: more entries are waiting, and the next read follows at once.
+constexpr DWORD kLongestEntryBytes = 1024;
 constexpr auto kPollInterval = std::chrono::milliseconds(300);
 constexpr auto kErrorPause = std::chrono::milliseconds(1000);
 
@@ -110,6 +113,7 @@ void VolumeIndex::RunUsnMonitor() {
             if (VolumeIoDeviceIoControl(volumeHandle, FSCTL_READ_USN_JOURNAL, &input, sizeof input, buffer.data(),
                                         kReadBufferBytes, &bytes, nullptr)) {
                 if (bytes > kReadBufferBytes) bytes = kReadBufferBytes;
+                const int64_t before = nextUsn;
                 if (bytes > 8) {
                     AcquireSRWLockExclusive(&indexLock);
                     lockHeld = true;
@@ -120,12 +124,18 @@ void VolumeIndex::RunUsnMonitor() {
                     // Nothing of interest, but the journal moved on past entries we filtered out.
                     std::memcpy(&nextUsn, buffer.data(), 8);
                 }
+                // A burst is drained read after read: pausing after each full buffer would let
+                // the journal wrap past our position.
+                const bool full = bytes + kLongestEntryBytes > kReadBufferBytes;
+                if (full && nextUsn > before) continue;
                 PauseMonitor(monitorRunning, std::chrono::steady_clock::now() + kPollInterval);
                 continue;
             }
             const DWORD err = GetLastError();
             if (err == ERROR_OPERATION_ABORTED) break;
             if (err == ERROR_JOURNAL_ENTRY_DELETED || err == ERROR_JOURNAL_NOT_ACTIVE) {
+                // The journal wrapped past our position, was deleted or replaced: changes were
+                // missed and only a new enumeration can tell them.
                 end = MonitorEnd::JournalLost;
                 break;
             }
@@ -142,10 +152,22 @@ void VolumeIndex::RunUsnMonitor() {
     }
     monitorRunning = false;
     if (end == MonitorEnd::Stopped) return;
-    // The records no longer follow the disk: leave the volume out until a sync rebuilds it, and
-    // let the engine release the handle and this thread.
+    if (end == MonitorEnd::JournalLost) {
+        // The drive is still there: its records stay searchable as they are while the engine
+        // enumerates it again in the background (and tells the user).
+        journalLost = true;
+        if (!g_shuttingDown) {
+            try {
+                g_searchEngine.RebuildJournalLostVolumesAsync();
+            } catch (...) {
+                // No thread could be started: the next start-up or sync end tries again.
+            }
+        }
+        return;
+    }
+    // The volume is gone: leave it out until a sync rebuilds it, and let the engine release the
+    // handle and this thread.
     available = false;
     releasePending = true;
-    if (end == MonitorEnd::VolumeLost && !g_shuttingDown && g_hMainWnd)
-        PostMessageW(g_hMainWnd, WM_VOLUME_LOST, 0, 0);
+    if (!g_shuttingDown && g_hMainWnd) PostMessageW(g_hMainWnd, WM_VOLUME_LOST, 0, 0);
 }

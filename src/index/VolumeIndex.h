@@ -285,6 +285,10 @@ public:
     // Set when the monitor ended because the volume or its journal was lost: its handle and
     // thread still need releasing (SearchEngine::RemoveUnavailableVolumes does it).
     std::atomic<bool> releasePending{false};
+    // Set when the monitor ended because the change journal was lost (wrapped past its
+    // position, deleted, replaced): the records no longer follow the disk and the volume waits
+    // for the engine to enumerate it again (SearchEngine::RebuildJournalLostVolumesAsync).
+    std::atomic<bool> journalLost{false};
     // Serialises the volume's handle and monitor thread (open, stop, close); never held while
     // waiting for indexLock.
     std::mutex handleMutex;
@@ -398,6 +402,11 @@ public:
     std::atomic<bool> indexReady{false};
     std::atomic<bool> syncBusy{false};
     std::atomic<bool> prewarmBusy{false};
+    // The start-up indexing runs: results shown meanwhile may still miss whole drives.
+    std::atomic<bool> startupRunning{false};
+    // Drive letters (bit 0 = A:) whose start-up build has not ended yet; guarded by `mutex`. A
+    // sync leaves these letters to the start-up, so that no drive is built twice.
+    uint32_t startupPendingDrives = 0;
     // Volumes taken out of `volumes` (vanished non-NTFS drives, shutdown): kept alive until the
     // process ends, because result rows, tasks and caches may still point to them.
     std::vector<std::unique_ptr<VolumeIndex>> retiredVolumes;
@@ -409,6 +418,17 @@ public:
     bool RemoveUnavailableVolumes();
     bool CloseVolumeHandles(uint32_t driveMask);
     void PrewarmAttrCacheAsync();
+    // Enumerates again, in place and one after another on the task "reindex_volumes", every
+    // available volume of the engine whose monitor lost its change journal; posts
+    // WM_VOLUME_REINDEX to the main window as each starts and ends. A running task takes the
+    // volumes flagged after it started. Takes no lock on the calling thread (a monitor calls
+    // it as it ends, and the engine mutex may be held by a thread that joins that monitor).
+    void RebuildJournalLostVolumesAsync();
+    // Takes `mutex`.
+    bool AnyJournalLostVolume();
+    // The body of that task, on the calling thread (tests).
+    void RunRebuildJournalLostVolumes();
+    std::atomic<bool> reindexBusy{false};
     // Caller holds `mutex`.
     void SortVolumesByRoot();
     // Takes out of `volumes` every non-NTFS volume whose root is not among the targets

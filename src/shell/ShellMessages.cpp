@@ -72,8 +72,11 @@ void OnSearchResultsReady(HWND hwnd, WPARAM generation, LPARAM kind) {
     }
     if (!keptFiltered) ResetFilteredResultsCache();
     g_visibleResultCount.store(shown);
+    // While start-up drives are still being indexed a finished search is not the final word
+    // either: it reads as partial until the all-done message re-runs it.
+    const bool partialView = kind == kResultsPartial || g_searchEngine.startupRunning.load();
 
-    const std::wstring format = kind == kResultsPartial
+    const std::wstring format = partialView
         ? Tr(L"Title_SearchPartialFmt", L"Tarnwick - 已找到 %lld+ 个结果...", L"Tarnwick - %lld+ results found...")
         : Tr(L"Title_SearchFinalFmt", L"Tarnwick - 找到 %lld 个结果", L"Tarnwick - %lld results found");
     std::wstring title = FormatTableText(format.c_str(), shown);
@@ -83,7 +86,7 @@ void OnSearchResultsReady(HWND hwnd, WPARAM generation, LPARAM kind) {
     const std::wstring category = CurrentCategoryName();
     std::wstring status;
     if (snapshot && !snapshot->empty()) {
-        if (kind == kResultsPartial) {
+        if (partialView) {
             status = Tr(L"Status_SearchingShowingPrefix", L"搜索中... 已显示 ", L"Searching... showing ") +
                      std::to_wstring(count) + Tr(L"Status_SearchingShowingSuffix", L" 个结果", L" results");
         } else if (g_currentFilterCategory.load() != 0) {
@@ -154,7 +157,7 @@ void OnIndexReady(HWND hwnd, WPARAM wParam) {
     if (g_startedHidden) SetTimer(hwnd, TIMER_IDLE_TRIM, 12000, nullptr);
 }
 
-void OnVolumesSynced(HWND hwnd) {
+void OnVolumesSynced(HWND hwnd, WPARAM who) {
     if (IsLiveWindow(g_hSearchEdit) && !IsWindowEnabled(g_hSearchEdit)) EnableSearchBox();
     FillSearchScopeCombo();
     ScheduleAttrPrewarm(hwnd, 5000);
@@ -162,8 +165,30 @@ void OnVolumesSynced(HWND hwnd) {
     TrimWhitespace(text);
     if (text.empty()) DoSearchAsync(L"", false, true);
     else RefreshSearchResultsAfterIndexUpdate();
-    SetStatusText(Tr(L"Status_NewDiskDetected", L"检测到新磁盘，驱动器列表已更新。",
-                     L"A new disk was detected and the drive list was updated."));
+    // The end of the start-up is no news for the user; a sync is.
+    if (who == kVolumesSyncedBySync)
+        SetStatusText(Tr(L"Status_NewDiskDetected", L"检测到新磁盘，驱动器列表已更新。",
+                         L"A new disk was detected and the drive list was updated."));
+}
+
+// A drive whose change journal was lost is indexed again in the background (Startup.cpp).
+void OnVolumeReindex(WPARAM letter, LPARAM state) {
+    const std::wstring drive = letter < 26 ? std::wstring{static_cast<wchar_t>(L'A' + letter), L':'} : std::wstring();
+    std::wstring format;
+    if (state == kReindexStarted) {
+        format = Tr(L"Status_JournalLostReindexFmt", L"驱动器 %s 的变更日志已丢失，正在后台重新建立该驱动器的索引...",
+                    L"The change journal of drive %s was lost; indexing the drive again in the background...");
+    } else if (state == kReindexDone) {
+        RefreshSearchResultsAfterIndexUpdate();
+        format = Tr(L"Status_DriveReindexedFmt", L"驱动器 %s 已重新建立索引，其变更将再次被跟踪。",
+                    L"Drive %s was indexed again; its changes are followed again.");
+    } else {
+        FillSearchScopeCombo();
+        RerunCurrentSearch();
+        format = Tr(L"Status_DriveReindexFailedFmt", L"驱动器 %s 无法重新建立索引，在刷新索引之前不会出现在搜索结果中。",
+                    L"Drive %s could not be indexed again and is left out of searches until the indexes are refreshed.");
+    }
+    SetStatusText(FormatTableText(format.c_str(), drive.c_str()));
 }
 
 void OnNonNtfsRefreshed(WPARAM refreshed, LPARAM failed) {
@@ -206,6 +231,11 @@ void OnFilterButtonsRefreshTimer(HWND hwnd) {
         return;
     }
     UpdateFilterButtonCounts();
+    if (g_searchEngine.startupRunning.load()) {
+        // The title keeps saying that the results are partial (OnSearchResultsReady).
+        SetCurrentOperation(nullptr);
+        return;
+    }
     long long n = static_cast<long long>(g_visibleResultCount.load());
     std::wstring title = Tr(L"App_FilterTitlePrefix", L"Tarnwick - 筛选: ", L"Tarnwick - Filter: ") +
                          CurrentCategoryName() + Tr(L"App_FilterTitleHitsSeparator", L" | 命中: ", L" | Hits: ") +
@@ -273,7 +303,10 @@ bool HandleWorkerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
         }
         return true;
     case WM_VOLUMES_SYNCED:
-        OnVolumesSynced(hwnd);
+        OnVolumesSynced(hwnd, wParam);
+        return true;
+    case WM_VOLUME_REINDEX:
+        OnVolumeReindex(wParam, lParam);
         return true;
     case WM_RESORT_RESULTS:
         if (wParam >= 1 && wParam <= 6) {

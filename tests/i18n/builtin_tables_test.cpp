@@ -30,14 +30,19 @@ TEST(BuiltinTables, ThirteenCompleteTablesWithTheRightKeys) {
     EnsureBuiltinLanguageTables();  // a second call changes nothing
     ASSERT_EQ(g_builtinTextTables.size(), 13u);
     const TextTable& en = T(L"en-us");
-    // 272 keys of the six groups, the English caption of an unlabeled drive, and the texts of the
-    // duplicate view's safe delete and failed scan.
-    EXPECT_EQ(en.size(), 276u);
+    // 272 keys of the six groups, the English caption of an unlabeled drive and the keys added
+    // since (the duplicate view's safe delete and failed scan, the re-indexing of a drive).
+    EXPECT_EQ(en.size(), 273u + GetAddedKeys().size());
+    EXPECT_EQ(GetAddedKeys().size(), 6u);
     std::set<std::wstring> groups =
         KeysOf({&GetMenuGroupKeys(), &GetTitleGroupKeys(), &GetMainGroupKeys(),
                 &GetSettingsGroupKeys(), &GetAnalysisGroupKeys(), &GetRestGroupKeys()});
     EXPECT_EQ(groups.size(), 272u);
     for (const auto& k : groups) EXPECT_EQ(en.count(k), 1u) << k.c_str();
+    for (const auto& k : GetAddedKeys()) {
+        EXPECT_EQ(en.count(k), 1u) << k.c_str();
+        EXPECT_EQ(groups.count(k), 0u) << k.c_str();
+    }
     EXPECT_EQ(en.at(L"Drive_LocalDiskOnly"), L"Local Disk");
     EXPECT_EQ(GetMenuGroupKeys().size(), 45u);
     EXPECT_EQ(GetTitleGroupKeys().size(), 7u);
@@ -50,7 +55,7 @@ TEST(BuiltinTables, ThirteenCompleteTablesWithTheRightKeys) {
         const TextTable& t = GetBuiltinTextTable(code);
         ASSERT_EQ(g_builtinTextTables.count(code), 1u) << code.c_str();
         bool chinese = code == L"zh-cn" || code == L"zh-tw";
-        EXPECT_EQ(t.size(), chinese ? 278u : 276u) << code.c_str();
+        EXPECT_EQ(t.size(), (chinese ? 275u : 273u) + GetAddedKeys().size()) << code.c_str();
         for (const auto& [k, v] : en) EXPECT_EQ(t.count(k), 1u) << code.c_str() << " " << k.c_str();
         for (const auto& [k, v] : t) {
             bool chineseOnly = k == L"Mode_Search" || k == L"Mode_Analysis";
@@ -90,6 +95,7 @@ TEST(BuiltinTables, EveryFormatTextFormatsCompletely) {
          [](const std::wstring& f) { return FormatTableText(f.c_str(), size_t(4242), size_t(4242)); }},
         {L"%lld ", [](const std::wstring& f) { return FormatTableText(f.c_str(), 4242LL); }},
         {L"%d ", [](const std::wstring& f) { return FormatTableText(f.c_str(), 4242); }},
+        {L"%s ", [](const std::wstring& f) { return FormatTableText(f.c_str(), L"4242"); }},
         {L"%s %zu ",
          [](const std::wstring& f) { return FormatTableText(f.c_str(), L"4242", size_t(4242)); }},
         {L"%llu %llu %llu %llu ",
@@ -117,8 +123,7 @@ TEST(BuiltinTables, EveryFormatTextFormatsCompletely) {
 // copied from except the listed ones; every other key keeps the copied text, except the later
 // texts that every table translates.
 TEST(BuiltinTables, TranslatedGroupsPerLanguage) {
-    const std::set<std::wstring> kTranslatedEverywhere = {L"Dup_StatusFailed", L"Dup_KeepOneCopy",
-                                                          L"Dup_NoOtherCopy"};
+    const std::set<std::wstring> kTranslatedEverywhere(GetAddedKeys().begin(), GetAddedKeys().end());
     const TextTable& en = T(L"en-us");
     const TextTable& zh = T(L"zh-cn");
     struct Lang {

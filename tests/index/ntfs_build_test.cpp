@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <cstring>
+#include <thread>
+
 #include "IndexTestSupport.h"
 #include "UsnTestData.h"
 #include "core/Core.h"
@@ -140,12 +143,45 @@ TEST_F(NtfsScripted, MissingJournalIsCreatedAndABrokenOneReplaced) {
     EXPECT_EQ(v.usnJournalId, 0x222u);
     EXPECT_EQ(v.nextUsn, 20);
     EXPECT_TRUE(HasPath(v, L"T:\\f.txt"));
-    // A journal that was deleted under the monitor: the volume no longer follows the disk, so
-    // it is marked for a rebuild, and nothing is posted.
+    // A journal that was deleted under the monitor: changes since are unknown, but the drive is
+    // still there. Its records stay searchable, it waits to be enumerated again (by the engine,
+    // which does not hold this volume), and it is not reported as a lost drive.
     ASSERT_TRUE(WaitUntil([&] { return !v.monitorRunning; }, 3000));
-    EXPECT_FALSE(v.available);
-    EXPECT_TRUE(v.releasePending);
+    EXPECT_TRUE(v.available);
+    EXPECT_TRUE(v.journalLost);
+    EXPECT_FALSE(v.releasePending);
+    EXPECT_TRUE(HasPath(v, L"T:\\f.txt"));
     EXPECT_FALSE(sink.WaitFor(WM_VOLUME_LOST, 300));
+}
+
+// A burst of changes is read buffer after buffer: 40 full reads, then the device goes. Pausing
+// 300 ms after each full read would take 12 s to get through them (and, on a real disk, let the
+// journal wrap past the monitor's position).
+TEST_F(NtfsScripted, MonitorDrainsFullReadsBeforeItPauses) {
+    VolumeIoScriptOutput(L'T', FSCTL_QUERY_USN_JOURNAL, JournalData(0x444, 100));
+    ScriptEnumeration({MakeBuffer(0x99, {{0x70, rootFrn, L"root.txt"}})});
+    constexpr int kFullReads = 40;
+    uint64_t frn = 0x10000;
+    int64_t next = 100;
+    for (int b = 0; b < kFullReads; ++b) {
+        std::vector<uint8_t> buf = MakeBuffer(0, {});
+        while (buf.size() + 80 <= 0x10000) {
+            wchar_t name[16];
+            swprintf(name, 16, L"n%08llx", static_cast<unsigned long long>(frn));
+            usntest::AppendRecord(buf, {frn++, rootFrn, name, USN_REASON_FILE_CREATE});
+        }
+        next += static_cast<int64_t>(buf.size());
+        std::memcpy(buf.data(), &next, 8);
+        VolumeIoScriptOutput(L'T', FSCTL_READ_USN_JOURNAL, buf);
+    }
+    VolumeIoScriptError(L'T', FSCTL_READ_USN_JOURNAL, ERROR_DEVICE_NOT_CONNECTED);
+    VolumeIndex v;
+    ASSERT_TRUE(v.BuildNtfs(L"T:"));
+    ASSERT_TRUE(sink.WaitFor(WM_VOLUME_LOST, 6000)) << "reads applied: " << v.nextUsn;
+    EXPECT_EQ(v.nextUsn, next);
+    wchar_t last[16];
+    swprintf(last, 16, L"T:\\n%08llx", static_cast<unsigned long long>(frn - 1));
+    EXPECT_TRUE(HasPath(v, last));
 }
 
 TEST_F(NtfsScripted, UnusableJournalFailsTheBuildAndClosesTheHandle) {
@@ -181,6 +217,75 @@ TEST_F(NtfsScripted, LostVolumeIsReleasedByTheEngine) {
         << "available " << v->available << " handle " << v->volumeHandle << " joinable " << v->monitorThread.joinable();
     EXPECT_TRUE(HasPath(*v, L"T:\\x.txt"));  // the records stay readable
     ResetEngine();
+}
+
+// The change journal of a published drive is lost under its monitor, through the layer's own
+// journal: deleted, or deleted and replaced by a new one. The drive stays in the engine, the
+// window is told, and the drive is enumerated again in the background, with the changes the old
+// monitor missed, and followed again.
+TEST(NtfsLive, LostJournalKeepsTheDriveAndIndexesItAgain) {
+    if (testfx::FixtureDrive(L'U').empty()) GTEST_SKIP() << "fixture drive U: not mapped";
+    const std::string h = testfx::FixtureDriveHostPath(L'U');
+    VolumeIoClearScripts();
+    MessageSink sink;
+    g_hMainWnd = sink.hwnd;
+    struct Restore {
+        ~Restore() {
+            g_hMainWnd = nullptr;
+            ResetEngine();
+        }
+    } restore;
+    for (const bool replaced : {false, true}) {
+        SCOPED_TRACE(replaced ? "journal replaced" : "journal deleted");
+        ResetEngine();
+        sink.Drain();
+        ASSERT_EQ(testfx::RunHostCommand("find '" + h + "' -mindepth 1 -delete && echo a > '" + h + "/before.txt'"), 0);
+        auto owned = MakeVolumeIndex();
+        VolumeIndex* v = owned.get();
+        if (!v->BuildNtfs(L"U:")) GTEST_SKIP() << "the volume layer serves no journal for U:";
+        ASSERT_TRUE(HasPath(*v, L"U:\\before.txt"));
+        {
+            std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+            g_searchEngine.volumes.push_back(std::move(owned));
+        }
+        const uint64_t oldId = v->usnJournalId;
+        // While the monitor does not read, a change is made and the journal is lost: no monitor
+        // reports that change, only a new enumeration finds it.
+        v->StopUsnMonitor();
+        ASSERT_EQ(testfx::RunHostCommand("echo b > '" + h + "/missed.txt'"), 0);
+        HANDLE volume = VolumeIoCreateFile(L"\\\\.\\U:", GENERIC_READ | GENERIC_WRITE, 7, nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        ASSERT_NE(volume, INVALID_HANDLE_VALUE);
+        DWORD got = 0;
+        VolumeIoDeleteUsnJournalData del{oldId, USN_DELETE_FLAG_DELETE};
+        ASSERT_TRUE(VolumeIoDeviceIoControl(volume, FSCTL_DELETE_USN_JOURNAL, &del, sizeof del, nullptr, 0, &got, nullptr));
+        if (replaced) {
+            VolumeIoCreateUsnJournalData create{1u << 20, 1u << 16};
+            ASSERT_TRUE(VolumeIoDeviceIoControl(volume, FSCTL_CREATE_USN_JOURNAL, &create, sizeof create, nullptr, 0,
+                                                &got, nullptr));
+        }
+        VolumeIoCloseHandle(volume);
+        v->monitorRunning = true;
+        v->monitorThread = std::thread(&VolumeIndex::RunUsnMonitor, v);  // reads again, from its old position
+
+        Posted p{};
+        ASSERT_TRUE(sink.WaitFor(WM_VOLUME_REINDEX, 5000, &p));
+        EXPECT_EQ(p.wParam, static_cast<WPARAM>(L'U' - L'A'));
+        EXPECT_EQ(p.lParam, kReindexStarted);
+        ASSERT_TRUE(sink.WaitFor(WM_VOLUME_REINDEX, 30000, &p));
+        EXPECT_EQ(p.lParam, kReindexDone);
+        EXPECT_TRUE(v->available);
+        EXPECT_NE(v->usnJournalId, oldId);
+        EXPECT_TRUE(HasPath(*v, L"U:\\before.txt"));
+        EXPECT_TRUE(HasPath(*v, L"U:\\missed.txt"));
+        for (const Posted& other : sink.Drain()) EXPECT_NE(other.msg, WM_VOLUME_LOST);
+        // Followed again from the new journal.
+        ASSERT_EQ(testfx::RunHostCommand("echo c > '" + h + "/later.txt'"), 0);
+        EXPECT_TRUE(WaitUntil([&] { return HasPath(*v, L"U:\\later.txt"); }, 5000));
+        std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+        ASSERT_EQ(g_searchEngine.volumes.size(), 1u);
+        EXPECT_EQ(g_searchEngine.volumes[0].get(), v);
+    }
 }
 
 // Real changes made by a native program on a drive whose journal the volume layer serves.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <thread>
 
 #include "IndexTestSupport.h"
 #include "core/Core.h"
@@ -172,6 +173,50 @@ TEST_F(DriveTest, SyncAddsNewDrivesAndStartsOnlyOnce) {
     std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
     ASSERT_EQ(g_searchEngine.volumes.size(), 2u);
     EXPECT_EQ(g_searchEngine.volumes[1]->root, L"V:");
+}
+
+// Start-up and a volume sync (or a manual refresh, which starts one) that overlap, started in
+// varying order: every drive ends in the engine exactly once, and the start-up's claim on its
+// drives ends with it.
+TEST_F(DriveTest, OverlappingStartupAndSyncKeepOneVolumePerDrive) {
+    const wchar_t letters[] = {L'T', L'U', L'V', L'W'};
+    uint32_t mask = 0;
+    for (wchar_t l : letters) {
+        if (CleanDrive(l).empty()) GTEST_SKIP() << "no fixture drives";
+        if (!ReportFileSystem(l, L"FAT32")) GTEST_SKIP() << "the volume layer cannot report another file system";
+        // A few hundred entries, so that a build takes long enough to be overlapped.
+        ASSERT_EQ(testfx::RunHostCommand("cd '" + HostDir(l) + "' && for d in 1 2 3 4 5 6 7 8; do mkdir -p d$d && "
+                                         "(cd d$d && touch $(seq -f 'f%g.txt' 1 40)); done"),
+                  0);
+        mask |= Bit(l);
+    }
+    SetIndexDriveMask(mask);
+    enum class Other { Sync, Refresh };
+    for (Other other : {Other::Sync, Other::Refresh}) {
+        for (int round = 0; round < 12; ++round) {
+            ResetEngine();
+            const DWORD delayMs = static_cast<DWORD>(round % 4) * 3;  // the other task a little later, or first
+            std::thread startup([&] {
+                if (round % 4 == 3) Sleep(5);
+                g_searchEngine.RunInitBackground(nullptr);
+            });
+            std::thread second([&] {
+                Sleep(delayMs);
+                if (other == Other::Sync) g_searchEngine.RunSyncCurrentVolumes(nullptr);
+                else g_searchEngine.RefreshAllNonNtfs(nullptr);
+            });
+            startup.join();
+            second.join();
+            ASSERT_TRUE(WaitUntil([] { return !g_searchEngine.syncBusy; }, 10000));
+            std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+            std::vector<std::wstring> roots;
+            for (auto& v : g_searchEngine.volumes) roots.push_back(v->root);
+            const std::vector<std::wstring> expected = {L"T:", L"U:", L"V:", L"W:"};
+            ASSERT_EQ(roots, expected) << (other == Other::Sync ? "sync" : "refresh") << ", round " << round;
+            EXPECT_EQ(g_searchEngine.startupPendingDrives, 0u);
+            EXPECT_FALSE(g_searchEngine.startupRunning);
+        }
+    }
 }
 
 TEST_F(DriveTest, ManualRefreshRewalksNonNtfsDrives) {
