@@ -244,9 +244,20 @@ DupCompareMode NormalizeDupCompareMode(int index) {
 }
 
 void DupDropSameFileMembers(std::vector<DupGroup>& groups, const std::atomic<bool>* cancel) {
+    // One file reached by two paths has one last-write time: members whose known time no other
+    // member of their group shares are different files and need not be opened.
     std::vector<std::pair<uint32_t, uint32_t>> members;
+    std::vector<std::vector<int64_t>> slot(groups.size());  // member index per file, -1 when not asked
     for (uint32_t g = 0; g < groups.size(); ++g) {
-        for (uint32_t f = 0; f < groups[g].files.size(); ++f) members.push_back({g, f});
+        const auto& files = groups[g].files;
+        std::unordered_map<uint64_t, uint32_t> timeCount;
+        for (const DupFileItem& f : files) ++timeCount[f.mtime];
+        slot[g].assign(files.size(), -1);
+        for (uint32_t f = 0; f < files.size(); ++f) {
+            if (files[f].mtime != 0 && timeCount[files[f].mtime] < 2) continue;
+            slot[g][f] = (int64_t)members.size();
+            members.push_back({g, f});
+        }
     }
     std::vector<DupFileIdentity> ids(members.size());
     std::vector<uint8_t> known(members.size(), 0);
@@ -256,15 +267,16 @@ void DupDropSameFileMembers(std::vector<DupGroup>& groups, const std::atomic<boo
         known[i] = DupQueryFileIdentity(groups[members[i].first].files[members[i].second].path, &ids[i], cancel);
     });
     if (IsSet(cancel)) return;
-    size_t k = 0;
     std::vector<DupGroup> kept;
     kept.reserve(groups.size());
-    for (DupGroup& g : groups) {
+    for (uint32_t gi = 0; gi < groups.size(); ++gi) {
+        DupGroup& g = groups[gi];
         std::vector<DupFileIdentity> seen;
         std::vector<DupFileItem> files;
-        for (DupFileItem& f : g.files) {
-            const size_t i = k++;
-            if (known[i]) {
+        for (uint32_t fi = 0; fi < g.files.size(); ++fi) {
+            DupFileItem& f = g.files[fi];
+            const int64_t i = slot[gi][fi];
+            if (i >= 0 && known[i]) {
                 if (std::find(seen.begin(), seen.end(), ids[i]) != seen.end()) continue;
                 seen.push_back(ids[i]);
             }
