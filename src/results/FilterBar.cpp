@@ -50,7 +50,7 @@ int MeasureFilterButtonWidth(HWND button) {
 }
 
 void LayoutFilterButtons() {
-    if (g_appMode == 1) {
+    if (g_appMode != kAppModeSearch) {
         for (HWND b : g_filterButtons) HideButton(b);
         return;
     }
@@ -105,7 +105,7 @@ void CreateFilterButtons() {
         const size_t i = g_filterButtons.size();
         const std::wstring text = GetFilterDisplayName(static_cast<int>(i), g_filterCategories[i]) + L"\r\n(0)";
         DWORD style = WS_CHILD | BS_MULTILINE | BS_OWNERDRAW;
-        if (g_appMode != 1) style |= WS_VISIBLE;
+        if (g_appMode == kAppModeSearch) style |= WS_VISIBLE;
         HWND b = CreateWindowExW(0, L"BUTTON", text.c_str(), style, 15, 60, ScaleForDpi(72), ScaleForDpi(40),
                                  g_hMainWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(200 + i)), inst, nullptr);
         if (!b) break;
@@ -223,7 +223,7 @@ void UpdateFilterButtonCounts() {
         if (IsLiveWindow(g_hMainWnd)) ScheduleResultsRepaint(60);
         return;
     }
-    if (g_appMode == 1) {
+    if (g_appMode != kAppModeSearch) {
         for (HWND b : g_filterButtons) HideButton(b);
         return;
     }

@@ -239,9 +239,9 @@ void FillSearchScopeCombo() {
 }
 
 void UpdateCustomFilterControls() {
-    const bool analysis = g_appMode == 1;
-    const bool showSize = !analysis && g_sizeFilterMode == 4;
-    const bool showDate = !analysis && g_dateFilterMode == 4;
+    const bool otherMode = g_appMode != kAppModeSearch;
+    const bool showSize = !otherMode && g_sizeFilterMode == 4;
+    const bool showDate = !otherMode && g_dateFilterMode == 4;
     if (IsLiveWindow(g_hCustomSizeEdit)) {
         ShowWindow(g_hCustomSizeEdit, showSize ? SW_SHOW : SW_HIDE);
         if (showSize) {

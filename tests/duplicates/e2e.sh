@@ -209,6 +209,9 @@ sleep 0.5
 left=$(copies_left)
 trashed=$(ls "$TRASH" 2>/dev/null | wc -l)
 if [ "$left" -eq 3 ] && [ "$trashed" -eq 1 ]; then pass "the last copies stay"; else fail "paths left $left, trash holds $trashed"; fi
+# The search mode's filter buttons stay hidden while the index takes the deletion in.
+shown=$(tw_controls | grep -cE ' id=([2-9][0-9]{2}|1[01][0-9]{2}) class=Button visible=1')
+if [ "$shown" -eq 0 ]; then pass "no search filter button shows in duplicate mode"; else fail "$shown filter buttons shown"; fi
 import -window root "$ARTIFACTS/dup-e2e-deleted.png" 2>/dev/null || true
 stop_program
 
