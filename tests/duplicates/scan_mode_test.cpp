@@ -386,3 +386,45 @@ TEST(DupPainter, LayoutBadgesAndTinyBars) {
 }
 
 }  // namespace
+
+namespace {
+
+// The mode's controls on a window of the test: the drive combo lists "All Drives", then the fixed
+// drives, then the others, and the selection (or the remembered one) gives the drive.
+TEST(DupModeControls, DriveComboAndSelectedDrive) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(window);
+    DuplicatesWindowUnit().OnCreate(window);
+    const DupControls& c = GetDupControls();
+    ASSERT_TRUE(c.driveCombo && c.modeCombo && c.scanButton && c.pauseButton && c.backButton);
+    std::vector<std::wstring> expected = {L"All Drives (ALL)"};
+    const DWORD mask = GetLogicalDrives();
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < 26; ++i) {
+            const wchar_t root[4] = {(wchar_t)(L'A' + i), L':', L'\\', 0};
+            if ((mask & (1u << i)) && (GetDriveTypeW(root) == DRIVE_FIXED) == (pass == 0))
+                expected.push_back(std::wstring(1, (wchar_t)(L'A' + i)) + L":");
+        }
+    }
+    std::vector<std::wstring> items;
+    const int count = (int)SendMessageW(c.driveCombo, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[64] = {};
+        SendMessageW(c.driveCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.push_back(text);
+    }
+    EXPECT_EQ(items, expected);
+    EXPECT_EQ(GetSelectedDupDrive(), L'*');
+    EXPECT_EQ(SendMessageW(c.modeCombo, CB_GETCOUNT, 0, 0), 3);
+    for (int i = 1; i < count; ++i) {
+        SendMessageW(c.driveCombo, CB_SETCURSEL, i, 0);
+        EXPECT_EQ(GetSelectedDupDrive(), items[i][0]);
+    }
+    // No selection: the remembered index, which is 0 here ('*').
+    SendMessageW(c.driveCombo, CB_SETCURSEL, (WPARAM)-1, 0);
+    EXPECT_EQ(GetSelectedDupDrive(), L'*');
+    DestroyWindow(window);
+}
+
+}  // namespace
