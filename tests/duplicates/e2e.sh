@@ -4,8 +4,9 @@
 # samples, empty files, files around the minimum size and the sample threshold). The mode is
 # entered, the drive and Exact chosen, Scan pressed; the group cache and the hash cache appear and
 # their groups equal those of jdupes run on the host over the same folder. After a restart the
-# groups show at once from the cache. Delete moves one copy to the host trash; deleting every
-# remaining copy is refused and both stay on disk.
+# groups show at once from the cache. A paused and cancelled scan shows no groups and leaves the
+# group cache alone. Delete moves one copy to the host trash; deleting every remaining copy is
+# refused and both stay on disk.
 # Usage: e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test plus TARNWICK_PROBE)
 set -uo pipefail
 EXE="$1"
@@ -43,6 +44,10 @@ for name, size in (("lim/m", 262145), ("lim/e", 262144), ("s/p", 5000), ("min/k"
 put("s/other", rng.randbytes(5000))  # same size as s/p1, other content
 for i in range(30):
     put("uniq/u%02d" % i, rng.randbytes(2000 + 37 * i))
+# Many files of one size with their own content: every one is hashed, which gives the pause and
+# cancel checks below time to act.
+for i in range(10000):
+    put("many/m%02d/f%05d" % (i % 100, i), rng.randbytes(2048))
 PY
 mkdir -p "$U/hl"
 ln "$U/a/x1.bin" "$U/hl/x1-link.bin"
@@ -162,10 +167,26 @@ fi
 sleep 0.5
 if group_row_drawn; then pass "group rows are drawn"; else fail "no group row at the top of the list"; fi
 import -window root "$ARTIFACTS/dup-e2e-groups.png" 2>/dev/null || true
+
+# Rescan without the hash cache, paused at once and cancelled: no groups shown, the group cache
+# untouched (the next visit below loads it).
+stamp() { stat -c %Y.%s "$CONFIG/dupcache/U.dup" "$CONFIG/dupcache/files.hash" 2>/dev/null | tr '\n' ' '; }
+group_cache_before="$(stat -c %Y.%s "$CONFIG/dupcache/U.dup")"
+rm -f "$CONFIG/dupcache/files.hash"
+tw_command 125
+tw_command 129
+if tw_wait_probe '^Resume$' 10 text 129 && [ "$(scan_text)" = "Cancel" ]; then pass "a running scan pauses"; else fail "pause: '$(tw_probe text 129)', scan button '$(scan_text)'"; fi
+tw_command 125
+if tw_wait_probe '^Scan$' 20 text 125; then pass "Cancel ends the scan without results (button reads Scan)"; else fail "after Cancel the button reads '$(scan_text)'"; fi
+sleep 0.5
+if group_row_drawn; then fail "group rows drawn after Cancel"; else pass "no group rows after Cancel"; fi
+if [ "$(stat -c %Y.%s "$CONFIG/dupcache/U.dup")" = "$group_cache_before" ]; then pass "Cancel left the group cache as it was"; else fail "U.dup changed by a cancelled scan"; fi
+# The scan again, to its end: the hash cache is back.
+tw_command 125
+tw_wait_probe '^Rescan$' 60 text 125 || fail "second scan did not end: '$(scan_text)'"
 stop_program
 
 # --- Second visit: the groups show from the cache, without hashing. ---
-stamp() { stat -c %Y.%s "$CONFIG/dupcache/U.dup" "$CONFIG/dupcache/files.hash" 2>/dev/null | tr '\n' ' '; }
 before="$(stamp)"
 sleep 1.1
 start_program
