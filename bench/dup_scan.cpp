@@ -30,7 +30,7 @@ size_t Scan(const std::wstring& root, double* seconds, size_t* grouped) {
     store.Load(hashPath);
     auto groups = DupBuildGroups(std::move(files), nullptr, nullptr, nullptr, nullptr, &store, DupCompareMode::Exact);
     store.Save(hashPath);
-    SaveDupCache(GetDupCachePath(root[0]), root[0], 1024, 0, groups);
+    if (!SaveDupCache(GetDupCachePath(root[0]), root[0], 1024, 0, groups)) std::fprintf(stderr, "dup cache not saved\n");
     QueryPerformanceCounter(&t1);
     *seconds = Seconds(t0, t1);
     *grouped = 0;

@@ -60,6 +60,15 @@ void LogBackgroundException(const wchar_t* tag) {
     }
 }
 
+void LogFailure(const wchar_t* what, unsigned long error) {
+    try {
+        std::wstring line = (what && *what) ? what : L"operation";
+        line += L" failed, error " + std::to_wstring(error);
+        LogGdi(line.c_str());
+    } catch (...) {
+    }
+}
+
 void LogManualRefresh(const std::wstring& text) {
     std::wstring line = L"[Tarnwick][ManualRefresh] " + text + L"\r\n";
     OutputDebugStringW(line.c_str());

@@ -9,6 +9,8 @@ void AppendPerfMetric(const std::wstring& text);
 void LogGdi(const wchar_t* text);
 // LogGdi("[BackgroundThreadException] " + tag), "unknown" for a null tag. Never throws.
 void LogBackgroundException(const wchar_t* tag);
+// LogGdi("<what> failed, error <error>"): the one line that reports a failure keeps its code.
+void LogFailure(const wchar_t* what, unsigned long error);
 // OutputDebugStringW("[Tarnwick][ManualRefresh] " + text + "\r\n").
 void LogManualRefresh(const std::wstring& text);
 

@@ -60,7 +60,7 @@ uint64_t ComputeDupCacheSignature(wchar_t drive, uint64_t minimumSize, uint32_t 
                                   const std::vector<std::pair<uint64_t, uint64_t>>& samples, uint64_t fileCount);
 
 // Writes the groups through a temporary file and a replacing move; false on any failure.
-bool SaveDupCache(const std::wstring& path, wchar_t drive, int64_t minSize, uint64_t signature,
+[[nodiscard]] bool SaveDupCache(const std::wstring& path, wchar_t drive, int64_t minSize, uint64_t signature,
                   const std::vector<DupGroup>& groups);
 
 // Reads a group cache written for exactly this drive, minimum size and signature. False for a

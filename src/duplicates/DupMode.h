@@ -7,6 +7,7 @@
 #include <string>
 
 #include "duplicates/DupTypes.h"
+#include "ui/WindowUnit.h"
 
 // Layout of the view for the present client size and DPI (cached by size, DPI and scan state).
 void ComputeDupLayout();
@@ -26,18 +27,17 @@ using DupModeSwitchFn = void (*)(HWND window, int mode);
 void SetDupModeSwitcher(DupModeSwitchFn fn);
 
 // The duplicate mode as a feature unit of the main window.
-class DupModeUnit {
+class DupModeUnit final : public WindowUnit {
 public:
-    void OnCreate(HWND window);
-    void OnDestroy(HWND window);
-    void OnLayout(HWND window, int width, int height);
-    bool OnPaint(HWND window, HDC dc, const RECT& client);
-    bool OnCommand(HWND window, int id, int code, HWND control);
-    bool OnTimer(HWND window, UINT_PTR id) { return false; }
-    bool OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    void OnModeChanged(HWND window, int oldMode, int newMode);
-    void OnLanguageChanged(HWND window);
-    void OnThemeChanged(HWND window);
+    void OnCreate(HWND window) override;
+    void OnDestroy(HWND window) override;
+    void OnLayout(HWND window, int width, int height) override;
+    bool OnPaint(HWND window, HDC dc, const RECT& client) override;
+    bool OnCommand(HWND window, int id, int code, HWND control) override;
+    bool OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnModeChanged(HWND window, int oldMode, int newMode) override;
+    void OnLanguageChanged(HWND window) override;
+    void OnThemeChanged(HWND window) override;
 };
 
 DupModeUnit& DuplicatesWindowUnit();

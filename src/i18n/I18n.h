@@ -201,7 +201,7 @@ std::wstring ReadLanguageFileDisplayName(const std::wstring& path, const std::ws
 std::wstring ReadSavedLanguageCode();
 // Writes <config>\language.ini as "lang=" + NormalizeLanguageCode(code) (replaced atomically).
 // Returns false when it could not be written (nothing is reported).
-bool WriteSavedLanguageCode(const std::wstring& code);
+[[nodiscard]] bool WriteSavedLanguageCode(const std::wstring& code);
 // Merges the entries of a language file into g_activeTextTable. A missing file changes nothing.
 // An unedited generated template is not merged (the built-in texts are newer or equal).
 void MergeLanguageFile(const std::wstring& path);

@@ -48,7 +48,7 @@ void LoadAttrCache(SearchEngine& engine);
 // the file was written and moved into place; the saved mark (g_attrCacheSavedCount) then
 // covers the changes made before the entries were collected. Does nothing (false) while a
 // crash is being reported.
-bool SaveAttrCache(SearchEngine& engine);
+[[nodiscard]] bool SaveAttrCache(SearchEngine& engine);
 
 // Closes *file (clearing it), deletes the file at path and logs it.
 void DeleteCorruptAttrCache(FILE** file, const std::wstring& path);

@@ -19,7 +19,7 @@ using SizeScanCancel = std::function<bool()>;
 
 // Sizes of the listed files (folders and vanished files are left out; allocated = size).
 // Clears out first. False only when cancel returned true.
-bool BuildSizeMapFromPaths(const std::vector<FilePathEntry>& entries, MftSizeMap& out,
+[[nodiscard]] bool BuildSizeMapFromPaths(const std::vector<FilePathEntry>& entries, MftSizeMap& out,
                            const SizeScanProgress& progress, const SizeScanCancel& cancel);
 
 struct MftSizeCacheHeader {
@@ -36,7 +36,7 @@ constexpr uint64_t kMftSizeCacheMaxEntries = 200000000;
 std::wstring GetMftSizeCachePath(wchar_t letter);
 // Reads a size cache written for the volume serial expectedSerial. False (out empty) for a
 // missing, damaged, foreign or truncated file.
-bool LoadMftSizeCache(const std::wstring& path, uint32_t expectedSerial, MftSizeMap& out,
+[[nodiscard]] bool LoadMftSizeCache(const std::wstring& path, uint32_t expectedSerial, MftSizeMap& out,
                       MftSizeCacheHeader& header);
 // Writes the cache through "<path>.tmp" moved over the old file; true when it is in place.
-bool SaveMftSizeCache(const std::wstring& path, const MftSizeCacheHeader& header, const MftSizeMap& map);
+[[nodiscard]] bool SaveMftSizeCache(const std::wstring& path, const MftSizeCacheHeader& header, const MftSizeMap& map);

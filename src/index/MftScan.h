@@ -92,6 +92,6 @@ constexpr uint64_t kMaxCatchUpChanges = 4000000;
 
 // The size map of one NTFS drive, from the cache caught up through the journal or from a full
 // scan of $MFT. On false `out` is empty and `error` (when given) holds an English text.
-bool BuildMftSizeMap(wchar_t letter, MftSizeMap& out, const SizeScanProgress& progress,
+[[nodiscard]] bool BuildMftSizeMap(wchar_t letter, MftSizeMap& out, const SizeScanProgress& progress,
                      const SizeScanCancel& cancel, std::wstring* error, const std::wstring* cachePath,
                      MftSizeMapStats* stats = nullptr);

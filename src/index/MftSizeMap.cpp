@@ -4,6 +4,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "core/Logs.h"
 #include "index/MftScan.h"
 #include "platform/VolumeIo.h"
 
@@ -134,7 +135,7 @@ CatchUp RunCatchUp(const CatchUpContext& c, MftSizeMap& out) {
     if (first.NextUsn <= header.usn) {
         if (c.progress) c.progress(1, 1);
         c.stats.fromCache = true;
-        SaveMftSizeCache(c.cachePath, {c.serial, header.usnJournalId, header.usn, c.recordSize}, out);
+        if (!SaveMftSizeCache(c.cachePath, {c.serial, header.usnJournalId, header.usn, c.recordSize}, out)) LogFailure(L"size cache save", GetLastError());
         return CatchUp::Done;
     }
     VolumeIoUsnJournalDataV0 second{};
@@ -204,7 +205,7 @@ CatchUp RunCatchUp(const CatchUpContext& c, MftSizeMap& out) {
     }
     if (c.progress) c.progress(total, total);
     c.stats.fromCache = true;
-    SaveMftSizeCache(c.cachePath, {c.serial, first.UsnJournalID, newUsn, c.recordSize}, out);
+    if (!SaveMftSizeCache(c.cachePath, {c.serial, first.UsnJournalID, newUsn, c.recordSize}, out)) LogFailure(L"size cache save", GetLastError());
     return CatchUp::Done;
 }
 
@@ -289,7 +290,7 @@ bool BuildMftSizeMap(wchar_t letter, MftSizeMap& out, const SizeScanProgress& pr
             return fail(L"Volume MFT run scan failed or cancelled");
     }
     if (haveJournal)
-        SaveMftSizeCache(*cachePath, {serial, journal.UsnJournalID, journal.NextUsn, recordSize}, out);
+        if (!SaveMftSizeCache(*cachePath, {serial, journal.UsnJournalID, journal.NextUsn, recordSize}, out)) LogFailure(L"size cache save", GetLastError());
     if (statsOut) *statsOut = stats;
     return true;
 }

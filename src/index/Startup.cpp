@@ -117,7 +117,7 @@ void LoadVolumeCaches(SearchEngine& engine) {
     if (f) {
         fclose(f);
     } else {
-        SaveAttrCache(engine);
+        if (!SaveAttrCache(engine)) LogFailure(L"first attribute cache save", GetLastError());
     }
 }
 

@@ -8,6 +8,7 @@
 #include "search/Search.h"
 #include "core/Window.h"
 #include "ui/Ui.h"
+#include "ui/WindowUnit.h"
 
 namespace {
 
@@ -192,6 +193,11 @@ void PaintMainWindow(HDC target, const RECT* /*paintRect*/) {
     // Without a back buffer the paint goes straight to the target.
     HDC dc = g_hBackBufferDC ? g_hBackBufferDC : target;
     if (!dc) return;
+    const RECT client{0, 0, g_clientWidth, g_clientHeight};
+    if (UnitsPaint(g_hMainWnd, dc, client)) {
+        if (target && target != dc) BitBlt(target, 0, 0, g_clientWidth, g_clientHeight, dc, 0, 0, SRCCOPY);
+        return;
+    }
     if (g_appMode == 1 || g_appMode == 2) {
         PaintAlternativeMode(dc);
         if (target && target != dc) BitBlt(target, 0, 0, g_clientWidth, g_clientHeight, dc, 0, 0, SRCCOPY);

@@ -65,6 +65,12 @@ extern FilterConflictQuestionFn g_filterConflictQuestion;
 // Size and date filters
 // ---------------------------------------------------------------------------------------------
 
+enum SizeFilterMode : int {
+    kSizeFilterAll = 0, kSizeFilterUnder1MB = 1, kSizeFilter1To100MB = 2, kSizeFilterOver100MB = 3, kSizeFilterCustom = 4
+};
+enum DateFilterMode : int {
+    kDateFilterAll = 0, kDateFilterToday = 1, kDateFilter7Days = 2, kDateFilter30Days = 3, kDateFilterCustom = 4
+};
 extern int g_sizeFilterMode;   // 0 all, 1 "< 1MB", 2 "1~100MB", 3 "> 100MB", 4 custom
 extern int g_dateFilterMode;   // 0 all, 1 today, 2 7 days, 3 30 days, 4 custom
 extern int g_sizeFilterUnit;   // 0 B, 1 KB, 2 MB, 3 GB

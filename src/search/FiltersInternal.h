@@ -14,7 +14,7 @@
 // here exactly as the attribute cache declares it).
 extern std::atomic<uint64_t> g_attrCacheHits;
 extern std::atomic<uint64_t> g_attrCacheMisses;
-bool SaveAttrCache(SearchEngine& engine);
+[[nodiscard]] bool SaveAttrCache(SearchEngine& engine);
 void HydrateRecordAttributes(VolumeIndex* volume, uint64_t recordIndex, FileAttrInfo* info, bool needTimes);
 
 // Attribute times may be held as FILETIME or as a plain 64-bit count.

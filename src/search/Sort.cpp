@@ -126,7 +126,7 @@ void SaveAttrCacheTask() {
     struct BusyGuard {
         ~BusyGuard() { g_attrCacheSaveBusy.store(false); }
     } guard;
-    SaveAttrCache(g_searchEngine);
+    if (!SaveAttrCache(g_searchEngine)) LogFailure(L"attribute cache autosave", GetLastError());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "shell/Shell.h"
+#include "ui/WindowUnit.h"
 #include "shell/ShellInternal.h"
 
 namespace {
@@ -314,4 +315,23 @@ bool HandleHotkeyCaptureKey(HWND window, UINT message, WPARAM vk, LPARAM flags) 
     }
     EndHotkeyCapture(true);
     return true;
+}
+
+namespace {
+
+// Both global hotkeys as a unit: registered with the window, released before it goes.
+class HotkeysUnit final : public WindowUnit {
+public:
+    void OnCreate(HWND window) override { HotkeysOnCreate(window); }
+    void OnDestroy(HWND window) override { HotkeysOnDestroy(window); }
+    bool OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        return HotkeysHandleMessage(window, msg, wParam, lParam, result);
+    }
+};
+
+}  // namespace
+
+WindowUnit& HotkeysWindowUnit() {
+    static HotkeysUnit unit;
+    return unit;
 }

@@ -19,6 +19,7 @@
 #include "ui/Theme.h"
 #include "ui/Ui.h"
 #include "ui/UiColors.h"
+#include "ui/WindowUnit.h"
 
 UINT g_taskbarCreatedMsg = 0;
 HANDLE g_singleInstanceMutex = nullptr;
@@ -240,8 +241,8 @@ void FillSearchScopeCombo() {
 
 void UpdateCustomFilterControls() {
     const bool otherMode = g_appMode != kAppModeSearch;
-    const bool showSize = !otherMode && g_sizeFilterMode == 4;
-    const bool showDate = !otherMode && g_dateFilterMode == 4;
+    const bool showSize = !otherMode && g_sizeFilterMode == kSizeFilterCustom;
+    const bool showDate = !otherMode && g_dateFilterMode == kDateFilterCustom;
     if (IsLiveWindow(g_hCustomSizeEdit)) {
         ShowWindow(g_hCustomSizeEdit, showSize ? SW_SHOW : SW_HIDE);
         if (showSize) {
@@ -266,7 +267,7 @@ void SetFilterLayout(bool sidebar) {
 }
 
 void LayoutTopBar(int clientWidth) {
-    TopBarLayout l = ComputeTopBarLayout(clientWidth, g_sizeFilterMode == 4, g_dateFilterMode == 4);
+    TopBarLayout l = ComputeTopBarLayout(clientWidth, g_sizeFilterMode == kSizeFilterCustom, g_dateFilterMode == kDateFilterCustom);
     const int base = BaseHeight();
     PlaceCombo(g_hScopeCombo, l.scopeX, l.y, l.scopeWidth, base);
     if (IsLiveWindow(g_hSearchEdit)) {
@@ -279,13 +280,13 @@ void LayoutTopBar(int clientWidth) {
         wantH = er.bottom - er.top;
     PlaceCombo(g_hScopeCombo, l.scopeX, l.y, l.scopeWidth, wantH);
     PlaceCombo(g_hSizeFilterCombo, l.sizeX, l.y, l.comboWidth, wantH);
-    if (g_sizeFilterMode == 4) {
+    if (g_sizeFilterMode == kSizeFilterCustom) {
         PlaceControl(g_hCustomSizeEdit, l.customEditX, l.y, l.customEditWidth, base);
         CenterEditTextIfWindow(g_hCustomSizeEdit);
         PlaceCombo(g_hSizeUnitCombo, l.unitX, l.y, l.unitWidth, wantH);
     }
     PlaceCombo(g_hDateFilterCombo, l.dateX, l.y, l.comboWidth, wantH);
-    if (g_dateFilterMode == 4) {
+    if (g_dateFilterMode == kDateFilterCustom) {
         PlaceControl(g_hDateFromPicker, l.fromX, l.y, l.pickerWidth, base);
         PlaceControl(g_hDateToPicker, l.toX, l.y, l.pickerWidth, base);
     }
@@ -378,9 +379,7 @@ LRESULT OnCreate(HWND hwnd) {
                                        reinterpret_cast<HMENU>(IDC_SIDEBAR_VSCROLL), instance, nullptr);
     ApplyFlatScrollBarTheme(g_hSidebarScroll);
 
-    TrayOnCreate(hwnd);
-    HotkeysOnCreate(hwnd);
-    DuplicatesWindowUnit().OnCreate(hwnd);
+    UnitsCreate(hwnd);
     if (!g_hotkeyStartupNotice.empty()) {
         SetStatusText(g_hotkeyStartupNotice);
         ShowTrayNotice(g_hotkeyStartupNotice);
@@ -413,6 +412,7 @@ LRESULT OnSize(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     if (g_clientWidth < 1 || g_clientHeight < 1) return 0;
     ShowScrollBar(hwnd, SB_BOTH, FALSE);
     ResizeBackBuffer(hwnd, g_clientWidth, g_clientHeight);
+    UnitsLayout(hwnd, g_clientWidth, g_clientHeight);
     if (g_appMode != 0) {
         // The analysis and duplicate views lay themselves out when they are built.
         ApplyModeLayout(hwnd);
@@ -479,13 +479,11 @@ void OnDestroy(HWND hwnd) {
                         TIMER_LIST_REPAINT, TIMER_CACHE_AUTOSAVE, TIMER_IDLE_TRIM}) {
         KillTimer(hwnd, id);
     }
-    TrayOnDestroy(hwnd);
-    HotkeysOnDestroy(hwnd);
-    DuplicatesWindowUnit().OnDestroy(hwnd);
+    UnitsDestroy(hwnd);
     g_shuttingDown.store(true);
     // The exit save waits for a running autosave: whole saves never overlap.
     if (!g_crashInProgress.load() && g_attrCacheChangeCount.load() > g_attrCacheSavedCount.load())
-        SaveAttrCache(g_searchEngine);
+        if (!SaveAttrCache(g_searchEngine)) LogFailure(L"attribute cache save at exit", GetLastError());
     AppendPerfMetric(FormatPerfSummary(g_attrCacheHits.load(), g_attrCacheMisses.load(), g_hydrateDiskReads.load(),
                                        g_hydrateCalls.load(), g_hydrateMicros.load(), g_attrCacheLockWaitUs.load(),
                                        g_attrCacheLoadMs.load(), g_attrCacheSaveMs.load()));
@@ -512,7 +510,7 @@ void OnDestroy(HWND hwnd) {
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleWorkerMessage(hwnd, msg, wParam, lParam, result)) return result;
-    if (DuplicatesWindowUnit().OnMessage(hwnd, msg, wParam, lParam, result)) return result;
+    if (UnitsMessage(hwnd, msg, wParam, lParam, result)) return result;
     if (HandleResultsListInput(hwnd, msg, wParam, lParam, result)) return result;
     if (HandleListScrollInput(hwnd, msg, wParam, lParam)) return 0;
     switch (msg) {
@@ -523,23 +521,17 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
-        const RECT client{0, 0, g_clientWidth, g_clientHeight};
-        if (dc && g_hBackBufferDC && DuplicatesWindowUnit().OnPaint(hwnd, g_hBackBufferDC, client)) {
-            BitBlt(dc, 0, 0, g_clientWidth, g_clientHeight, g_hBackBufferDC, 0, 0, SRCCOPY);
-        } else if (dc) {
-            PaintMainWindow(dc, &ps.rcPaint);
-        }
+        if (dc) PaintMainWindow(dc, &ps.rcPaint);
         EndPaint(hwnd, &ps);
         return 0;
     }
     case WM_ERASEBKGND:
         return 1;
     case WM_TIMER:
-        if (HandleTimer(hwnd, wParam)) return 0;
+        if (HandleTimer(hwnd, wParam) || UnitsTimer(hwnd, wParam)) return 0;
         break;
     case WM_COMMAND:
-        if (DuplicatesWindowUnit().OnCommand(hwnd, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
-            return 0;
+        if (UnitsCommand(hwnd, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
         OnCommand(hwnd, wParam, lParam);
         return 0;
     case WM_NOTIFY:

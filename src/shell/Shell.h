@@ -17,6 +17,8 @@
 #include "search/Search.h"
 #include "shell/WindowIni.h"
 
+class WindowUnit;
+
 // The window class of the main window (also used to find a running instance).
 inline constexpr wchar_t kMainWindowClass[] = L"MARROWLENS";
 // The single-instance mutex.
@@ -100,7 +102,7 @@ TopBarLayout ComputeTopBarLayout(int clientWidth, bool sizeCustom, bool dateCust
 void ApplyTheme(HWND mainWindow);
 void ToggleTheme(HWND mainWindow);
 // Menu id of the results context menu's theme switch.
-constexpr UINT kMenuThemeToggle = 10047;
+constexpr UINT kMenuThemeToggle = IDM_TOGGLE_THEME;
 
 // Modes. The disk-analysis view fills these hooks: entering its mode (start a scan or show the
 // cached result) and laying out its controls. The duplicate mode is a unit of its own.
@@ -139,6 +141,12 @@ void HideTrackingTooltip(HWND window);
 POINT ClampToWorkArea(POINT p, int w, int h, const RECT& work);
 POINT ClampTooltipToMonitor(POINT anchor, TOOLINFOW ti);
 void MoveTrackingTooltip(HWND window, POINT anchor);
+
+// The window's feature units (Tray.cpp, Hotkeys.cpp) and their registration (Units.cpp), done
+// once before the window is created.
+WindowUnit& TrayWindowUnit();
+WindowUnit& HotkeysWindowUnit();
+void RegisterShellUnits();
 
 // Global hotkeys (Hotkeys.cpp).
 extern bool g_hotkeyCaptureActive;

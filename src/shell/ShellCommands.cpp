@@ -15,6 +15,7 @@
 #include "shell/ShellInternal.h"
 #include "ui/Controls.h"
 #include "ui/Ui.h"
+#include "ui/WindowUnit.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ void OnCustomSizeChange() {
     GetWindowTextW(g_hCustomSizeEdit, buffer, 128);
     g_customSizeText = buffer;
     g_customSizeTextHash.store(Fnv1aHash32(g_customSizeText));
-    if (g_sizeFilterMode == 4) RefreshFiltersFromTop();
+    if (g_sizeFilterMode == kSizeFilterCustom) RefreshFiltersFromTop();
 }
 
 void SetViewMode(HWND hwnd, int mode) {
@@ -82,12 +83,10 @@ void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     if (lParam == 0 && code == 0) {
         // A command without a control: the tray menu's and the results menu's choices, as the
         // test probe and other tools post them.
-        if (id == static_cast<int>(kTrayShowWindow) || id == static_cast<int>(kTrayExit)) {
-            RunTrayCommand(hwnd, static_cast<UINT>(id));
-        } else if (id == static_cast<int>(kMenuThemeToggle)) {
+        if (id == static_cast<int>(kMenuThemeToggle)) {
             ToggleTheme(hwnd);
-        } else if (id >= 10018 && id <= 10020) {
-            SetViewMode(hwnd, id - 10018);
+        } else if (id >= IDM_VIEW_LIST && id <= IDM_VIEW_LARGE_ICONS) {
+            SetViewMode(hwnd, id - IDM_VIEW_LIST);
         }
         return;
     }
@@ -125,7 +124,7 @@ void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     case IDC_SIZE_UNIT_COMBO:
         if (code == CBN_SELCHANGE) {
             g_sizeFilterUnit = ComboSelection(g_hSizeUnitCombo, 2);
-            if (g_sizeFilterMode == 4) RefreshFiltersFromTop();
+            if (g_sizeFilterMode == kSizeFilterCustom) RefreshFiltersFromTop();
         }
         return;
     case IDC_ANALYSIS_BACK:
@@ -151,7 +150,7 @@ LRESULT OnNotify(HWND hwnd, LPARAM lParam) {
         header->code == DTN_DATETIMECHANGE) {
         g_customDateFrom = PickerDate(g_hDateFromPicker, g_customDateFrom);
         g_customDateTo = PickerDate(g_hDateToPicker, g_customDateTo);
-        if (g_dateFilterMode == 4) RefreshFiltersFromTop();
+        if (g_dateFilterMode == kDateFilterCustom) RefreshFiltersFromTop();
     }
     if ((header->idFrom == IDC_DATE_FROM_PICKER || header->idFrom == IDC_DATE_TO_PICKER) &&
         header->code == DTN_DROPDOWN)
@@ -163,17 +162,17 @@ LRESULT OnNotify(HWND hwnd, LPARAM lParam) {
 // The row commands of the results menu; true when the id was one of them.
 static bool RunResultMenuCommand(HWND hwnd, UINT id, POINT cursor) {
     switch (id) {
-    case 10001: ExecuteResultCommand(ResultCommand::Open); return true;
-    case 10002: ExecuteResultCommand(ResultCommand::OpenContainingFolder); return true;
-    case 10003: ExecuteResultCommand(ResultCommand::DeletePermanently); return true;
-    case 10004: ExecuteResultCommand(ResultCommand::RunAsAdministrator); return true;
-    case 10005: ExecuteResultCommand(ResultCommand::CopyFullPath); return true;
-    case 10006: ExecuteResultCommand(ResultCommand::Properties); return true;
-    case 10009: ExecuteResultCommand(ResultCommand::CopyFiles); return true;
-    case 10010: ExecuteResultCommand(ResultCommand::CutFiles); return true;
-    case 10013: ExecuteResultCommand(ResultCommand::MoveToRecycleBin); return true;
-    case 10014: BeginInlineRename(); return true;
-    case 10026: ShowShellContextMenu(hwnd, cursor); return true;
+    case IDM_OPEN: ExecuteResultCommand(ResultCommand::Open); return true;
+    case IDM_OPEN_CONTAINING_FOLDER: ExecuteResultCommand(ResultCommand::OpenContainingFolder); return true;
+    case IDM_DELETE_PERMANENTLY: ExecuteResultCommand(ResultCommand::DeletePermanently); return true;
+    case IDM_RUN_AS_ADMIN: ExecuteResultCommand(ResultCommand::RunAsAdministrator); return true;
+    case IDM_COPY_FULL_PATH: ExecuteResultCommand(ResultCommand::CopyFullPath); return true;
+    case IDM_PROPERTIES: ExecuteResultCommand(ResultCommand::Properties); return true;
+    case IDM_COPY_FILES: ExecuteResultCommand(ResultCommand::CopyFiles); return true;
+    case IDM_CUT_FILES: ExecuteResultCommand(ResultCommand::CutFiles); return true;
+    case IDM_MOVE_TO_RECYCLE_BIN: ExecuteResultCommand(ResultCommand::MoveToRecycleBin); return true;
+    case IDM_RENAME: BeginInlineRename(); return true;
+    case IDM_SYSTEM_CONTEXT_MENU: ShowShellContextMenu(hwnd, cursor); return true;
     default: return false;
     }
 }
@@ -195,54 +194,54 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     const bool rowCommands = row >= 0;
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
-    AppendItem(menu, 10001, Tr(L"Menu_Open", L"打开", L"Open"), rowCommands);
-    AppendItem(menu, 10009, Tr(L"Menu_Copy", L"复制", L"Copy"), rowCommands);
-    AppendItem(menu, 10010, Tr(L"Menu_Cut", L"剪切", L"Cut"), rowCommands);
-    AppendItem(menu, 10002, Tr(L"Menu_OpenContainingFolder", L"打开所在文件夹", L"Open Containing Folder"), rowCommands);
-    AppendItem(menu, 10005, Tr(L"Menu_CopyFullPath", L"复制完整路径", L"Copy Full Path"), rowCommands);
-    AppendItem(menu, 10004, Tr(L"Menu_RunAsAdmin", L"以管理员身份运行", L"Run as Administrator"), rowCommands);
+    AppendItem(menu, IDM_OPEN, Tr(L"Menu_Open", L"打开", L"Open"), rowCommands);
+    AppendItem(menu, IDM_COPY_FILES, Tr(L"Menu_Copy", L"复制", L"Copy"), rowCommands);
+    AppendItem(menu, IDM_CUT_FILES, Tr(L"Menu_Cut", L"剪切", L"Cut"), rowCommands);
+    AppendItem(menu, IDM_OPEN_CONTAINING_FOLDER, Tr(L"Menu_OpenContainingFolder", L"打开所在文件夹", L"Open Containing Folder"), rowCommands);
+    AppendItem(menu, IDM_COPY_FULL_PATH, Tr(L"Menu_CopyFullPath", L"复制完整路径", L"Copy Full Path"), rowCommands);
+    AppendItem(menu, IDM_RUN_AS_ADMIN, Tr(L"Menu_RunAsAdmin", L"以管理员身份运行", L"Run as Administrator"), rowCommands);
     AppendSeparator(menu);
-    AppendItem(menu, 10014, Tr(L"Menu_RenameF2", L"重命名\tF2", L"Rename\tF2"), rowCommands);
-    AppendItem(menu, 10013, Tr(L"Menu_MoveToRecycleDelete", L"移到回收站\tDelete", L"Move to Recycle Bin\tDelete"),
+    AppendItem(menu, IDM_RENAME, Tr(L"Menu_RenameF2", L"重命名\tF2", L"Rename\tF2"), rowCommands);
+    AppendItem(menu, IDM_MOVE_TO_RECYCLE_BIN, Tr(L"Menu_MoveToRecycleDelete", L"移到回收站\tDelete", L"Move to Recycle Bin\tDelete"),
                rowCommands);
-    AppendItem(menu, 10003,
+    AppendItem(menu, IDM_DELETE_PERMANENTLY,
                Tr(L"Menu_DeletePermanentShiftDelete", L"永久删除\tShift+Delete", L"Delete Permanently\tShift+Delete"),
                rowCommands);
     AppendSeparator(menu);
-    AppendItem(menu, 10026, Tr(L"Menu_SystemContext", L"系统右键菜单...", L"System Context Menu..."), rowCommands);
-    AppendItem(menu, 10006, Tr(L"Menu_Properties", L"属性", L"Properties"), rowCommands);
+    AppendItem(menu, IDM_SYSTEM_CONTEXT_MENU, Tr(L"Menu_SystemContext", L"系统右键菜单...", L"System Context Menu..."), rowCommands);
+    AppendItem(menu, IDM_PROPERTIES, Tr(L"Menu_Properties", L"属性", L"Properties"), rowCommands);
     AppendSeparator(menu);
-    AppendItem(menu, 10015, Tr(L"Menu_RefreshNonNtfs", L"刷新所有非 NTFS 索引", L"Refresh All Non-NTFS Indexes"), true);
+    AppendItem(menu, IDM_REFRESH_NON_NTFS, Tr(L"Menu_RefreshNonNtfs", L"刷新所有非 NTFS 索引", L"Refresh All Non-NTFS Indexes"), true);
     AppendSeparator(menu);
     HMENU view = CreatePopupMenu();
     if (view) {
-        AppendItem(view, 10018, Tr(L"Menu_ViewList", L"列表", L"List"), true, g_viewMode == 0);
-        AppendItem(view, 10019, Tr(L"Menu_ViewSmallIcons", L"小图标", L"Small Icons"), true, g_viewMode == 1);
-        AppendItem(view, 10020, Tr(L"Menu_ViewLargeIcons", L"大图标", L"Large Icons"), true, g_viewMode == 2);
+        AppendItem(view, IDM_VIEW_LIST, Tr(L"Menu_ViewList", L"列表", L"List"), true, g_viewMode == 0);
+        AppendItem(view, IDM_VIEW_SMALL_ICONS, Tr(L"Menu_ViewSmallIcons", L"小图标", L"Small Icons"), true, g_viewMode == 1);
+        AppendItem(view, IDM_VIEW_LARGE_ICONS, Tr(L"Menu_ViewLargeIcons", L"大图标", L"Large Icons"), true, g_viewMode == 2);
         AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(view), Tr(L"Menu_View", L"视图", L"View").c_str());
     }
     HMENU sort = CreatePopupMenu();
     if (sort) {
-        AppendItem(sort, 10021, Tr(L"Menu_SortByName", L"按名称", L"By Name"), true);
-        AppendItem(sort, 10022, Tr(L"Menu_SortBySize", L"按大小", L"By Size"), true);
-        AppendItem(sort, 10023, Tr(L"Menu_SortByModified", L"按修改时间", L"By Modified Time"), true);
-        AppendItem(sort, 10024, Tr(L"Menu_SortByCreated", L"按创建时间", L"By Created Time"), true);
-        AppendItem(sort, 10046, Tr(L"Menu_SortByType", L"按类型", L"By Type"), true);
-        AppendItem(sort, 10025, Tr(L"Menu_SortByPath", L"按路径", L"By Path"), true);
+        AppendItem(sort, IDM_SORT_BY_NAME, Tr(L"Menu_SortByName", L"按名称", L"By Name"), true);
+        AppendItem(sort, IDM_SORT_BY_SIZE, Tr(L"Menu_SortBySize", L"按大小", L"By Size"), true);
+        AppendItem(sort, IDM_SORT_BY_MODIFIED, Tr(L"Menu_SortByModified", L"按修改时间", L"By Modified Time"), true);
+        AppendItem(sort, IDM_SORT_BY_CREATED, Tr(L"Menu_SortByCreated", L"按创建时间", L"By Created Time"), true);
+        AppendItem(sort, IDM_SORT_BY_TYPE, Tr(L"Menu_SortByType", L"按类型", L"By Type"), true);
+        AppendItem(sort, IDM_SORT_BY_PATH, Tr(L"Menu_SortByPath", L"按路径", L"By Path"), true);
         AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sort), Tr(L"Menu_Sort", L"排序", L"Sort").c_str());
     }
     AppendSeparator(menu);
-    AppendItem(menu, 10016, Tr(L"Menu_FilterLayoutSidebar", L"筛选布局：侧边栏", L"Filter Layout: Sidebar"), true,
+    AppendItem(menu, IDM_FILTER_LAYOUT_SIDEBAR, Tr(L"Menu_FilterLayoutSidebar", L"筛选布局：侧边栏", L"Filter Layout: Sidebar"), true,
                g_filterLayoutSidebar);
-    AppendItem(menu, 10017, Tr(L"Menu_FilterLayoutTopbar", L"筛选布局：顶部栏", L"Filter Layout: Top Bar"), true,
+    AppendItem(menu, IDM_FILTER_LAYOUT_TOPBAR, Tr(L"Menu_FilterLayoutTopbar", L"筛选布局：顶部栏", L"Filter Layout: Top Bar"), true,
                !g_filterLayoutSidebar);
     AppendSeparator(menu);
-    AppendItem(menu, 10011, Tr(L"Menu_ClearRecent", L"清除最近打开", L"Clear Recent Opens"), true);
+    AppendItem(menu, IDM_CLEAR_RECENT, Tr(L"Menu_ClearRecent", L"清除最近打开", L"Clear Recent Opens"), true);
     // The analysis and duplicate views and the Settings Center are offered once they are built.
-    AppendItem(menu, 10030, Tr(L"Menu_SwitchToAnalysis", L"切换到分析", L"Switch to Analysis"),
+    AppendItem(menu, IDM_SWITCH_TO_ANALYSIS, Tr(L"Menu_SwitchToAnalysis", L"切换到分析", L"Switch to Analysis"),
                static_cast<bool>(g_modeHooks.enterAnalysis));
-    AppendItem(menu, 10036, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"), true);
-    AppendItem(menu, 10029, Tr(L"Settings_Title", L"设置中心", L"Settings Center"), false);
+    AppendItem(menu, IDM_SWITCH_TO_DUPLICATES, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"), true);
+    AppendItem(menu, IDM_SETTINGS_CENTER, Tr(L"Settings_Title", L"设置中心", L"Settings Center"), false);
     AppendItem(menu, kMenuThemeToggle, Tr(L"Menu_ThemeToggle", L"主题：深色/浅色", L"Theme: Dark/Light"), true,
                g_darkTheme);
 
@@ -251,38 +250,38 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     DestroyMenu(menu);
     if (RunResultMenuCommand(hwnd, chosen, cursor)) return;
     switch (chosen) {
-    case 10015:
+    case IDM_REFRESH_NON_NTFS:
         if (RefreshVolumeAvailability()) {
             SetStatusText(Tr(L"Status_RefreshingAllNonNtfs", L"正在刷新所有非 NTFS 卷索引...",
                              L"Refreshing all non-NTFS volume indexes..."));
             g_searchEngine.RefreshAllNonNtfsAsync(hwnd);
         }
         break;
-    case 10018:
-    case 10019:
-    case 10020:
-        SetViewMode(hwnd, static_cast<int>(chosen - 10018));
+    case IDM_VIEW_LIST:
+    case IDM_VIEW_SMALL_ICONS:
+    case IDM_VIEW_LARGE_ICONS:
+        SetViewMode(hwnd, static_cast<int>(chosen - IDM_VIEW_LIST));
         break;
-    case 10021: DoSortAsync(1, false); break;
-    case 10022: DoSortAsync(2, false); break;
-    case 10023: DoSortAsync(3, false); break;
-    case 10024: DoSortAsync(4, false); break;
-    case 10046: DoSortAsync(5, false); break;
-    case 10025: DoSortAsync(6, false); break;
-    case 10016: SetFilterLayout(true); break;
-    case 10017: SetFilterLayout(false); break;
+    case IDM_SORT_BY_NAME: DoSortAsync(1, false); break;
+    case IDM_SORT_BY_SIZE: DoSortAsync(2, false); break;
+    case IDM_SORT_BY_MODIFIED: DoSortAsync(3, false); break;
+    case IDM_SORT_BY_CREATED: DoSortAsync(4, false); break;
+    case IDM_SORT_BY_TYPE: DoSortAsync(5, false); break;
+    case IDM_SORT_BY_PATH: DoSortAsync(6, false); break;
+    case IDM_FILTER_LAYOUT_SIDEBAR: SetFilterLayout(true); break;
+    case IDM_FILTER_LAYOUT_TOPBAR: SetFilterLayout(false); break;
     case kMenuThemeToggle:
         ToggleTheme(hwnd);
         break;
-    case 10030:
+    case IDM_SWITCH_TO_ANALYSIS:
         ToggleSearchAnalysisMode(hwnd);
         break;
-    case 10036:
+    case IDM_SWITCH_TO_DUPLICATES:
         SetAppMode(hwnd, 2);
         SetStatusText(Tr(L"Status_SwitchedToDup", L"已切换到重复文件（右键可切换模式）。",
                          L"Switched to Duplicate Files (right-click to switch modes)."));
         break;
-    case 10011:
+    case IDM_CLEAR_RECENT:
         ClearRecentList();
         RefreshRecentViewIfNeeded();
         break;
@@ -316,7 +315,7 @@ void ApplyModeLayout(HWND window) {
     } else if (mode == 1) {
         if (g_modeHooks.layoutAnalysis) g_modeHooks.layoutAnalysis(window);
     } else if (mode == 2) {
-        DuplicatesWindowUnit().OnLayout(window, g_clientWidth, g_clientHeight);
+        UnitsLayout(window, g_clientWidth, g_clientHeight);
     }
     if (window) InvalidateRect(window, nullptr, FALSE);
 }
@@ -328,7 +327,7 @@ void SetAppMode(HWND window, int mode) {
     }
     const int oldMode = g_appMode;
     g_appMode = mode;
-    DuplicatesWindowUnit().OnModeChanged(window, oldMode, mode);
+    UnitsModeChanged(window, oldMode, mode);
     ApplyModeLayout(window);
     if (IsLiveWindow(window)) SendMessageW(window, WM_SIZE, 0, MAKELPARAM(g_clientWidth, g_clientHeight));
     if (mode == 1 && g_modeHooks.enterAnalysis) g_modeHooks.enterAnalysis(window);
@@ -342,7 +341,9 @@ void ToggleSearchAnalysisMode(HWND window) {
                          L"Switched to Analysis (use Back to Search to return)."));
         return;
     }
+    const int oldMode = g_appMode;
     g_appMode = 0;
+    UnitsModeChanged(window, oldMode, 0);
     ApplyModeLayout(window);
     if (IsLiveWindow(window)) SendMessageW(window, WM_SIZE, 0, MAKELPARAM(g_clientWidth, g_clientHeight));
     FocusSearchBox();

@@ -6,6 +6,7 @@
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
 #include "ui/Ui.h"
+#include "ui/WindowUnit.h"
 
 namespace {
 
@@ -16,7 +17,6 @@ void CallLanguageHook(void (*hook)()) {
 }  // namespace
 
 void RefreshWindowForLanguage() {
-    UpdateTrayTip();
 
     if (g_hMainWnd) {
         HWND wnd = g_hMainWnd;
@@ -29,7 +29,7 @@ void RefreshWindowForLanguage() {
         UpdateFilterButtonCounts();
         ApplyModeLayout(wnd);
         CallLanguageHook(g_languageSwitchHooks.fillAnalysisDriveCombo);
-        DuplicatesWindowUnit().OnLanguageChanged(wnd);
+        UnitsLanguageChanged(wnd);
         if (g_appMode == 1) {
             CallLanguageHook(g_languageSwitchHooks.rebuildAnalysisView);
         } else if (g_appMode != 2) {

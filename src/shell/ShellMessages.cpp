@@ -261,8 +261,6 @@ void ScheduleFilterButtonsRefresh(UINT delayMs) {
 
 bool HandleWorkerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = 0;
-    if (TrayHandleMessage(hwnd, msg, wParam, lParam, result)) return true;
-    if (HotkeysHandleMessage(hwnd, msg, wParam, lParam, result)) return true;
     switch (msg) {
     case WM_INDEX_READY:
         OnIndexReady(hwnd, wParam);
@@ -395,7 +393,8 @@ bool HandleTimer(HWND hwnd, UINT_PTR id) {
                     struct Done {
                         ~Done() { autosaveBusy.store(false); }
                     } done;
-                    if (!g_shuttingDown.load()) SaveAttrCache(g_searchEngine);
+                    if (!g_shuttingDown.load() && !SaveAttrCache(g_searchEngine))
+                        LogFailure(L"attribute cache autosave", GetLastError());
                 });
             } catch (...) {
                 autosaveBusy.store(false);  // no thread could be started: try again next time

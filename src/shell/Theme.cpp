@@ -6,6 +6,7 @@
 #include "ui/Theme.h"
 #include "ui/Ui.h"
 #include "ui/UiColors.h"
+#include "ui/WindowUnit.h"
 
 void ApplyTheme(HWND mainWindow) {
     ApplyThemePalette(g_darkTheme);
@@ -22,7 +23,7 @@ void ApplyTheme(HWND mainWindow) {
     controls.pushButtons = {g_hAnalysisScanButton, g_hAnalysisBackButton};
     controls.filterTags = g_filterButtons;
     ApplyThemeToWindow(mainWindow, controls);
-    DuplicatesWindowUnit().OnThemeChanged(mainWindow);
+    UnitsThemeChanged(mainWindow);
     if (g_brushWindowClass) {
         // The class background follows the surface too (it shows while the window is resized).
         HBRUSH fresh = CreateSolidBrush(g_uiPalette.surface);

@@ -9,6 +9,7 @@
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "shell/Shell.h"
+#include "ui/WindowUnit.h"
 #include "shell/ShellInternal.h"
 #include "ui/Controls.h"
 #include "ui/Ui.h"
@@ -211,4 +212,30 @@ void MoveTrackingTooltip(HWND window, POINT anchor) {
     if (p.x != anchor.x || p.y != anchor.y)
         SendMessageW(g_hTooltip, TTM_TRACKPOSITION, 0, MAKELPARAM(p.x, p.y));
     (void)window;
+}
+
+namespace {
+
+// The tray icon as a unit of the main window: the icon lives from the window's creation to its
+// destruction, answers its own messages and commands, and re-reads its tip on a language switch.
+class TrayUnit final : public WindowUnit {
+public:
+    void OnCreate(HWND window) override { TrayOnCreate(window); }
+    void OnDestroy(HWND window) override { TrayOnDestroy(window); }
+    bool OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        return TrayHandleMessage(window, msg, wParam, lParam, result);
+    }
+    bool OnCommand(HWND window, int id, int /*code*/, HWND control) override {
+        if (control || (id != static_cast<int>(kTrayShowWindow) && id != static_cast<int>(kTrayExit))) return false;
+        RunTrayCommand(window, static_cast<UINT>(id));
+        return true;
+    }
+    void OnLanguageChanged(HWND /*window*/) override { UpdateTrayTip(); }
+};
+
+}  // namespace
+
+WindowUnit& TrayWindowUnit() {
+    static TrayUnit unit;
+    return unit;
 }

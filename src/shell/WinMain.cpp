@@ -204,8 +204,13 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR lpCmdLine, int nCmdSho
         DispatchMessageW(&msg);
     }
 
+    // Background tasks are asked to stop and waited for (with a limit) before globals go; the
+    // exit never takes less than half a second, so late posts and log lines settle.
+    const ULONGLONG exitStart = GetTickCount64();
     ReleaseVolumesAfterLoop();
-    Sleep(500);
+    if (!StopAndWaitForTasks(2500)) LogGdi(L"exit: not every background task stopped in time");
+    const ULONGLONG spent = GetTickCount64() - exitStart;
+    if (spent < 500) Sleep(static_cast<DWORD>(500 - spent));
     if (g_singleInstanceMutex) CloseHandle(g_singleInstanceMutex);
     return 0;
 }

@@ -41,7 +41,7 @@ bool ReadWindowIniFile(const std::wstring& path, WindowIniSettings& settings);
 std::wstring FormatWindowIni(const WindowIniSettings& settings);
 // Writes the file through a temporary file moved over the old one, so that a crash while
 // saving leaves either the old or the new file. False when nothing was replaced.
-bool WriteWindowIniFile(const std::wstring& path, const WindowIniSettings& settings);
+[[nodiscard]] bool WriteWindowIniFile(const std::wstring& path, const WindowIniSettings& settings);
 
 // The path of window.ini in the configuration folder.
 std::wstring GetWindowIniPath();

@@ -58,7 +58,7 @@ std::wstring GetUiColorsPath();
 void LoadUiColors();
 void LoadUiColorsFrom(const std::wstring& path);
 // Writes the customised slots; false when the file could not be written.
-bool SaveUiColors();
-bool SaveUiColorsTo(const std::wstring& path);
+[[nodiscard]] bool SaveUiColors();
+[[nodiscard]] bool SaveUiColorsTo(const std::wstring& path);
 // Forgets every customisation and the last preset and rewrites the file without colour lines.
 bool ResetUiColors();

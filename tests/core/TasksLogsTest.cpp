@@ -173,3 +173,42 @@ TEST_F(CoreLogs, GdiLogLineFormat) {
 }
 
 }  // namespace
+
+namespace {
+
+// Cancellable tasks: a cancel reaches only its own task, the exit waits for every task (also
+// the plain ones) and a task that ignores the flag is reported, not waited for forever.
+TEST(CoreTasks, CancelReachesItsTaskAndExitWaitsForAll) {
+    std::atomic<bool> plainMayEnd{false};
+    std::atomic<int> finished{0};
+    auto loop = [&finished](const std::atomic<bool>& cancel) {
+        while (!cancel.load()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        finished.fetch_add(1);
+    };
+    const TaskId first = RunCancellableTask(L"test_cancel_a", loop);
+    const TaskId second = RunCancellableTask(L"test_cancel_b", loop);
+    ASSERT_NE(first, 0u);
+    ASSERT_NE(first, second);
+    RunBackgroundTask(L"test_plain", [&] {
+        while (!plainMayEnd.load()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        finished.fetch_add(1);
+    });
+
+    CancelTask(first);
+    for (int i = 0; i < 500 && IsTaskRunning(first); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(IsTaskRunning(first));
+    EXPECT_TRUE(IsTaskRunning(second));
+    EXPECT_EQ(finished.load(), 1);
+
+    // The plain task does not see a cancel flag: the wait gives up and says so.
+    EXPECT_FALSE(StopAndWaitForTasks(100));
+    EXPECT_FALSE(IsTaskRunning(second));
+    EXPECT_NE(WaitForGdiLog("test_plain").find("tasks still running at exit: test_plain"), std::string::npos);
+
+    plainMayEnd = true;
+    EXPECT_TRUE(StopAndWaitForTasks(5000));
+    EXPECT_EQ(RunningTaskCount(), 0u);
+    EXPECT_EQ(finished.load(), 3);
+}
+
+}  // namespace

@@ -1,0 +1,11 @@
+// The feature units of the main window, in the order they are created (and, reversed, destroyed).
+// A new feature registers its unit here.
+#include "duplicates/DupMode.h"
+#include "shell/Shell.h"
+#include "ui/WindowUnit.h"
+
+void RegisterShellUnits() {
+    RegisterWindowUnit(TrayWindowUnit());
+    RegisterWindowUnit(HotkeysWindowUnit());
+    RegisterWindowUnit(DuplicatesWindowUnit());
+}
