@@ -510,6 +510,7 @@ void OnDestroy(HWND hwnd) {
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleWorkerMessage(hwnd, msg, wParam, lParam, result)) return result;
+    if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && HandleHotkeyCaptureKey(hwnd, msg, wParam, lParam)) return 0;
     if (UnitsMessage(hwnd, msg, wParam, lParam, result)) return result;
     if (HandleResultsListInput(hwnd, msg, wParam, lParam, result)) return result;
     if (HandleListScrollInput(hwnd, msg, wParam, lParam)) return 0;
@@ -546,7 +547,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DEVICECHANGE:
         return OnDeviceChange(hwnd, wParam, lParam);
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) {
+        if (LOWORD(wParam) != WA_INACTIVE && !g_hotkeyCaptureActive) {
             FocusSearchBox();
             KillTimer(hwnd, TIMER_IDLE_TRIM);
         } else {

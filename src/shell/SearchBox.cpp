@@ -57,6 +57,8 @@ std::wstring EditText(HWND edit) {
 LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
     WNDPROC previous = g_searchEditPrevProc;
     HWND parent = GetParent(edit);
+    // While a new hotkey is being pressed, keys belong to the capture, not to the search.
+    if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && HandleHotkeyCaptureKey(parent, msg, wParam, lParam)) return 0;
     if (msg == WM_CHAR && IsRowBreakingChar(wParam)) return 0;
     if (msg == WM_PASTE) {
         PasteOnOneLine(edit);
