@@ -47,17 +47,7 @@ bool ReadSettingsListLines(const std::wstring& path, const wchar_t* prefix,
 
 // Writes a whole settings file as UTF-8 with a byte-order mark through a temporary file and a
 // move, so that a failed write never leaves the file cut short. False when it failed.
-bool SaveSettingsText(const std::wstring& path, const std::wstring& text) {
-    const std::wstring temp = path + L".tmp";
-    FILE* f = _wfopen(temp.c_str(), L"w, ccs=UTF-8");
-    if (!f) return false;
-    bool ok = fputws(text.c_str(), f) >= 0;
-    ok = fflush(f) == 0 && ok;
-    ok = fclose(f) == 0 && ok;
-    if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok) DeleteFileW(temp.c_str());
-    return ok;
-}
+bool SaveSettingsText(const std::wstring& path, const std::wstring& text) { return WriteTextFileReplacing(path, text); }
 
 bool IsExistingFile(const std::wstring& path) {
     const DWORD attrs = GetFileAttributesW(path.c_str());

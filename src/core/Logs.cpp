@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <string>
 
 #include "core/Paths.h"
 
@@ -15,11 +16,44 @@ std::mutex& PerfLogMutex() {
     return *m;
 }
 
+// Cuts a log file above the cap down to its newest lines (about kLogFileKeepBytes), through a
+// temporary file and a move. Best-effort like the logs themselves: any failure leaves the file.
+void CapLogFile(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return;
+    const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (size <= kLogFileCapBytes) return;
+    HANDLE in = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (in == INVALID_HANDLE_VALUE) return;
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(size - kLogFileKeepBytes);
+    std::string tail(static_cast<size_t>(kLogFileKeepBytes), '\0');
+    DWORD got = 0;
+    const bool read = SetFilePointerEx(in, at, nullptr, FILE_BEGIN) &&
+                      ReadFile(in, tail.data(), static_cast<DWORD>(tail.size()), &got, nullptr);
+    CloseHandle(in);
+    if (!read) return;
+    tail.resize(got);
+    // Keep whole lines only: drop the part of the line the cut fell into.
+    const size_t lineEnd = tail.find('\n');
+    tail.erase(0, lineEnd == std::string::npos ? tail.size() : lineEnd + 1);
+    const std::wstring temp = path + L".tmp";
+    HANDLE out = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    bool ok = WriteFile(out, "\xEF\xBB\xBF", 3, &written, nullptr) && written == 3;
+    ok = ok && WriteFile(out, tail.data(), static_cast<DWORD>(tail.size()), &written, nullptr) && written == tail.size();
+    CloseHandle(out);
+    if (!ok || !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) DeleteFileW(temp.c_str());
+}
+
 }  // namespace
 
 void AppendPerfMetric(const std::wstring& text) {
     std::lock_guard<std::mutex> guard(PerfLogMutex());
     std::wstring path = GetConfigDir() + L"\\perf_metrics.log";
+    CapLogFile(path);
     FILE* f = _wfopen(path.c_str(), L"a, ccs=UTF-8");
     if (!f) return;
     SYSTEMTIME st{};
@@ -38,6 +72,7 @@ std::wstring GetGdiLogPath() {
 
 void LogGdi(const wchar_t* text) {
     std::wstring path = GetGdiLogPath();
+    CapLogFile(path);
     FILE* f = _wfopen(path.c_str(), L"a, ccs=UTF-8");
     if (!f) return;
     SYSTEMTIME st{};

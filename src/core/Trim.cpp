@@ -14,6 +14,7 @@ std::atomic<uint64_t> g_lastTrimTick{0};
 std::atomic<uint64_t> g_lastUserActivityTick{0};
 std::atomic<bool> g_globalTrimRunning{false};
 bool g_globalTrimOnToggle = false;
+std::atomic<uint64_t> g_globalTrimPasses{0};
 
 namespace {
 
@@ -59,6 +60,7 @@ void GlobalTrimAll() {
         EmptyWorkingSetOf(process.get());
     }
     snapshot.reset();
+    g_globalTrimPasses.fetch_add(1);
     g_globalTrimRunning.store(false);
 }
 

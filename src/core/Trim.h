@@ -7,6 +7,7 @@ extern std::atomic<uint64_t> g_lastTrimTick;          // tick of the last idle t
 extern std::atomic<uint64_t> g_lastUserActivityTick;  // last search or result delivery; 0 = never
 extern std::atomic<bool> g_globalTrimRunning;         // a "global_trim_all" task runs
 extern bool g_globalTrimOnToggle;                     // option: trim every process on hide
+extern std::atomic<uint64_t> g_globalTrimPasses;      // "global_trim_all" passes run to their end
 
 // What the trim guard reads from the layers above, from any thread: the main window registers
 // a probe that reads only atomics. Without one nothing is busy, no row is shown and the query

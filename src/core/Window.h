@@ -27,6 +27,7 @@ constexpr LPARAM kReindexStarted = 0;                    // the change journal w
 constexpr LPARAM kReindexDone = 1;                       // rebuilt, following the journal again
 constexpr LPARAM kReindexFailed = 2;                     // the rebuild failed: left out of searches
 constexpr UINT WM_RESORT_RESULTS = WM_USER + 40;         // wParam column 1..6, lParam ascending
+constexpr UINT WM_SETTINGS_NOT_SAVED = WM_USER + 61;     // a settings file could not be written
 constexpr UINT WM_APP_TRAY_NOTIFY = WM_APP + 1;
 constexpr UINT WM_APP_ANALYSIS_PROGRESS = WM_APP + 80;
 constexpr UINT WM_APP_ANALYSIS_DONE = WM_APP + 81;

@@ -313,7 +313,7 @@ const std::vector<std::wstring>& GetRestGroupKeys() {
 const std::vector<std::wstring>& GetAddedKeys() {
     static const std::vector<std::wstring> kKeys = {
         L"Dup_StatusFailed", L"Dup_KeepOneCopy", L"Dup_NoOtherCopy", L"Status_JournalLostReindexFmt",
-        L"Status_DriveReindexedFmt", L"Status_DriveReindexFailedFmt",
+        L"Status_DriveReindexedFmt", L"Status_DriveReindexFailedFmt", L"Msg_SettingsNotSaved",
     };
     return kKeys;
 }

@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"العربية"},
+    {L"Msg_SettingsNotSaved", L"تعذّر حفظ الإعدادات. قد تُفقد التغييرات عليها عند إغلاق البرنامج. تأكد من إمكانية الكتابة في هذا الملف (ومن عدم وجود مجلد يحمل اسمه):"},
     {L"LanguageIsChinese", L"0"},
     {L"TrayTip", L"Tarnwick - {0} إظهار/إخفاء"},
     {L"Menu_Homepage", L"الصفحة الرئيسية"},

@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"中文(简体)"},
+    {L"Msg_SettingsNotSaved", L"无法保存设置。之后的设置更改可能会在程序关闭时丢失。请确认该文件可以写入（且没有同名文件夹）："},
     {L"LanguageIsChinese", L"1"},
     {L"TrayTip", L"塔恩维克 - {0} 显示/隐藏"},
     {L"Menu_Homepage", L"官方主页"},

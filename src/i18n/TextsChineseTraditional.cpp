@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"中文(繁體)"},
+    {L"Msg_SettingsNotSaved", L"無法儲存設定。之後的設定變更可能會在程式關閉時遺失。請確認該檔案可以寫入（且沒有同名資料夾）："},
     {L"LanguageIsChinese", L"1"},
     {L"TrayTip", L"塔恩維克 - {0} 顯示/隱藏"},
     {L"Menu_Homepage", L"官方網站"},

@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"English (US)"},
+    {L"Msg_SettingsNotSaved", L"Your settings could not be saved. Changes to them may be lost when the program closes. Make sure this file can be written (and that no folder has its name):"},
     {L"LanguageIsChinese", L"0"},
     {L"TrayTip", L"Tarnwick - {0} Show/Hide"},
     {L"Menu_Homepage", L"Homepage"},

@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"Français"},
+    {L"Msg_SettingsNotSaved", L"Vos paramètres n'ont pas pu être enregistrés. Leurs modifications risquent d'être perdues à la fermeture du programme. Vérifiez que ce fichier peut être écrit (et qu'aucun dossier ne porte son nom) :"},
     {L"LanguageIsChinese", L"0"},
     {L"TrayTip", L"Tarnwick - {0} Afficher/Masquer"},
     {L"Menu_Homepage", L"Site web"},

@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"Deutsch (DE)"},
+    {L"Msg_SettingsNotSaved", L"Ihre Einstellungen konnten nicht gespeichert werden. Änderungen daran können beim Beenden des Programms verloren gehen. Stellen Sie sicher, dass diese Datei geschrieben werden kann (und dass kein Ordner ihren Namen trägt):"},
     {L"LanguageIsChinese", L"0"},
     {L"TrayTip", L"Tarnwick – {0} Ein-/Ausblenden"},
     {L"Menu_Homepage", L"Startseite"},

@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"Italiano"},
+    {L"Msg_SettingsNotSaved", L"Impossibile salvare le impostazioni. Le modifiche potrebbero andare perse alla chiusura del programma. Verificare che questo file sia scrivibile (e che nessuna cartella abbia il suo nome):"},
     {L"LanguageIsChinese", L"0"},
     {L"TrayTip", L"Tarnwick - {0} Mostra/Nascondi"},
     {L"Menu_Homepage", L"Homepage"},

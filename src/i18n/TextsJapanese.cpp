@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"日本語"},
+    {L"Msg_SettingsNotSaved", L"設定を保存できませんでした。今後の設定の変更はプログラムの終了時に失われる可能性があります。このファイルに書き込めること（同じ名前のフォルダーがないこと）を確認してください:"},
     {L"LanguageIsChinese", L"0"},
     {L"TrayTip", L"ターンウィック - {0} 表示/非表示"},
     {L"Menu_Homepage", L"ホームページ"},

@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"한국어"},
+    {L"Msg_SettingsNotSaved", L"설정을 저장할 수 없습니다. 이후의 설정 변경은 프로그램을 닫을 때 사라질 수 있습니다. 이 파일에 쓸 수 있는지(같은 이름의 폴더가 없는지) 확인하세요:"},
     {L"LanguageIsChinese", L"0"},
     {L"TrayTip", L"탄윅 - {0} 표시/숨기기"},
     {L"Menu_Homepage", L"홈페이지"},

@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"Norsk"},
+    {L"Msg_SettingsNotSaved", L"Innstillingene kunne ikke lagres. Endringer i dem kan gå tapt når programmet lukkes. Kontroller at denne filen kan skrives (og at ingen mappe har navnet dens):"},
     {L"LanguageIsChinese", L"0"},
     {L"TrayTip", L"Tarnwick – {0} Vis/Skjul"},
     {L"Menu_Homepage", L"Hjemmeside"},

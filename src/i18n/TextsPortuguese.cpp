@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"Português (BR)"},
+    {L"Msg_SettingsNotSaved", L"Não foi possível salvar as configurações. As alterações podem ser perdidas quando o programa for fechado. Verifique se este arquivo pode ser gravado (e se nenhuma pasta tem o nome dele):"},
     {L"LanguageIsChinese", L"0"},
     {L"TrayTip", L"Tarnwick - {0} Mostrar/Ocultar"},
     {L"Menu_Homepage", L"Página inicial"},

@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"Русский"},
+    {L"Msg_SettingsNotSaved", L"Не удалось сохранить настройки. Изменения могут быть потеряны при закрытии программы. Убедитесь, что в этот файл можно записывать (и что нет папки с таким именем):"},
     {L"LanguageIsChinese", L"0"},
     {L"TrayTip", L"Tarnwick — {0} Показать/Скрыть"},
     {L"Menu_Homepage", L"Домашняя страница"},

@@ -6,6 +6,7 @@ namespace {
 
 const TextPair kTexts[] = {
     {L"Name", L"Español"},
+    {L"Msg_SettingsNotSaved", L"No se pudo guardar la configuración. Los cambios pueden perderse al cerrar el programa. Compruebe que este archivo se puede escribir (y que ninguna carpeta tiene su nombre):"},
     {L"LanguageIsChinese", L"0"},
     {L"TrayTip", L"Tarnwick - {0} Mostrar/Ocultar"},
     {L"Menu_Homepage", L"Página web"},

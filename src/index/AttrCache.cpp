@@ -7,8 +7,12 @@
 #include <chrono>
 #include <mutex>
 #include <io.h>
+#include <unordered_set>
+#include <winioctl.h>
 
 #include "core/Core.h"
+#include "index/UsnRecords.h"
+#include "platform/VolumeIo.h"
 
 std::atomic<uint64_t> g_attrCacheHits{0};
 std::atomic<bool> g_attrPrewarmActive{false};
@@ -25,15 +29,29 @@ std::atomic<uint64_t> g_attrCacheSaveEntries{0};
 std::atomic<uint64_t> g_attrCacheSaveBytes{0};
 
 namespace {
+// A failed autosave was logged; cleared by the next save that succeeds.
+std::atomic<bool> g_autosaveFailureLogged{false};
+}  // namespace
+
+namespace {
 
 constexpr uint32_t kMagic = 0x56534348;  // "HCSV" in file order
-constexpr uint32_t kVersion = 1;
+// Version 2 keeps with each section the journal position its entries are current to (section
+// header: letter u16, journal id u64, position i64, count u32). Version 1 had no position: its
+// sections are read past, never trusted.
+constexpr uint32_t kVersion = 2;
+constexpr uint32_t kVersionWithoutPosition = 1;
 constexpr uint32_t kMaxSections = 64;
 constexpr uint64_t kMaxSectionRecords = 2000000;   // more makes the file corrupt
 constexpr uint64_t kMaxLoadedRecords = 1000000;    // more: the section is skipped
 constexpr size_t kHeaderBytes = 12;
-constexpr size_t kSectionHeaderBytes = 14;
+constexpr size_t kSectionHeaderBytes = 22;
+constexpr size_t kSectionHeaderBytesV1 = 14;
 constexpr size_t kRecordBytes = 33;
+// A section is dropped rather than filtered when more files than this changed since it was saved.
+constexpr size_t kMaxChangedFiles = 4000000;
+// Position written for a volume whose position could not be read: the next load drops it.
+constexpr int64_t kUnknownPosition = -1;
 
 using Clock = std::chrono::steady_clock;
 
@@ -93,8 +111,100 @@ struct SavedEntry {
 struct SavedSection {
     wchar_t letter;
     uint64_t journalId;
+    int64_t position;
     std::vector<SavedEntry> entries;
 };
+
+// The journal position up to which the monitor has applied the volume's changes (and dropped
+// the cached entries of changed files). Read under indexLock; a writer that holds the lock long
+// (a build, whose caches start empty anyway) makes the position unknown rather than block the
+// caller, who holds the engine mutex.
+int64_t AppliedJournalPosition(VolumeIndex* v) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (TryAcquireSRWLockShared(&v->indexLock)) {
+            const int64_t position = v->nextUsn;
+            ReleaseSRWLockShared(&v->indexLock);
+            return position >= 0 ? position : kUnknownPosition;
+        }
+        Sleep(1);
+    }
+    return kUnknownPosition;
+}
+
+// Reads the volume's own journal from `from` to its end, collecting the reference of every file
+// any entry names. False when the journal cannot say (deleted, recreated, wrapped past `from`,
+// unreadable, or too many changes).
+bool ReadVolumeJournalChanges(VolumeIndex& volume, uint64_t journalId, int64_t from,
+                              std::unordered_set<uint64_t>& changed, int64_t* reached) {
+    if (from < 0) return false;
+    std::vector<uint8_t> buffer(0x10000);
+    if (from == 0) {
+        // A read from 0 starts at the journal's first entry, wherever that now is: it tells
+        // everything only while the journal still begins at 0.
+        VolumeIoUsnJournalDataV0 journal{};
+        DWORD bytes = 0;
+        std::lock_guard<std::mutex> handleGuard(volume.handleMutex);
+        if (volume.volumeHandle == INVALID_HANDLE_VALUE ||
+            !VolumeIoDeviceIoControl(volume.volumeHandle, FSCTL_QUERY_USN_JOURNAL, nullptr, 0, &journal,
+                                     sizeof journal, &bytes, nullptr) ||
+            bytes < sizeof journal || journal.UsnJournalID != journalId || journal.FirstUsn > 0)
+            return false;
+    }
+    int64_t start = from;
+    for (;;) {
+        if (g_shuttingDown.load()) return false;
+        VolumeIoReadUsnJournalDataV0 input{};
+        input.StartUsn = start;
+        input.ReasonMask = 0xFFFFFFFF;
+        input.UsnJournalID = journalId;
+        DWORD bytes = 0;
+        BOOL ok = FALSE;
+        {
+            std::lock_guard<std::mutex> handleGuard(volume.handleMutex);
+            if (volume.volumeHandle == INVALID_HANDLE_VALUE) return false;
+            ok = VolumeIoDeviceIoControl(volume.volumeHandle, FSCTL_READ_USN_JOURNAL, &input, sizeof input,
+                                         buffer.data(), static_cast<DWORD>(buffer.size()), &bytes, nullptr);
+        }
+        if (!ok || bytes < 8) return false;
+        if (bytes > buffer.size()) bytes = static_cast<DWORD>(buffer.size());
+        int64_t next;
+        std::memcpy(&next, buffer.data(), 8);
+        const uint64_t entries = ForEachUsnEntry(
+            buffer.data(), bytes, [&](const UsnEntry& e) { changed.insert(e.frn); }, [] { return true; });
+        if (changed.size() > kMaxChangedFiles) return false;
+        if (entries == 0 || next <= start) {
+            if (next > start) start = next;
+            break;  // the end of the journal
+        }
+        start = next;
+    }
+    *reached = start;
+    return true;
+}
+
+std::atomic<AttrCacheJournalReader> g_journalReader{nullptr};
+
+// What changed on the volume since `from`, covering at least every change the monitor has
+// applied when the caller takes indexLock: false when that cannot be known.
+bool ChangedSince(VolumeIndex& volume, uint64_t journalId, int64_t from, std::unordered_set<uint64_t>& changed) {
+    if (from < 0 || volume.usnJournalId != journalId) return false;
+    AttrCacheJournalReader reader = g_journalReader.load();
+    int64_t position = from;
+    // The monitor may apply more changes while the journal is read: read on until the reading
+    // has passed what the monitor has applied.
+    for (int round = 0; round < 8; ++round) {
+        int64_t reached = position;
+        const bool ok = reader ? reader(volume, journalId, position, changed, &reached)
+                               : ReadVolumeJournalChanges(volume, journalId, position, changed, &reached);
+        if (!ok) return false;
+        AcquireSRWLockShared(&volume.indexLock);
+        const int64_t applied = volume.nextUsn;
+        ReleaseSRWLockShared(&volume.indexLock);
+        if (applied <= reached) return true;
+        position = reached;
+    }
+    return false;
+}
 
 bool IsNtfsVolumeForCache(const VolumeIndex* v) {
     return v && v->available.load() && v->fileSystem == L"NTFS";
@@ -161,6 +271,8 @@ void VolumeIndex::DropCachedFileInfo(uint64_t frn) {
 
 // ---- the cache file --------------------------------------------------------------------------
 
+void SetAttrCacheJournalReader(AttrCacheJournalReader reader) { g_journalReader.store(reader); }
+
 std::vector<std::wstring> GetAttrCachePath() { return {GetConfigDir() + L"\\attrcache.v1.bin"}; }
 
 void DeleteCorruptAttrCache(FILE** file, const std::wstring& path) {
@@ -188,10 +300,13 @@ void LoadAttrCache(SearchEngine& engine) {
 
     uint8_t header[kHeaderBytes];
     if (fread(header, 1, kHeaderBytes, f) != kHeaderBytes || ReadU32(header) != kMagic ||
-        ReadU32(header + 4) != kVersion || ReadU32(header + 8) > kMaxSections) {
+        (ReadU32(header + 4) != kVersion && ReadU32(header + 4) != kVersionWithoutPosition) ||
+        ReadU32(header + 8) > kMaxSections) {
         DeleteCorruptAttrCache(&f, path);
         return;
     }
+    const bool withPosition = ReadU32(header + 4) == kVersion;
+    const size_t sectionHeaderBytes = withPosition ? kSectionHeaderBytes : kSectionHeaderBytesV1;
     const uint32_t sections = ReadU32(header + 8);
     int64_t fileSize = 0;
     if (_fseeki64(f, 0, SEEK_END) == 0) fileSize = _ftelli64(f);
@@ -213,18 +328,21 @@ void LoadAttrCache(SearchEngine& engine) {
     std::vector<uint8_t> chunk;
     for (uint32_t s = 0; s < sections; ++s) {
         uint8_t sh[kSectionHeaderBytes];
-        if (fread(sh, 1, kSectionHeaderBytes, f) != kSectionHeaderBytes) {
+        if (fread(sh, 1, sectionHeaderBytes, f) != sectionHeaderBytes) {
             DeleteCorruptAttrCache(&f, path);
             return;
         }
-        consumed += kSectionHeaderBytes;
+        consumed += sectionHeaderBytes;
         const wchar_t letter = static_cast<wchar_t>(ReadU16(sh));
         const uint64_t journalId = ReadU64(sh + 2);
-        const uint64_t n = ReadU32(sh + 10);
+        const int64_t position = withPosition ? static_cast<int64_t>(ReadU64(sh + 10)) : kUnknownPosition;
+        const uint64_t n = ReadU32(sh + (withPosition ? 18 : 10));
         if (n > kMaxSectionRecords || consumed + kRecordBytes * n > static_cast<uint64_t>(fileSize)) {
             DeleteCorruptAttrCache(&f, path);
             return;
         }
+        // Only the volume whose journal wrote the section can say what changed since: a section
+        // of a recreated journal, or one whose journal has lost the position, is dropped whole.
         VolumeIndex* target = nullptr;
         for (VolumeIndex* v : volumes) {
             if (!v->root.empty() && v->root[0] == letter && v->usnJournalId == journalId) {
@@ -232,13 +350,9 @@ void LoadAttrCache(SearchEngine& engine) {
                 break;
             }
         }
-        if (!target) {
-            for (VolumeIndex* v : volumes) {
-                if (!v->root.empty() && v->root[0] == letter) {
-                    target = v;
-                    break;
-                }
-            }
+        std::unordered_set<uint64_t> changed;
+        if (target && n > 0 && n <= kMaxLoadedRecords && !ChangedSince(*target, journalId, position, changed)) {
+            target = nullptr;
         }
         if (!target || n > kMaxLoadedRecords) {
             if (_fseeki64(f, static_cast<int64_t>(kRecordBytes * n), SEEK_CUR) != 0) {
@@ -265,7 +379,7 @@ void LoadAttrCache(SearchEngine& engine) {
                 const uint8_t* r = chunk.data() + i * kRecordBytes;
                 const uint64_t frn = ReadU64(r);
                 consumed += kRecordBytes;
-                if (!target->frnToRecord.contains(frn)) continue;
+                if (!target->frnToRecord.contains(frn) || changed.count(frn)) continue;
                 FileAttrInfo info;
                 info.size = ReadU64(r + 8);
                 info.lastWrite = MakeFileTime(ReadU64(r + 16));
@@ -314,7 +428,7 @@ bool SaveAttrCache(SearchEngine& engine) {
         for (auto& vp : engine.volumes) {
             VolumeIndex* v = vp.get();
             if (!IsNtfsVolumeForCache(v) || v->root.empty()) continue;
-            SavedSection sec{v->root[0], v->usnJournalId, {}};
+            SavedSection sec{v->root[0], v->usnJournalId, AppliedJournalPosition(v), {}};
             AcquireSRWLockShared(&v->attrCacheLock);
             sec.entries.reserve(v->attrCache.size());
             for (const auto& [frn, info] : v->attrCache) {
@@ -345,6 +459,7 @@ bool SaveAttrCache(SearchEngine& engine) {
     for (const SavedSection& sec : sections) {
         PutU16(buf, static_cast<uint16_t>(sec.letter));
         PutU64(buf, sec.journalId);
+        PutU64(buf, static_cast<uint64_t>(sec.position));
         PutU32(buf, static_cast<uint32_t>(sec.entries.size()));
         bytes += kSectionHeaderBytes;
         for (const SavedEntry& e : sec.entries) {
@@ -382,4 +497,19 @@ bool SaveAttrCache(SearchEngine& engine) {
     AppendPerfMetric(L"cache_save ms=" + std::to_wstring(ms) + L" path=" + path + L" entries=" +
                      std::to_wstring(entries) + L" bytes=" + std::to_wstring(bytes));
     return true;
+}
+
+bool AutosaveAttrCache(SearchEngine& engine) {
+    const uint64_t captured = g_attrCacheChangeCount.load();
+    if (SaveAttrCache(engine)) {
+        g_autosaveFailureLogged.store(false);
+        return true;
+    }
+    if (g_crashInProgress.load()) return false;
+    RaiseSavedMark(captured);
+    if (!g_autosaveFailureLogged.exchange(true)) {
+        const std::vector<std::wstring> candidates = GetAttrCachePath();
+        AppendPerfMetric(L"cache_save failed path=" + (candidates.empty() ? std::wstring() : candidates[0]));
+    }
+    return false;
 }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "index/VolumeIndex.h"
@@ -40,15 +41,34 @@ std::vector<std::wstring> GetAttrCachePath();
 
 // Reads attrcache.v1.bin into the caches of the engine's available NTFS volumes. A damaged file
 // is deleted (logged as "cache_load corrupt_deleted path=") and never harms the caches beyond
-// the section being read.
+// the section being read. Each section carries the journal position its entries were current
+// to: the entries of files the journal names since then are dropped (a file changed, deleted
+// or re-created while the program was closed), and a section whose journal cannot say (a
+// recreated journal, a position the journal no longer holds, a file without positions) is
+// dropped whole.
 void LoadAttrCache(SearchEngine& engine);
 
+// Reads what changed on a volume since a journal position: every file reference the journal
+// names from `from` to its end goes into `changed`, *reached is where the reading ended. False
+// when the journal cannot say. The default reads the volume's own journal through its handle;
+// tests of volumes without a drive put their own in (null restores the default).
+using AttrCacheJournalReader = bool (*)(VolumeIndex& volume, uint64_t journalId, int64_t from,
+                                        std::unordered_set<uint64_t>& changed, int64_t* reached);
+void SetAttrCacheJournalReader(AttrCacheJournalReader reader);
+
 // Writes the caches of the engine's available NTFS volumes to attrcache.v1.bin (through
-// "<name>.tmp" moved over the old file). Whole saves run one at a time. Returns true only when
+// "<name>.tmp" moved over the old file), each with the journal position up to which the volume's
+// monitor had applied changes. Whole saves run one at a time. Returns true only when
 // the file was written and moved into place; the saved mark (g_attrCacheSavedCount) then
 // covers the changes made before the entries were collected. Does nothing (false) while a
 // crash is being reported.
 [[nodiscard]] bool SaveAttrCache(SearchEngine& engine);
+
+// The periodic save (task "cache_autosave"): SaveAttrCache, and when that fails the saved mark
+// is raised all the same to the change count taken before it, so that a cache that cannot be
+// written is not collected and written again every round until something changes. The failure
+// is logged once ("cache_save failed path=...") until a save succeeds again.
+bool AutosaveAttrCache(SearchEngine& engine);
 
 // Closes *file (clearing it), deletes the file at path and logs it.
 void DeleteCorruptAttrCache(FILE** file, const std::wstring& path);

@@ -95,16 +95,19 @@ bool ParseFilterLine(const std::wstring& line, FilterCategory& out) {
     return true;
 }
 
-bool ReadFilterCategories(const std::wstring& path, std::vector<FilterCategory>& out) {
+bool ReadFilterCategories(const std::wstring& path, std::vector<FilterCategory>& out, bool* complete) {
+    if (complete) *complete = false;
     if (path.empty()) return false;
     std::vector<FilterCategory> list;
+    TextLinesShape shape;
     const bool opened = ReadTextLines(
         path,
         [&](const std::wstring& line) {
             FilterCategory c;
             if (list.size() < kMaxFilterCategories && ParseFilterLine(line, c)) list.push_back(std::move(c));
         },
-        kMaxFilterLineChars);
+        kMaxFilterLineChars, size_t(16) << 20, &shape);
+    if (complete) *complete = opened && shape.Complete();
     if (!opened || list.empty()) return false;
     out = std::move(list);
     return true;
@@ -112,25 +115,16 @@ bool ReadFilterCategories(const std::wstring& path, std::vector<FilterCategory>&
 
 bool WriteFilterCategories(const std::wstring& path, const std::vector<FilterCategory>& list) {
     if (path.empty()) return false;
-    std::wstring tmp = path + L".tmp";
-    FILE* f = _wfopen(tmp.c_str(), L"w, ccs=UTF-8");
-    if (!f) return false;
-    bool ok = true;
+    std::wstring text;
     for (const auto& c : list) {
-        std::wstring line = c.name + L"=";
+        text += c.name + L"=";
         for (size_t i = 0; i < c.exts.size(); ++i) {
-            if (i) line += L",";
-            line += c.exts[i];
+            if (i) text += L",";
+            text += c.exts[i];
         }
-        line += L"\n";
-        if (fputws(line.c_str(), f) < 0) ok = false;
+        text += L"\n";
     }
-    if (fflush(f) != 0) ok = false;
-    if (fclose(f) != 0) ok = false;
-    if (ok && MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileW(tmp.c_str());
-    return false;
+    return WriteTextFileReplacing(path, text);
 }
 
 void ResetFilterCategoriesToDefaults() {
@@ -208,11 +202,26 @@ void InitFilterCategories() {
     const std::wstring b = GetConfigDir() + L"\\filters.bak";
     std::vector<FilterCategory> list;
     std::wstring file;
-    if (!p.empty() && ReadFilterCategories(p, list)) {
-        file = p;
-    } else if (ReadFilterCategories(d, list)) {
-        file = d;
-    } else {
+    // Only a file read whole refreshes the backup: a file cut in the middle of a line would
+    // replace a good backup with a list that lost categories.
+    bool backUp = true;
+    auto readSource = [&](const std::wstring& path) {
+        bool complete = false;
+        if (path.empty() || !ReadFilterCategories(path, list, &complete)) return false;
+        file = path;
+        if (complete) return true;
+        backUp = false;
+        std::vector<FilterCategory> saved;
+        bool backupComplete = false;
+        if (ReadFilterCategories(b, saved, &backupComplete) && backupComplete) {
+            // The damaged file is kept beside the restored one, never simply overwritten.
+            CopyFileW(path.c_str(), (path + L".damaged").c_str(), FALSE);
+            WriteFilterCategories(path, saved);  // when this fails the session still uses the backup
+            list = std::move(saved);
+        }
+        return true;
+    };
+    if (!readSource(p) && !readSource(d)) {
         if (ReadFilterCategories(b, list)) {
             EnsureFolderCategory(list);
             g_filterCategories = std::move(list);
@@ -225,13 +234,13 @@ void InitFilterCategories() {
     if (!g_languageIsChinese && !list.empty() && list[0].name == L"所有文件") {
         ResetFilterCategoriesToDefaults();
         WriteFilterCategories(file, g_filterCategories);
-        CopyFileW(file.c_str(), b.c_str(), FALSE);
+        if (backUp) CopyFileW(file.c_str(), b.c_str(), FALSE);
         return;
     }
     bool changed = EnsureFolderCategory(list);
     g_filterCategories = std::move(list);
     if (changed) WriteFilterCategories(file, g_filterCategories);
-    CopyFileW(file.c_str(), b.c_str(), FALSE);
+    if (backUp) CopyFileW(file.c_str(), b.c_str(), FALSE);
 }
 
 bool ReloadFilterCategoriesForLanguage(HWND owner) {

@@ -34,7 +34,9 @@ extern std::atomic<int> g_currentFilterCategory;
 std::wstring GetFiltersPath();
 std::wstring GetDefaultFiltersPath();
 bool ParseFilterLine(const std::wstring& line, FilterCategory& out);
-bool ReadFilterCategories(const std::wstring& path, std::vector<FilterCategory>& out);
+// True when the file yielded at least one category (out replaced). *complete (optional) tells
+// whether every line was read whole: a file cut in the middle of a line is damaged.
+bool ReadFilterCategories(const std::wstring& path, std::vector<FilterCategory>& out, bool* complete = nullptr);
 // Replaces the file through a temporary file; false when nothing could be written.
 bool WriteFilterCategories(const std::wstring& path, const std::vector<FilterCategory>& list);
 void ResetFilterCategoriesToDefaults();

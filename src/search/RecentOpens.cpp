@@ -48,17 +48,15 @@ bool ItemStillNamesEntry(const MatchItem& item, const std::wstring& path, uint64
 std::wstring GetRecentListPath() { return GetConfigDir() + L"\\recent.ini"; }
 
 void SaveRecentList() {
-    FILE* f = _wfopen(GetRecentListPath().c_str(), L"w, ccs=UTF-8");
-    if (!f) return;
+    std::wstring text;
     {
         std::lock_guard<std::mutex> lock(g_recentMutex);
         for (const auto& e : g_recentEntries) {
             if (e.path.empty()) continue;
-            std::wstring line = std::to_wstring(e.openedTick) + L"\t" + e.path + L"\n";
-            fputws(line.c_str(), f);
+            text += std::to_wstring(e.openedTick) + L"\t" + e.path + L"\n";
         }
     }
-    fclose(f);
+    (void)WriteTextFileReplacing(GetRecentListPath(), text);
 }
 
 void LoadRecentList() {

@@ -170,6 +170,28 @@ bool CellText(const MatchItem& item, int column, std::wstring& text) {
     return true;
 }
 
+}  // namespace
+
+bool ReportTooltipFault(const char* what) {
+    if (g_tooltipCrashReported) return false;  // one report per run, not one per mouse move
+    g_tooltipCrashReported = true;
+    ThreadCrashRecord& record = GetThreadCrashRecord();
+    if (what) {
+        wchar_t message[385] = {};
+        MultiByteToWideChar(CP_UTF8, 0, what, -1, message, 384);
+        _snwprintf(record.extra, 511, L"mousemove tooltip std::exception: %ls", message);
+        record.extra[511] = 0;
+        WriteCrashReport(L"mousemove_tooltip_exception", nullptr);
+    } else {
+        _snwprintf(record.extra, 511, L"mousemove tooltip unknown exception");
+        record.extra[511] = 0;
+        WriteCrashReport(L"mousemove_tooltip_unknown_exception", nullptr);
+    }
+    return true;
+}
+
+namespace {
+
 void UpdateHoverTooltip(HWND hwnd, int x, int y) {
     try {
         std::shared_ptr<std::vector<MatchItem>> rows = GetVisibleResults();
@@ -193,20 +215,10 @@ void UpdateHoverTooltip(HWND hwnd, int x, int y) {
         ShowTooltip(hwnd, text);
     } catch (const std::exception& e) {
         HideTooltip(hwnd);
-        if (g_tooltipCrashReported) return;  // one report per run, not one per mouse move
-        g_tooltipCrashReported = true;
-        wchar_t message[385] = {};
-        MultiByteToWideChar(CP_UTF8, 0, e.what(), -1, message, 384);
-        ThreadCrashRecord& record = GetThreadCrashRecord();
-        _snwprintf(record.extra, 511, L"mousemove tooltip std::exception: %ls", message);
-        WriteCrashReport(L"mousemove_tooltip_exception", nullptr);
+        ReportTooltipFault(e.what());
     } catch (...) {
         HideTooltip(hwnd);
-        if (g_tooltipCrashReported) return;
-        g_tooltipCrashReported = true;
-        ThreadCrashRecord& record = GetThreadCrashRecord();
-        _snwprintf(record.extra, 511, L"mousemove tooltip unknown exception");
-        WriteCrashReport(L"mousemove_tooltip_unknown_exception", nullptr);
+        ReportTooltipFault(nullptr);
     }
 }
 

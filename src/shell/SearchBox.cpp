@@ -52,6 +52,26 @@ std::wstring EditText(HWND edit) {
     return buffer;
 }
 
+// Messages after which the box may hold another text (typing, deleting, pasting, undo, a text
+// set by the program).
+bool MayChangeText(UINT msg, WPARAM wParam) {
+    switch (msg) {
+    case WM_SETTEXT:
+    case WM_CHAR:
+    case WM_IME_CHAR:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+    case EM_REPLACESEL:
+        return true;
+    case WM_KEYDOWN:
+        return wParam == VK_DELETE;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -109,7 +129,10 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
         DrawEditFrame(edit);
         return r;
     }
-    return CallPrevious(previous, edit, msg, wParam, lParam);
+    const LRESULT r = CallPrevious(previous, edit, msg, wParam, lParam);
+    // A crash report names the query that was in the box: its copy follows every change.
+    if (MayChangeText(msg, wParam)) SetCrashQueryText(EditText(edit).c_str());
+    return r;
 }
 
 LRESULT CALLBACK FilterEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {

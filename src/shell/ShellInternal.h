@@ -34,6 +34,10 @@ std::wstring ReadSearchBoxText();
 void LayoutTopBar(int clientWidth);
 // Wheel and scroll-bar scrolling of the result list (search mode); true when handled.
 bool HandleListScrollInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// A fault while the hover tooltip of the results was built (what = the exception's text, null
+// for one of no standard type): a crash report the program survives, once per run (false when
+// one was already written).
+bool ReportTooltipFault(const char* what);
 // Keys and mouse of the results list (search mode) and the shell menu's owner-draw messages;
 // true when handled (result set).
 bool HandleResultsListInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -191,6 +191,8 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR lpCmdLine, int nCmdSho
     } catch (...) {
     }
     ShowWindow(window, g_startedHidden ? SW_HIDE : nCmdShow);
+    // A settings file that could not be written before the window existed is told now.
+    PostToMainWindow(WM_SETTINGS_NOT_SAVED);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -3,6 +3,7 @@
 
 #include "core/Core.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -54,16 +55,16 @@ void ParseWindowIniLine(WindowIniSettings& s, std::wstring line) {
     const int n = _wtoi(value.c_str());
 
     if (key == L"width") {
-        if (n >= 800) s.width = n;
+        if (n >= 800) s.width = std::min(n, kWindowIniMaxSide);
     } else if (key == L"height") {
-        if (n >= 500) s.height = n;
+        if (n >= 500) s.height = std::min(n, kWindowIniMaxSide);
     } else if (key == L"colType") {
         if (n >= 30 && n <= 119) s.colType = n;
     } else if (key.compare(0, 3, L"col") == 0) {
         int index = _wtoi(key.c_str() + 3);
         if (n < 30) return;
-        if (index >= 0 && index <= 4) s.col[index] = n;
-        else if (index == 5) s.col5 = n;
+        if (index >= 0 && index <= 4) s.col[index] = std::min(n, kWindowIniMaxColumn);
+        else if (index == 5) s.col5 = std::min(n, kWindowIniMaxColumn);
     } else if (key == L"sizePreset") {
         if (n >= 0 && n <= 4) s.sizePreset = n;
     } else if (key == L"timePreset") {
@@ -153,6 +154,13 @@ std::wstring FormatWindowIni(const WindowIniSettings& s) {
 
 bool WriteWindowIniFile(const std::wstring& path, const WindowIniSettings& settings) {
     return WriteTextFileReplacing(path, FormatWindowIni(settings));
+}
+
+void ClampWindowSizeToWorkArea(int* width, int* height, const RECT& workArea) {
+    const int areaWidth = workArea.right - workArea.left;
+    const int areaHeight = workArea.bottom - workArea.top;
+    if (width && areaWidth > 0 && *width > areaWidth) *width = areaWidth;
+    if (height && areaHeight > 0 && *height > areaHeight) *height = areaHeight;
 }
 
 int WindowIniToPixels(int stored96, UINT dpi) {

@@ -32,6 +32,11 @@ struct WindowIniSettings {
     std::vector<std::wstring> contentSearchExts;
 };
 
+// Bounds a damaged or hand-edited file cannot pass (96 DPI): larger values read as these, so
+// that no size overflows when scaled or summed.
+constexpr int kWindowIniMaxSide = 16384;
+constexpr int kWindowIniMaxColumn = 3000;
+
 // Applies one line of window.ini ("key=value"; other lines are ignored).
 void ParseWindowIniLine(WindowIniSettings& settings, std::wstring line);
 // Reads the file into settings (missing or unreadable file: settings unchanged). Lines of any
@@ -42,6 +47,10 @@ std::wstring FormatWindowIni(const WindowIniSettings& settings);
 // Writes the file through a temporary file moved over the old one, so that a crash while
 // saving leaves either the old or the new file. False when nothing was replaced.
 [[nodiscard]] bool WriteWindowIniFile(const std::wstring& path, const WindowIniSettings& settings);
+
+// Makes a window size (pixels) fit the work area, so that a stored size can never put the
+// window's frame out of reach.
+void ClampWindowSizeToWorkArea(int* width, int* height, const RECT& workArea);
 
 // The path of window.ini in the configuration folder.
 std::wstring GetWindowIniPath();

@@ -57,6 +57,8 @@ void LoadWindowIni(int* width, int* height) {
     SetContentSearchExts(s.contentSearchExts);
     if (width) *width = Px(s.width);
     if (height) *height = Px(s.height);
+    RECT work{};
+    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) ClampWindowSizeToWorkArea(width, height, work);
 }
 
 void RescaleWindowIniDpi(UINT newDpi) {

@@ -156,6 +156,27 @@ TEST_F(CoreLogs, ConcurrentPerfMetricsNeverInterleave) {
     EXPECT_EQ(CountOf(log, "] line t="), 100u);
 }
 
+// A performance log left from long use is cut to its newest whole lines, not grown for ever.
+TEST_F(CoreLogs, PerfMetricLogIsCappedKeepingTheNewestLines) {
+    SetConfigDirOverride(dir_ + L"\\cfg");
+    AppendPerfMetric(L"first");
+    const std::wstring path = dir_ + L"\\cfg\\perf_metrics.log";
+    std::string big = testfx::ReadFileBytes(path);
+    size_t n = 0;
+    while (big.size() <= kLogFileCapBytes)
+        big += "[2026-01-01 00:00:00.000] line " + std::to_string(n++) + " sort col=1 dir=asc rows=123456 ms=7\r\n";
+    ASSERT_TRUE(testfx::WriteFileBytes(path, big));
+    AppendPerfMetric(L"newest");
+    const std::string log = testfx::ReadFileBytes(path);
+    EXPECT_LE(log.size(), kLogFileKeepBytes + 200);
+    EXPECT_GE(log.size(), kLogFileKeepBytes - 200);
+    EXPECT_EQ(log.substr(0, 4), "\xEF\xBB\xBF[");  // the mark, then a whole line
+    EXPECT_EQ(log.find("] first"), std::string::npos);
+    EXPECT_NE(log.find("] line " + std::to_string(n - 1) + " sort"), std::string::npos);
+    EXPECT_EQ(log.substr(log.size() - 8), "newest\r\n");
+    EXPECT_EQ(GetFileAttributesW((path + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(CoreLogs, GdiLogLineFormat) {
     std::string before = testfx::ReadFileBytes(GetGdiLogPath());
     LogGdi(L"WM_CREATE begin \u00E9");

@@ -57,4 +57,77 @@ TEST(CoreTextLines, WholeLinesFromDamagedFiles) {
     EXPECT_FALSE(ReadTextLines(dir + L"\\missing.ini", [](const std::wstring&) {}));
 }
 
+std::wstring Ansi(const char* s) {
+    wchar_t out[64] = {};
+    MultiByteToWideChar(CP_ACP, 0, s, -1, out, 63);
+    return out;
+}
+
+// Bytes that are not UTF-8 (a file saved by a legacy editor, or damaged) never end the reading:
+// every line after them still arrives, and the shape tells a line cut short.
+TEST(CoreTextLines, BytesThatAreNotUtf8AndCutFiles) {
+    const std::wstring dir = testfx::MakeScratchDir(L"core-textlines-bytes");
+    const std::wstring path = dir + L"\\t.ini";
+    struct Case {
+        std::string bytes;
+        std::vector<std::wstring> lines;
+        bool lastLineEnded;
+        bool invalid;
+    } cases[] = {
+        // Without a byte-order mark: the ANSI code page of a legacy editor.
+        {"width=1200\ncaf\xE9=1\nheight=800\n", {L"width=1200", Ansi("caf\xE9=1"), L"height=800"}, true, true},
+        // With the mark: the bad byte reads as U+FFFD, the lines after it still come.
+        {"\xEF\xBB\xBF" "a=1\nb\xFF\xC3=2\nc=3\n", {L"a=1", L"b\uFFFD\uFFFD=2", L"c=3"}, true, true},
+        {"\xEF\xBB\xBF" "a=1\n\xED\xA0\x80\nz=9\n", {L"a=1", L"\uFFFD\uFFFD\uFFFD", L"z=9"}, true, true},
+        // UTF-16LE with its mark.
+        {std::string("\xFF\xFE" "k\0=\0" "1\0\r\0\n\0" "\x2D\x4E\n\0", 16), {L"k=1", L"\u4E2D"}, true, false},
+        // Cut in the middle of a line: the part arrives, the shape says so.
+        {"a=1\r\nDocs=.doc,.p", {L"a=1", L"Docs=.doc,.p"}, false, false},
+        {"a=1\r\nb=2\r\n", {L"a=1", L"b=2"}, true, false},
+        {"\xF0\x9F\x98\x80\n", {L"\U0001F600"}, true, false},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(testfx::WriteFileBytes(path, c.bytes));
+        std::vector<std::wstring> out;
+        TextLinesShape shape;
+        EXPECT_TRUE(ReadTextLines(path, [&](const std::wstring& l) { out.push_back(l); }, 1000, 1 << 20, &shape));
+        EXPECT_EQ(out, c.lines) << c.bytes.substr(0, 40);
+        EXPECT_EQ(shape.lastLineEnded, c.lastLineEnded) << c.bytes.substr(0, 40);
+        EXPECT_EQ(shape.invalidBytes, c.invalid) << c.bytes.substr(0, 40);
+        EXPECT_FALSE(shape.cutAtLimit);
+    }
+    // The character limit: the line it cuts is not handed out and the shape says so.
+    ASSERT_TRUE(testfx::WriteFileBytes(path, "one\ntwo\nthree\n"));
+    std::vector<std::wstring> out;
+    TextLinesShape shape;
+    EXPECT_TRUE(ReadTextLines(path, [&](const std::wstring& l) { out.push_back(l); }, 1000, 10, &shape));
+    EXPECT_EQ(out, (std::vector<std::wstring>{L"one", L"two"}));
+    EXPECT_TRUE(shape.cutAtLimit);
+    EXPECT_FALSE(shape.Complete());
+    // A folder is no file.
+    EXPECT_FALSE(ReadTextLines(dir, [](const std::wstring&) {}));
+}
+
+}  // namespace
+
+namespace {
+
+// A settings file that cannot be written (a folder in its place): the save says so, the old
+// file is untouched, and the user is told once per run, not at every save.
+TEST(CoreTextLines, SettingsThatCannotBeWrittenAreToldOnce) {
+    const std::wstring dir = testfx::MakeScratchDir(L"core-settings-unwritable");
+    const std::wstring blocked = dir + L"\\window.ini";
+    ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
+    EXPECT_FALSE(WriteTextFileReplacing(blocked, L"width=900\n"));
+    EXPECT_TRUE(GetFileAttributesW(blocked.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(GetFileAttributesW((blocked + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(WriteTextFileReplacing(dir + L"\\no\\such\\folder.ini", L"x=1\n"));
+    std::wstring path;
+    ASSERT_TRUE(TakeSettingsNotSavedNotice(&path));
+    EXPECT_EQ(path, blocked);  // the first failure is the one named
+    EXPECT_FALSE(TakeSettingsNotSavedNotice(&path));
+    EXPECT_FALSE(WriteTextFileReplacing(blocked, L"width=901\n"));
+    EXPECT_FALSE(TakeSettingsNotSavedNotice(&path));  // told already
+}
+
 }  // namespace

@@ -82,8 +82,9 @@ bool WaitUntilFalse(const std::atomic<bool>& flag, int ms) {
 }
 
 TEST(CoreTrim, GlobalTrimStartsOnlyWhenAllowed) {
+    const uint64_t passes = g_globalTrimPasses.load();
     g_globalTrimOnToggle = false;
-    RequestGlobalTrimAsync();
+    RequestGlobalTrimAsync();  // the option is off: no pass
     EXPECT_FALSE(g_globalTrimRunning.load());
 
     g_globalTrimOnToggle = true;
@@ -91,9 +92,13 @@ TEST(CoreTrim, GlobalTrimStartsOnlyWhenAllowed) {
     RequestGlobalTrimAsync();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_TRUE(g_globalTrimRunning.load());
+    EXPECT_EQ(g_globalTrimPasses.load(), passes);
 
     g_globalTrimRunning = false;
     RequestGlobalTrimAsync();  // runs over every process it may open, then clears the flag
+    for (int i = 0; i < 2000 && g_globalTrimPasses.load() == passes; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(g_globalTrimPasses.load(), passes + 1);  // the request really ran one pass
     EXPECT_TRUE(WaitUntilFalse(g_globalTrimRunning, 20000));
     g_globalTrimOnToggle = false;
 }

@@ -231,6 +231,36 @@ TEST_F(FiltersConfig, BackupIsTheLastSourceBeforeTheDefaults) {
     EXPECT_EQ("Saved=\nPics=.png\n", testfx::ReadFileBytes(Path(L"filters.bak")));  // not refreshed
 }
 
+// A file cut in the middle of a line lost categories: it never replaces the backup, and a whole
+// backup is what the session uses (the damaged file is kept beside it).
+TEST_F(FiltersConfig, FileCutMidLineIsRestoredFromTheBackup) {
+    const std::string backup = "All=\r\nFolders=.dir\r\nDocs=.doc,.pdf\r\nPics=.png\r\n";
+    ASSERT_TRUE(testfx::WriteFileBytes(Path(L"filters.bak"), backup));
+    const std::string cut = kBom + "All=\r\nFolders=.dir\r\nDocs=.doc,.p";
+    ASSERT_TRUE(testfx::WriteFileBytes(Path(L"filters.en-us.ini"), cut));
+    InitFilterCategories();
+    ASSERT_EQ(4u, g_filterCategories.size());
+    EXPECT_EQ(L"Pics", g_filterCategories[3].name);
+    EXPECT_EQ((std::vector<std::wstring>{L".doc", L".pdf"}), g_filterCategories[2].exts);
+    EXPECT_EQ(backup, testfx::ReadFileBytes(Path(L"filters.bak")));
+    EXPECT_EQ(kBom + backup, testfx::ReadFileBytes(Path(L"filters.en-us.ini")));
+    EXPECT_EQ(cut, testfx::ReadFileBytes(Path(L"filters.en-us.ini.damaged")));
+
+    // Without a backup the part that was read is used, and no backup is made from it.
+    DeleteFileW(Path(L"filters.bak").c_str());
+    DeleteFileW(Path(L"filters.en-us.ini").c_str());
+    ASSERT_TRUE(testfx::WriteFileBytes(Path(L"filters.ini"), "Everything=\nFolders=.dir\nDocs=.do"));
+    InitFilterCategories();
+    ASSERT_EQ(3u, g_filterCategories.size());
+    EXPECT_FALSE(Exists(L"filters.bak"));
+
+    // A backup that is itself cut short is no better: the file is used as read, the backup kept.
+    ASSERT_TRUE(testfx::WriteFileBytes(Path(L"filters.bak"), "Old=\nOlder=.t"));
+    InitFilterCategories();
+    EXPECT_EQ(L"Everything", g_filterCategories[0].name);
+    EXPECT_EQ("Old=\nOlder=.t", testfx::ReadFileBytes(Path(L"filters.bak")));
+}
+
 TEST(FilterFolders, EnsureFolderCategoryAndFolderTests) {
     std::vector<FilterCategory> a{{L"All", {}}, {L"D", {L".doc"}}, {L"E", {}}, {L"F", {L".FOLDER"}}};
     EXPECT_FALSE(EnsureFolderCategory(a));

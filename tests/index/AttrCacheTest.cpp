@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "CacheTestSupport.h"
@@ -20,20 +21,38 @@ struct FileBuilder {
         bytes.append(reinterpret_cast<const char*>(&v), sizeof(T));
         return *this;
     }
-    FileBuilder& Header(uint32_t sections, uint32_t magic = 0x56534348, uint32_t version = 1) {
+    FileBuilder& Header(uint32_t sections, uint32_t magic = 0x56534348, uint32_t version = 2) {
         return Put(magic).Put(version).Put(sections);
     }
-    FileBuilder& Section(wchar_t letter, uint64_t journal, uint32_t n) {
-        return Put(static_cast<uint16_t>(letter)).Put(journal).Put(n);
+    // A section current to journal position `usn`.
+    FileBuilder& Section(wchar_t letter, uint64_t journal, uint32_t n, int64_t usn = 100) {
+        return Put(static_cast<uint16_t>(letter)).Put(journal).Put(usn).Put(n);
     }
     FileBuilder& Record(uint64_t frn, uint64_t size, uint64_t w, uint64_t c, uint8_t valid = 1) {
         return Put(frn).Put(size).Put(w).Put(c).Put(valid);
     }
 };
 
+// The journals of the hand-made volumes: what changed since any position, or that they cannot say.
+std::unordered_set<uint64_t> g_journalChanges;
+bool g_journalCanSay = true;
+int64_t g_journalAskedFrom = 0;
+
+bool FakeJournal(VolumeIndex&, uint64_t, int64_t from, std::unordered_set<uint64_t>& changed, int64_t* reached) {
+    g_journalAskedFrom = from;
+    if (!g_journalCanSay) return false;
+    changed.insert(g_journalChanges.begin(), g_journalChanges.end());
+    *reached = from + 1000;
+    return true;
+}
+
 class AttrCacheFile : public ::testing::Test {
 protected:
+    void TearDown() override { SetAttrCacheJournalReader(nullptr); }
     void SetUp() override {
+        g_journalChanges.clear();
+        g_journalCanSay = true;
+        SetAttrCacheJournalReader(&FakeJournal);
         cfg = std::make_unique<ScratchConfig>(L"attrcache");
         path = cfg->dir + L"\\attrcache.v1.bin";
         auto c = MakeVolume(L"C:", L"NTFS", 0xC1);
@@ -42,6 +61,8 @@ protected:
         auto d = MakeVolume(L"D:", L"NTFS", 0xD1);
         for (uint64_t i = 0; i < 10; ++i) AddRec(*d, 0x200 + i, 5, L"d" + std::to_wstring(i));
         d->BuildReferenceMap();
+        c->nextUsn = 500;  // where the monitors have applied their journals to
+        d->nextUsn = 700;
         auto e = MakeVolume(L"E:", L"FAT32", 0);
         AddRec(*e, 0x300, 5, L"e");
         e->BuildReferenceMap();
@@ -120,7 +141,7 @@ TEST_F(AttrCacheFile, SaveThenLoadRoundTrip) {
     EXPECT_EQ(g_attrCacheSavedCount.load(), g_attrCacheChangeCount.load());
     EXPECT_FALSE(FileExists(path + L".tmp"));
     std::string file = testfx::ReadFileBytes(path);
-    EXPECT_EQ(file.size(), 12u + 2 * 14 + 3 * 33);
+    EXPECT_EQ(file.size(), 12u + 2 * 22 + 3 * 33);
     EXPECT_EQ(file.substr(0, 4), "HCSV");
 
     ClearCaches();
@@ -133,7 +154,7 @@ TEST_F(AttrCacheFile, SaveThenLoadRoundTrip) {
     EXPECT_EQ(g_attrCacheSavedCount.load(), g_attrCacheChangeCount.load());
     std::string log = cfg->PerfLog();
     EXPECT_NE(log.find("cache_save ms="), std::string::npos);
-    EXPECT_NE(log.find(" entries=3 bytes=139"), std::string::npos) << log;
+    EXPECT_NE(log.find(" entries=3 bytes=155"), std::string::npos) << log;
     EXPECT_NE(log.find("cache_load ms="), std::string::npos);
 }
 
@@ -147,20 +168,66 @@ TEST_F(AttrCacheFile, EmptyFileOfZeroSectionsLoadsNothing) {
     EXPECT_TRUE(FileExists(path));
 }
 
-TEST_F(AttrCacheFile, SectionsMatchByJournalThenLetterAndDropUnknownFiles) {
+TEST_F(AttrCacheFile, SectionsMatchByJournalAndDropUnknownFiles) {
     FileBuilder b;
     b.Header(3);
-    b.Section(L'C', 0xDEAD, 2);  // journal recreated since: the letter alone matches
-    b.Record(0x0001000000000100ull, 1, 1, 1).Record(0x0009000000000100ull, 2, 2, 2);  // 2nd: stale reference
-    b.Section(L'D', 0xD1, 1).Record(0x200, 3, 3, 3);
+    b.Section(L'C', 0xDEAD, 1);  // journal recreated since: it cannot say what changed
+    b.Record(0x0001000000000100ull, 1, 1, 1);
+    b.Section(L'D', 0xD1, 2).Record(0x200, 3, 3, 3).Record(0x0009000000000200ull, 2, 2, 2);  // 2nd: stale reference
     b.Section(L'D', 0xD1, 1).Record(0x201, 4, 4, 4, 7);  // the later D: section replaces the first
     ASSERT_TRUE(testfx::WriteFileBytes(path, b.bytes));
     LoadAttrCache(engine);
-    ASSERT_EQ(C().attrCache.size(), 1u);
-    EXPECT_EQ(C().attrCache.count(0x0001000000000100ull), 1u);
+    EXPECT_TRUE(C().attrCache.empty());
     ASSERT_EQ(D().attrCache.size(), 1u);
     EXPECT_TRUE(D().attrCache[0x201].valid);
     EXPECT_EQ(D().attrCache[0x201].size, 4u);
+    EXPECT_TRUE(FileExists(path));  // a dropped section is no damage
+}
+
+// Files the journal names since the section's position lost their entries; a journal that
+// cannot say drops the whole section, and a file without positions is trusted for nothing.
+TEST_F(AttrCacheFile, EntriesOfFilesChangedSinceTheSaveAreDropped) {
+    C().attrCache[0x0001000000000100ull] = Attr(111, 11, 12);
+    C().attrCache[0x0001000000000101ull] = Attr(222, 21, 22);
+    D().attrCache[0x200] = Attr(444, 44, 45);
+    ASSERT_TRUE(SaveAttrCache(engine));
+    const std::string file = testfx::ReadFileBytes(path);
+    int64_t savedC = 0;
+    std::memcpy(&savedC, file.data() + 12 + 10, 8);
+    EXPECT_EQ(savedC, 500);  // C:'s monitor position
+
+    ClearCaches();
+    g_journalChanges = {0x0001000000000101ull, 0x200};
+    LoadAttrCache(engine);
+    EXPECT_EQ(C().attrCache.count(0x0001000000000100ull), 1u);
+    EXPECT_EQ(C().attrCache.count(0x0001000000000101ull), 0u);
+    EXPECT_TRUE(D().attrCache.empty());
+    EXPECT_EQ(g_journalAskedFrom, 700);  // D: read from its own position
+
+    ClearCaches();
+    g_journalCanSay = false;
+    LoadAttrCache(engine);
+    EXPECT_TRUE(C().attrCache.empty());
+    EXPECT_TRUE(D().attrCache.empty());
+    EXPECT_TRUE(FileExists(path));
+
+    // A position the volume never had (a save during a build) and a file of version 1.
+    g_journalCanSay = true;
+    g_journalChanges.clear();
+    ASSERT_TRUE(testfx::WriteFileBytes(
+        path, FileBuilder().Header(1).Section(L'C', 0xC1, 1, -1).Record(0x0001000000000100ull, 1, 1, 1).bytes));
+    LoadAttrCache(engine);
+    EXPECT_TRUE(C().attrCache.empty());
+    FileBuilder v1;
+    v1.Header(2, 0x56534348, 1);
+    v1.Put(static_cast<uint16_t>(L'C')).Put(uint64_t(0xC1)).Put(uint32_t(1)).Record(0x0001000000000100ull, 1, 1, 1);
+    v1.Put(static_cast<uint16_t>(L'D')).Put(uint64_t(0xD1)).Put(uint32_t(1)).Record(0x200, 1, 1, 1);
+    ASSERT_TRUE(testfx::WriteFileBytes(path, v1.bytes));
+    LoadAttrCache(engine);
+    EXPECT_TRUE(C().attrCache.empty());
+    EXPECT_TRUE(D().attrCache.empty());
+    EXPECT_TRUE(FileExists(path));
+    EXPECT_NE(cfg->PerfLog().find("entries=0 bytes=" + std::to_string(12 + 2 * (14 + 33))), std::string::npos);
 }
 
 TEST_F(AttrCacheFile, OversizedSectionIsSkippedAndLaterSectionsLoad) {
@@ -188,7 +255,7 @@ TEST_F(AttrCacheFile, DamagedFilesAreDeletedWithoutHarm) {
         {"empty", ""},
         {"short header", FileBuilder().Header(1).bytes.substr(0, 7)},
         {"wrong magic", FileBuilder().Header(0, 0x12345678).bytes},
-        {"version 2", FileBuilder().Header(0, 0x56534348, 2).bytes},
+        {"version 3", FileBuilder().Header(0, 0x56534348, 3).bytes},
         {"65 sections", FileBuilder().Header(65).bytes},
         {"3 sections announced, 2 present",
          FileBuilder().Header(3).Section(L'F', 1, 0).Section(L'G', 1, 0).bytes},
@@ -234,6 +301,34 @@ TEST_F(AttrCacheFile, FailedSaveIsNotCountedAsSaved) {
     EXPECT_EQ(g_attrCacheSavedCount, g_attrCacheChangeCount);
 }
 
+// The autosave of a cache that cannot be written gives up until the next change and says so
+// once, instead of collecting and failing again every round.
+TEST_F(AttrCacheFile, FailedAutosaveRaisesTheMarkAndLogsOnce) {
+    C().attrCache[0x0001000000000100ull] = Attr(1, 1, 1);
+    ASSERT_TRUE(CreateDirectoryW((path + L".tmp").c_str(), nullptr));
+    g_attrCacheChangeCount.fetch_add(1);
+    const uint64_t count = g_attrCacheChangeCount;
+    EXPECT_FALSE(AutosaveAttrCache(engine));
+    EXPECT_EQ(g_attrCacheSavedCount, count);  // nothing more to save until the next change
+    g_attrCacheChangeCount.fetch_add(1);
+    EXPECT_FALSE(AutosaveAttrCache(engine));
+    EXPECT_EQ(g_attrCacheSavedCount, g_attrCacheChangeCount);
+    const std::string log = cfg->PerfLog();
+    const size_t first = log.find("cache_save failed path=");
+    ASSERT_NE(first, std::string::npos) << log;
+    EXPECT_EQ(log.find("cache_save failed", first + 1), std::string::npos) << log;
+
+    // A save that works again ends the quiet: the next failure is logged anew.
+    RemoveDirectoryW((path + L".tmp").c_str());
+    g_attrCacheChangeCount.fetch_add(1);
+    EXPECT_TRUE(AutosaveAttrCache(engine));
+    ASSERT_TRUE(CreateDirectoryW((path + L".tmp").c_str(), nullptr));
+    g_attrCacheChangeCount.fetch_add(1);
+    EXPECT_FALSE(AutosaveAttrCache(engine));
+    EXPECT_NE(cfg->PerfLog().find("cache_save failed", first + 1), std::string::npos);
+    RemoveDirectoryW((path + L".tmp").c_str());
+}
+
 TEST_F(AttrCacheFile, NoSaveWhileACrashIsReported) {
     g_crashInProgress = true;
     EXPECT_FALSE(SaveAttrCache(engine));
@@ -253,7 +348,7 @@ TEST_F(AttrCacheFile, ConcurrentSavesNeverMixTheirFiles) {
     for (auto& th : threads) th.join();
     EXPECT_EQ(ok.load(), 32);
     EXPECT_FALSE(FileExists(path + L".tmp"));
-    EXPECT_EQ(testfx::ReadFileBytes(path).size(), 12u + 2 * 14 + 10 * 33);
+    EXPECT_EQ(testfx::ReadFileBytes(path).size(), 12u + 2 * 22 + 10 * 33);
     ClearCaches();
     LoadAttrCache(engine);
     EXPECT_TRUE(FileExists(path));

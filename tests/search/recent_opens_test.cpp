@@ -86,9 +86,19 @@ TEST_F(RecentTest, MissingOrBinaryFileNeverCrashes) {
     EXPECT_TRUE(Paths().empty());
     std::string junk;
     for (int i = 0; i < 70000; ++i) junk.push_back(static_cast<char>((i * 131) & 0xFF));
-    ASSERT_TRUE(testfx::WriteFileBytes(GetRecentListPath(), junk));
+    // Good lines around the junk: the junk costs its own lines only, never the lines after it.
+    ASSERT_TRUE(testfx::WriteFileBytes(GetRecentListPath(),
+                                       "\xEF\xBB\xBF" "5\tC:\\before.txt\r\n" + junk + "\r\n6\tC:\\after.txt\r\n"));
     LoadRecentList();
-    SUCCEED();
+    const std::vector<std::wstring> paths = Paths();
+    ASSERT_GE(paths.size(), 2u);
+    EXPECT_EQ(paths.front(), L"C:\\before.txt");
+    EXPECT_EQ(paths.back(), L"C:\\after.txt");
+    for (const std::wstring& p : paths) {
+        EXPECT_FALSE(p.empty());
+        EXPECT_EQ(p.find_first_of(L"\r\n"), std::wstring::npos);
+        EXPECT_EQ(p.find(L'\0'), std::wstring::npos);
+    }
 }
 
 TEST_F(RecentTest, RecordDedupeCapAndSave) {

@@ -37,6 +37,32 @@ TEST(WindowIni, AcceptedAndRejectedValues) {
     EXPECT_EQ(45, s.col[0]);  // a non-numeric column index reads as 0
 }
 
+// Values no screen holds: the window stays reachable and the column widths stay summable.
+TEST(WindowIni, HugeSizesAreBounded) {
+    WindowIniSettings s = Parse({L"width=2147483647", L"height=2147483647", L"col0=2147483647",
+                                 L"col4=99999", L"col5=2147483647"});
+    EXPECT_EQ(kWindowIniMaxSide, s.width);
+    EXPECT_EQ(kWindowIniMaxSide, s.height);
+    EXPECT_EQ(kWindowIniMaxColumn, s.col[0]);
+    EXPECT_EQ(kWindowIniMaxColumn, s.col[4]);
+    EXPECT_EQ(kWindowIniMaxColumn, s.col5);
+    long long sum = 0;
+    for (int c : s.col) sum += WindowIniToPixels(c, 192);
+    EXPECT_GT(sum, 0);
+    EXPECT_LT(sum, 1 << 20);
+
+    const RECT work{0, 0, 1024, 728};
+    int width = WindowIniToPixels(s.width, 144), height = WindowIniToPixels(s.height, 144);
+    ClampWindowSizeToWorkArea(&width, &height, work);
+    EXPECT_EQ(1024, width);
+    EXPECT_EQ(728, height);
+    width = 900;
+    height = 600;
+    ClampWindowSizeToWorkArea(&width, &height, RECT{100, 50, 2020, 1130});
+    EXPECT_EQ(900, width);  // a size that fits is kept
+    EXPECT_EQ(600, height);
+}
+
 TEST(WindowIni, ThemeLayoutBooleansAndLimits) {
     struct Case { const wchar_t* line; bool dark; };
     for (Case c : {Case{L"themeMode=Dark", true}, Case{L"themeMode=1", true}, Case{L"themeMode=", true},
