@@ -87,6 +87,8 @@ void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
             ToggleTheme(hwnd);
         } else if (id >= IDM_VIEW_LIST && id <= IDM_VIEW_LARGE_ICONS) {
             SetViewMode(hwnd, id - IDM_VIEW_LIST);
+        } else if (id == IDM_SWITCH_TO_ANALYSIS) {
+            ToggleSearchAnalysisMode(hwnd);
         }
         return;
     }
