@@ -30,6 +30,7 @@ constexpr UINT WM_RESORT_RESULTS = WM_USER + 40;         // wParam column 1..6, 
 constexpr UINT WM_APP_TRAY_NOTIFY = WM_APP + 1;
 constexpr UINT WM_APP_ANALYSIS_PROGRESS = WM_APP + 80;
 constexpr UINT WM_APP_ANALYSIS_DONE = WM_APP + 81;
+constexpr UINT WM_APP_AUTOSTART_DONE = WM_APP + 100;   // lParam the outcome (settings/AutoStart.h)
 
 // Timers and hotkeys of the main window.
 constexpr UINT_PTR HOTKEY_ID_SHOW_HIDE = 30001;
