@@ -1,6 +1,7 @@
 // Autostart at logon through a scheduled task, and the Run value that is only read and deleted.
 #include "settings/AutoStart.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -26,7 +27,9 @@ bool RunSchtasks(const std::vector<std::wstring>& args, DWORD* exitCode, DWORD t
         runner = g_runner;
     }
     const std::wstring exe = GetSchtasksPath();
-    return runner ? runner(exe, args, exitCode, timeoutMs) : RunProcessHidden(exe, args, exitCode, timeoutMs);
+    // The end of the program does not wait for schtasks.exe.
+    return runner ? runner(exe, args, exitCode, timeoutMs)
+                  : RunProcessHiddenUnless(exe, args, exitCode, timeoutMs, &g_shuttingDown);
 }
 
 // What the worker hands to the UI thread.
@@ -100,6 +103,11 @@ std::wstring GetSchtasksPath() {
 
 bool RunProcessHidden(const std::wstring& exe, const std::vector<std::wstring>& args, DWORD* exitCode,
                       DWORD timeoutMs) {
+    return RunProcessHiddenUnless(exe, args, exitCode, timeoutMs, nullptr);
+}
+
+bool RunProcessHiddenUnless(const std::wstring& exe, const std::vector<std::wstring>& args, DWORD* exitCode,
+                            DWORD timeoutMs, const std::atomic<bool>* stop) {
     std::wstring commandLine = QuoteCommandLineArg(exe);
     for (const std::wstring& a : args) commandLine += L" " + QuoteCommandLineArg(a);
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
@@ -114,7 +122,23 @@ bool RunProcessHidden(const std::wstring& exe, const std::vector<std::wstring>& 
         return false;
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
-    DWORD wait = WaitForSingleObject(process.get(), timeoutMs);
+    DWORD wait = WAIT_TIMEOUT;
+    if (!stop) {
+        wait = WaitForSingleObject(process.get(), timeoutMs);
+    } else {
+        // In slices, so that a stop request is seen within a moment.
+        const ULONGLONG start = GetTickCount64();
+        for (;;) {
+            if (stop->load()) {
+                if (exitCode) *exitCode = ERROR_CANCELLED;
+                return false;
+            }
+            const ULONGLONG spent = GetTickCount64() - start;
+            if (spent >= timeoutMs) break;
+            wait = WaitForSingleObject(process.get(), static_cast<DWORD>(std::min<ULONGLONG>(timeoutMs - spent, 50)));
+            if (wait != WAIT_TIMEOUT) break;
+        }
+    }
     if (wait == WAIT_TIMEOUT) {
         TerminateProcess(process.get(), ERROR_TIMEOUT);
         if (exitCode) *exitCode = WAIT_TIMEOUT;

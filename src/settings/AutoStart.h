@@ -9,6 +9,7 @@
 // schtasks.exe on background tasks and post their outcome back to the main window.
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,6 +34,10 @@ std::wstring GetSchtasksPath();
 // may be null.
 bool RunProcessHidden(const std::wstring& exe, const std::vector<std::wstring>& args, DWORD* exitCode,
                       DWORD timeoutMs);
+// The same, but the wait also ends when *stop turns true (the program is ending): the process is
+// left to finish on its own, and the result is false with exitCode ERROR_CANCELLED.
+bool RunProcessHiddenUnless(const std::wstring& exe, const std::vector<std::wstring>& args, DWORD* exitCode,
+                            DWORD timeoutMs, const std::atomic<bool>* stop);
 
 // The program's own path, however long; false (path empty) when it cannot be read whole.
 bool GetOwnProgramPath(std::wstring& path);

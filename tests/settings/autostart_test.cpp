@@ -118,6 +118,15 @@ TEST(AutoStartProcess, RunsHiddenReportsExitCodesAndEndsWhatTimesOut) {
     EXPECT_FALSE(RunProcessHidden(exe, {L"/Sleep", L"20000"}, &code, 300));
     EXPECT_EQ(code, static_cast<DWORD>(WAIT_TIMEOUT));
 
+    // The end of the program stops the wait at once (the process is left to finish).
+    std::atomic<bool> stop{true};
+    code = 12345;
+    EXPECT_FALSE(RunProcessHiddenUnless(exe, {L"/Sleep", L"3000"}, &code, 10000, &stop));  // else 0 after 3 s
+    EXPECT_EQ(code, static_cast<DWORD>(ERROR_CANCELLED));
+    stop = false;
+    EXPECT_TRUE(RunProcessHiddenUnless(exe, {L"/Delete"}, &code, 10000, &stop));
+    EXPECT_EQ(code, 0u);
+
     code = 12345;
     EXPECT_FALSE(RunProcessHidden(dir + L"\\missing.exe", {L"/Query"}, &code, 1000));
     EXPECT_EQ(code, 12345u);  // not started: left untouched
