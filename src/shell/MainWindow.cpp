@@ -12,6 +12,7 @@
 #include "results/FileActions.h"
 #include "results/Results.h"
 #include "search/Search.h"
+#include "settings/SettingsTools.h"
 #include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
@@ -381,6 +382,7 @@ LRESULT OnCreate(HWND hwnd) {
     TrayOnCreate(hwnd);
     HotkeysOnCreate(hwnd);
     DuplicatesWindowUnit().OnCreate(hwnd);
+    SettingsToolsWindowUnit().OnCreate(hwnd);
     if (!g_hotkeyStartupNotice.empty()) {
         SetStatusText(g_hotkeyStartupNotice);
         ShowTrayNotice(g_hotkeyStartupNotice);
@@ -513,6 +515,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleWorkerMessage(hwnd, msg, wParam, lParam, result)) return result;
     if (DuplicatesWindowUnit().OnMessage(hwnd, msg, wParam, lParam, result)) return result;
+    if (SettingsToolsWindowUnit().OnMessage(hwnd, msg, wParam, lParam, result)) return result;
     if (HandleResultsListInput(hwnd, msg, wParam, lParam, result)) return result;
     if (HandleListScrollInput(hwnd, msg, wParam, lParam)) return 0;
     switch (msg) {
@@ -539,6 +542,8 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_COMMAND:
         if (DuplicatesWindowUnit().OnCommand(hwnd, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
+            return 0;
+        if (SettingsToolsWindowUnit().OnCommand(hwnd, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
             return 0;
         OnCommand(hwnd, wParam, lParam);
         return 0;

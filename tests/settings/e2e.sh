@@ -213,10 +213,10 @@ tw_wait_ready "$W" 120 || true
 wait_lines "$SCHTASKS_LOG" "$QUERY" 1 30
 tw_command 20005
 if tw_wait_dialog '#32770 "Error"' 30; then pass "a refused creation shows the error box"; else fail "no error box: $(tw_windows)"; fi
-box_text=$(tw_probe --class '#32770' controls 2>/dev/null | grep -o 'Task exit code: 1' | head -n 1)
-if [ -n "$box_text" ]; then pass "the box names exit code 1"; else fail "box text: $(tw_probe --class '#32770' controls 2>/dev/null)"; fi
-import -window root "$ARTIFACTS/settings-autostart-error.png" 2>/dev/null || true
 box=$(tw_windows | awk '/#32770/ {print $1; exit}')
+box_text=$(tw_probe --hwnd "$box" controls 2>/dev/null)
+if grep -q 'Failed to create startup task.*Task exit code: 1' <<<"$box_text"; then pass "the box names exit code 1"; else fail "box text: $box_text"; fi
+import -window root "$ARTIFACTS/settings-autostart-error.png" 2>/dev/null || true
 [ -n "$box" ] && tw_probe --hwnd "$box" post WM_COMMAND 1 >/dev/null
 sleep 0.5
 exit_program
