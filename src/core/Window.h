@@ -31,6 +31,7 @@ constexpr UINT WM_SETTINGS_NOT_SAVED = WM_USER + 61;     // a settings file coul
 constexpr UINT WM_APP_TRAY_NOTIFY = WM_APP + 1;
 constexpr UINT WM_APP_ANALYSIS_PROGRESS = WM_APP + 80;
 constexpr UINT WM_APP_ANALYSIS_DONE = WM_APP + 81;
+constexpr UINT WM_APP_AUTOSTART_DONE = WM_APP + 100;   // lParam the outcome (settings/AutoStart.h)
 
 // Timers and hotkeys of the main window.
 constexpr UINT_PTR HOTKEY_ID_SHOW_HIDE = 30001;

@@ -93,6 +93,13 @@ void BuildAllTables() {
     tables.emplace(L"pt-br", std::move(ptBr));
     tables.emplace(L"it-it", std::move(itIt));
 
+    // Feature texts come with all 13 translations in one row.
+    const std::vector<std::wstring>& codes = GetBuiltinLanguageCodes();
+    size_t featureCount = 0;
+    const FeatureText* features = SettingsToolTexts(featureCount);
+    for (size_t i = 0; i < featureCount; ++i)
+        for (size_t c = 0; c < codes.size() && c < 13; ++c) tables[codes[c]][features[i].key] = features[i].texts[c];
+
     std::unordered_map<std::wstring, std::wstring> aliases;
     aliases.emplace(L"app.name", L"App_Name");
     aliases.emplace(L"menu.homepage", L"Menu_Homepage");
@@ -313,7 +320,8 @@ const std::vector<std::wstring>& GetRestGroupKeys() {
 const std::vector<std::wstring>& GetAddedKeys() {
     static const std::vector<std::wstring> kKeys = {
         L"Dup_StatusFailed", L"Dup_KeepOneCopy", L"Dup_NoOtherCopy", L"Status_JournalLostReindexFmt",
-        L"Status_DriveReindexedFmt", L"Status_DriveReindexFailedFmt", L"Msg_SettingsNotSaved",
+        L"Status_DriveReindexedFmt", L"Status_DriveReindexFailedFmt", L"Msg_SettingsNotSaved", L"Button_OK",
+        L"Button_Cancel", L"Settings_ColorPickerTitle", L"Settings_ColorLiveTip",
     };
     return kKeys;
 }

@@ -22,6 +22,13 @@ struct LanguageTexts {
     const wchar_t* const* analysis = nullptr;  // 42 texts in the analysis group's order
 };
 
+// One key of a feature with its text in every built-in language, in the order of
+// GetBuiltinLanguageCodes().
+struct FeatureText {
+    const wchar_t* key;
+    const wchar_t* texts[13];
+};
+
 // The texts of each built-in language (one source file per language).
 const TextPair* EnglishTexts(size_t& count);
 LanguageTexts ChineseSimplifiedTexts();   // every key (texts only)
@@ -36,6 +43,8 @@ LanguageTexts NorwegianTexts();
 LanguageTexts ArabicTexts();
 LanguageTexts PortugueseTexts();  // menu group, settings, analysis
 LanguageTexts ItalianTexts();     // menu group, settings, analysis
+// Keys added by features after the six groups, translated into every language at once.
+const FeatureText* SettingsToolTexts(size_t& count);
 
 // The built tables that every lookup falls back to (valid once the tables are built).
 const TextTable* EnglishTable();

@@ -12,6 +12,7 @@
 #include "results/FileActions.h"
 #include "results/Results.h"
 #include "search/Search.h"
+#include "settings/SettingsTools.h"
 #include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"

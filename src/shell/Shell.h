@@ -122,6 +122,7 @@ void ScheduleFilterButtonsRefresh(UINT delayMs);
 // Tray icon (Tray.cpp): the icon, its tip and menu, and the tracking tooltip.
 constexpr UINT kTrayShowWindow = 20001;
 constexpr UINT kTrayExit = 20002;
+constexpr UINT kTrayAutoStart = 20005;
 void LoadTrayIcon();
 // The tip from its pattern: "{0}" replaced by the hotkey text, else the text appended after a blank.
 std::wstring BuildTrayTip(const std::wstring& pattern, const std::wstring& hotkey);

@@ -8,6 +8,8 @@
 
 #include "core/Core.h"
 #include "i18n/I18n.h"
+#include "settings/AutoStart.h"
+#include "settings/SettingsTools.h"
 #include "shell/Shell.h"
 #include "ui/WindowUnit.h"
 #include "shell/ShellInternal.h"
@@ -159,9 +161,13 @@ void OnTrayNotify(HWND hwnd, LPARAM lParam) {
     if (mouse != WM_RBUTTONUP) return;
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
-    // Tarnwick has no web site: the tray menu offers no home page. The Settings Center and the
-    // autostart switch are offered once they are built.
+    // Tarnwick has no web site: the tray menu offers no home page. The Settings Center is offered
+    // once it is built.
     AppendMenuItem(menu, MF_ENABLED, kTrayShowWindow, Tr(L"Menu_ShowMainWindow", L"显示窗口", L"Show Window"));
+    // Autostart shows its last known state and cannot be chosen while a query or change runs.
+    const UINT autoStartFlags = (IsAutoStartBusy() ? MF_GRAYED : MF_ENABLED) |
+                                (GetAutoStartState() == AutoStartState::On ? MF_CHECKED : MF_UNCHECKED);
+    AppendMenuItem(menu, autoStartFlags, kTrayAutoStart, Tr(L"Menu_AutoStart", L"开机启动", L"Run on Startup"));
     AppendMenuSeparator(menu);
     AppendMenuItem(menu, MF_ENABLED, kTrayExit, Tr(L"Menu_Exit", L"退出", L"Exit"));
     POINT cursor{};
@@ -178,6 +184,8 @@ void RunTrayCommand(HWND hwnd, UINT id) {
     if (id == kTrayShowWindow) {
         EnsureTrayIcon(hwnd);
         ShowMainWindow(hwnd);
+    } else if (id == kTrayAutoStart) {
+        RunSettingsToolCommand(hwnd, kCmdToggleAutoStart);
     } else if (id == kTrayExit) {
         g_exitRequested = true;
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
