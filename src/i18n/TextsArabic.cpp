@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"العربية"},
     {L"LanguageIsChinese", L"0"},
+    {L"Settings_Cat7", L"ألوان الواجهة"},
+    {L"Settings_ColorPresetTitle", L"نمط الألوان"},
+    {L"Settings_ColorPresetNone", L"(اختر نمطًا…)"},
+    {L"Settings_ColorTip", L"يُطبَّق فورًا؛ اضبط التفاصيل أدناه (* = مخصص)"},
+    {L"Settings_ColorReset", L"إعادة الألوان إلى افتراضيات السمة"},
+    {L"Settings_OpenUiColors", L"فتح ملف إعدادات الألوان"},
+    {L"Settings_ColorChange", L"تغيير"},
     {L"TrayTip", L"Tarnwick - {0} إظهار/إخفاء"},
     {L"Menu_Homepage", L"الصفحة الرئيسية"},
     {L"Menu_Language", L"اللغة"},

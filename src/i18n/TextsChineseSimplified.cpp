@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"中文(简体)"},
     {L"LanguageIsChinese", L"1"},
+    {L"Settings_Cat7", L"界面配色"},
+    {L"Settings_ColorPresetTitle", L"配色预设"},
+    {L"Settings_ColorPresetNone", L"（选择预设…）"},
+    {L"Settings_ColorTip", L"即时生效；可在下方微调（* = 已自定义）"},
+    {L"Settings_ColorReset", L"恢复主题默认配色"},
+    {L"Settings_OpenUiColors", L"打开界面配色配置"},
+    {L"Settings_ColorChange", L"修改颜色"},
     {L"TrayTip", L"塔恩维克 - {0} 显示/隐藏"},
     {L"Menu_Homepage", L"官方主页"},
     {L"Menu_Language", L"语言"},

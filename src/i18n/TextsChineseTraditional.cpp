@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"中文(繁體)"},
     {L"LanguageIsChinese", L"1"},
+    {L"Settings_Cat7", L"介面配色"},
+    {L"Settings_ColorPresetTitle", L"配色預設"},
+    {L"Settings_ColorPresetNone", L"（選擇預設…）"},
+    {L"Settings_ColorTip", L"即時生效；可在下方微調（* = 已自訂）"},
+    {L"Settings_ColorReset", L"還原主題預設配色"},
+    {L"Settings_OpenUiColors", L"開啟介面配色設定"},
+    {L"Settings_ColorChange", L"修改顏色"},
     {L"TrayTip", L"塔恩維克 - {0} 顯示/隱藏"},
     {L"Menu_Homepage", L"官方網站"},
     {L"Menu_Language", L"語言"},

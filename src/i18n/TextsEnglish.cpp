@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"English (US)"},
     {L"LanguageIsChinese", L"0"},
+    {L"Settings_Cat7", L"UI Colors"},
+    {L"Settings_ColorPresetTitle", L"Color preset"},
+    {L"Settings_ColorPresetNone", L"(Choose a preset…)"},
+    {L"Settings_ColorTip", L"Applies instantly; fine-tune below (* = customized)"},
+    {L"Settings_ColorReset", L"Reset colors to theme defaults"},
+    {L"Settings_OpenUiColors", L"Open UI colors config"},
+    {L"Settings_ColorChange", L"Change"},
     {L"TrayTip", L"Tarnwick - {0} Show/Hide"},
     {L"Menu_Homepage", L"Homepage"},
     {L"Menu_Language", L"Language"},

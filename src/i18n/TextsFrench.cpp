@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"Français"},
     {L"LanguageIsChinese", L"0"},
+    {L"Settings_Cat7", L"Couleurs de l'interface"},
+    {L"Settings_ColorPresetTitle", L"Préréglage de couleurs"},
+    {L"Settings_ColorPresetNone", L"(Choisir un préréglage…)"},
+    {L"Settings_ColorTip", L"S'applique immédiatement ; ajustez ci-dessous (* = personnalisé)"},
+    {L"Settings_ColorReset", L"Rétablir les couleurs par défaut du thème"},
+    {L"Settings_OpenUiColors", L"Ouvrir la configuration des couleurs"},
+    {L"Settings_ColorChange", L"Modifier"},
     {L"TrayTip", L"Tarnwick - {0} Afficher/Masquer"},
     {L"Menu_Homepage", L"Site web"},
     {L"Menu_Language", L"Langue"},

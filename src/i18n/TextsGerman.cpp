@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"Deutsch (DE)"},
     {L"LanguageIsChinese", L"0"},
+    {L"Settings_Cat7", L"UI-Farben"},
+    {L"Settings_ColorPresetTitle", L"Farbvorlage"},
+    {L"Settings_ColorPresetNone", L"(Vorlage wählen…)"},
+    {L"Settings_ColorTip", L"Wirkt sofort; unten feinabstimmen (* = angepasst)"},
+    {L"Settings_ColorReset", L"Farben auf Design-Standard zurücksetzen"},
+    {L"Settings_OpenUiColors", L"UI-Farbkonfiguration öffnen"},
+    {L"Settings_ColorChange", L"Ändern"},
     {L"TrayTip", L"Tarnwick – {0} Ein-/Ausblenden"},
     {L"Menu_Homepage", L"Startseite"},
     {L"Menu_Language", L"Sprache"},

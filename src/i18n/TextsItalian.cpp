@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"Italiano"},
     {L"LanguageIsChinese", L"0"},
+    {L"Settings_Cat7", L"Colori interfaccia"},
+    {L"Settings_ColorPresetTitle", L"Preset colori"},
+    {L"Settings_ColorPresetNone", L"(Scegli un preset…)"},
+    {L"Settings_ColorTip", L"Si applica subito; rifinisci qui sotto (* = personalizzato)"},
+    {L"Settings_ColorReset", L"Ripristina i colori predefiniti del tema"},
+    {L"Settings_OpenUiColors", L"Apri configurazione colori"},
+    {L"Settings_ColorChange", L"Modifica"},
     {L"TrayTip", L"Tarnwick - {0} Mostra/Nascondi"},
     {L"Menu_Homepage", L"Homepage"},
     {L"Menu_Language", L"Lingua"},

@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"日本語"},
     {L"LanguageIsChinese", L"0"},
+    {L"Settings_Cat7", L"UI の配色"},
+    {L"Settings_ColorPresetTitle", L"配色プリセット"},
+    {L"Settings_ColorPresetNone", L"（プリセットを選択…）"},
+    {L"Settings_ColorTip", L"すぐに反映されます。下で微調整できます（* = カスタマイズ済み）"},
+    {L"Settings_ColorReset", L"テーマ既定の配色に戻す"},
+    {L"Settings_OpenUiColors", L"UI 配色設定ファイルを開く"},
+    {L"Settings_ColorChange", L"変更"},
     {L"TrayTip", L"ターンウィック - {0} 表示/非表示"},
     {L"Menu_Homepage", L"ホームページ"},
     {L"Menu_Language", L"言語"},

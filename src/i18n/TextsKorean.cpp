@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"한국어"},
     {L"LanguageIsChinese", L"0"},
+    {L"Settings_Cat7", L"UI 색상"},
+    {L"Settings_ColorPresetTitle", L"색상 프리셋"},
+    {L"Settings_ColorPresetNone", L"(프리셋 선택…)"},
+    {L"Settings_ColorTip", L"즉시 적용됩니다. 아래에서 세부 조정하세요(* = 사용자 지정됨)"},
+    {L"Settings_ColorReset", L"테마 기본 색상으로 재설정"},
+    {L"Settings_OpenUiColors", L"UI 색상 설정 파일 열기"},
+    {L"Settings_ColorChange", L"변경"},
     {L"TrayTip", L"탄윅 - {0} 표시/숨기기"},
     {L"Menu_Homepage", L"홈페이지"},
     {L"Menu_Language", L"언어"},

@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"Norsk"},
     {L"LanguageIsChinese", L"0"},
+    {L"Settings_Cat7", L"Grensesnittfarger"},
+    {L"Settings_ColorPresetTitle", L"Fargeforhåndsvalg"},
+    {L"Settings_ColorPresetNone", L"(Velg et forhåndsvalg…)"},
+    {L"Settings_ColorTip", L"Brukes straks; finjuster nedenfor (* = tilpasset)"},
+    {L"Settings_ColorReset", L"Tilbakestill farger til temastandard"},
+    {L"Settings_OpenUiColors", L"Åpne fargekonfigurasjon"},
+    {L"Settings_ColorChange", L"Endre"},
     {L"TrayTip", L"Tarnwick – {0} Vis/Skjul"},
     {L"Menu_Homepage", L"Hjemmeside"},
     {L"Menu_Language", L"Språk"},

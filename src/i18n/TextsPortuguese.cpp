@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"Português (BR)"},
     {L"LanguageIsChinese", L"0"},
+    {L"Settings_Cat7", L"Cores da interface"},
+    {L"Settings_ColorPresetTitle", L"Predefinição de cores"},
+    {L"Settings_ColorPresetNone", L"(Escolha uma predefinição…)"},
+    {L"Settings_ColorTip", L"Aplica-se na hora; ajuste abaixo (* = personalizado)"},
+    {L"Settings_ColorReset", L"Redefinir cores para o padrão do tema"},
+    {L"Settings_OpenUiColors", L"Abrir configuração de cores"},
+    {L"Settings_ColorChange", L"Alterar"},
     {L"TrayTip", L"Tarnwick - {0} Mostrar/Ocultar"},
     {L"Menu_Homepage", L"Página inicial"},
     {L"Menu_Language", L"Idioma"},

@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"Русский"},
     {L"LanguageIsChinese", L"0"},
+    {L"Settings_Cat7", L"Цвета интерфейса"},
+    {L"Settings_ColorPresetTitle", L"Цветовая схема"},
+    {L"Settings_ColorPresetNone", L"(Выберите схему…)"},
+    {L"Settings_ColorTip", L"Применяется сразу; точная настройка ниже (* = изменено)"},
+    {L"Settings_ColorReset", L"Сбросить цвета к теме по умолчанию"},
+    {L"Settings_OpenUiColors", L"Открыть файл цветов интерфейса"},
+    {L"Settings_ColorChange", L"Изменить"},
     {L"TrayTip", L"Tarnwick — {0} Показать/Скрыть"},
     {L"Menu_Homepage", L"Домашняя страница"},
     {L"Menu_Language", L"Язык"},

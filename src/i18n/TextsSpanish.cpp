@@ -7,6 +7,13 @@ namespace {
 const TextPair kTexts[] = {
     {L"Name", L"Español"},
     {L"LanguageIsChinese", L"0"},
+    {L"Settings_Cat7", L"Colores de la interfaz"},
+    {L"Settings_ColorPresetTitle", L"Combinación de colores"},
+    {L"Settings_ColorPresetNone", L"(Elegir una combinación…)"},
+    {L"Settings_ColorTip", L"Se aplica al instante; ajuste abajo (* = personalizado)"},
+    {L"Settings_ColorReset", L"Restablecer los colores del tema"},
+    {L"Settings_OpenUiColors", L"Abrir configuración de colores"},
+    {L"Settings_ColorChange", L"Cambiar"},
     {L"TrayTip", L"Tarnwick - {0} Mostrar/Ocultar"},
     {L"Menu_Homepage", L"Página web"},
     {L"Menu_Language", L"Idioma"},

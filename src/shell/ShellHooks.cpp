@@ -36,4 +36,5 @@ void InstallShellHooks() {
     SetDupModeSwitcher(&SwitchModeFromDuplicates);
     g_languageChangedHandler.store(&RefreshWindowForLanguage);
     SetTrimActivityProbe(&ReadTrimActivity);
+    InstallSettingsHost();
 }

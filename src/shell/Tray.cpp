@@ -8,6 +8,7 @@
 
 #include "core/Core.h"
 #include "i18n/I18n.h"
+#include "settings/SettingsCenter.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
 #include "ui/Controls.h"
@@ -158,9 +159,10 @@ void OnTrayNotify(HWND hwnd, LPARAM lParam) {
     if (mouse != WM_RBUTTONUP) return;
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
-    // Tarnwick has no web site: the tray menu offers no home page. The Settings Center and the
-    // autostart switch are offered once they are built.
+    // Tarnwick has no web site: the tray menu offers no home page. The autostart switch is
+    // offered once it is built.
     AppendMenuItem(menu, MF_ENABLED, kTrayShowWindow, Tr(L"Menu_ShowMainWindow", L"显示窗口", L"Show Window"));
+    AppendMenuItem(menu, MF_ENABLED, kTraySettingsCenter, Tr(L"Settings_Title", L"设置中心", L"Settings Center"));
     AppendMenuSeparator(menu);
     AppendMenuItem(menu, MF_ENABLED, kTrayExit, Tr(L"Menu_Exit", L"退出", L"Exit"));
     POINT cursor{};
@@ -177,6 +179,8 @@ void RunTrayCommand(HWND hwnd, UINT id) {
     if (id == kTrayShowWindow) {
         EnsureTrayIcon(hwnd);
         ShowMainWindow(hwnd);
+    } else if (id == kTraySettingsCenter) {
+        ShowSettingsCenter(hwnd);
     } else if (id == kTrayExit) {
         g_exitRequested = true;
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
