@@ -242,7 +242,7 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
                !g_filterLayoutSidebar);
     AppendSeparator(menu);
     AppendItem(menu, 10011, Tr(L"Menu_ClearRecent", L"清除最近打开", L"Clear Recent Opens"), true);
-    // The analysis and duplicate views are offered once they are built.
+    // The analysis view is offered once it is built.
     AppendItem(menu, 10030, Tr(L"Menu_SwitchToAnalysis", L"切换到分析", L"Switch to Analysis"),
                static_cast<bool>(g_modeHooks.enterAnalysis));
     AppendItem(menu, 10036, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"), true);
