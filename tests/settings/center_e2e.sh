@@ -4,11 +4,11 @@
 # Japanese (main title, results menu, its own title and pages); the grid-lines box, the theme
 # combo and a colour preset change the main window at once and land in window.ini and
 # ui_colors.ini; after a restart the language, the settings and the boxes are still there.
-# Usage: e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test plus TARNWICK_PROBE)
+# Usage: center_e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test plus TARNWICK_PROBE)
 set -uo pipefail
 EXE="$1"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/program.sh"
-tw_e2e_begin settings-e2e
+tw_e2e_begin settings-center
 
 SETTINGS_CLASS=TarnwickSettingsTabsV2
 # A point of the main window's list area, right of every row text (client coordinates).
