@@ -155,6 +155,20 @@ tw_wait_probe() {
 # Waits for a top-level window of the program whose line from tw_windows matches REGEX.
 tw_wait_dialog() { tw_wait_probe "$1" "$2" windows; }
 
+# Waits until the main window's client point X,Y shows the colour WANT ("RRGGBB"); on a time-out
+# prints the colour last read: tw_wait_pixel X Y WANT LIMIT_SECONDS
+tw_wait_pixel() {
+  local x="$1" y="$2" want="$3" limit="$4" got=""
+  local end=$(( $(date +%s) + limit ))
+  while [ "$(date +%s)" -lt "$end" ]; do
+    got="$(tw_probe pixel "$x" "$y")"
+    [ "$got" = "$want" ] && return 0
+    sleep 0.2
+  done
+  echo "$got"
+  return 1
+}
+
 # Host path of the program's handle log (Tarnwick_gdi.log in the prefix's temporary folder);
 # empty before the program first wrote it.
 tw_gdi_log() { find "$WINEPREFIX/drive_c" -name Tarnwick_gdi.log 2>/dev/null | head -n 1; }

@@ -256,6 +256,10 @@ void EndHotkeyCapture(bool restore) {
     }
 }
 
+bool IsHotkeyCaptureShownIn(int target, HWND settingsWindow) {
+    return g_captureActive && g_captureTarget == target && settingsWindow && g_captureWindow == settingsWindow;
+}
+
 void BeginHotkeyCapture(int target, HWND settingsWindow) {
     if (g_captureActive) EndHotkeyCapture(true);
     g_captureTarget = target == 1 ? 1 : 0;

@@ -59,6 +59,8 @@ extern UINT g_fgHotkeyKey;
 // Registers the window's hooks with the layers below (language switch, UI fonts, trim probe).
 // Idempotent; wWinMain calls it first, and the main window again when it is created.
 void InstallShellHooks();
+// Fills the Settings Center's hooks into the main window (called by InstallShellHooks).
+void InstallSettingsHost();
 // The main window's part of a language switch (the handler InstallShellHooks registers).
 void RefreshWindowForLanguage();
 
@@ -169,6 +171,8 @@ bool OpenForegroundAppInExplorer();
 void BeginHotkeyCapture(int target, HWND settingsWindow);
 bool HandleHotkeyCaptureKey(HWND window, UINT message, WPARAM vk, LPARAM flags);
 void EndHotkeyCapture(bool restore);
+// True while a capture of `target` (0 show/hide, 1 foreground app) runs in `settingsWindow`.
+bool IsHotkeyCaptureShownIn(int target, HWND settingsWindow);
 void SetHotkeyEditText(const std::wstring& text);
 
 // Command line: true when an argument is "-hidden" or "/hidden" (any case).

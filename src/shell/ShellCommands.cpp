@@ -10,6 +10,7 @@
 #include "results/FileActions.h"
 #include "results/Results.h"
 #include "search/Search.h"
+#include "settings/SettingsCenter.h"
 #include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
@@ -83,7 +84,9 @@ void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     if (lParam == 0 && code == 0) {
         // A command without a control: the tray menu's and the results menu's choices, as the
         // test probe and other tools post them.
-        if (id == static_cast<int>(kMenuThemeToggle)) {
+        if (id == kMenuSettingsCenter) {
+            ShowSettingsCenter(hwnd);
+        } else if (id == static_cast<int>(kMenuThemeToggle)) {
             ToggleTheme(hwnd);
         } else if (id >= IDM_VIEW_LIST && id <= IDM_VIEW_LARGE_ICONS) {
             SetViewMode(hwnd, id - IDM_VIEW_LIST);
@@ -239,11 +242,11 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
                !g_filterLayoutSidebar);
     AppendSeparator(menu);
     AppendItem(menu, IDM_CLEAR_RECENT, Tr(L"Menu_ClearRecent", L"清除最近打开", L"Clear Recent Opens"), true);
-    // The analysis and duplicate views and the Settings Center are offered once they are built.
+    // The analysis view is offered once it is built.
     AppendItem(menu, IDM_SWITCH_TO_ANALYSIS, Tr(L"Menu_SwitchToAnalysis", L"切换到分析", L"Switch to Analysis"),
                static_cast<bool>(g_modeHooks.enterAnalysis));
     AppendItem(menu, IDM_SWITCH_TO_DUPLICATES, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"), true);
-    AppendItem(menu, IDM_SETTINGS_CENTER, Tr(L"Settings_Title", L"设置中心", L"Settings Center"), false);
+    AppendItem(menu, kMenuSettingsCenter, Tr(L"Settings_Title", L"设置中心", L"Settings Center"), true);
     AppendItem(menu, kMenuThemeToggle, Tr(L"Menu_ThemeToggle", L"主题：深色/浅色", L"Theme: Dark/Light"), true,
                g_darkTheme);
 
@@ -286,6 +289,9 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     case IDM_CLEAR_RECENT:
         ClearRecentList();
         RefreshRecentViewIfNeeded();
+        break;
+    case kMenuSettingsCenter:
+        ShowSettingsCenter(hwnd);
         break;
     default:
         break;

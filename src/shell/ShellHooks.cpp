@@ -37,4 +37,5 @@ void InstallShellHooks() {
     g_languageChangedHandler.store(&RefreshWindowForLanguage);
     SetTrimActivityProbe(&ReadTrimActivity);
     RegisterShellUnits();
+    InstallSettingsHost();
 }

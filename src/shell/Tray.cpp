@@ -10,6 +10,7 @@
 #include "i18n/I18n.h"
 #include "settings/AutoStart.h"
 #include "settings/SettingsTools.h"
+#include "settings/SettingsCenter.h"
 #include "shell/Shell.h"
 #include "ui/WindowUnit.h"
 #include "shell/ShellInternal.h"
@@ -161,9 +162,9 @@ void OnTrayNotify(HWND hwnd, LPARAM lParam) {
     if (mouse != WM_RBUTTONUP) return;
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
-    // Tarnwick has no web site: the tray menu offers no home page. The Settings Center is offered
-    // once it is built.
+    // Tarnwick has no web site: the tray menu offers no home page.
     AppendMenuItem(menu, MF_ENABLED, kTrayShowWindow, Tr(L"Menu_ShowMainWindow", L"显示窗口", L"Show Window"));
+    AppendMenuItem(menu, MF_ENABLED, kTraySettingsCenter, Tr(L"Settings_Title", L"设置中心", L"Settings Center"));
     // Autostart shows its last known state and cannot be chosen while a query or change runs.
     const UINT autoStartFlags = (IsAutoStartBusy() ? MF_GRAYED : MF_ENABLED) |
                                 (GetAutoStartState() == AutoStartState::On ? MF_CHECKED : MF_UNCHECKED);
@@ -186,6 +187,8 @@ void RunTrayCommand(HWND hwnd, UINT id) {
         ShowMainWindow(hwnd);
     } else if (id == kTrayAutoStart) {
         RunSettingsToolCommand(hwnd, kCmdToggleAutoStart);
+    } else if (id == kTraySettingsCenter) {
+        ShowSettingsCenter(hwnd);
     } else if (id == kTrayExit) {
         g_exitRequested = true;
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
@@ -234,7 +237,10 @@ public:
         return TrayHandleMessage(window, msg, wParam, lParam, result);
     }
     bool OnCommand(HWND window, int id, int /*code*/, HWND control) override {
-        if (control || (id != static_cast<int>(kTrayShowWindow) && id != static_cast<int>(kTrayExit))) return false;
+        if (control) return false;
+        if (id != static_cast<int>(kTrayShowWindow) && id != static_cast<int>(kTrayExit) && id != kTraySettingsCenter &&
+            id != static_cast<int>(kTrayAutoStart))
+            return false;
         RunTrayCommand(window, static_cast<UINT>(id));
         return true;
     }

@@ -10,3 +10,6 @@ add_dependencies(test_settings settings_stand_in)
 add_test(NAME settings_e2e COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e.sh $<TARGET_FILE:Tarnwick>
          $<TARGET_FILE:settings_stand_in>)
 set_tests_properties(settings_e2e PROPERTIES TIMEOUT 300 ENVIRONMENT "TARNWICK_PROBE=$<TARGET_FILE:probe>")
+# The Settings Center in the real program under Xvfb (needs the environment of scripts/test).
+add_test(NAME settings_center_e2e COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/center_e2e.sh $<TARGET_FILE:Tarnwick>)
+set_tests_properties(settings_center_e2e PROPERTIES TIMEOUT 400 ENVIRONMENT "TARNWICK_PROBE=$<TARGET_FILE:probe>")

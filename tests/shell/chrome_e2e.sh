@@ -59,17 +59,7 @@ choose_theme_from_menu() {
   xdotool mousemove --window "$w" 5 5
 }
 
-wait_pixel() {
-  local want="$1" limit="$2" got=""
-  local end=$(( $(date +%s) + limit ))
-  while [ "$(date +%s)" -lt "$end" ]; do
-    got="$(tw_probe pixel "$LIST_X" "$LIST_Y")"
-    [ "$got" = "$want" ] && return 0
-    sleep 0.2
-  done
-  echo "$got"
-  return 1
-}
+wait_pixel() { tw_wait_pixel "$LIST_X" "$LIST_Y" "$1" "$2"; }
 
 # ---------------------------------------------------------------------------------------------
 tw_start "$EXE"

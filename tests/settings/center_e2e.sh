@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# End-to-end test of the Settings Center under Wine and Xvfb: opened from the results menu and
+# again (menu and tray command) it stays one window; its language combo switches the program to
+# Japanese (main title, results menu, its own title and pages); the grid-lines box, the theme
+# combo and a colour preset change the main window at once and land in window.ini and
+# ui_colors.ini; after a restart the language, the settings and the boxes are still there.
+# Usage: center_e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test plus TARNWICK_PROBE)
+set -uo pipefail
+EXE="$1"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/program.sh"
+tw_e2e_begin settings-center
+
+SETTINGS_CLASS=TarnwickSettingsTabsV2
+# A point of the main window's list area, right of every row text (client coordinates).
+LIST_X=1000
+LIST_Y=520
+# Where the results menu is opened: high enough that it drops down and right of the pointer.
+MENU_Y=240
+LIGHT_SURFACE=F1F4F8
+DARK_SURFACE=12141C
+MIDNIGHT_SURFACE=141518
+JA_TITLE='ターンウィック'
+JA_SETTINGS='設定センター'
+
+CONFIG="$(tw_config_dir)"
+reset_config() { rm -f "$CONFIG/window.ini" "$CONFIG/language.ini" "$CONFIG/ui_colors.ini"; }
+reset_config
+
+sprobe() { tw_probe --class "$SETTINGS_CLASS" "$@"; }
+settings_windows() { tw_windows | grep -c " $SETTINGS_CLASS " ; }
+# A line of the Settings Center's controls: hwnd id=N class=... visible=... rect=x,y,w,h text="..."
+control_line() { sprobe controls | grep " id=$1 " | head -n 1; }
+control_hwnd() { control_line "$1" | cut -d' ' -f1; }
+# Clicks the centre of a Settings Center control (the X window of the Settings Center is $SX).
+click_control() {
+  local rect x y w h
+  rect="$(control_line "$1" | sed -n 's/.* rect=\([0-9-]*,[0-9-]*,[0-9]*,[0-9]*\) .*/\1/p')"
+  IFS=, read -r x y w h <<<"$rect"
+  if [ -z "$x" ]; then fail "no control $1"; return 1; fi
+  xdotool windowactivate --sync "$SX" 2>/dev/null || xdotool windowfocus --sync "$SX" 2>/dev/null
+  xdotool mousemove --window "$SX" $((x + w / 2)) $((y + h / 2)) click 1
+  sleep 0.3
+}
+# Opens a drop list by a click and moves its selection with the keyboard as a user does.
+choose_in_combo() {
+  local id="$1"
+  shift
+  click_control "$id" || return 1
+  xdotool key --clearmodifiers "$@" Return
+  sleep 0.5
+}
+check_state() { tw_probe --hwnd "$(control_hwnd "$1")" send 0xF0 2>/dev/null; }  # BM_GETCHECK
+combo_sel() { tw_probe --hwnd "$(control_hwnd "$1")" send 0x147 2>/dev/null; }    # CB_GETCURSEL
+
+open_results_menu() {
+  xdotool windowactivate --sync "$W" 2>/dev/null || xdotool windowfocus --sync "$W" 2>/dev/null
+  xdotool mousemove --window "$W" "$LIST_X" "$MENU_Y" click 3
+  tw_wait_dialog '#32768' 10
+}
+# Opens the results menu, keeps a picture of the area where it drops down (right of and below
+# the pointer) and closes it again. The menu is the system's: its items are read from the screen.
+menu_shot() {
+  open_results_menu || return 1
+  sleep 0.5
+  local X Y SCREEN WINDOW
+  eval "$(xdotool getmouselocation --shell)"
+  import -window root -crop "320x560+$X+$Y" +repage "$1" 2>/dev/null
+  xdotool key --clearmodifiers Escape
+  sleep 0.3
+}
+# The results menu's next-to-last item is the Settings Center.
+open_settings_from_menu() {
+  open_results_menu || { fail "no results menu"; return 1; }
+  xdotool key --clearmodifiers Up Up Return
+  tw_wait_dialog " $SETTINGS_CLASS " 10
+}
+
+wait_pixel() { tw_wait_pixel "$LIST_X" "$LIST_Y" "$1" "$2"; }
+wait_file_line() {
+  local file="$1" regex="$2" limit="$3"
+  local end=$(( $(date +%s) + limit ))
+  while [ "$(date +%s)" -lt "$end" ]; do
+    tr -d '\r' < "$file" 2>/dev/null | grep -Eq -- "$regex" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+exit_program() {
+  tw_command 20002
+  tw_wait_exit "$1" 30 || { fail "program did not exit"; kill "$1" 2>/dev/null; }
+}
+
+# ---------------------------------------------------------------------------------------------
+tw_start "$EXE"
+PID=$TW_PID
+W=$(tw_wait_window "$PID" 60) || fail "no main window"
+tw_wait_ready "$W" 120 || fail "title stayed '$(tw_title "$W")'"
+
+# Opened from the menu, then again from the menu and from the tray's command: one window.
+if open_settings_from_menu; then pass "Settings Center opens from the results menu"; else fail "no Settings Center from the menu"; fi
+SX=$(xdotool search --all --onlyvisible --pid "$PID" --name '^Settings Center$' 2>/dev/null | head -n 1)
+[ -n "$SX" ] || fail "no X window titled Settings Center"
+open_settings_from_menu
+tw_command 20025
+sleep 1
+n=$(settings_windows)
+if [ "$n" = 1 ]; then pass "opened three times, one window"; else fail "$n Settings Center windows"; fi
+if [ "$(sprobe controls | grep -c ' id=4100[0-6] ')" = 7 ]; then pass "seven pages"; else fail "pages: $(sprobe controls | grep -c ' id=4100')"; fi
+# Close hides it; the tray command shows the same window again.
+before="$(sprobe window)"
+click_control 40015
+if [ "$(settings_windows)" = 0 ]; then pass "Close hides the Settings Center"; else fail "Close left it visible"; fi
+tw_command 20025
+if tw_wait_dialog " $SETTINGS_CLASS " 10 && [ "$(sprobe window)" = "$before" ]; then pass "shown again, the same window"; else fail "not the same window after Close"; fi
+
+# The grid-lines box and the theme combo apply at once and are saved.
+if [ "$(check_state 40003)" = 1 ]; then pass "grid lines box ticked"; else fail "grid lines box: $(check_state 40003)"; fi
+click_control 40003
+if wait_file_line "$CONFIG/window.ini" '^tableGridLines=0$' 10; then pass "grid lines off saved"; else fail "window.ini: $(grep tableGridLines "$CONFIG/window.ini")"; fi
+choose_in_combo 40020 Down
+if wait_file_line "$CONFIG/window.ini" '^themeMode=dark$' 10; then pass "dark theme from the theme combo saved"; else fail "window.ini has no themeMode=dark"; fi
+click_control 40015
+if got=$(wait_pixel "$DARK_SURFACE" 10); then pass "main window dark at once"; else fail "list surface $got, want $DARK_SURFACE"; fi
+
+# A colour preset on the last page: every slot customised, the main window re-themed.
+tw_command 20025
+tw_wait_dialog " $SETTINGS_CLASS " 10 || fail "Settings Center not shown again"
+tab_rect="$(control_line 40992 | sed -n 's/.* rect=\([0-9-]*\),\([0-9-]*\),.*/\1 \2/p')"
+read -r tx ty <<<"$tab_rect"
+xdotool windowactivate --sync "$SX" 2>/dev/null
+xdotool mousemove --window "$SX" $((tx + 30)) $((ty + 10)) click 1
+sleep 0.3
+xdotool key --clearmodifiers Right Right Right Right Right Right
+sleep 0.5
+if control_line 40160 | grep -q 'visible=1'; then pass "colour page shown by the tab keys"; else fail "colour page not shown: $(control_line 41006)"; fi
+choose_in_combo 40160 Down Down Down Down
+if wait_file_line "$CONFIG/ui_colors.ini" '^border=2A2C34$' 10 && [ "$(tr -d '\r' < "$CONFIG/ui_colors.ini" | grep -c '^[a-zA-Z]*=[0-9A-F]\{6\}$')" = 10 ]; then
+  pass "Midnight Slate written to ui_colors.ini"
+else
+  fail "ui_colors.ini: $(tr -d '\r' < "$CONFIG/ui_colors.ini" 2>/dev/null | tr '\n' ' ')"
+fi
+if control_line 40100 | grep -q '#141518 \*'; then pass "swatch shows the preset colour with a star"; else fail "swatch: $(control_line 40100)"; fi
+click_control 40015
+if got=$(wait_pixel "$MIDNIGHT_SURFACE" 10); then pass "main window in the preset's colours"; else fail "list surface $got, want $MIDNIGHT_SURFACE"; fi
+
+# The language combo on the first page switches the program to Japanese.
+tw_command 20025
+tw_wait_dialog " $SETTINGS_CLASS " 10 || fail "Settings Center not shown again"
+xdotool windowactivate --sync "$SX" 2>/dev/null
+xdotool mousemove --window "$SX" $((tx + 30)) $((ty + 10)) click 1   # the first tab
+sleep 0.5
+menu_shot "$ARTIFACTS/settings-menu-en.png" || fail "no results menu before the switch"
+tw_command 20025
+tw_wait_dialog " $SETTINGS_CLASS " 10 || fail "Settings Center not shown again"
+lang_before="$(control_line 40019)"
+choose_in_combo 40019 Down   # the list's order: ..., English (US), 日本語, ...
+title=""
+for _ in $(seq 1 50); do
+  title="$(tw_title "$W")"
+  [ "$title" = "$JA_TITLE" ] && break
+  sleep 0.2
+done
+if [ "$title" = "$JA_TITLE" ]; then pass "main title in Japanese"; else fail "main title '$title' after the language switch (combo was: $lang_before)"; fi
+if tw_wait_dialog "$SETTINGS_CLASS \"$JA_SETTINGS\"" 10; then pass "Settings Center title in Japanese"; else fail "Settings Center: $(tw_windows | grep "$SETTINGS_CLASS")"; fi
+if control_line 40019 | grep -q 'text="日本語"'; then pass "rebuilt language combo shows 日本語"; else fail "language combo: $(control_line 40019)"; fi
+if [ "$(settings_windows)" = 1 ]; then pass "still one Settings Center"; else fail "$(settings_windows) Settings Center windows after the switch"; fi
+if wait_file_line "$CONFIG/language.ini" 'ja-jp' 5; then pass "language saved"; else fail "language.ini: $(cat "$CONFIG/language.ini" 2>/dev/null)"; fi
+click_control 40015
+if menu_shot "$ARTIFACTS/settings-menu-ja.png"; then
+  changed="$(compare -metric AE "$ARTIFACTS/settings-menu-en.png" "$ARTIFACTS/settings-menu-ja.png" null: 2>&1)"
+  if [ "${changed%%.*}" -gt 2000 ] 2>/dev/null; then pass "results menu redrawn in Japanese ($changed pixels differ)"; else fail "results menu unchanged ($changed pixels differ)"; fi
+else
+  fail "no results menu after the switch"
+fi
+import -window root "$ARTIFACTS/settings-japanese.png" 2>/dev/null || true
+
+# After a restart: Japanese, dark preset colours, and the boxes as they were left.
+exit_program "$PID"
+tw_start "$EXE"
+PID=$TW_PID
+if tw_wait_dialog "MARROWLENS \"$JA_TITLE" 90; then pass "Japanese title after the restart"; else fail "after the restart: $(tw_windows)"; fi
+if tr -d '\r' < "$CONFIG/window.ini" | grep -q '^tableGridLines=0$'; then pass "grid lines still off in window.ini"; else fail "window.ini lost tableGridLines=0"; fi
+if got=$(wait_pixel "$MIDNIGHT_SURFACE" 20); then pass "preset colours after the restart"; else fail "list surface after the restart $got"; fi
+tw_command 20025
+if tw_wait_dialog "$SETTINGS_CLASS \"$JA_SETTINGS\"" 10; then pass "Settings Center opens after the restart"; else fail "no Settings Center after the restart: $(tw_windows)"; fi
+if [ "$(check_state 40003)" = 0 ]; then pass "grid lines box unticked after the restart"; else fail "grid lines box: $(check_state 40003)"; fi
+if [ "$(combo_sel 40020)" = 1 ]; then pass "theme combo shows Dark after the restart"; else fail "theme combo: $(combo_sel 40020)"; fi
+if control_line 40100 | grep -q '#141518 \*'; then pass "swatch keeps the preset colour after the restart"; else fail "swatch after the restart: $(control_line 40100)"; fi
+exit_program "$PID"
+reset_config
+
+tw_e2e_end
