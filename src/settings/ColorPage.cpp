@@ -1,5 +1,6 @@
 // The colour page of the Settings Center, re-theming after a colour change, and the subclass
 // procedure of every Settings Center page and control.
+#include "core/Logs.h"
 #include "settings/ColorPage.h"
 
 #include "core/Raii.h"
@@ -62,7 +63,7 @@ void ApplyColorPreset(int preset, HWND settingsWindow) {
     }
     g_lastColorPreset = preset;
     if (p.isDark == 0 || p.isDark == 1) g_darkTheme = p.isDark == 1;
-    SaveUiColors();
+    if (!SaveUiColors()) LogFailure(L"saving ui_colors.ini", GetLastError());
     // Re-theming rebuilds the palette, brushes and pens even without a main window; with one,
     // the theme may have changed and window.ini keeps it.
     const bool hasMain = IsLiveWindow(g_hMainWnd);

@@ -1,4 +1,5 @@
 // The live colour picker and the re-theming after a colour change.
+#include "core/Logs.h"
 #include "settings/ColorPicker.h"
 
 #include <commctrl.h>
@@ -609,7 +610,7 @@ bool ShowLiveColorPicker(HWND owner, int slot) {
         g_customColors[s] = g_picker.current;
         g_customColorSet[s] = true;
         g_lastColorPreset = -1;
-        SaveUiColors();
+        if (!SaveUiColors()) LogFailure(L"saving ui_colors.ini", GetLastError());
         ReapplyUiColors();
     }
     g_picker.font.reset();

@@ -401,7 +401,7 @@ bool HandleSettingsCommand(HWND window, int id, int code, HWND control) {
         SyncSettingsControls(window);
         return true;
     case kSetOpenUiColors:
-        SaveUiColors();
+        if (!SaveUiColors()) LogFailure(L"saving ui_colors.ini", GetLastError());
         OpenPath(GetUiColorsPath());
         return true;
     case kSetHotkeyButton:
