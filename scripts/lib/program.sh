@@ -32,6 +32,18 @@ tw_window_of() {
 
 tw_visible() { [ -n "$(tw_window_of "$1")" ]; }
 
+# Waits until the process shows no main window (hidden to the tray, minimised); fails when it
+# still shows one after LIMIT seconds.
+tw_wait_hidden() {
+  local pid="$1" limit="$2"
+  local end=$(( $(date +%s) + limit ))
+  while [ "$(date +%s)" -lt "$end" ]; do
+    tw_visible "$pid" || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # Waits for the main window of a process; prints its id.
 tw_wait_window() {
   local pid="$1" limit="$2" w=""
@@ -152,6 +164,36 @@ tw_wait_probe() {
   return 1
 }
 
+# Waits until a probe command prints something (a clipboard that was cleared, say); prints it:
+# tw_wait_output LIMIT_SECONDS COMMAND [ARGS...]
+tw_wait_output() {
+  local limit="$1"
+  shift
+  local end=$(( $(date +%s) + limit )) out
+  while [ "$(date +%s)" -lt "$end" ]; do
+    out="$(tw_probe "$@" 2>/dev/null)"
+    if [ -n "$out" ]; then echo "$out"; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# Runs a name query and waits until its search has ended with WANT results:
+# tw_search_count WINDOW QUERY WANT LIMIT_SECONDS. The title is first replaced by a mark, so that
+# the title of an earlier query with as many results is not taken for this one's, and the count is
+# read from the title the search ends with ("... | Hits: N", once the filter buttons are counted).
+tw_search_count() {
+  local w="$1" query="$2" want="$3" limit="$4"
+  tw_probe set-title "Tarnwick - waiting for a search" >/dev/null
+  tw_search "$query"
+  local end=$(( $(date +%s) + limit ))
+  while [ "$(date +%s)" -lt "$end" ]; do
+    case "$(tw_title "$w")" in *" | Hits: $want") return 0 ;; esac
+    sleep 0.05
+  done
+  return 1
+}
+
 # Waits for a top-level window of the program whose line from tw_windows matches REGEX.
 tw_wait_dialog() { tw_wait_probe "$1" "$2" windows; }
 
@@ -199,4 +241,15 @@ tw_e2e_end() {
   fi
   echo "all $TW_E2E_NAME checks passed"
   exit 0
+}
+
+# Waits until no top-level window of the program matches REGEX (a message box has closed).
+tw_wait_no_dialog() {
+  local regex="$1" limit="$2"
+  local end=$(( $(date +%s) + limit ))
+  while [ "$(date +%s)" -lt "$end" ]; do
+    grep -Eq -- "$regex" <<<"$(tw_windows 2>/dev/null)" || return 0
+    sleep 0.1
+  done
+  return 1
 }

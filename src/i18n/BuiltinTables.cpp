@@ -320,8 +320,17 @@ const std::vector<std::wstring>& GetRestGroupKeys() {
 const std::vector<std::wstring>& GetAddedKeys() {
     static const std::vector<std::wstring> kKeys = {
         L"Dup_StatusFailed", L"Dup_KeepOneCopy", L"Dup_NoOtherCopy", L"Status_JournalLostReindexFmt",
-        L"Status_DriveReindexedFmt", L"Status_DriveReindexFailedFmt", L"Msg_SettingsNotSaved", L"Button_OK",
-        L"Button_Cancel", L"Settings_ColorPickerTitle", L"Settings_ColorLiveTip",
+        L"Status_DriveReindexedFmt", L"Status_DriveReindexFailedFmt", L"Msg_SettingsNotSaved",
+        L"Settings_ColorPickerTitle", L"Settings_ColorLiveTip",
+        // The content extension picker and its buttons, and messages of the content scan, the
+        // file actions, the hotkeys and the duplicate scan.
+        L"Button_OK", L"Button_Cancel", L"ContentExt_Title", L"ContentExt_Tip", L"ContentExt_Custom",
+        L"ContentExt_Add", L"ContentExt_Delete", L"ContentExt_SelectAll", L"ContentExt_Invert",
+        L"ContentExt_OpenConfig", L"ContentExt_InputHint", L"ContentExt_DeleteHint",
+        L"ContentExt_DeleteConfirm", L"ContentExt_NeedOne", L"Status_ContentExtPicked",
+        L"Status_ContentSearchNoCandidates", L"Status_ContentSearchIncompleteFmt", L"Status_HotkeyInUse",
+        L"Status_HotkeyNone", L"Msg_RecycleFailedAskPermanentFmt", L"Msg_RenameTrailingDot",
+        L"Msg_OpenManyConfirmFmt", L"Dup_PhaseSlowRetry",
     };
     return kKeys;
 }

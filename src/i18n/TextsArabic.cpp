@@ -165,6 +165,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"فُقد سجل التغييرات لمحرك الأقراص %s؛ تجري إعادة فهرسة المحرك في الخلفية..."},
     {L"Status_DriveReindexedFmt", L"تمت إعادة فهرسة محرك الأقراص %s؛ تتم متابعة تغييراته مرة أخرى."},
     {L"Status_DriveReindexFailedFmt", L"تعذرت إعادة فهرسة محرك الأقراص %s؛ سيُستبعد من البحث حتى يتم تحديث الفهارس."},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"موافق"},
+    {L"Button_Cancel", L"إلغاء"},
+    {L"ContentExt_Title", L"اختر أنواع الملفات للبحث في المحتوى"},
+    {L"ContentExt_Tip", L"حدد الامتدادات ثم اضغط موافق؛ أضف أو احذف امتدادات مخصصة بالأسفل."},
+    {L"ContentExt_Custom", L"امتداد مخصص"},
+    {L"ContentExt_Add", L"إضافة"},
+    {L"ContentExt_Delete", L"حذف"},
+    {L"ContentExt_SelectAll", L"الكل"},
+    {L"ContentExt_Invert", L"عكس"},
+    {L"ContentExt_OpenConfig", L"الإعداد"},
+    {L"ContentExt_InputHint", L"أدخل الامتدادات، مثل .pdf أو pdf,docx"},
+    {L"ContentExt_DeleteHint", L"حدد أولاً الامتدادات المراد حذفها."},
+    {L"ContentExt_DeleteConfirm", L"هل تريد حذف الامتدادات المحددة من القائمة؟\n(يتم تحديث ملف الإعداد أيضًا.)"},
+    {L"ContentExt_NeedOne", L"يرجى تحديد امتداد واحد على الأقل."},
+    {L"Status_ContentExtPicked", L"تم تعيين امتدادات البحث في المحتوى. اكتب الكلمات ثم اضغط Enter. لا يزال بإمكانك تعديل |الامتدادات يدويًا."},
+    {L"Status_ContentSearchNoCandidates", L"لا توجد ملفات للفحص بعد تطبيق المرشحات."},
+    {L"Status_ContentSearchIncompleteFmt", L"البحث في المحتوى غير مكتمل: تعذر بدء خيط فحص (تم العثور على %zu حتى الآن)"},
+    {L"Status_HotkeyInUse", L"مفتاح الاختصار %s مستخدم من برنامج آخر؛ الاختصار النشط: %s."},
+    {L"Status_HotkeyNone", L"لا يوجد"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"تعذر نقل %zu من العناصر إلى سلة المحذوفات.\n\nهل تريد حذفها نهائيًا؟"},
+    {L"Msg_RenameTrailingDot", L"لا يمكن أن ينتهي الاسم بنقطة أو مسافة."},
+    {L"Msg_OpenManyConfirmFmt", L"هل تريد فتح %zu من العناصر؟"},
+    {L"Dup_PhaseSlowRetry", L"إعادة محاولة الملفات البطيئة"},
 };
 
 const wchar_t* const kSettings[] = {

@@ -294,6 +294,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"驱动器 %s 的变更日志已丢失，正在后台重新建立该驱动器的索引..."},
     {L"Status_DriveReindexedFmt", L"驱动器 %s 已重新建立索引，其变更将再次被跟踪。"},
     {L"Status_DriveReindexFailedFmt", L"驱动器 %s 无法重新建立索引，在刷新索引之前不会出现在搜索结果中。"},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"确定"},
+    {L"Button_Cancel", L"取消"},
+    {L"ContentExt_Title", L"选择内容搜索的文件类型"},
+    {L"ContentExt_Tip", L"勾选后缀后点击确定；可在下方添加/删除自定义后缀。"},
+    {L"ContentExt_Custom", L"自定义后缀"},
+    {L"ContentExt_Add", L"添加"},
+    {L"ContentExt_Delete", L"删除"},
+    {L"ContentExt_SelectAll", L"全选"},
+    {L"ContentExt_Invert", L"反选"},
+    {L"ContentExt_OpenConfig", L"配置"},
+    {L"ContentExt_InputHint", L"请输入后缀，例如 .pdf 或 pdf,docx"},
+    {L"ContentExt_DeleteHint", L"请先勾选或选中要删除的后缀。"},
+    {L"ContentExt_DeleteConfirm", L"从列表中删除所选后缀？\n（同时更新配置文件。）"},
+    {L"ContentExt_NeedOne", L"请至少勾选一个后缀。"},
+    {L"Status_ContentExtPicked", L"已设置内容搜索后缀。输入关键词后按回车；仍可手动修改 |后缀。"},
+    {L"Status_ContentSearchNoCandidates", L"筛选后没有可扫描的文件。"},
+    {L"Status_ContentSearchIncompleteFmt", L"内容搜索未完成：扫描线程无法启动（已找到 %zu 个）"},
+    {L"Status_HotkeyInUse", L"快捷键 %s 已被其他程序占用；当前快捷键：%s。"},
+    {L"Status_HotkeyNone", L"无"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"%zu 个项目无法移到回收站。\n\n是否永久删除它们？"},
+    {L"Msg_RenameTrailingDot", L"名称不能以点或空格结尾。"},
+    {L"Msg_OpenManyConfirmFmt", L"确定要打开 %zu 个项目吗？"},
+    {L"Dup_PhaseSlowRetry", L"重试慢速文件"},
 };
 
 }  // namespace

@@ -71,6 +71,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"磁碟機 %s 的變更日誌已遺失，正在背景重新建立該磁碟機的索引..."},
     {L"Status_DriveReindexedFmt", L"磁碟機 %s 已重新建立索引，將再次追蹤其變更。"},
     {L"Status_DriveReindexFailedFmt", L"磁碟機 %s 無法重新建立索引，在重新整理索引之前不會出現在搜尋結果中。"},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"確定"},
+    {L"Button_Cancel", L"取消"},
+    {L"ContentExt_Title", L"選擇內容搜尋的檔案類型"},
+    {L"ContentExt_Tip", L"勾選副檔名後按確定；可在下方新增/刪除自訂副檔名。"},
+    {L"ContentExt_Custom", L"自訂副檔名"},
+    {L"ContentExt_Add", L"新增"},
+    {L"ContentExt_Delete", L"刪除"},
+    {L"ContentExt_SelectAll", L"全選"},
+    {L"ContentExt_Invert", L"反選"},
+    {L"ContentExt_OpenConfig", L"設定"},
+    {L"ContentExt_InputHint", L"請輸入副檔名，例如 .pdf 或 pdf,docx"},
+    {L"ContentExt_DeleteHint", L"請先勾選或選取要刪除的副檔名。"},
+    {L"ContentExt_DeleteConfirm", L"從清單中刪除所選副檔名？\n（同時更新設定檔。）"},
+    {L"ContentExt_NeedOne", L"請至少勾選一個副檔名。"},
+    {L"Status_ContentExtPicked", L"已設定內容搜尋副檔名。輸入關鍵字後按 Enter；仍可手動修改 |副檔名。"},
+    {L"Status_ContentSearchNoCandidates", L"篩選後沒有可掃描的檔案。"},
+    {L"Status_ContentSearchIncompleteFmt", L"內容搜尋未完成：掃描執行緒無法啟動（已找到 %zu 個）"},
+    {L"Status_HotkeyInUse", L"快速鍵 %s 已被其他程式佔用；目前快速鍵：%s。"},
+    {L"Status_HotkeyNone", L"無"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"%zu 個項目無法移到資源回收筒。\n\n是否永久刪除它們？"},
+    {L"Msg_RenameTrailingDot", L"名稱不能以點或空格結尾。"},
+    {L"Msg_OpenManyConfirmFmt", L"確定要開啟 %zu 個項目嗎？"},
+    {L"Dup_PhaseSlowRetry", L"重試慢速檔案"},
 };
 
 const wchar_t* const kSettings[] = {

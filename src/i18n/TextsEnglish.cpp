@@ -292,6 +292,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"The change journal of drive %s was lost; indexing the drive again in the background..."},
     {L"Status_DriveReindexedFmt", L"Drive %s was indexed again; its changes are followed again."},
     {L"Status_DriveReindexFailedFmt", L"Drive %s could not be indexed again and is left out of searches until the indexes are refreshed."},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"OK"},
+    {L"Button_Cancel", L"Cancel"},
+    {L"ContentExt_Title", L"Choose content-search file types"},
+    {L"ContentExt_Tip", L"Check extensions then OK; add/delete custom extensions below."},
+    {L"ContentExt_Custom", L"Custom ext"},
+    {L"ContentExt_Add", L"Add"},
+    {L"ContentExt_Delete", L"Delete"},
+    {L"ContentExt_SelectAll", L"All"},
+    {L"ContentExt_Invert", L"Invert"},
+    {L"ContentExt_OpenConfig", L"Config"},
+    {L"ContentExt_InputHint", L"Enter extensions, e.g. .pdf or pdf,docx"},
+    {L"ContentExt_DeleteHint", L"Check or select extensions to delete first."},
+    {L"ContentExt_DeleteConfirm", L"Delete the selected extensions from the list?\n(This also updates the config file.)"},
+    {L"ContentExt_NeedOne", L"Please check at least one extension."},
+    {L"Status_ContentExtPicked", L"Content-search extensions set. Type keywords then Enter. You can still edit |exts manually."},
+    {L"Status_ContentSearchNoCandidates", L"No candidate files after filters."},
+    {L"Status_ContentSearchIncompleteFmt", L"Content search incomplete: a scan thread could not start (%zu found so far)"},
+    {L"Status_HotkeyInUse", L"The hotkey %s is used by another program; active hotkey: %s."},
+    {L"Status_HotkeyNone", L"none"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"%zu item(s) could not be moved to the Recycle Bin.\n\nDelete them permanently?"},
+    {L"Msg_RenameTrailingDot", L"A name cannot end with a dot or a blank."},
+    {L"Msg_OpenManyConfirmFmt", L"Open %zu items?"},
+    {L"Dup_PhaseSlowRetry", L"Retrying slow files"},
 };
 
 }  // namespace

@@ -165,6 +165,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"Le journal des modifications du lecteur %s a été perdu ; le lecteur est réindexé en arrière-plan..."},
     {L"Status_DriveReindexedFmt", L"Le lecteur %s a été réindexé ; ses modifications sont de nouveau suivies."},
     {L"Status_DriveReindexFailedFmt", L"Le lecteur %s n'a pas pu être réindexé ; il est exclu des recherches jusqu'à l'actualisation des index."},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"OK"},
+    {L"Button_Cancel", L"Annuler"},
+    {L"ContentExt_Title", L"Choisir les types de fichiers pour la recherche de contenu"},
+    {L"ContentExt_Tip", L"Cochez les extensions puis OK ; ajoutez/supprimez des extensions personnalisées ci-dessous."},
+    {L"ContentExt_Custom", L"Extension perso"},
+    {L"ContentExt_Add", L"Ajouter"},
+    {L"ContentExt_Delete", L"Supprimer"},
+    {L"ContentExt_SelectAll", L"Tout"},
+    {L"ContentExt_Invert", L"Inverser"},
+    {L"ContentExt_OpenConfig", L"Config."},
+    {L"ContentExt_InputHint", L"Saisissez des extensions, par ex. .pdf ou pdf,docx"},
+    {L"ContentExt_DeleteHint", L"Cochez ou sélectionnez d'abord les extensions à supprimer."},
+    {L"ContentExt_DeleteConfirm", L"Supprimer les extensions sélectionnées de la liste ?\n(Le fichier de configuration est aussi mis à jour.)"},
+    {L"ContentExt_NeedOne", L"Cochez au moins une extension."},
+    {L"Status_ContentExtPicked", L"Extensions de recherche de contenu définies. Saisissez les mots-clés puis Entrée. Vous pouvez toujours modifier |exts à la main."},
+    {L"Status_ContentSearchNoCandidates", L"Aucun fichier à analyser après les filtres."},
+    {L"Status_ContentSearchIncompleteFmt", L"Recherche de contenu incomplète : un thread d'analyse n'a pas pu démarrer (%zu trouvés jusqu'ici)"},
+    {L"Status_HotkeyInUse", L"Le raccourci %s est utilisé par un autre programme ; raccourci actif : %s."},
+    {L"Status_HotkeyNone", L"aucun"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"%zu élément(s) n'ont pas pu être placés dans la Corbeille.\n\nLes supprimer définitivement ?"},
+    {L"Msg_RenameTrailingDot", L"Un nom ne peut pas se terminer par un point ou une espace."},
+    {L"Msg_OpenManyConfirmFmt", L"Ouvrir %zu éléments ?"},
+    {L"Dup_PhaseSlowRetry", L"Nouvel essai des fichiers lents"},
 };
 
 const wchar_t* const kSettings[] = {

@@ -165,6 +165,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"Das Änderungsjournal von Laufwerk %s ging verloren; das Laufwerk wird im Hintergrund neu indiziert..."},
     {L"Status_DriveReindexedFmt", L"Laufwerk %s wurde neu indiziert; seine Änderungen werden wieder verfolgt."},
     {L"Status_DriveReindexFailedFmt", L"Laufwerk %s konnte nicht neu indiziert werden und bleibt bis zur Aktualisierung der Indizes von der Suche ausgeschlossen."},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"OK"},
+    {L"Button_Cancel", L"Abbrechen"},
+    {L"ContentExt_Title", L"Dateitypen für die Inhaltssuche wählen"},
+    {L"ContentExt_Tip", L"Erweiterungen ankreuzen, dann OK; eigene Erweiterungen unten hinzufügen/löschen."},
+    {L"ContentExt_Custom", L"Eigene Endung"},
+    {L"ContentExt_Add", L"Hinzufügen"},
+    {L"ContentExt_Delete", L"Löschen"},
+    {L"ContentExt_SelectAll", L"Alle"},
+    {L"ContentExt_Invert", L"Umkehren"},
+    {L"ContentExt_OpenConfig", L"Konfig."},
+    {L"ContentExt_InputHint", L"Erweiterungen eingeben, z. B. .pdf oder pdf,docx"},
+    {L"ContentExt_DeleteHint", L"Zuerst die zu löschenden Erweiterungen ankreuzen oder markieren."},
+    {L"ContentExt_DeleteConfirm", L"Die gewählten Erweiterungen aus der Liste löschen?\n(Die Konfigurationsdatei wird ebenfalls aktualisiert.)"},
+    {L"ContentExt_NeedOne", L"Bitte mindestens eine Erweiterung ankreuzen."},
+    {L"Status_ContentExtPicked", L"Erweiterungen für die Inhaltssuche gesetzt. Suchbegriffe eingeben, dann Enter. |Endungen lassen sich weiter von Hand ändern."},
+    {L"Status_ContentSearchNoCandidates", L"Nach den Filtern bleiben keine Dateien zum Durchsuchen."},
+    {L"Status_ContentSearchIncompleteFmt", L"Inhaltssuche unvollständig: ein Suchthread konnte nicht starten (bisher %zu gefunden)"},
+    {L"Status_HotkeyInUse", L"Der Hotkey %s wird von einem anderen Programm verwendet; aktiver Hotkey: %s."},
+    {L"Status_HotkeyNone", L"keiner"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"%zu Element(e) konnten nicht in den Papierkorb verschoben werden.\n\nEndgültig löschen?"},
+    {L"Msg_RenameTrailingDot", L"Ein Name darf nicht mit einem Punkt oder Leerzeichen enden."},
+    {L"Msg_OpenManyConfirmFmt", L"%zu Elemente öffnen?"},
+    {L"Dup_PhaseSlowRetry", L"Langsame Dateien werden erneut versucht"},
 };
 
 const wchar_t* const kSettings[] = {

@@ -64,6 +64,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"Il journal delle modifiche dell'unità %s è andato perso; l'unità viene reindicizzata in background..."},
     {L"Status_DriveReindexedFmt", L"L'unità %s è stata reindicizzata; le sue modifiche vengono di nuovo seguite."},
     {L"Status_DriveReindexFailedFmt", L"Impossibile reindicizzare l'unità %s; resta esclusa dalle ricerche finché gli indici non vengono aggiornati."},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"OK"},
+    {L"Button_Cancel", L"Annulla"},
+    {L"ContentExt_Title", L"Scegli i tipi di file per la ricerca nel contenuto"},
+    {L"ContentExt_Tip", L"Seleziona le estensioni e premi OK; aggiungi/elimina estensioni personalizzate qui sotto."},
+    {L"ContentExt_Custom", L"Est. personale"},
+    {L"ContentExt_Add", L"Aggiungi"},
+    {L"ContentExt_Delete", L"Elimina"},
+    {L"ContentExt_SelectAll", L"Tutti"},
+    {L"ContentExt_Invert", L"Inverti"},
+    {L"ContentExt_OpenConfig", L"Config."},
+    {L"ContentExt_InputHint", L"Inserisci le estensioni, ad es. .pdf o pdf,docx"},
+    {L"ContentExt_DeleteHint", L"Prima seleziona o spunta le estensioni da eliminare."},
+    {L"ContentExt_DeleteConfirm", L"Eliminare dall'elenco le estensioni selezionate?\n(Viene aggiornato anche il file di configurazione.)"},
+    {L"ContentExt_NeedOne", L"Seleziona almeno un'estensione."},
+    {L"Status_ContentExtPicked", L"Estensioni per la ricerca nel contenuto impostate. Digita le parole chiave e premi Invio. Puoi ancora modificare |est a mano."},
+    {L"Status_ContentSearchNoCandidates", L"Nessun file da analizzare dopo i filtri."},
+    {L"Status_ContentSearchIncompleteFmt", L"Ricerca nel contenuto incompleta: un thread di scansione non è partito (%zu trovati finora)"},
+    {L"Status_HotkeyInUse", L"La scorciatoia %s è usata da un altro programma; scorciatoia attiva: %s."},
+    {L"Status_HotkeyNone", L"nessuna"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"Impossibile spostare nel Cestino %zu elemento/i.\n\nEliminarli definitivamente?"},
+    {L"Msg_RenameTrailingDot", L"Un nome non può terminare con un punto o uno spazio."},
+    {L"Msg_OpenManyConfirmFmt", L"Aprire %zu elementi?"},
+    {L"Dup_PhaseSlowRetry", L"Nuovo tentativo sui file lenti"},
 };
 
 const wchar_t* const kSettings[] = {

@@ -165,6 +165,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"ドライブ %s の変更ジャーナルが失われました。バックグラウンドでドライブのインデックスを再作成しています..."},
     {L"Status_DriveReindexedFmt", L"ドライブ %s のインデックスを再作成しました。変更の追跡を再開します。"},
     {L"Status_DriveReindexFailedFmt", L"ドライブ %s のインデックスを再作成できませんでした。インデックスを更新するまで検索対象外になります。"},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"OK"},
+    {L"Button_Cancel", L"キャンセル"},
+    {L"ContentExt_Title", L"内容検索のファイル種類を選択"},
+    {L"ContentExt_Tip", L"拡張子をチェックして OK を押します。独自の拡張子は下で追加/削除できます。"},
+    {L"ContentExt_Custom", L"独自の拡張子"},
+    {L"ContentExt_Add", L"追加"},
+    {L"ContentExt_Delete", L"削除"},
+    {L"ContentExt_SelectAll", L"すべて"},
+    {L"ContentExt_Invert", L"反転"},
+    {L"ContentExt_OpenConfig", L"設定"},
+    {L"ContentExt_InputHint", L"拡張子を入力してください（例: .pdf または pdf,docx）"},
+    {L"ContentExt_DeleteHint", L"先に削除する拡張子をチェックまたは選択してください。"},
+    {L"ContentExt_DeleteConfirm", L"選択した拡張子を一覧から削除しますか？\n（設定ファイルも更新されます。）"},
+    {L"ContentExt_NeedOne", L"拡張子を 1 つ以上チェックしてください。"},
+    {L"Status_ContentExtPicked", L"内容検索の拡張子を設定しました。キーワードを入力して Enter を押してください。|拡張子 は手動でも編集できます。"},
+    {L"Status_ContentSearchNoCandidates", L"フィルター後にスキャン対象のファイルがありません。"},
+    {L"Status_ContentSearchIncompleteFmt", L"内容検索は未完了です: スキャン スレッドを開始できませんでした（これまでに %zu 件）"},
+    {L"Status_HotkeyInUse", L"ホットキー %s は他のプログラムが使用中です。有効なホットキー: %s。"},
+    {L"Status_HotkeyNone", L"なし"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"%zu 個の項目をごみ箱に移動できませんでした。\n\n完全に削除しますか？"},
+    {L"Msg_RenameTrailingDot", L"名前の末尾にピリオドや空白は使えません。"},
+    {L"Msg_OpenManyConfirmFmt", L"%zu 個の項目を開きますか？"},
+    {L"Dup_PhaseSlowRetry", L"低速なファイルを再試行中"},
 };
 
 const wchar_t* const kSettings[] = {

@@ -165,6 +165,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"드라이브 %s의 변경 저널이 손실되었습니다. 백그라운드에서 드라이브 색인을 다시 만드는 중..."},
     {L"Status_DriveReindexedFmt", L"드라이브 %s의 색인을 다시 만들었습니다. 변경 사항을 다시 추적합니다."},
     {L"Status_DriveReindexFailedFmt", L"드라이브 %s의 색인을 다시 만들 수 없습니다. 색인을 새로 고칠 때까지 검색에서 제외됩니다."},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"확인"},
+    {L"Button_Cancel", L"취소"},
+    {L"ContentExt_Title", L"내용 검색 파일 형식 선택"},
+    {L"ContentExt_Tip", L"확장자를 선택한 뒤 확인을 누르세요. 사용자 확장자는 아래에서 추가/삭제합니다."},
+    {L"ContentExt_Custom", L"사용자 확장자"},
+    {L"ContentExt_Add", L"추가"},
+    {L"ContentExt_Delete", L"삭제"},
+    {L"ContentExt_SelectAll", L"전체"},
+    {L"ContentExt_Invert", L"반전"},
+    {L"ContentExt_OpenConfig", L"설정"},
+    {L"ContentExt_InputHint", L"확장자를 입력하세요(예: .pdf 또는 pdf,docx)"},
+    {L"ContentExt_DeleteHint", L"먼저 삭제할 확장자를 체크하거나 선택하세요."},
+    {L"ContentExt_DeleteConfirm", L"선택한 확장자를 목록에서 삭제할까요?\n(설정 파일도 함께 갱신됩니다.)"},
+    {L"ContentExt_NeedOne", L"확장자를 하나 이상 선택하세요."},
+    {L"Status_ContentExtPicked", L"내용 검색 확장자를 설정했습니다. 키워드를 입력하고 Enter를 누르세요. |확장자는 직접 수정할 수도 있습니다."},
+    {L"Status_ContentSearchNoCandidates", L"필터 적용 후 검사할 파일이 없습니다."},
+    {L"Status_ContentSearchIncompleteFmt", L"내용 검색 미완료: 검사 스레드를 시작할 수 없습니다(지금까지 %zu개 찾음)"},
+    {L"Status_HotkeyInUse", L"단축키 %s은(는) 다른 프로그램이 사용 중입니다. 현재 단축키: %s."},
+    {L"Status_HotkeyNone", L"없음"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"%zu개 항목을 휴지통으로 옮길 수 없습니다.\n\n영구 삭제할까요?"},
+    {L"Msg_RenameTrailingDot", L"이름은 마침표나 공백으로 끝날 수 없습니다."},
+    {L"Msg_OpenManyConfirmFmt", L"%zu개 항목을 열까요?"},
+    {L"Dup_PhaseSlowRetry", L"느린 파일 재시도 중"},
 };
 
 const wchar_t* const kSettings[] = {

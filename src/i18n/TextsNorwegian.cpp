@@ -165,6 +165,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"Endringsjournalen for stasjon %s gikk tapt; stasjonen indekseres på nytt i bakgrunnen..."},
     {L"Status_DriveReindexedFmt", L"Stasjon %s er indeksert på nytt; endringene følges igjen."},
     {L"Status_DriveReindexFailedFmt", L"Stasjon %s kunne ikke indekseres på nytt og holdes utenfor søk til indeksene oppdateres."},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"OK"},
+    {L"Button_Cancel", L"Avbryt"},
+    {L"ContentExt_Title", L"Velg filtyper for innholdssøk"},
+    {L"ContentExt_Tip", L"Kryss av filendelser og trykk OK; legg til/slett egne filendelser nedenfor."},
+    {L"ContentExt_Custom", L"Egen endelse"},
+    {L"ContentExt_Add", L"Legg til"},
+    {L"ContentExt_Delete", L"Slett"},
+    {L"ContentExt_SelectAll", L"Alle"},
+    {L"ContentExt_Invert", L"Inverter"},
+    {L"ContentExt_OpenConfig", L"Oppsett"},
+    {L"ContentExt_InputHint", L"Skriv inn filendelser, f.eks. .pdf eller pdf,docx"},
+    {L"ContentExt_DeleteHint", L"Kryss av eller merk filendelsene som skal slettes først."},
+    {L"ContentExt_DeleteConfirm", L"Slette de valgte filendelsene fra listen?\n(Konfigurasjonsfilen oppdateres også.)"},
+    {L"ContentExt_NeedOne", L"Kryss av minst én filendelse."},
+    {L"Status_ContentExtPicked", L"Filendelser for innholdssøk er satt. Skriv søkeord og trykk Enter. Du kan fortsatt endre |endelser for hånd."},
+    {L"Status_ContentSearchNoCandidates", L"Ingen filer å søke i etter filtrene."},
+    {L"Status_ContentSearchIncompleteFmt", L"Innholdssøket er ufullstendig: en søketråd kunne ikke starte (%zu funnet så langt)"},
+    {L"Status_HotkeyInUse", L"Hurtigtasten %s brukes av et annet program; aktiv hurtigtast: %s."},
+    {L"Status_HotkeyNone", L"ingen"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"%zu element(er) kunne ikke flyttes til papirkurven.\n\nSlette dem permanent?"},
+    {L"Msg_RenameTrailingDot", L"Et navn kan ikke slutte med punktum eller mellomrom."},
+    {L"Msg_OpenManyConfirmFmt", L"Åpne %zu elementer?"},
+    {L"Dup_PhaseSlowRetry", L"Prøver trege filer på nytt"},
 };
 
 const wchar_t* const kSettings[] = {

@@ -64,6 +64,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"O diário de alterações da unidade %s foi perdido; a unidade está sendo indexada novamente em segundo plano..."},
     {L"Status_DriveReindexedFmt", L"A unidade %s foi indexada novamente; suas alterações voltam a ser acompanhadas."},
     {L"Status_DriveReindexFailedFmt", L"Não foi possível indexar novamente a unidade %s; ela fica fora das pesquisas até que os índices sejam atualizados."},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"OK"},
+    {L"Button_Cancel", L"Cancelar"},
+    {L"ContentExt_Title", L"Escolher tipos de arquivo para a pesquisa de conteúdo"},
+    {L"ContentExt_Tip", L"Marque as extensões e clique em OK; adicione/exclua extensões personalizadas abaixo."},
+    {L"ContentExt_Custom", L"Ext. própria"},
+    {L"ContentExt_Add", L"Adicionar"},
+    {L"ContentExt_Delete", L"Excluir"},
+    {L"ContentExt_SelectAll", L"Todos"},
+    {L"ContentExt_Invert", L"Inverter"},
+    {L"ContentExt_OpenConfig", L"Config."},
+    {L"ContentExt_InputHint", L"Digite extensões, por exemplo .pdf ou pdf,docx"},
+    {L"ContentExt_DeleteHint", L"Primeiro marque ou selecione as extensões a excluir."},
+    {L"ContentExt_DeleteConfirm", L"Excluir da lista as extensões selecionadas?\n(O arquivo de configuração também é atualizado.)"},
+    {L"ContentExt_NeedOne", L"Marque pelo menos uma extensão."},
+    {L"Status_ContentExtPicked", L"Extensões da pesquisa de conteúdo definidas. Digite as palavras-chave e pressione Enter. Você ainda pode editar |exts manualmente."},
+    {L"Status_ContentSearchNoCandidates", L"Nenhum arquivo para examinar após os filtros."},
+    {L"Status_ContentSearchIncompleteFmt", L"Pesquisa de conteúdo incompleta: uma thread de varredura não pôde iniciar (%zu encontrados até agora)"},
+    {L"Status_HotkeyInUse", L"O atalho %s está em uso por outro programa; atalho ativo: %s."},
+    {L"Status_HotkeyNone", L"nenhum"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"%zu item(ns) não puderam ser movidos para a Lixeira.\n\nExcluí-los permanentemente?"},
+    {L"Msg_RenameTrailingDot", L"Um nome não pode terminar com ponto ou espaço."},
+    {L"Msg_OpenManyConfirmFmt", L"Abrir %zu itens?"},
+    {L"Dup_PhaseSlowRetry", L"Tentando de novo os arquivos lentos"},
 };
 
 const wchar_t* const kSettings[] = {

@@ -165,6 +165,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"Журнал изменений диска %s утерян; диск заново индексируется в фоновом режиме..."},
     {L"Status_DriveReindexedFmt", L"Диск %s проиндексирован заново; его изменения снова отслеживаются."},
     {L"Status_DriveReindexFailedFmt", L"Не удалось заново проиндексировать диск %s; он исключён из поиска до обновления индексов."},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"ОК"},
+    {L"Button_Cancel", L"Отмена"},
+    {L"ContentExt_Title", L"Типы файлов для поиска по содержимому"},
+    {L"ContentExt_Tip", L"Отметьте расширения и нажмите ОК; свои расширения добавляются и удаляются ниже."},
+    {L"ContentExt_Custom", L"Своё расшир."},
+    {L"ContentExt_Add", L"Добавить"},
+    {L"ContentExt_Delete", L"Удалить"},
+    {L"ContentExt_SelectAll", L"Все"},
+    {L"ContentExt_Invert", L"Обратить"},
+    {L"ContentExt_OpenConfig", L"Настройка"},
+    {L"ContentExt_InputHint", L"Введите расширения, например .pdf или pdf,docx"},
+    {L"ContentExt_DeleteHint", L"Сначала отметьте или выделите расширения для удаления."},
+    {L"ContentExt_DeleteConfirm", L"Удалить выбранные расширения из списка?\n(Файл настроек тоже будет обновлён.)"},
+    {L"ContentExt_NeedOne", L"Отметьте хотя бы одно расширение."},
+    {L"Status_ContentExtPicked", L"Расширения для поиска по содержимому заданы. Введите слова и нажмите Enter. |расширения можно изменить вручную."},
+    {L"Status_ContentSearchNoCandidates", L"После фильтров не осталось файлов для проверки."},
+    {L"Status_ContentSearchIncompleteFmt", L"Поиск по содержимому не завершён: поток сканирования не запустился (пока найдено %zu)"},
+    {L"Status_HotkeyInUse", L"Сочетание %s занято другой программой; активное сочетание: %s."},
+    {L"Status_HotkeyNone", L"нет"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"Не удалось переместить в корзину элементов: %zu.\n\nУдалить их безвозвратно?"},
+    {L"Msg_RenameTrailingDot", L"Имя не может оканчиваться точкой или пробелом."},
+    {L"Msg_OpenManyConfirmFmt", L"Открыть элементов: %zu?"},
+    {L"Dup_PhaseSlowRetry", L"Повтор для медленных файлов"},
 };
 
 const wchar_t* const kSettings[] = {

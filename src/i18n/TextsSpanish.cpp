@@ -165,6 +165,31 @@ const TextPair kTexts[] = {
     {L"Status_JournalLostReindexFmt", L"Se perdió el diario de cambios de la unidad %s; la unidad se está volviendo a indexar en segundo plano..."},
     {L"Status_DriveReindexedFmt", L"La unidad %s se volvió a indexar; sus cambios se siguen de nuevo."},
     {L"Status_DriveReindexFailedFmt", L"No se pudo volver a indexar la unidad %s; queda fuera de las búsquedas hasta que se actualicen los índices."},
+    // The content extension picker, its buttons, and messages of the file actions, the hotkeys
+    // and the duplicate scan.
+    {L"Button_OK", L"Aceptar"},
+    {L"Button_Cancel", L"Cancelar"},
+    {L"ContentExt_Title", L"Elegir tipos de archivo para la búsqueda de contenido"},
+    {L"ContentExt_Tip", L"Marque las extensiones y pulse Aceptar; añada o elimine extensiones propias abajo."},
+    {L"ContentExt_Custom", L"Ext. propia"},
+    {L"ContentExt_Add", L"Añadir"},
+    {L"ContentExt_Delete", L"Eliminar"},
+    {L"ContentExt_SelectAll", L"Todo"},
+    {L"ContentExt_Invert", L"Invertir"},
+    {L"ContentExt_OpenConfig", L"Config."},
+    {L"ContentExt_InputHint", L"Escriba extensiones, p. ej. .pdf o pdf,docx"},
+    {L"ContentExt_DeleteHint", L"Primero marque o seleccione las extensiones que desea eliminar."},
+    {L"ContentExt_DeleteConfirm", L"¿Eliminar de la lista las extensiones seleccionadas?\n(También se actualiza el archivo de configuración.)"},
+    {L"ContentExt_NeedOne", L"Marque al menos una extensión."},
+    {L"Status_ContentExtPicked", L"Extensiones de búsqueda de contenido fijadas. Escriba las palabras clave y pulse Intro. Puede seguir editando |exts a mano."},
+    {L"Status_ContentSearchNoCandidates", L"No quedan archivos que examinar tras los filtros."},
+    {L"Status_ContentSearchIncompleteFmt", L"Búsqueda de contenido incompleta: no se pudo iniciar un hilo de análisis (%zu encontrados hasta ahora)"},
+    {L"Status_HotkeyInUse", L"Otro programa usa el atajo %s; atajo activo: %s."},
+    {L"Status_HotkeyNone", L"ninguno"},
+    {L"Msg_RecycleFailedAskPermanentFmt", L"%zu elemento(s) no se pudieron mover a la Papelera de reciclaje.\n\n¿Eliminarlos permanentemente?"},
+    {L"Msg_RenameTrailingDot", L"Un nombre no puede terminar en punto ni en espacio."},
+    {L"Msg_OpenManyConfirmFmt", L"¿Abrir %zu elementos?"},
+    {L"Dup_PhaseSlowRetry", L"Reintentando archivos lentos"},
 };
 
 const wchar_t* const kSettings[] = {

@@ -69,6 +69,9 @@ bool WindowAnswers(HWND window) {
 }
 
 void BringToFront(HWND other) {
+    // The running instance shows itself as its tray's Show does: an instance started hidden then
+    // knows that its window was opened on purpose and does not hide it again while it starts up.
+    PostMessageW(other, WM_COMMAND, kTrayShowWindow, 0);
     ShowWindowAsync(other, IsIconic(other) ? SW_RESTORE : SW_SHOW);
     SetWindowPos(other, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
     SetForegroundWindow(other);

@@ -378,7 +378,8 @@ TEST_F(ContentSearchTask, AThreadThatCannotStartLeavesTheResultIncomplete) {
     EXPECT_EQ(Count(), 2u);  // the first slice of two of the six documents
     ASSERT_FALSE(status.empty());
     const std::wstring& last = status.back();
-    EXPECT_NE(last.find(g_languageIsChinese ? L"\u672a\u5b8c\u6210" : L"incomplete"), std::wstring::npos)
+    // The text comes from the built-in tables (English, or Chinese in a Chinese interface).
+    EXPECT_TRUE(last.find(L"incomplete") != std::wstring::npos || last.find(L"\u672a\u5b8c\u6210") != std::wstring::npos)
         << testing::PrintToString(last);
 }
 

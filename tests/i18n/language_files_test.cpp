@@ -294,22 +294,22 @@ TEST_F(LanguageFilesTest, OverrideFilesInOrderAndChineseFlag) {
 
 TEST_F(LanguageFilesTest, MissingKeyShowsTheDefaultAndIsLoggedOnce) {
     LoadUiLanguageTexts(L"en-us");
-    EXPECT_EQ(Tr(L"ContentExt_Add", L"添加", L"Add"), L"Add");
-    EXPECT_EQ(Tr(L"ContentExt_Add", L"添加", L"Add"), L"Add");
+    EXPECT_EQ(Tr(L"toolbar", L"工具栏背景", L"Toolbar background"), L"Toolbar background");
+    EXPECT_EQ(Tr(L"toolbar", L"工具栏背景", L"Toolbar background"), L"Toolbar background");
     EXPECT_EQ(Tr(L"surface", L"窗口背景", L"Window background"), L"Window background");
     g_languageIsChinese = true;
-    EXPECT_EQ(Tr(L"ContentExt_Add", L"添加", L"Add"), L"添加");
+    EXPECT_EQ(Tr(L"toolbar", L"工具栏背景", L"Toolbar background"), L"工具栏背景");
     std::string log = PerfLog();
-    const std::string line = "i18n missing_key=ContentExt_Add lang=en-us";
+    const std::string line = "i18n missing_key=toolbar lang=en-us";
     size_t first = log.find(line);
     ASSERT_NE(first, std::string::npos) << log;
     EXPECT_EQ(log.find(line, first + 1), std::string::npos);
     EXPECT_NE(log.find("i18n missing_key=surface lang=en-us"), std::string::npos);
-    EXPECT_EQ(g_missingTextKeys.count(L"ContentExt_Add"), 1u);
+    EXPECT_EQ(g_missingTextKeys.count(L"toolbar"), 1u);
     // A language file may supply such a key.
-    WriteLang(L"custom.ini", L"ContentExt_Add=Hinzufügen\n");
+    WriteLang(L"custom.ini", L"toolbar=Werkzeugleiste\n");
     LoadUiLanguageTexts(L"de");
-    EXPECT_EQ(Tr(L"ContentExt_Add", L"添加", L"Add"), L"Hinzufügen");
+    EXPECT_EQ(Tr(L"toolbar", L"工具栏背景", L"Toolbar background"), L"Werkzeugleiste");
 }
 
 TEST_F(LanguageFilesTest, LookupsFromOtherThreadsDuringLanguageSwitches) {

@@ -37,6 +37,8 @@
 //   hold-hotkey MODS VK SECS   registers the global hotkey MODS+VK for this process, prints
 //                              "held" (or "refused ERROR" and exit 1), keeps it SECS seconds
 //   visible                    "visible=1" or "visible=0": whether the target window is shown
+//   set-title TEXT             sets the target's title (WM_SETTEXT): a mark that the program's
+//                              next title change replaces, so a script can wait for that change
 // MSG is a number (decimal or 0x hex), a name from the table below (WM_COMMAND, WM_CHAR, ...),
 // WM_USER+N or WM_APP+N, or reg:NAME for RegisterWindowMessageW(NAME). WPARAM and LPARAM are
 // numbers; "xy:X,Y" packs two coordinates into an LPARAM as MAKELPARAM does.
@@ -513,6 +515,14 @@ int wmain(int argc, wchar_t** argv) {
     return Pixels(target, points);
   }
   if (command == L"tray") return Tray(target);
+  if (command == L"set-title") {
+    if (rest < 1) return 2;
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args[0]), SMTO_ABORTIFHUNG, 5000,
+                               &ignored)
+               ? 0
+               : 1;
+  }
   if (command == L"visible") {
     Out(IsWindowVisible(target) ? L"visible=1" : L"visible=0");
     return 0;

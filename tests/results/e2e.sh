@@ -44,49 +44,77 @@ W=$(tw_wait_window "$PID" 60) || { echo "FAIL: no main window"; exit 1; }
 tw_wait_ready "$W" 120 || fail "title stayed '$(tw_title "$W")'"
 xdotool windowactivate --sync "$W" 2>/dev/null || xdotool windowfocus --sync "$W" 2>/dev/null
 
+# Every wait below is for a state the program shows (title, clipboard, windows, files, its
+# performance log), with generous limits: under a loaded machine each step can take seconds.
 click_row() { xdotool mousemove --window "$W" "${2:-$NAME_X}" "$(row_y "$1")" click 1; sleep 0.2; }
 search() {
-  tw_search "$1"
-  sleep 0.8  # past the typing pause, so that the title no longer shows the previous query's count
-  tw_wait_count "$W" "$2" 20 || fail "title '$(tw_title "$W")' for $1 (want $2)"
+  tw_search_count "$W" "$1" "$2" 30 || fail "title '$(tw_title "$W")' for $1 (want $2)"
 }
+# Ctrl+C on the selection; prints the files it put on the (emptied) clipboard.
 copied_files() {
   tw_clip_clear
   xdotool key --clearmodifiers ctrl+c
-  sleep 0.4
-  tw_clip_files
+  tw_wait_output 15 clip-files
+}
+# The inline rename box (a child Edit holding the file's name) is open, or has closed.
+RENAME_BOX='class=Edit visible=1 rect=[^ ]* text="[^"]*\.[a-z]+"'
+wait_rename_box() { tw_wait_probe "$RENAME_BOX" 15 controls; }
+wait_no_rename_box() {
+  local end=$(( $(date +%s) + 15 ))
+  while [ "$(date +%s)" -lt "$end" ]; do
+    grep -Eq -- "$RENAME_BOX" <<<"$(tw_controls)" || return 0
+    sleep 0.1
+  done
+  return 1
 }
 tooltip_text() { tw_windows | sed -n 's/^0x[0-9a-f]* tooltips_class32 "\(.*\)"$/\1/p'; }
 
-# A row's size and date appear within a second, with no attribute cache.
+# A row's size and date appear in its tips, with no attribute cache.
 search qzxbig 1
 sleep 1
 xdotool mousemove --window "$W" "$SIZE_X" "$(row_y 1)"
 sleep 0.2
 xdotool mousemove --window "$W" "$((SIZE_X + 2))" "$(row_y 1)"
-if tw_wait_probe '"92 KB"' 2 windows; then pass "size shown: 92 KB"; else fail "size tip '$(tooltip_text)'"; fi
+if tw_wait_probe '"92 KB"' 15 windows; then pass "size shown: 92 KB"; else fail "size tip '$(tooltip_text)'"; fi
 xdotool mousemove --window "$W" 520 "$(row_y 1)"
-if tw_wait_probe '"[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}"' 2 windows; then pass "date shown: $(tooltip_text)"; else fail "date tip '$(tooltip_text)'"; fi
+if tw_wait_probe '"[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}"' 15 windows; then pass "date shown: $(tooltip_text)"; else fail "date tip '$(tooltip_text)'"; fi
 import -window root "$ARTIFACTS/results-e2e-hydrated.png" 2>/dev/null || true
 
-# Header clicks on Name sort by name and reverse it. Sorting waits while the cache is prewarmed
-# and the index's own order may already be by name, so clicks go on until two clicks in a row
-# give the two orders.
+# Header clicks on Name sort by name and reverse it. A click is refused while the cache is
+# prewarmed, and the index's own order may already be by name: a click counts once the sort it
+# started has written its line to the performance log (after the sorted rows were handed to the
+# window), and clicks go on until two such clicks in a row give the two orders.
 search qzxrow 5
-header_first_row() {
+PERF_LOG="$CONFIG/perf_metrics.log"
+name_sorts() { local n; n="$(grep -ac 'sort col=1 ' "$PERF_LOG" 2>/dev/null)"; echo "${n:-0}"; }
+# Clicks the Name header; succeeds once the sort it started has ended.
+sort_by_header() {
+  local before end
+  before="$(name_sorts)"
   xdotool mousemove --window "$W" 300 "$HEADER_Y" click 1
-  sleep 0.6
-  click_row 1
-  copied_files
+  end=$(( $(date +%s) + 10 ))
+  while [ "$(date +%s)" -lt "$end" ]; do
+    [ "$(name_sorts)" -gt "$before" ] && return 0
+    sleep 0.1
+  done
+  return 1
 }
+first_row() { click_row 1; copied_files; }
 toggled=""
-previous="$(header_first_row)"
-for _ in $(seq 1 40); do
-  current="$(header_first_row)"
-  if [ "$previous" != "$current" ] && [ -n "$previous" ] && [ -n "$current" ]; then toggled=1; break; fi
-  previous="$current"
+previous=""
+current=""
+for _ in $(seq 1 12); do
+  sort_by_header || continue
+  previous="$(first_row)"
+  sort_by_header || continue
+  current="$(first_row)"
+  case "$previous $current" in
+    'T:\rs\qzxrow_1.txt T:\rs\qzxrow_5.txt'|'T:\rs\qzxrow_5.txt T:\rs\qzxrow_1.txt') toggled=1; break ;;
+  esac
 done
-[ "$current" = 'T:\rs\qzxrow_1.txt' ] && current="$(header_first_row)"
+if [ -n "$toggled" ] && [ "$current" = 'T:\rs\qzxrow_1.txt' ]; then
+  sort_by_header && current="$(first_row)"
+fi
 if [ -n "$toggled" ] && [ "$current" = 'T:\rs\qzxrow_5.txt' ]; then pass "header clicks sort and reverse the order"; else fail "first rows after header clicks: '$previous' then '$current'"; fi
 
 # Click and Ctrl+C; Shift-click and Ctrl+C (rows now 5, 4, 3, 2, 1).
@@ -97,27 +125,40 @@ xdotool keydown shift; click_row 4; xdotool keyup shift
 got="$(copied_files | tr '\n' ' ')"
 if [ "$got" = 'T:\rs\qzxrow_4.txt T:\rs\qzxrow_3.txt T:\rs\qzxrow_2.txt ' ]; then pass "Shift-click selects a range"; else fail "range copied: '$got'"; fi
 
-# The Explorer context menu's Copy (our menu's tenth command, then the shell's "Copy").
+# The Explorer context menu's Copy (our menu's tenth command, then the shell's "Copy"). Keys go
+# to a menu only once its window shows; the shell's menu is a second menu window.
+menus() { tw_windows | grep '#32768'; }
 click_row 1
 tw_clip_clear
 xdotool mousemove --window "$W" "$NAME_X" "$(row_y 1)" click 3
-sleep 0.8
+tw_wait_dialog '#32768' 15 || fail "no context menu: $(tw_windows | tr '\n' ' ')"
+ours="$(menus | head -n 1 | cut -d' ' -f1)"
 for _ in $(seq 1 10); do xdotool key Down; done
 xdotool key Return
-sleep 1.5
+shell_menu=""
+closed=""
+end=$(( $(date +%s) + 15 ))
+while [ "$(date +%s)" -lt "$end" ]; do
+  open="$(menus | cut -d' ' -f1)"
+  [ -z "$open" ] && closed=1
+  if [ -n "$open" ] && { [ -n "$closed" ] || ! grep -qx -- "$ours" <<<"$open"; }; then shell_menu=1; break; fi
+  sleep 0.1
+done
+[ -n "$shell_menu" ] || fail "no shell context menu after our menu's tenth command"
 xdotool key c
-if tw_wait_probe 'qzxrow_5\.txt' 5 clip-files; then pass "Explorer menu Copy put a file list on the clipboard"; else fail "clipboard after Explorer Copy: '$(tw_clip_files)'"; xdotool key Escape; fi
+if tw_wait_probe 'qzxrow_5\.txt' 15 clip-files; then pass "Explorer menu Copy put a file list on the clipboard"; else fail "clipboard after Explorer Copy: '$(tw_clip_files)'"; xdotool key Escape; fi
+tw_wait_no_dialog '#32768' 15 || { fail "a menu stayed open"; xdotool key Escape; }
 
 # Double-click and Enter run a batch file.
 search qzxrun 1
 xdotool mousemove --window "$W" "$NAME_X" "$(row_y 1)" click --repeat 2 --delay 80 1
-for _ in $(seq 1 50); do [ -f "$T/rs/marker.txt" ] && break; sleep 0.2; done
+for _ in $(seq 1 150); do [ -f "$T/rs/marker.txt" ] && break; sleep 0.2; done
 if [ -f "$T/rs/marker.txt" ]; then pass "double-click ran the batch file"; else fail "no marker after double-click"; fi
 rm -f "$T/rs/marker.txt"
 sleep 1.5  # past the double-click time
 click_row 1
 xdotool key --clearmodifiers Return
-for _ in $(seq 1 50); do [ -f "$T/rs/marker.txt" ] && break; sleep 0.2; done
+for _ in $(seq 1 150); do [ -f "$T/rs/marker.txt" ] && break; sleep 0.2; done
 if [ -f "$T/rs/marker.txt" ]; then pass "Enter ran the batch file"; else fail "no marker after Enter"; fi
 
 # An invalid name shows one error box and leaves the edit open (no second commit when the box
@@ -125,25 +166,26 @@ if [ -f "$T/rs/marker.txt" ]; then pass "Enter ran the batch file"; else fail "n
 search qzxrow_5 1
 click_row 1
 xdotool key --clearmodifiers F2
-sleep 0.5
+wait_rename_box || fail "F2 opened no rename box: $(tw_controls | grep Edit | tr '\n' ' ')"
 xdotool type --delay 30 "bad:name"
 xdotool key --clearmodifiers Return
-if tw_wait_dialog '#32770 "Error"' 5; then pass "an invalid name is refused with a message"; else fail "no error box: $(tw_windows | tr '\n' ' ')"; fi
+if tw_wait_dialog '#32770 "Error"' 15; then pass "an invalid name is refused with a message"; else fail "no error box: $(tw_windows | tr '\n' ' ')"; fi
 xdotool key Return
+tw_wait_no_dialog '#32770' 15
 sleep 1
 boxes=$(tw_windows | grep -c '#32770')
 if [ "$boxes" = 0 ]; then pass "one error box per commit"; else fail "$boxes more box(es) after the first"; xdotool key Return; fi
 xdotool key --clearmodifiers Escape
-sleep 0.3
+wait_no_rename_box || fail "Esc left the rename box open"
 if [ -f "$T/rs/qzxrow_5.txt" ]; then pass "cancelled rename left the file"; else fail "file renamed after cancel"; fi
 
 # F2, a new name and Enter rename the file; a query for the new name finds it.
 click_row 1
 xdotool key --clearmodifiers F2
-sleep 0.5
+wait_rename_box || fail "F2 opened no rename box: $(tw_controls | grep Edit | tr '\n' ' ')"
 xdotool type --delay 30 "qzxrenamed"
 xdotool key --clearmodifiers Return
-sleep 0.5
+for _ in $(seq 1 100); do [ -f "$T/rs/qzxrenamed.txt" ] && break; sleep 0.1; done
 if [ -f "$T/rs/qzxrenamed.txt" ] && [ ! -e "$T/rs/qzxrow_5.txt" ]; then pass "F2 renamed the file on disk"; else fail "after rename: $(ls "$T/rs" | tr '\n' ' ')"; fi
 search qzxrenamed 1
 
@@ -152,15 +194,15 @@ search qzxrow 4
 click_row 1
 victim="$(copied_files | sed 's/.*\\//')"
 xdotool key --clearmodifiers shift+Delete
-if tw_wait_dialog '#32770 "Confirm Delete"' 5; then pass "Shift+Delete asks first"; else fail "no confirmation: $(tw_windows | tr '\n' ' ')"; fi
+if tw_wait_dialog '#32770 "Confirm Delete"' 15; then pass "Shift+Delete asks first"; else fail "no confirmation: $(tw_windows | tr '\n' ' ')"; fi
 xdotool key n
-sleep 0.5
+tw_wait_no_dialog '#32770' 15 || fail "the confirmation stayed after No"
 if [ -n "$victim" ] && [ -f "$T/rs/$victim" ]; then pass "answering No keeps the file"; else fail "file gone after No"; fi
 
 # Delete moves the file to the host trash and the count drops.
 click_row 1
 xdotool key --clearmodifiers Delete
-if tw_wait_count "$W" 3 20; then pass "count dropped to 3 after Delete"; else fail "title after Delete: '$(tw_title "$W")'"; fi
+if tw_wait_count "$W" 3 30; then pass "count dropped to 3 after Delete"; else fail "title after Delete: '$(tw_title "$W")'"; fi
 if [ -f "$TRASH/$victim" ] && [ ! -e "$T/rs/$victim" ]; then pass "Delete moved the file to the trash"; else fail "trash: $(ls "$TRASH" 2>&1 | tr '\n' ' ')"; fi
 
 # Closing hides to the tray; the tray menu's Exit ends the program.

@@ -72,29 +72,27 @@ tw_post reg:TaskbarCreated
 sleep 1
 if tw_wait_probe 'tray=1' 10 tray; then pass "tray icon after TaskbarCreated"; else fail "no tray icon after TaskbarCreated"; fi
 
-if got=$(wait_pixel "$LIGHT_SURFACE" 10); then pass "light list surface"; else fail "list surface $got, want $LIGHT_SURFACE"; fi
+if got=$(wait_pixel "$LIGHT_SURFACE" 20); then pass "light list surface"; else fail "list surface $got, want $LIGHT_SURFACE"; fi
 choose_theme_from_menu "$W"
-if got=$(wait_pixel "$DARK_SURFACE" 10); then pass "dark theme from the menu"; else fail "list surface after the dark theme $got"; fi
+if got=$(wait_pixel "$DARK_SURFACE" 20); then pass "dark theme from the menu"; else fail "list surface after the dark theme $got"; fi
 import -window root "$ARTIFACTS/theme-dark.png" 2>/dev/null || true
 if grep -q "themeMode=dark" "$CONFIG/window.ini" 2>/dev/null; then pass "dark theme saved"; else fail "window.ini has no themeMode=dark"; fi
 choose_theme_from_menu "$W"
-if got=$(wait_pixel "$LIGHT_SURFACE" 10); then pass "light theme back"; else fail "list surface after switching back $got"; fi
+if got=$(wait_pixel "$LIGHT_SURFACE" 20); then pass "light theme back"; else fail "list surface after switching back $got"; fi
 import -window root "$ARTIFACTS/theme-light.png" 2>/dev/null || true
 
 # Closing hides to the tray; the tray's Show brings the window back.
 tw_close "$W"
-sleep 1
-if kill -0 "$PID" 2>/dev/null && ! tw_visible "$PID"; then pass "close hides to the tray"; else fail "close did not hide to the tray"; fi
+if tw_wait_hidden "$PID" 15 && kill -0 "$PID" 2>/dev/null; then pass "close hides to the tray"; else fail "close did not hide to the tray"; fi
 tw_post WM_APP+1 0 0x203   # the icon's double click
-if tw_wait_window "$PID" 10 >/dev/null; then pass "tray brings the window back"; else fail "window not shown from the tray"; fi
+if tw_wait_window "$PID" 15 >/dev/null; then pass "tray brings the window back"; else fail "window not shown from the tray"; fi
 
 # The show/hide hotkey hides and shows the window.
 W=$(tw_wait_window "$PID" 10)
 xdotool key --clearmodifiers alt+z
-sleep 1
-if ! tw_visible "$PID"; then pass "hotkey hides the window"; else fail "hotkey did not hide the window"; fi
+if tw_wait_hidden "$PID" 15; then pass "hotkey hides the window"; else fail "hotkey did not hide the window"; fi
 xdotool key --clearmodifiers alt+z
-if W=$(tw_wait_window "$PID" 10); then pass "hotkey shows the window"; else fail "hotkey did not show the window"; fi
+if W=$(tw_wait_window "$PID" 15); then pass "hotkey shows the window"; else fail "hotkey did not show the window"; fi
 
 exit_program "$PID"
 if [ -n "$(tw_probe window 2>/dev/null)" ]; then fail "a main window is left"; else pass "tray Exit ends the program"; fi
@@ -113,10 +111,9 @@ if grep -q 'dpi=144 search_font=18' <<<"$font"; then pass "search box font 18 px
 box="$(tw_controls | grep 'id=101 ')"
 if grep -q 'rect=[0-9-]*,[0-9-]*,[0-9]*,57 ' <<<"$box"; then pass "search box 57 px high at 144 DPI"; else fail "search box at 144 DPI: $box"; fi
 xdotool key --clearmodifiers ctrl+alt+k
-sleep 1
-if ! tw_visible "$PID"; then pass "hotkey.ini combination honoured after restart"; else fail "Ctrl+Alt+K did not hide the window"; fi
+if tw_wait_hidden "$PID" 15; then pass "hotkey.ini combination honoured after restart"; else fail "Ctrl+Alt+K did not hide the window"; fi
 xdotool key --clearmodifiers ctrl+alt+k
-tw_wait_window "$PID" 10 >/dev/null || fail "Ctrl+Alt+K did not show the window"
+tw_wait_window "$PID" 15 >/dev/null || fail "Ctrl+Alt+K did not show the window"
 exit_program "$PID"
 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
 
@@ -133,10 +130,9 @@ tw_wait_ready "$W" 120 || true
 notice="$(grep -a 'is used by another program' "$(gdi_log)" 2>/dev/null | tail -n 1)"
 if grep -q 'Ctrl+Alt+L is used by another program; active hotkey: Alt+Z' <<<"$notice"; then pass "held combination reported"; else fail "no notice of the held combination: '$notice'"; fi
 xdotool key --clearmodifiers alt+z
-sleep 1
-if ! tw_visible "$PID"; then pass "the old hotkey still works"; else fail "Alt+Z did not hide the window"; fi
+if tw_wait_hidden "$PID" 15; then pass "the old hotkey still works"; else fail "Alt+Z did not hide the window"; fi
 xdotool key --clearmodifiers alt+z
-tw_wait_window "$PID" 10 >/dev/null || fail "Alt+Z did not show the window"
+tw_wait_window "$PID" 15 >/dev/null || fail "Alt+Z did not show the window"
 exit_program "$PID"
 kill "$HOLDER" 2>/dev/null
 wait "$HOLDER" 2>/dev/null

@@ -80,7 +80,10 @@ if W=$(tw_wait_window "$PID" 60); then pass "main window appeared"; else fail "n
 tw_wait_ready "$W" 120 || fail "title stayed '$(tw_title "$W")'"
 
 # Runs a content query as the user does: the text in the box, then Enter.
+# The title is first replaced by a mark, so that the count of the previous query (as many results
+# as this one, say) is not taken for this one's.
 content_search() {
+  tw_probe set-title "Tarnwick - waiting for a search" >/dev/null
   tw_search "$1"
   xdotool windowactivate --sync "$W" 2>/dev/null
   tw_probe post-child $SEARCH_BOX WM_KEYDOWN 13 >/dev/null
@@ -96,9 +99,8 @@ if kill -0 "$PID" 2>/dev/null; then pass "damaged archives did not end the progr
 tw_search ""
 tw_type_query "$W" "s:"
 if tw_wait_dialog "$PICKER" 10; then pass "typing s: opened the picker"; else fail "no picker after s: ($(tw_windows))"; fi
-sleep 1
 xdotool type --delay 30 "qzx"
-sleep 0.5
+tw_wait_probe '^s:qzx$' 15 text $SEARCH_BOX
 box="$(tw_probe text $SEARCH_BOX)"
 if [ "$box" = "s:qzx" ]; then pass "keys still reach the search box"; else fail "search box holds '$box' after typing"; fi
 if [ "$(tw_windows | grep -c "$PICKER")" = 1 ]; then pass "further keywords did not open a second picker"; else fail "picker windows: $(tw_windows)"; fi
@@ -131,7 +133,12 @@ while [ "$(date +%s)" -lt "$end" ]; do
 done
 scanning="$(tw_title "$W")"
 tw_probe post-child $SEARCH_BOX WM_KEYDOWN 27 >/dev/null
-sleep 3
+end=$(( $(date +%s) + 20 ))
+while [ "$(date +%s)" -lt "$end" ]; do
+  case "$(tw_title "$W")" in *canceled*) break ;; esac
+  sleep 0.1
+done
+sleep 1  # a late result of the cancelled scan would replace the title now
 title="$(tw_title "$W")"
 case "$scanning" in *Scanning*|*Filtered*) pass "a long scan was running: '$scanning'" ;; *) fail "no running scan seen: '$scanning'" ;; esac
 case "$title" in *canceled*) pass "Esc: title '$title'" ;; *) fail "after Esc the title is '$title'" ;; esac

@@ -45,20 +45,17 @@ tw_type_query "$W" "_alpha"
 if tw_wait_count "$W" 23 30; then pass "23 results for qzxtoken_alpha"; else fail "title '$(tw_title "$W")' for qzxtoken_alpha"; fi
 
 xdotool key --clearmodifiers Escape
-sleep 1
-if tw_wait_count "$W" 0 20; then pass "Esc cleared the query"; else fail "after Esc the title is '$(tw_title "$W")'"; fi
+if tw_wait_count "$W" 0 30; then pass "Esc cleared the query"; else fail "after Esc the title is '$(tw_title "$W")'"; fi
 
 # The window was written at start-up (every resize saves it); a second instance activates the
 # first one and exits at once.
 xdotool windowminimize "$W" 2>/dev/null
-sleep 1
-if tw_visible "$PID1"; then fail "minimize did not hide the window"; else pass "minimize hides the window"; fi
+if tw_wait_hidden "$PID1" 15; then pass "minimize hides the window"; else fail "minimize did not hide the window"; fi
 started=$(date +%s)
 tw_run_wait "$EXE" 30
 rc=$TW_RC
 if [ "$rc" = 0 ]; then pass "second instance exited with 0 after $(( $(date +%s) - started )) s"; else fail "second instance exit code $rc"; fi
-sleep 1
-if tw_visible "$PID1"; then pass "second instance showed the first window"; else fail "first window still hidden"; fi
+if tw_wait_window "$PID1" 15 >/dev/null; then pass "second instance showed the first window"; else fail "first window still hidden"; fi
 if kill -0 "$PID1" 2>/dev/null; then pass "first instance still runs"; else fail "first instance ended"; fi
 
 # Closing hides the window to the tray; the tray menu's Exit ends the program and writes
@@ -66,8 +63,7 @@ if kill -0 "$PID1" 2>/dev/null; then pass "first instance still runs"; else fail
 rm -f "$CONFIG/window.ini"
 W=$(tw_wait_window "$PID1" 10)
 tw_close "$W"
-sleep 1
-if kill -0 "$PID1" 2>/dev/null && ! tw_visible "$PID1"; then pass "close hides to the tray"; else fail "close did not hide the window to the tray"; fi
+if tw_wait_hidden "$PID1" 15 && kill -0 "$PID1" 2>/dev/null; then pass "close hides to the tray"; else fail "close did not hide the window to the tray"; fi
 tw_command 20002
 if tw_wait_exit "$PID1" 30; then pass "program ended after Exit"; else fail "program still runs after Exit"; kill "$PID1" 2>/dev/null; fi
 if grep -q "width=" "$CONFIG/window.ini" 2>/dev/null; then pass "window.ini written at close"; else fail "window.ini missing after close"; fi
@@ -81,8 +77,7 @@ sleep 8
 if kill -0 "$PID2" 2>/dev/null; then pass "hidden start runs"; else fail "hidden start ended"; fi
 if tw_visible "$PID2"; then fail "hidden start shows a window"; else pass "hidden start shows no window"; fi
 tw_run_wait "$EXE" 30
-sleep 1
-if tw_visible "$PID2"; then pass "second start showed the hidden instance"; else fail "hidden instance not shown"; fi
+if tw_wait_window "$PID2" 15 >/dev/null; then pass "second start showed the hidden instance"; else fail "hidden instance not shown"; fi
 tw_command 20002
 tw_wait_exit "$PID2" 30 || { fail "hidden-started instance did not exit"; kill -9 "$PID2" 2>/dev/null; }
 
