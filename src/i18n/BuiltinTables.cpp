@@ -322,6 +322,9 @@ const std::vector<std::wstring>& GetAddedKeys() {
         L"Dup_StatusFailed", L"Dup_KeepOneCopy", L"Dup_NoOtherCopy", L"Status_JournalLostReindexFmt",
         L"Status_DriveReindexedFmt", L"Status_DriveReindexFailedFmt", L"Msg_SettingsNotSaved",
         L"Settings_ColorPickerTitle", L"Settings_ColorLiveTip",
+        // The Settings Center's colour page and its seventh category.
+        L"Settings_Cat7", L"Settings_ColorTip", L"Settings_ColorChange", L"Settings_ColorReset",
+        L"Settings_ColorPresetTitle", L"Settings_ColorPresetNone", L"Settings_OpenUiColors",
         // The content extension picker and its buttons, and messages of the content scan, the
         // file actions, the hotkeys and the duplicate scan.
         L"Button_OK", L"Button_Cancel", L"ContentExt_Title", L"ContentExt_Tip", L"ContentExt_Custom",
