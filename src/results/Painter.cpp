@@ -117,6 +117,7 @@ void PaintAlternativeMode(HDC hdc) {
     HBRUSH surface = CreateSolidBrush(g_uiPalette.surface);
     FillBox(hdc, 0, 0, g_clientWidth, g_clientHeight, surface);
     if (surface) DeleteObject(surface);
+    if (g_alternativeModePainter) g_alternativeModePainter(hdc);
 }
 
 void PaintSearchMode(HDC dc, HDC target) {
@@ -187,6 +188,8 @@ void PaintSearchMode(HDC dc, HDC target) {
 }
 
 }  // namespace
+
+void (*g_alternativeModePainter)(HDC dc) = nullptr;
 
 void PaintMainWindow(HDC target, const RECT* /*paintRect*/) {
     // Without a back buffer the paint goes straight to the target.

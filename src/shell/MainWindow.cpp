@@ -317,6 +317,7 @@ LRESULT OnCreate(HWND hwnd) {
     g_hAnalysisScanButton = CreatePushButton(hwnd, IDC_ANALYSIS_SCAN, 312, 14, 110, Tr(L"Analysis_StartScan", L"扫描", L"Scan"));
     g_hAnalysisBackButton = CreatePushButton(hwnd, IDC_ANALYSIS_BACK, 20, 16, 96,
                                              Tr(L"Analysis_BackToSearch", L"返回搜索", L"Back to Search"));
+    AnalysisOnCreate(hwnd);
 
     g_hSearchEdit = CreateEdit(hwnd, IDC_SEARCH_EDIT, WS_VISIBLE, 272, 16, 430);
     if (g_hSearchEdit) {
@@ -483,6 +484,7 @@ void OnDestroy(HWND hwnd) {
     HotkeysOnDestroy(hwnd);
     DuplicatesWindowUnit().OnDestroy(hwnd);
     g_shuttingDown.store(true);
+    AnalysisOnDestroy(hwnd);
     // The exit save waits for a running autosave: whole saves never overlap.
     if (!g_crashInProgress.load() && g_attrCacheChangeCount.load() > g_attrCacheSavedCount.load())
         SaveAttrCache(g_searchEngine);
@@ -511,6 +513,7 @@ void OnDestroy(HWND hwnd) {
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
+    if (AnalysisHandleMessage(hwnd, msg, wParam, lParam, result)) return result;
     if (HandleWorkerMessage(hwnd, msg, wParam, lParam, result)) return result;
     if (DuplicatesWindowUnit().OnMessage(hwnd, msg, wParam, lParam, result)) return result;
     if (HandleResultsListInput(hwnd, msg, wParam, lParam, result)) return result;

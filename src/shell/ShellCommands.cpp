@@ -88,6 +88,8 @@ void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
             ToggleTheme(hwnd);
         } else if (id >= 10018 && id <= 10020) {
             SetViewMode(hwnd, id - 10018);
+        } else if (id == 10030) {
+            ToggleSearchAnalysisMode(hwnd);
         }
         return;
     }

@@ -37,3 +37,9 @@ bool HandleListScrollInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Keys and mouse of the results list (search mode) and the shell menu's owner-draw messages;
 // true when handled (result set).
 bool HandleResultsListInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+// The disk-analysis mode (ShellAnalysis.cpp): controls and hooks at creation, release at
+// destruction, and its messages while the mode is shown (true when handled).
+void AnalysisOnCreate(HWND window);
+void AnalysisOnDestroy(HWND window);
+bool AnalysisHandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

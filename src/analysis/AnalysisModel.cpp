@@ -1,0 +1,381 @@
+#include "analysis/AnalysisModel.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+constexpr uint64_t kNtfsRootRecord = 5;
+constexpr size_t kMaxPathNames = 512;
+
+wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+// Start and length of the extension inside a name (length 0 for none).
+void FindExtension(const wchar_t* name, size_t length, size_t& start, size_t& extLength) {
+    start = 0;
+    extLength = 0;
+    if (!name || length == 0) return;
+    size_t dot = SIZE_MAX;
+    for (size_t i = 0; i < length; ++i) {
+        if (name[i] == L'\\' || name[i] == L'/') dot = SIZE_MAX;
+        else if (name[i] == L'.') dot = i;
+    }
+    if (dot == SIZE_MAX || dot + 1 >= length) return;
+    start = dot;
+    extLength = length - dot;
+}
+
+}  // namespace
+
+std::wstring AnalysisExtensionOf(const wchar_t* name, size_t length) {
+    size_t start = 0, n = 0;
+    FindExtension(name, length, start, n);
+    std::wstring ext(n, L'\0');
+    for (size_t i = 0; i < n; ++i) ext[i] = LowerAscii(name[start + i]);
+    return ext;
+}
+
+COLORREF ExtensionColor(const wchar_t* name, size_t length) {
+    const std::wstring ext = AnalysisExtensionOf(name, length);
+    uint32_t h = 2166136261u;
+    for (wchar_t c : ext) {
+        h ^= static_cast<uint16_t>(c);
+        h *= 16777619u;
+    }
+    return RGB(60 + (h & 127), 60 + ((h >> 8) & 127), 60 + ((h >> 16) & 127));
+}
+
+std::wstring FormatSizeShort(int64_t bytes) {
+    if (bytes < 0) bytes = 0;
+    const double b = static_cast<double>(bytes);
+    wchar_t buf[64];
+    if (bytes >= (int64_t(1) << 40)) std::swprintf(buf, 64, L"%.2f TB", b / 1099511627776.0);
+    else if (bytes >= (int64_t(1) << 30)) std::swprintf(buf, 64, L"%.2f GB", b / 1073741824.0);
+    else if (bytes >= (int64_t(1) << 20)) std::swprintf(buf, 64, L"%.2f MB", b / 1048576.0);
+    else if (bytes >= 1024) std::swprintf(buf, 64, L"%.2f KB", b / 1024.0);
+    else std::swprintf(buf, 64, L"%lld B", static_cast<long long>(bytes));
+    return buf;
+}
+
+DiskAnalysisModel::~DiskAnalysisModel() = default;
+
+void DiskAnalysisModel::Clear() {
+    driveLetter = 0;
+    rootFrn = kNtfsRootRecord;
+    fileCount = folderCount = 0;
+    nodes.clear();
+    frnToNode.clear();
+    childLists.clear();
+    extensions.clear();
+    names_.clear();
+}
+
+void DiskAnalysisModel::Register(uint64_t frn, uint32_t index) {
+    frnToNode[frn] = index;
+    const uint64_t rec = AnalysisRecordNumber(frn);
+    if (rec != frn) frnToNode[rec] = index;
+}
+
+int64_t DiskAnalysisModel::FindNode(uint64_t frn) const {
+    auto it = frnToNode.find(frn);
+    if (it == frnToNode.end()) it = frnToNode.find(AnalysisRecordNumber(frn));
+    if (it == frnToNode.end() || it->second >= nodes.size()) return -1;
+    return it->second;
+}
+
+bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, const MftSizeMap& sizes,
+                              wchar_t letter) {
+    Clear();
+    if (!entries || count == 0) return false;
+    driveLetter = letter;
+    nodes.reserve(count + 2);
+
+    // Sizes by record number too (the first key met for a number stays).
+    std::unordered_map<uint64_t, SizePair> byRecord;
+    byRecord.reserve(sizes.size());
+    for (const auto& [key, pair] : sizes) byRecord.emplace(AnalysisRecordNumber(key), pair);
+
+    auto usable = [](const AnalysisIndexEntry& e) {
+        if (e.skip) return false;
+        const bool named = e.name && e.nameLength > 0;
+        return named || (e.isFolder && AnalysisRecordNumber(e.frn) == kNtfsRootRecord);
+    };
+    size_t textLength = 0;
+    for (size_t i = 0; i < count; ++i)
+        if (usable(entries[i]) && entries[i].name) textLength += entries[i].nameLength;
+    names_.reserve(textLength + 1);
+    std::vector<size_t> nameStart;
+    nameStart.reserve(count);
+
+    for (size_t i = 0; i < count; ++i) {
+        const AnalysisIndexEntry& e = entries[i];
+        if (!usable(e)) continue;
+        AnalysisNode n;
+        n.frn = e.frn;
+        n.parentFrn = e.parentFrn;
+        n.isFolder = e.isFolder ? 1 : 0;
+        nameStart.push_back(names_.size());
+        if (e.name && e.nameLength) {
+            names_.insert(names_.end(), e.name, e.name + e.nameLength);
+            n.nameLength = e.nameLength;
+        }
+        if (!n.isFolder) {
+            auto it = sizes.find(e.frn);
+            if (it != sizes.end()) {
+                n.size = it->second.size;
+                n.allocated = it->second.allocated;
+            } else {
+                auto r = byRecord.find(AnalysisRecordNumber(e.frn));
+                if (r != byRecord.end()) {
+                    n.size = r->second.size;
+                    n.allocated = r->second.allocated;
+                }
+            }
+            n.totalSize = n.size;
+            n.totalAllocated = n.allocated;
+            ++fileCount;
+        } else {
+            ++folderCount;
+        }
+        nodes.push_back(std::move(n));
+        Register(e.frn, static_cast<uint32_t>(nodes.size() - 1));
+    }
+    if (nodes.empty()) {
+        Clear();
+        return false;
+    }
+    // Names point into the storage, which no longer grows.
+    for (size_t i = 0; i < nodes.size(); ++i)
+        nodes[i].name = nodes[i].nameLength ? names_.data() + nameStart[i] : L"";
+
+    // The root: a folder of record 5, else a synthesised one when nothing holds FRN 5.
+    int64_t root = -1;
+    for (size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i].isFolder && AnalysisRecordNumber(nodes[i].frn) == kNtfsRootRecord) {
+            root = static_cast<int64_t>(i);
+            break;
+        }
+    if (root < 0 && !frnToNode.count(kNtfsRootRecord)) {
+        AnalysisNode r;
+        r.frn = r.parentFrn = kNtfsRootRecord;
+        r.isFolder = 1;
+        nodes.push_back(std::move(r));
+        root = static_cast<int64_t>(nodes.size() - 1);
+        Register(kNtfsRootRecord, static_cast<uint32_t>(root));
+        ++folderCount;
+    }
+
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        if (AnalysisRecordNumber(nodes[i].frn) == kNtfsRootRecord) continue;
+        const int64_t parent = FindNode(nodes[i].parentFrn);
+        if (parent >= 0) {
+            if (static_cast<size_t>(parent) != i) nodes[parent].children.push_back(static_cast<uint32_t>(i));
+        } else if (root >= 0) {
+            nodes[root].children.push_back(static_cast<uint32_t>(i));
+        }
+    }
+    if (root < 0) {
+        size_t best = 0;
+        bool found = false;
+        for (size_t i = 0; i < nodes.size(); ++i)
+            if (nodes[i].isFolder && (!found || nodes[i].children.size() >= nodes[best].children.size())) {
+                best = i;
+                found = true;
+            }
+        root = found ? static_cast<int64_t>(best) : 0;
+    }
+    rootFrn = nodes[root].frn;
+
+    for (AnalysisNode& n : nodes)
+        if (n.isFolder) n.totalSize = n.totalAllocated = -1;
+    ComputeTotals(static_cast<uint32_t>(root));
+    for (size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i].isFolder && nodes[i].totalSize < 0) ComputeTotals(static_cast<uint32_t>(i));
+
+    BuildChildLists();
+    BuildExtensionStats();
+    return true;
+}
+
+void DiskAnalysisModel::ComputeTotals(uint32_t start) {
+    if (start >= nodes.size() || !nodes[start].isFolder || nodes[start].totalSize >= 0) return;
+    // Post-order walk with an explicit stack: (folder, next child position).
+    std::vector<std::pair<uint32_t, size_t>> stack;
+    nodes[start].totalSize = nodes[start].totalAllocated = 0;
+    stack.emplace_back(start, 0);
+    while (!stack.empty()) {
+        auto& [folder, pos] = stack.back();
+        AnalysisNode& f = nodes[folder];
+        if (pos >= f.children.size()) {
+            const uint32_t done = folder;
+            stack.pop_back();
+            if (!stack.empty()) {
+                AnalysisNode& parent = nodes[stack.back().first];
+                parent.totalSize += nodes[done].totalSize;
+                parent.totalAllocated += nodes[done].totalAllocated;
+            }
+            continue;
+        }
+        const uint32_t child = f.children[pos++];
+        if (child >= nodes.size()) continue;
+        AnalysisNode& c = nodes[child];
+        if (c.isFolder && c.totalSize < 0) {
+            c.totalSize = c.totalAllocated = 0;
+            stack.emplace_back(child, 0);  // f and the reference above are not used after this
+            continue;
+        }
+        // A file, or a folder already summed (or in progress through a cycle).
+        f.totalSize += c.totalSize;
+        f.totalAllocated += c.totalAllocated;
+    }
+}
+
+ChildEntry DiskAnalysisModel::EntryOf(uint32_t index) const {
+    const AnalysisNode& n = nodes[index];
+    ChildEntry e;
+    e.nodeIndex = index;
+    e.frn = n.frn;
+    e.isFolder = n.isFolder;
+    e.name = n.name ? n.name : L"";
+    e.nameLength = n.nameLength;
+    e.totalSize = n.totalSize;
+    e.totalAllocated = n.totalAllocated;
+    return e;
+}
+
+void DiskAnalysisModel::BuildChildLists() {
+    childLists.clear();
+    for (const AnalysisNode& parent : nodes) {
+        if (parent.children.empty()) continue;
+        std::vector<ChildEntry> list;
+        list.reserve(parent.children.size());
+        const double denom = static_cast<double>(std::max<int64_t>(parent.totalSize, 1));
+        for (uint32_t ci : parent.children) {
+            if (ci >= nodes.size()) continue;
+            ChildEntry e = EntryOf(ci);
+            e.share = static_cast<double>(e.totalSize) * 100.0 / denom;
+            list.push_back(e);
+        }
+        std::sort(list.begin(), list.end(), [](const ChildEntry& a, const ChildEntry& b) {
+            if (a.isFolder != b.isFolder) return a.isFolder > b.isFolder;
+            if (a.totalSize != b.totalSize) return a.totalSize > b.totalSize;
+            return a.nameLength < b.nameLength;
+        });
+        const uint64_t rec = AnalysisRecordNumber(parent.frn);
+        if (rec != parent.frn) childLists[rec] = list;
+        childLists[parent.frn] = std::move(list);
+    }
+}
+
+void DiskAnalysisModel::BuildExtensionStats() {
+    std::unordered_map<std::wstring, ExtStat> byExt;
+    for (const AnalysisNode& n : nodes) {
+        if (n.isFolder) continue;
+        if (n.nameLength == 0 && n.size == 0) continue;
+        std::wstring ext = AnalysisExtensionOf(n.name, n.nameLength);
+        auto [it, added] = byExt.try_emplace(ext);
+        ExtStat& s = it->second;
+        if (added) {
+            s.extension = ext;
+            s.color = ExtensionColor(n.name, n.nameLength);
+        }
+        s.totalSize += n.size;
+        s.totalAllocated += n.allocated;
+        s.fileCount += 1;
+    }
+    std::vector<ExtStat> table;
+    table.reserve(byExt.size());
+    for (auto& [ext, s] : byExt) table.push_back(std::move(s));
+    std::sort(table.begin(), table.end(), [](const ExtStat& a, const ExtStat& b) { return a.totalSize > b.totalSize; });
+    extensions = std::move(table);
+}
+
+int64_t DiskAnalysisModel::RootTotalSize() const {
+    auto it = frnToNode.find(rootFrn);
+    if (it == frnToNode.end() || it->second >= nodes.size()) return 0;
+    return nodes[it->second].totalSize;
+}
+
+bool DiskAnalysisModel::GetNodeInfo(uint64_t frn, ChildEntry& out) const {
+    const int64_t i = FindNode(frn);
+    if (i < 0) return false;
+    out = EntryOf(static_cast<uint32_t>(i));
+    return true;
+}
+
+bool DiskAnalysisModel::GetParentFrn(uint64_t frn, uint64_t& out) const {
+    const int64_t i = FindNode(frn);
+    if (i < 0) return false;
+    out = nodes[i].parentFrn;
+    return true;
+}
+
+bool DiskAnalysisModel::IsRoot(uint64_t frn) const {
+    return AnalysisRecordNumber(frn) == AnalysisRecordNumber(rootFrn);
+}
+
+std::vector<std::wstring> DiskAnalysisModel::GetPathComponents(uint64_t frn) const {
+    std::vector<std::wstring> parts;
+    for (;;) {
+        const int64_t i = FindNode(frn);
+        if (i < 0) break;
+        const AnalysisNode& n = nodes[i];
+        if (IsRoot(n.frn)) break;
+        parts.emplace_back(n.name, n.nameLength);
+        if (n.parentFrn == n.frn || parts.size() >= kMaxPathNames) break;
+        frn = n.parentFrn;
+    }
+    std::reverse(parts.begin(), parts.end());
+    return parts;
+}
+
+std::wstring DiskAnalysisModel::GetFullPath(uint64_t frn) const {
+    std::wstring path(1, driveLetter ? driveLetter : L'?');
+    path += L":\\";
+    const std::vector<std::wstring> parts = GetPathComponents(frn);
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i) path += L'\\';
+        path += parts[i];
+    }
+    return path;
+}
+
+const std::vector<ChildEntry>* DiskAnalysisModel::ChildrenOf(uint64_t folderFrn) const {
+    auto it = childLists.find(folderFrn);
+    if (it == childLists.end()) it = childLists.find(AnalysisRecordNumber(folderFrn));
+    return it == childLists.end() ? nullptr : &it->second;
+}
+
+bool DiskAnalysisModel::RemoveFileNode(uint64_t frn) {
+    auto it = frnToNode.find(frn);
+    if (it == frnToNode.end()) it = frnToNode.find(AnalysisRecordNumber(frn));
+    if (it == frnToNode.end() || it->second >= nodes.size()) return false;
+    const uint32_t index = it->second;
+    AnalysisNode& node = nodes[index];
+    if (node.isFolder) return false;
+    const uint64_t parentFrn = node.parentFrn;
+    const int64_t s = node.totalSize, a = node.totalAllocated;
+    const int64_t parent = FindNode(parentFrn);
+    if (parent >= 0) {
+        auto& kids = nodes[parent].children;
+        kids.erase(std::remove(kids.begin(), kids.end(), index), kids.end());
+    }
+    uint64_t at = parentFrn;
+    for (size_t step = 0; step < kMaxPathNames && at != 0; ++step) {
+        const int64_t i = FindNode(at);
+        if (i < 0) break;
+        AnalysisNode& up = nodes[i];
+        up.totalSize = std::max<int64_t>(up.totalSize - s, 0);
+        up.totalAllocated = std::max<int64_t>(up.totalAllocated - a, 0);
+        if (IsRoot(up.frn) || up.parentFrn == up.frn || up.parentFrn == at) break;
+        at = up.parentFrn;
+    }
+    node.name = L"";
+    node.nameLength = 0;
+    node.size = node.allocated = node.totalSize = node.totalAllocated = 0;
+    node.children.clear();
+    frnToNode.erase(it);
+    if (fileCount > 0) --fileCount;
+    return true;
+}

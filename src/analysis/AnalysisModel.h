@@ -1,0 +1,113 @@
+#pragma once
+// The folder tree of one analysed drive: a node per file and folder of the drive's name index,
+// file sizes from the drive's size map, subtree totals per folder, every folder's children
+// sorted with their shares, and the space used per extension.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "index/VolumeIndex.h"
+
+// One live record of a drive's index, as the scan hands it to the build.
+struct AnalysisIndexEntry {
+    uint64_t frn = 0;
+    uint64_t parentFrn = 0;
+    const wchar_t* name = nullptr;  // not terminated; kept alive by the caller during the build
+    uint16_t nameLength = 0;
+    uint8_t isFolder = 0;
+    uint8_t skip = 0;               // non-zero: ignored
+    uint32_t recordIndex = 0;       // position in the volume's record list (unused here)
+};
+
+struct AnalysisNode {
+    uint64_t frn = 0;
+    uint64_t parentFrn = 0;
+    const wchar_t* name = L"";      // into the model's name storage (never null)
+    uint16_t nameLength = 0;
+    uint8_t isFolder = 0;
+    int64_t size = 0;
+    int64_t allocated = 0;
+    int64_t totalSize = 0;          // files: own size; folders: subtree sum (-1 while unsummed)
+    int64_t totalAllocated = 0;
+    std::vector<uint32_t> children;
+};
+
+// A row of a folder's child list (also the panel's rows and the ring's input).
+struct ChildEntry {
+    uint32_t nodeIndex = 0;
+    uint64_t frn = 0;               // at All Disks: a drive-row marker
+    uint8_t isFolder = 0;
+    const wchar_t* name = L"";      // never null
+    uint16_t nameLength = 0;
+    int64_t totalSize = 0;
+    int64_t totalAllocated = 0;
+    double share = 0;               // percent of the parent
+};
+
+struct ExtStat {
+    std::wstring extension;         // lower case with its dot; empty for none
+    int64_t totalSize = 0;
+    int64_t totalAllocated = 0;
+    uint64_t fileCount = 0;
+    COLORREF color = 0;
+};
+
+class DiskAnalysisModel {
+public:
+    DiskAnalysisModel() = default;
+    ~DiskAnalysisModel();
+    DiskAnalysisModel(const DiskAnalysisModel&) = delete;
+    DiskAnalysisModel& operator=(const DiskAnalysisModel&) = delete;
+
+    // Clears the model and builds it. False for no entries or no usable entry.
+    bool Build(const AnalysisIndexEntry* entries, size_t count, const MftSizeMap& sizes, wchar_t driveLetter);
+    // Sums a folder's subtree (without recursion: deep trees are fine).
+    void ComputeTotals(uint32_t nodeIndex);
+    void BuildChildLists();
+    void BuildExtensionStats();
+
+    int64_t RootTotalSize() const;
+    bool GetNodeInfo(uint64_t frn, ChildEntry& out) const;
+    bool GetParentFrn(uint64_t frn, uint64_t& out) const;
+    // Names from the root's child down to the node (at most the 512 nearest the node).
+    std::vector<std::wstring> GetPathComponents(uint64_t frn) const;
+    bool IsRoot(uint64_t frn) const;
+    std::wstring GetFullPath(uint64_t frn) const;
+    // The child list of a folder (full FRN, then record number); null when it has none.
+    const std::vector<ChildEntry>* ChildrenOf(uint64_t folderFrn) const;
+    // Node index of an FRN (full, then record number); -1 when unknown.
+    int64_t FindNode(uint64_t frn) const;
+    // Removes a file node from the tree (its ancestors' totals drop by its size, the node is
+    // emptied in place); false when the FRN is unknown or names a folder. The child lists and
+    // extension table are not rebuilt here.
+    bool RemoveFileNode(uint64_t frn);
+
+    wchar_t driveLetter = 0;
+    uint64_t rootFrn = 5;
+    uint64_t fileCount = 0;
+    uint64_t folderCount = 0;
+    std::vector<AnalysisNode> nodes;
+    std::unordered_map<uint64_t, uint32_t> frnToNode;
+    std::unordered_map<uint64_t, std::vector<ChildEntry>> childLists;
+    std::vector<ExtStat> extensions;
+
+private:
+    void Clear();
+    void Register(uint64_t frn, uint32_t index);
+    ChildEntry EntryOf(uint32_t index) const;  // share 0
+    std::vector<wchar_t> names_;    // every node's name text (reserved once per build)
+};
+
+// Record number of a file reference.
+inline uint64_t AnalysisRecordNumber(uint64_t frn) { return frn & kFrnRecordMask; }
+
+// Lower-case extension of a file name with its dot ("" for none): the text from the last "."
+// after the last "\" or "/", when at least one character follows it.
+std::wstring AnalysisExtensionOf(const wchar_t* name, size_t length);
+// Colour of a file name's extension (FNV-1a of the lower-case extension).
+COLORREF ExtensionColor(const wchar_t* name, size_t length);
+// "12 B", "1.00 KB", "3.50 MB", "1.20 GB", "2.00 TB".
+std::wstring FormatSizeShort(int64_t bytes);

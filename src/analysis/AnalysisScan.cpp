@@ -1,0 +1,369 @@
+#include "analysis/AnalysisScan.h"
+
+#include <chrono>
+#include <cwctype>
+#include <exception>
+
+#include "analysis/AnalysisView.h"
+#include "core/Core.h"
+#include "core/Logs.h"
+#include "core/Raii.h"
+#include "core/Tasks.h"
+#include "i18n/I18n.h"
+#include "index/Index.h"
+#include "index/MftScan.h"
+
+std::atomic<uint64_t> g_analysisScanGeneration{0};
+std::mutex g_analysisScanMutex;
+std::vector<std::unique_ptr<DriveAnalysis>> g_analysisScanResults;
+bool g_analysisScanAllDisks = false;
+std::wstring g_analysisScanError;
+
+DriveAnalysis::DriveAnalysis() {
+    sizes.max_load_factor(1.0f);
+    sizes.rehash(8);
+}
+DriveAnalysis::~DriveAnalysis() = default;
+
+AnalysisScanJob::AnalysisScanJob() = default;
+AnalysisScanJob::~AnalysisScanJob() = default;
+AnalysisScanJob::AnalysisScanJob(AnalysisScanJob&&) noexcept = default;
+AnalysisScanJob& AnalysisScanJob::operator=(AnalysisScanJob&&) noexcept = default;
+
+void AnalysisScanJob::BindNames() {
+    for (AnalysisIndexEntry& e : entries) {
+        const size_t offset = reinterpret_cast<size_t>(e.name);
+        e.name = offset + e.nameLength <= nameText.size() && e.nameLength ? nameText.data() + offset : nullptr;
+        if (!e.name) e.nameLength = 0;
+    }
+}
+
+namespace {
+
+std::wstring ScanFailedText() { return Tr(L"Analysis_ScanFailed", L"磁盘分析失败", L"Disk analysis failed"); }
+
+}  // namespace
+
+void FillDriveAnalysisCaptions(DriveAnalysis* out, const std::wstring& root, const std::wstring& fileSystem) {
+    out->letter = root.empty() ? L'C' : static_cast<wchar_t>(std::towupper(root[0]));
+    out->fileSystem = fileSystem;
+    const std::wstring path = std::wstring(1, out->letter) + L":\\";
+    wchar_t label[261] = {};
+    if (GetVolumeInformationW(path.c_str(), label, 260, nullptr, nullptr, nullptr, nullptr, 0) && label[0])
+        out->label = label;
+    else
+        out->label = Tr(L"Drive_LocalDiskOnly", L"本地磁盘", L"Local Disk");
+    out->displayName = std::wstring(1, out->letter) + L":  " + out->label;
+    ULARGE_INTEGER freeToCaller{}, total{};
+    if (GetDiskFreeSpaceExW(path.c_str(), &freeToCaller, &total, nullptr)) {
+        out->totalBytes = total.QuadPart;
+        out->freeBytes = freeToCaller.QuadPart;
+    }
+}
+
+std::vector<VolumeIndex*> GetAnalysisVolumes(bool all) {
+    std::vector<VolumeIndex*> list;
+    for (auto& v : g_searchEngine.volumes)
+        if (v && v->available.load()) list.push_back(v.get());
+    if (list.empty() || all) return list;
+    const int i = g_analysisComboIndex.load();
+    if (i >= 1 && static_cast<size_t>(i - 1) < list.size()) return {list[static_cast<size_t>(i - 1)]};
+    return {list.front()};
+}
+
+AnalysisScanJob MakeAnalysisScanJob(VolumeIndex* volume, bool withPaths) {
+    AnalysisScanJob job;
+    job.volume = volume;
+    DriveAnalysis captions;
+    FillDriveAnalysisCaptions(&captions, volume->root, volume->fileSystem.Get());
+    job.letter = captions.letter;
+    job.label = captions.label;
+    job.fileSystem = captions.fileSystem;
+    job.displayName = captions.displayName;
+    job.totalBytes = captions.totalBytes;
+    job.freeBytes = captions.freeBytes;
+    job.isNtfs = _wcsicmp(job.fileSystem.c_str(), L"NTFS") == 0;
+
+    SrwShared lock(volume->indexLock);
+    size_t chars = 0, live = 0;
+    for (const FileRecord& r : volume->records)
+        if (!r.deleted) {
+            chars += r.nameLength;
+            ++live;
+        }
+    job.nameText.reserve(chars);
+    job.entries.reserve(live);
+    uint32_t index = 0;
+    for (const FileRecord& r : volume->records) {
+        const uint32_t recordIndex = index++;
+        if (r.deleted) continue;
+        AnalysisIndexEntry e;
+        e.frn = r.frn;
+        e.parentFrn = r.parentFrn;
+        // An offset into nameText until BindNames (the text may still move).
+        e.name = reinterpret_cast<const wchar_t*>(job.nameText.size());
+        e.nameLength = r.name ? r.nameLength : 0;
+        if (r.name) job.nameText.insert(job.nameText.end(), r.name, r.name + r.nameLength);
+        e.isFolder = r.isDirectory ? 1 : 0;
+        e.recordIndex = recordIndex;
+        job.entries.push_back(e);
+        if (!r.isDirectory) {
+            ++job.fileEntries;
+            if (withPaths) {
+                std::wstring path = volume->BuildResolvedPath(recordIndex);
+                if (!path.empty()) job.paths.push_back({r.frn, std::move(path)});
+            }
+        }
+    }
+    job.BindNames();
+    return job;
+}
+
+namespace {
+
+// Per-file sizes of a drive whose table could not be read: the paths come from the index.
+bool SizesFromPaths(AnalysisScanJob& job, MftSizeMap& map, const SizeScanCancel& cancel) {
+    if (job.paths.empty() && job.volume && job.fileEntries) {
+        AnalysisScanJob again = MakeAnalysisScanJob(job.volume, true);
+        job.paths = std::move(again.paths);
+    }
+    return BuildSizeMapFromPaths(job.paths, map, nullptr, cancel);
+}
+
+void MergeIntoVolume(wchar_t letter, const MftSizeMap& map) {
+    if (map.empty()) return;
+    std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+    for (auto& v : g_searchEngine.volumes)
+        if (v && !v->root.empty() && std::towupper(v->root[0]) == std::towupper(letter)) {
+            v->MergeFileSizes(map);
+            break;
+        }
+}
+
+}  // namespace
+
+AnalysisScanOutcome AnalyzeDrives(std::vector<AnalysisScanJob>& jobs, const AnalysisScanHooks& hooks) {
+    AnalysisScanOutcome outcome;
+    auto stop = [&] { return hooks.cancelled && hooks.cancelled(); };
+    uint64_t unitTotal = 0, unitsDone = 0;
+    for (const AnalysisScanJob& j : jobs) unitTotal += std::max<uint64_t>(j.entries.size(), 1);
+    const SizeScanCancel cancel = [&] { return stop(); };
+    const SizeScanProgress progress = [&](uint64_t, uint64_t) {
+        if (hooks.progress) hooks.progress(unitsDone, std::max<uint64_t>(unitTotal, 1));
+    };
+    std::wstring lastError;
+    for (AnalysisScanJob& job : jobs) {
+        if (stop()) break;
+        const auto started = std::chrono::steady_clock::now();
+        MftSizeMap map;
+        MftSizeMapStats stats;
+        std::wstring error;
+        bool ok = false, usedFallback = false;
+        if (job.isNtfs) {
+            const std::wstring cachePath = GetMftSizeCachePath(job.letter);
+            ok = BuildMftSizeMap(job.letter, map, progress, cancel, &error, &cachePath, &stats);
+            // The table could not be read: one query per file, from the index's paths.
+            if (!ok && !stop()) {
+                MftSizeMap fallback;
+                if (SizesFromPaths(job, fallback, cancel) && !(fallback.empty() && job.fileEntries)) {
+                    map = std::move(fallback);
+                    ok = true;
+                    error.clear();
+                    stats = MftSizeMapStats{};
+                    usedFallback = true;
+                }
+            }
+        } else {
+            ok = BuildSizeMapFromPaths(job.paths, map, progress, cancel);
+            if (ok && map.empty() && job.fileEntries) {
+                // Files listed, none measured: not an honest result of all zeros.
+                ok = false;
+                error = ScanFailedText();
+            }
+        }
+        unitsDone += std::max<uint64_t>(job.entries.size(), 1);
+        if (stop()) break;
+        if (hooks.progress) hooks.progress(unitsDone, std::max<uint64_t>(unitTotal, 1));
+        if (!ok) {
+            lastError = error.empty() ? ScanFailedText() : error;
+            continue;
+        }
+        MergeIntoVolume(job.letter, map);
+        auto drive = std::make_unique<DriveAnalysis>();
+        drive->letter = job.letter;
+        drive->label = job.label;
+        drive->fileSystem = job.fileSystem;
+        drive->displayName = job.displayName;
+        drive->totalBytes = job.totalBytes;
+        drive->freeBytes = job.freeBytes;
+        drive->sizes = std::move(map);
+        if (!drive->model.Build(job.entries.data(), job.entries.size(), drive->sizes, job.letter)) {
+            lastError = ScanFailedText();
+            continue;
+        }
+        drive->ready = true;
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+        wchar_t line[240];
+        _snwprintf(line, 239,
+                   L"analysis drive=%lc files=%llu folders=%llu bytes=%lld ms=%lld table=%d cached=%d reread=%llu",
+                   job.letter, static_cast<unsigned long long>(drive->model.fileCount),
+                   static_cast<unsigned long long>(drive->model.folderCount),
+                   static_cast<long long>(drive->model.RootTotalSize()), static_cast<long long>(ms.count()),
+                   job.isNtfs && !usedFallback ? 1 : 0, stats.fromCache ? 1 : 0,
+                   static_cast<unsigned long long>(stats.recordsReread));
+        line[239] = 0;
+        AppendPerfMetric(line);
+        outcome.drives.push_back(std::move(drive));
+    }
+    outcome.stopped = stop();
+    if (outcome.drives.empty()) outcome.error = lastError;
+    return outcome;
+}
+
+namespace {
+
+struct ScanRequest {
+    HWND window = nullptr;
+    uint64_t generation = 0;
+    bool all = false;
+    std::vector<VolumeIndex*> volumes;
+};
+
+bool Current(uint64_t generation) {
+    return g_analysisScanGeneration.load() == generation && !g_shuttingDown.load();
+}
+
+void FinishScan(const ScanRequest& req, bool published, bool anyDrive) {
+    if (!Current(req.generation)) return;
+    g_analysisView.busy.store(false);
+    PostMessageIfWindow(req.window, WM_APP_ANALYSIS_DONE, published && anyDrive ? 1 : 0, 0);
+}
+
+void RunScan(const ScanRequest& req) {
+    auto cancelled = [&] {
+        return g_analysisScanGeneration.load() != req.generation || g_analysisView.cancel.load() ||
+               g_shuttingDown.load();
+    };
+    try {
+        // The copy of the index is made here, not on the UI thread.
+        std::vector<AnalysisScanJob> jobs;
+        for (VolumeIndex* v : req.volumes) {
+            if (cancelled()) break;
+            AnalysisScanJob job = MakeAnalysisScanJob(v, false);
+            if (!job.isNtfs) job = MakeAnalysisScanJob(v, true);
+            jobs.push_back(std::move(job));
+        }
+        AnalysisScanHooks hooks;
+        hooks.cancelled = cancelled;
+        hooks.progress = [&](uint64_t done, uint64_t total) {
+            if (g_analysisScanGeneration.load() != req.generation) return;
+            g_analysisView.progressDone.store(done);
+            g_analysisView.progressTotal.store(std::max<uint64_t>(total, 1));
+            PostMessageIfWindow(req.window, WM_APP_ANALYSIS_PROGRESS, 0, 0);
+        };
+        AnalysisScanOutcome outcome = AnalyzeDrives(jobs, hooks);
+        if (cancelled()) {
+            FinishScan(req, false, false);
+            return;
+        }
+        const bool any = !outcome.drives.empty();
+        {
+            std::lock_guard<std::mutex> lock(g_analysisScanMutex);
+            g_analysisScanResults = std::move(outcome.drives);
+            g_analysisScanAllDisks = req.all;
+            g_analysisScanError = any ? std::wstring() : outcome.error;
+        }
+        FinishScan(req, true, any);
+    } catch (const std::exception&) {
+        {
+            std::lock_guard<std::mutex> lock(g_analysisScanMutex);
+            g_analysisScanResults.clear();
+            g_analysisScanError = ScanFailedText();
+        }
+        LogBackgroundException(L"analysis_scan");
+        FinishScan(req, true, false);
+    }
+}
+
+}  // namespace
+
+void StartDiskAnalysisScan(HWND window, bool force) {
+    AnalysisView& view = g_analysisView;
+    if (view.busy.load()) {
+        if (!force) return;
+        view.cancel.store(true);
+    }
+    const int combo = g_analysisComboIndex.load();
+    const bool all = combo == 0;
+    const uint64_t generation = ++g_analysisScanGeneration;
+    std::vector<VolumeIndex*> volumes;
+    {
+        std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+        volumes = GetAnalysisVolumes(all);
+    }
+    if (volumes.empty()) {
+        {
+            std::lock_guard<std::mutex> lock(view.mutex);
+            view.statusText = Tr(L"Analysis_NeedDrive", L"请选择一个磁盘", L"Please select a drive");
+        }
+        if (IsLiveWindow(window)) InvalidateRect(window, nullptr, FALSE);
+        return;
+    }
+    view.Reset();
+    view.cancel.store(false);
+    view.allDisksMode = all || volumes.size() > 1;
+    view.busy.store(true);
+    view.failed.store(false);
+    view.ready.store(false);
+    view.progressDone.store(0);
+    view.progressTotal.store(0);
+    {
+        std::lock_guard<std::mutex> lock(view.mutex);
+        view.statusText = all ? Tr(L"Analysis_ScanningAll", L"正在扫描全部磁盘...", L"Scanning all disks...")
+                              : Tr(L"Analysis_ScanningMft", L"正在扫描 MFT...", L"Scanning MFT...");
+    }
+    InvalidateAnalysisLayout();
+    if (IsLiveWindow(window)) InvalidateRect(window, nullptr, FALSE);
+
+    ScanRequest req{window, generation, all, std::move(volumes)};
+    try {
+        RunBackgroundTask(L"analysis_scan", [req] { RunScan(req); });
+    } catch (const std::exception&) {
+        // No thread: the view does not stay busy for ever.
+        view.busy.store(false);
+        view.failed.store(true);
+        std::lock_guard<std::mutex> lock(view.mutex);
+        view.errorText = ScanFailedText();
+        view.statusText = view.errorText;
+    }
+}
+
+void OnAnalysisScanDone(HWND window, WPARAM wParam) {
+    std::vector<std::unique_ptr<DriveAnalysis>> list;
+    bool allDisks = false;
+    std::wstring error;
+    {
+        std::lock_guard<std::mutex> lock(g_analysisScanMutex);
+        list = std::move(g_analysisScanResults);
+        g_analysisScanResults.clear();
+        allDisks = g_analysisScanAllDisks;
+        error = g_analysisScanError;
+    }
+    AnalysisView& view = g_analysisView;
+    if (wParam == 1 && !list.empty()) {
+        view.TakeDrives(std::move(list), allDisks, Tr(L"Analysis_ScanDoneSimple", L"分析完成", L"Analysis done"));
+    } else {
+        view.failed.store(true);
+        view.ready.store(false);
+        std::lock_guard<std::mutex> lock(view.mutex);
+        view.errorText = error.empty() ? ScanFailedText() : error;
+        view.statusText = view.errorText;
+    }
+    InvalidateAnalysisLayout();
+    if (IsLiveWindow(window)) InvalidateRect(window, nullptr, FALSE);
+}
+
+void ClearAnalysisMailbox() {
+    std::lock_guard<std::mutex> lock(g_analysisScanMutex);
+    g_analysisScanResults.clear();
+}

@@ -1,0 +1,101 @@
+#pragma once
+// The disk-analysis scan: a snapshot of the chosen drives' name indexes, a size for every file
+// (the MFT size scanner, else one query per file), one DiskAnalysisModel per drive, and the
+// hand-over of the finished drives to the UI thread through a locked mailbox.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "analysis/AnalysisModel.h"
+#include "index/FileSizes.h"
+#include "index/VolumeIndex.h"
+
+// One analysed drive (owned by the mailbox, then by the view).
+struct DriveAnalysis {
+    DriveAnalysis();
+    ~DriveAnalysis();
+    DriveAnalysis(const DriveAnalysis&) = delete;
+    DriveAnalysis& operator=(const DriveAnalysis&) = delete;
+
+    wchar_t letter = L'C';
+    std::wstring label;
+    std::wstring fileSystem;
+    std::wstring displayName;       // "X:  label"
+    uint64_t totalBytes = 0;
+    uint64_t freeBytes = 0;
+    DiskAnalysisModel model;
+    MftSizeMap sizes;
+    bool ready = false;
+};
+
+// The input of one drive, copied out of its index.
+struct AnalysisScanJob {
+    AnalysisScanJob();
+    ~AnalysisScanJob();
+    AnalysisScanJob(AnalysisScanJob&&) noexcept;
+    AnalysisScanJob& operator=(AnalysisScanJob&&) noexcept;
+
+    wchar_t letter = L'C';
+    bool isNtfs = false;
+    std::vector<wchar_t> nameText;            // every record's name, one after another
+    std::vector<AnalysisIndexEntry> entries;  // name pointers into nameText (see BindNames)
+    std::vector<FilePathEntry> paths;         // files with their full paths (per-file sizes)
+    uint64_t fileEntries = 0;
+    std::wstring label, fileSystem, displayName;
+    uint64_t totalBytes = 0, freeBytes = 0;
+    VolumeIndex* volume = nullptr;            // volumes live until the process ends
+
+    // Points every entry's name at its text (entries hold offsets until then).
+    void BindNames();
+};
+
+// Letter, label, file system, display name, total and free bytes of a drive.
+void FillDriveAnalysisCaptions(DriveAnalysis* out, const std::wstring& root, const std::wstring& fileSystem);
+
+// The available volumes to analyse (caller holds the engine mutex): all of them, or the one the
+// drive combo chose (saved index i: volume i - 1), else the first.
+std::vector<VolumeIndex*> GetAnalysisVolumes(bool all);
+
+// Copies one volume's live records into a job (takes the volume's index lock shared). With
+// withPaths the full path of every file is collected too.
+AnalysisScanJob MakeAnalysisScanJob(VolumeIndex* volume, bool withPaths);
+
+// Hooks of one scan run.
+struct AnalysisScanHooks {
+    std::function<bool()> cancelled;                       // true: stop
+    std::function<void(uint64_t done, uint64_t total)> progress;  // finished units of the run
+};
+
+// The result of AnalyzeDrives.
+struct AnalysisScanOutcome {
+    std::vector<std::unique_ptr<DriveAnalysis>> drives;
+    std::wstring error;             // empty when at least one drive was analysed
+    bool stopped = false;           // cancelled
+};
+
+// Sizes and models of the jobs' drives (the worker's body; any thread). Sizes found are merged
+// into the matching volume of the engine. Logs one line per analysed drive to the perf log.
+AnalysisScanOutcome AnalyzeDrives(std::vector<AnalysisScanJob>& jobs, const AnalysisScanHooks& hooks);
+
+// Generation of the scans: every start increments it.
+extern std::atomic<uint64_t> g_analysisScanGeneration;
+
+// Mailbox between the worker and the UI thread.
+extern std::mutex g_analysisScanMutex;
+extern std::vector<std::unique_ptr<DriveAnalysis>> g_analysisScanResults;
+extern bool g_analysisScanAllDisks;
+extern std::wstring g_analysisScanError;
+
+// Starts a scan of the drive combo's choice (UI thread). force: the Scan/Rescan button and the
+// drive combo; without it a running scan is left alone.
+void StartDiskAnalysisScan(HWND window, bool force);
+// WM_APP_ANALYSIS_DONE on the UI thread: moves the mailbox into the view.
+void OnAnalysisScanDone(HWND window, WPARAM wParam);
+// Drops whatever waits in the mailbox (exit).
+void ClearAnalysisMailbox();

@@ -1,0 +1,200 @@
+// The analysis scan on a fixture drive: the index is copied, sizes come from the MFT scanner
+// (or one query per file when the table cannot be read), and every folder total the model holds
+// equals what du measures on the host for the same folder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "analysis_test_support.h"
+#include "core/Core.h"
+#include "index/Index.h"
+#include "platform/VolumeIo.h"
+#include "support/fixture.h"
+#include "support/synthetic_volume.h"
+
+namespace {
+
+class ScanEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        dir = testfx::MakeScratchDir(L"analysis-scan-config");
+        SetConfigDirOverride(dir);
+        VolumeIoSetStateFolder(dir);
+    }
+    void TearDown() override {
+        VolumeIoSetStateFolder(L"");
+        SetConfigDirOverride(L"");
+    }
+    std::wstring dir;
+};
+ScanEnvironment* const g_env = static_cast<ScanEnvironment*>(::testing::AddGlobalTestEnvironment(new ScanEnvironment));
+
+// Folders of the fixture (relative, "/" separated) and files with their sizes.
+const char* const kFolders[] = {"docs", "docs/deep", "docs/deep/deeper", "media", "empty"};
+struct FixtureFile {
+    const char* path;
+    size_t size;
+};
+const FixtureFile kFiles[] = {{"readme.txt", 1200},          {"docs/a.doc", 40000},
+                              {"docs/b.txt", 0},             {"docs/deep/c.bin", 700000},
+                              {"docs/deep/deeper/d.dat", 5}, {"docs/deep/deeper/e.dat", 123457},
+                              {"media/song.mp3", 3000000},   {"media/clip.mp4", 480},
+                              {"media/cover.JPG", 65536}};
+
+std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+class AnalysisScanOnDrive : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = testfx::FixtureDrive(L'T');
+        out_ = testfx::FixtureDrive(L'U');
+        if (root_.empty() || out_.empty()) GTEST_SKIP() << "fixture drives T: and U: not mapped";
+        VolumeIoResetForTests();
+        VolumeIoClearScripts();
+        for (const char* f : kFolders) {
+            std::wstring p = root_ + Wide(f);
+            for (wchar_t& c : p)
+                if (c == L'/') c = L'\\';
+            ASSERT_TRUE(CreateDirectoryW(p.c_str(), nullptr));
+        }
+        for (const FixtureFile& f : kFiles) {
+            std::wstring p = root_ + Wide(f.path);
+            for (wchar_t& c : p)
+                if (c == L'/') c = L'\\';
+            ASSERT_TRUE(testfx::WriteFileBytes(p, std::string(f.size, 'x')));
+        }
+        auto v = MakeVolumeIndex();
+        ASSERT_TRUE(v->BuildNtfs(L"T:"));
+        volume_ = v.get();
+        std::vector<std::unique_ptr<VolumeIndex>> list;
+        list.push_back(std::move(v));
+        testfx::InstallVolumes(std::move(list));
+    }
+    void TearDown() override {
+        if (volume_) volume_->CloseVolume();
+        testfx::InstallVolumes({});
+        VolumeIoClearScripts();
+    }
+
+    // Bytes du counts for the files under a folder of T: (apparent sizes).
+    int64_t DuBytes(const std::string& folder) {
+        const std::string host = testfx::FixtureDriveHostPath(L'T') + (folder.empty() ? "" : "/" + folder);
+        const std::string out = testfx::FixtureDriveHostPath(L'U') + "/du.txt";
+        const int rc = testfx::RunHostCommand("find '" + host + "' -type f -print0 | du -cb --files0-from=- | tail -1 | cut -f1 > '" +
+                                              out + "'");
+        if (rc != 0) return -1;
+        return std::atoll(testfx::ReadFileBytes(out_ + L"du.txt").c_str());
+    }
+    // The node of a folder path under the model's root.
+    const ChildEntry* Folder(const DiskAnalysisModel& m, const std::string& path) {
+        uint64_t at = m.rootFrn;
+        const ChildEntry* found = nullptr;
+        size_t start = 0;
+        while (start < path.size()) {
+            const size_t slash = path.find('/', start);
+            const std::wstring part = Wide(path.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
+            const std::vector<ChildEntry>* kids = m.ChildrenOf(at);
+            if (!kids) return nullptr;
+            found = nullptr;
+            for (const ChildEntry& e : *kids)
+                if (std::wstring(e.name, e.nameLength) == part) found = &e;
+            if (!found) return nullptr;
+            at = found->frn;
+            start = slash == std::string::npos ? path.size() : slash + 1;
+        }
+        return found;
+    }
+    void ExpectTotalsMatchDu(const DiskAnalysisModel& m) {
+        const int64_t all = DuBytes("");
+        if (all < 0) GTEST_SKIP() << "host commands cannot be run";
+        EXPECT_EQ(m.RootTotalSize(), all);
+        for (const char* f : kFolders) {
+            const ChildEntry* e = Folder(m, f);
+            ASSERT_NE(e, nullptr) << f;
+            EXPECT_EQ(e->totalSize, DuBytes(f)) << f;
+        }
+    }
+
+    std::wstring root_, out_;
+    VolumeIndex* volume_ = nullptr;
+};
+
+TEST_F(AnalysisScanOnDrive, SizesFromTheTableMatchDuForEveryFolder) {
+    AnalysisScanJob job = MakeAnalysisScanJob(volume_, false);
+    EXPECT_TRUE(job.isNtfs);
+    EXPECT_EQ(job.letter, L'T');
+    EXPECT_EQ(job.fileEntries, std::size(kFiles));
+    EXPECT_TRUE(job.paths.empty());
+    std::vector<AnalysisScanJob> jobs;
+    jobs.push_back(std::move(job));
+    std::vector<std::pair<uint64_t, uint64_t>> progress;
+    AnalysisScanHooks hooks;
+    hooks.progress = [&](uint64_t done, uint64_t total) { progress.emplace_back(done, total); };
+    AnalysisScanOutcome out = AnalyzeDrives(jobs, hooks);
+    ASSERT_EQ(out.drives.size(), 1u) << testing::PrintToString(out.error);
+    const DriveAnalysis& d = *out.drives[0];
+    EXPECT_TRUE(d.ready);
+    EXPECT_EQ(d.displayName, L"T:  " + d.label);
+    EXPECT_EQ(d.model.fileCount, std::size(kFiles));
+    ExpectTotalsMatchDu(d.model);
+    // Progress: units of the drive, finished at the end.
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back().first, progress.back().second);
+    // The sizes reached the volume in the engine too.
+    uint64_t cbin = 0;
+    for (const AnalysisNode& n : d.model.nodes)
+        if (std::wstring(n.name, n.nameLength) == L"c.bin") cbin = n.frn;
+    ASSERT_NE(cbin, 0u);
+    SizePair p;
+    ASSERT_TRUE(volume_->LookupFileSize(cbin, &p));
+    EXPECT_EQ(p.size, 700000);
+    // One line per analysed drive in the performance log.
+    const std::string log = testfx::ReadFileBytes(g_env->dir + L"\\perf_metrics.log");
+    EXPECT_NE(log.find("analysis drive=T files=9"), std::string::npos) << log;
+}
+
+TEST_F(AnalysisScanOnDrive, UnreadableTableFallsBackToOneQueryPerFile) {
+    // Every NTFS control of the drive fails: the scanner reports an error, the per-file sizes
+    // from the index's paths still give the real totals (not zeros).
+    DeleteFileW(GetMftSizeCachePath(L'T').c_str());
+    VolumeIoScriptError(L'T', 0, ERROR_INVALID_FUNCTION, 1000);
+    MftSizeMap direct;
+    std::wstring error;
+    ASSERT_FALSE(BuildMftSizeMap(L'T', direct, nullptr, nullptr, &error, nullptr));
+    VolumeIoClearScripts();
+    VolumeIoScriptError(L'T', 0, ERROR_INVALID_FUNCTION, 1000);
+    std::vector<AnalysisScanJob> jobs;
+    jobs.push_back(MakeAnalysisScanJob(volume_, false));
+    AnalysisScanOutcome out = AnalyzeDrives(jobs, {});
+    VolumeIoClearScripts();
+    ASSERT_EQ(out.drives.size(), 1u) << testing::PrintToString(out.error);
+    ExpectTotalsMatchDu(out.drives[0]->model);
+}
+
+TEST_F(AnalysisScanOnDrive, AnEmptyMapForADriveWithFilesIsAFailure) {
+    AnalysisScanJob job = MakeAnalysisScanJob(volume_, true);
+    job.isNtfs = false;
+    ASSERT_EQ(job.paths.size(), std::size(kFiles));
+    for (const FixtureFile& f : kFiles) {
+        std::wstring p = root_ + Wide(f.path);
+        for (wchar_t& c : p)
+            if (c == L'/') c = L'\\';
+        DeleteFileW(p.c_str());
+    }
+    std::vector<AnalysisScanJob> jobs;
+    jobs.push_back(std::move(job));
+    AnalysisScanOutcome out = AnalyzeDrives(jobs, {});
+    EXPECT_TRUE(out.drives.empty());
+    EXPECT_FALSE(out.error.empty());
+
+    // Cancelled before it starts: nothing, and said so.
+    jobs[0].paths.clear();
+    AnalysisScanHooks stop;
+    stop.cancelled = [] { return true; };
+    out = AnalyzeDrives(jobs, stop);
+    EXPECT_TRUE(out.stopped);
+    EXPECT_TRUE(out.drives.empty());
+}
+
+}  // namespace
