@@ -13,7 +13,7 @@ log() { printf '[tarnwick] %s\n' "$*" >&2; }
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
           binutils-mingw-w64-x86-64 wine wine64 xvfb xauth xdotool openbox x11-utils imagemagick
           googletest libz-mingw-w64-dev ccache fonts-wqy-microhei fonts-wine fonts-dejavu-core
-          ripgrep python3 plocate bfs jdupes)
+          ripgrep python3 plocate bfs jdupes gdu)
 
 ensure_packages() {
   local missing=()

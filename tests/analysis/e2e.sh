@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# End-to-end test of the disk-analysis mode under Wine and Xvfb: switch to the mode, choose the
+# fixture drive and scan it; the totals the program logs for the drive equal du on the host; the
+# ring is drawn (a screenshot is kept); a click on the largest folder opens it (the breadcrumbs
+# and the Up button follow) and Back returns; three files change and a rescan reads only their
+# records again and follows the new totals.
+# Usage: e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test plus TARNWICK_PROBE)
+set -uo pipefail
+EXE="$1"
+: "${WINEPREFIX:?run through scripts/test}"
+: "${DISPLAY:?run through scripts/test}"
+: "${TARNWICK_TEST_DRIVES:?run through scripts/test}"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/program.sh"
+
+ARTIFACTS="$(dirname "$EXE")/artifacts"
+mkdir -p "$ARTIFACTS"
+FAILURES=0
+fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); import -window root "$ARTIFACTS/analysis-e2e-fail-$FAILURES.png" 2>/dev/null || true; }
+pass() { echo "ok: $*"; }
+
+# Fixture on T: files of several sizes in three levels; "qzan" is by far the largest folder.
+T="$TARNWICK_TEST_DRIVES/t"
+rm -rf "$T/qzan" "$T/qzsmall"
+mkdir -p "$T/qzan/docs/deep" "$T/qzan/media" "$T/qzsmall"
+head -c 3000000 /dev/urandom > "$T/qzan/media/film.mp4"
+head -c 1048576 /dev/zero > "$T/qzan/media/song.mp3"
+head -c 70000 /dev/zero > "$T/qzan/docs/report.docx"
+head -c 481 /dev/zero > "$T/qzan/docs/note.txt"
+head -c 0 /dev/zero > "$T/qzan/docs/empty.txt"
+head -c 123457 /dev/zero > "$T/qzan/docs/deep/data.bin"
+head -c 5 /dev/zero > "$T/qzan/docs/deep/tiny.dat"
+head -c 4096 /dev/zero > "$T/qzsmall/page.htm"
+# Bytes du counts for the files under a host folder (apparent sizes, files only).
+du_files() { find "$1" -type f -print0 | du -cb --files0-from=- | tail -1 | cut -f1; }
+
+CONFIG="$(tw_config_dir)"
+PERF="$CONFIG/perf_metrics.log"
+rm -f "$CONFIG"/mftsizes/* 2>/dev/null
+# The lines the program logs for analysed drives (UTF-8 or UTF-16, CR LF).
+analysis_lines() {
+  [ -f "$PERF" ] || return 0
+  if head -c 2 "$PERF" | od -An -tx1 | grep -q 'ff fe'; then iconv -f UTF-16LE -t UTF-8 "$PERF"; else cat "$PERF"; fi |
+    tr -d '\r' | grep -a 'analysis drive=' || true
+}
+field() { sed -n "s/.* $1=\([0-9]*\).*/\1/p" <<<"$2"; }
+wait_scan_line() {  # waits for a new line for drive T beyond the count given; prints it
+  local before="$1" limit="$2" end=$(( $(date +%s) + $2 )) lines
+  while [ "$(date +%s)" -lt "$end" ]; do
+    lines="$(analysis_lines | grep 'drive=T ')"
+    if [ "$(grep -c . <<<"$lines")" -gt "$before" ] && [ -n "$lines" ]; then tail -n 1 <<<"$lines"; return 0; fi
+    sleep 0.3
+  done
+  return 1
+}
+t_lines() { analysis_lines | grep -c 'drive=T ' || true; }
+
+tw_start "$EXE"
+PID=$TW_PID
+W=$(tw_wait_window "$PID" 60) || { echo "FAIL: no main window"; exit 1; }
+tw_wait_ready "$W" 120 || fail "title stayed '$(tw_title "$W")'"
+xdotool windowactivate --sync "$W" 2>/dev/null || xdotool windowfocus --sync "$W" 2>/dev/null
+eval "$(xdotool getwindowgeometry --shell "$W")"
+CW=$WIDTH
+CH=$HEIGHT
+
+# Panel geometry at 96 DPI (client pixels), as the panel lays itself out.
+SPLIT=$(( CW * 62 / 100 ))
+RING_L=10; RING_R=$(( SPLIT - 5 )); RING_T=143; RING_B=$(( CH - 10 ))
+RING_CX=$(( (RING_L + RING_R) / 2 )); RING_CY=$(( (RING_T + RING_B) / 2 ))
+RW=$(( RING_R - RING_L )); RH=$(( RING_B - RING_T )); RMIN=$(( RW < RH ? RW : RH ))
+# Middle of the ring (0.76 x 0.34 x the smaller side), 80 degrees (just right of twelve o'clock).
+RMID=$(( RMIN * 34 * 76 / 10000 ))
+RING_X=$(( RING_CX + RMID * 17 / 100 )); RING_Y=$(( RING_CY - RMID * 98 / 100 ))
+ROW0_X=$(( SPLIT + 120 )); ROW0_Y=191
+CRUMB_X=58; CRUMB_Y=118
+UP_X=$(( CW - 50 )); UP_Y=118
+
+# Into the analysis mode (the results menu's "Switch to Analysis" command), then drive T:.
+tw_command 10030
+if tw_wait_probe 'id=122 .*visible=1' 10 controls; then pass "analysis controls shown"; else fail "no analysis controls: $(tw_controls | grep 'id=12[234]')"; fi
+BEFORE=$(t_lines)
+found=""
+for i in 1 2 3 4 5 6 7 8; do
+  tw_probe post-child 123 0x014E "$i" >/dev/null   # CB_SETCURSEL
+  sleep 0.1
+  case "$(tw_probe text 123)" in T:*) found=$i; break ;; esac
+done
+[ -n "$found" ] || fail "no T: in the drive combo"
+COMBO=$(tw_controls | sed -n 's/^\(0x[0-9a-f]*\) id=123 .*/\1/p')
+tw_post WM_COMMAND $(( (1 << 16) | 123 )) "$((COMBO))"   # CBN_SELCHANGE
+LINE=$(wait_scan_line "$BEFORE" 120) || fail "no scan line for T: ($(analysis_lines | tail -n 3))"
+echo "scan: $LINE"
+WANT=$(du_files "$T")
+if [ "$(field bytes "$LINE")" = "$WANT" ]; then pass "T: total $WANT bytes as du counts"; else fail "T: total '$(field bytes "$LINE")', du $WANT"; fi
+if [ "$(field table "$LINE")" = 1 ]; then pass "sizes from the MFT path"; else fail "sizes not from the table: $LINE"; fi
+WANT_FILES=$(find "$T" -type f | wc -l)
+if [ "$(field files "$LINE")" = "$WANT_FILES" ]; then pass "file count $WANT_FILES"; else fail "files '$(field files "$LINE")', host $WANT_FILES"; fi
+
+sleep 1.5
+xdotool mousemove --window "$W" 5 5
+sleep 0.5
+import -window root "$ARTIFACTS/analysis-e2e-ring.png" 2>/dev/null || true
+SURFACE=$(tw_probe pixel 3 "$(( CH / 2 ))")
+RING=$(tw_probe pixel "$RING_X" "$RING_Y")
+HOLE=$(tw_probe pixel "$RING_CX" "$RING_CY")
+if [ -n "$RING" ] && [ "$RING" != "$SURFACE" ] && [ "$RING" != "$HOLE" ]; then pass "ring drawn ($RING, hole $HOLE)"; else fail "ring pixel $RING (surface $SURFACE, hole $HOLE)"; fi
+
+# The largest folder is the first row: a click opens it.
+CRUMB0=$(tw_probe pixel $CRUMB_X $CRUMB_Y)
+UP0=$(tw_probe pixel $UP_X $UP_Y)
+xdotool mousemove --window "$W" "$ROW0_X" "$ROW0_Y" click 1
+sleep 0.6
+xdotool mousemove --window "$W" 5 5
+sleep 0.4
+CRUMB1=$(tw_probe pixel $CRUMB_X $CRUMB_Y)
+UP1=$(tw_probe pixel $UP_X $UP_Y)
+if [ "$CRUMB1" != "$CRUMB0" ] && [ "$UP1" != "$UP0" ]; then pass "folder opened: breadcrumbs and Up follow"; else fail "after the click crumb $CRUMB0->$CRUMB1, up $UP0->$UP1"; fi
+import -window root "$ARTIFACTS/analysis-e2e-folder.png" 2>/dev/null || true
+
+# Back (the mouse's X button 1) returns to the drive's root.
+tw_post 0x020C $(( 1 << 16 )) 0   # WM_XBUTTONUP, XBUTTON1
+sleep 0.6
+CRUMB2=$(tw_probe pixel $CRUMB_X $CRUMB_Y)
+UP2=$(tw_probe pixel $UP_X $UP_Y)
+if [ "$CRUMB2" = "$CRUMB0" ] && [ "$UP2" = "$UP0" ]; then pass "Back returned to the root"; else fail "after Back crumb $CRUMB2 (root $CRUMB0), up $UP2 (root $UP0)"; fi
+
+# Three files change (replaced, as editors save); a rescan reads only their records again.
+for f in qzan/docs/note.txt qzan/docs/deep/tiny.dat qzsmall/page.htm; do
+  head -c 77777 /dev/zero > "$T/$f.new" && mv -f "$T/$f.new" "$T/$f"
+done
+WANT=$(du_files "$T")
+ok=""
+for attempt in 1 2 3 4 5 6; do
+  sleep 3
+  BEFORE=$(t_lines)
+  tw_post WM_COMMAND 122 "$(( $(tw_controls | sed -n 's/^\(0x[0-9a-f]*\) id=122 .*/\1/p') ))"
+  LINE=$(wait_scan_line "$BEFORE" 60) || { fail "no rescan line"; break; }
+  if [ "$(field bytes "$LINE")" = "$WANT" ]; then ok=1; break; fi
+done
+echo "rescan: $LINE"
+if [ -n "$ok" ]; then pass "rescan total $WANT follows the changes"; else fail "rescan total '$(field bytes "$LINE")', du $WANT"; fi
+REREAD=$(field reread "$LINE")
+if [ "$(field cached "$LINE")" = 1 ] && [ -n "$REREAD" ] && [ "$REREAD" -ge 3 ] && [ "$REREAD" -le 12 ]; then
+  pass "rescan from the cache, $REREAD records read again"
+else
+  fail "rescan not caught up from the journal: $LINE"
+fi
+
+tw_command 20002
+tw_wait_exit "$PID" 30 || { fail "program did not exit"; kill "$PID" 2>/dev/null; }
+echo "failures: $FAILURES"
+[ "$FAILURES" -eq 0 ]
