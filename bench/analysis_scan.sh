@@ -32,6 +32,9 @@ fi
 LETTER=r
 ln -sfn "$DATA" "$WINEPREFIX/dosdevices/$LETTER:"
 trap 'rm -f "$WINEPREFIX/dosdevices/$LETTER:"' EXIT
+# A running server does not see a letter mapped after it started.
+stop_wineserver
+start_wineserver
 label=$(( FILES / 1000 ))k
 find "$DATA" -type f -printf '' 2>/dev/null   # the same warm metadata cache for all three
 status=0
