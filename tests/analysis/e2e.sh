@@ -130,7 +130,7 @@ for f in qzan/docs/note.txt qzan/docs/deep/tiny.dat qzsmall/page.htm; do
 done
 WANT=$(du_files "$T")
 ok=""
-for attempt in 1 2 3 4 5 6; do
+for attempt in 1 2 3 4 5 6 7 8 9 10 11 12; do
   sleep 3
   BEFORE=$(t_lines)
   tw_post WM_COMMAND 122 "$(( $(tw_controls | sed -n 's/^\(0x[0-9a-f]*\) id=122 .*/\1/p') ))"
