@@ -71,6 +71,10 @@ inline constexpr int kTraySettingsCenter = 20025;
 // The size-limit choices of the content search page in MiB, in combo order (0 = no limit).
 inline constexpr int kContentSizeLimitChoicesMB[6] = {10, 20, 50, 100, 500, 0};
 
+// The Settings Center's unit of the main window (SettingsUnit.cpp).
+class WindowUnit;
+WindowUnit& SettingsCenterWindowUnit();
+
 // ---------------------------------------------------------------------------------------------
 // State
 extern HWND g_hSettingsWnd;

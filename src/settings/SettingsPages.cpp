@@ -11,23 +11,13 @@
 #include "results/FilterBar.h"
 #include "results/Results.h"
 #include "search/Search.h"
+#include "settings/AutoStart.h"
 #include "settings/ColorPage.h"
+#include "settings/ColorPicker.h"
+#include "settings/ConfigFiles.h"
 #include "settings/SettingsCenter.h"
 #include "ui/Ui.h"
 #include "ui/UiColors.h"
-
-#if __has_include("settings/AutoStart.h")
-#include "settings/AutoStart.h"
-#define TW_HAS_AUTOSTART 1
-#endif
-#if __has_include("settings/ConfigFiles.h")
-#include "settings/ConfigFiles.h"
-#define TW_HAS_CONFIG_FILES 1
-#endif
-#if __has_include("settings/ColorPicker.h")
-#include "settings/ColorPicker.h"
-#define TW_HAS_COLOR_PICKER 1
-#endif
 
 namespace {
 
@@ -166,14 +156,10 @@ void SaveSettings() {
 }
 
 void SyncAutoStartBox(HWND window) {
-#ifdef TW_HAS_AUTOSTART
     HWND box = FindSettingsControl(window, kSetAutoStart);
     if (!box) return;
     SendMessageW(box, BM_SETCHECK, GetAutoStartState() == AutoStartState::On ? BST_CHECKED : BST_UNCHECKED, 0);
     EnableWindow(box, IsAutoStartBusy() ? FALSE : TRUE);
-#else
-    (void)window;
-#endif
 }
 
 void SyncHotkeyEdit(HWND window, int id, int target) {
@@ -222,34 +208,20 @@ void EndCaptureForCommand(int id, int code) {
         g_settingsHost.endHotkeyCapture(true);
 }
 
-void OpenPath(const std::wstring& path) {
-#ifdef TW_HAS_CONFIG_FILES
-    ShellOpenPath(path);
-#else
-    (void)path;
-#endif
-}
-
 }  // namespace
 
 void WatchSettingsSources() {
     static bool watching = false;
     if (!watching) {
         watching = true;
-#ifdef TW_HAS_AUTOSTART
         SetAutoStartChangedListener([] {
             if (IsLiveWindow(g_hSettingsWnd)) SyncAutoStartBox(g_hSettingsWnd);
         });
-#endif
-#ifdef TW_HAS_COLOR_PICKER
         SetUiColorsReappliedListener([] {
             if (IsLiveWindow(g_hSettingsWnd)) RefreshColorSlotLabels(g_hSettingsWnd);
         });
-#endif
     }
-#ifdef TW_HAS_AUTOSTART
     RefreshAutoStartStateAsync();
-#endif
 }
 
 int ContentSizeLimitIndex(int megabytes) {
@@ -315,9 +287,7 @@ bool HandleSettingsCommand(HWND window, int id, int code, HWND control) {
     switch (id) {
     case kSetAutoStart:
         if (!clicked) return false;
-#ifdef TW_HAS_AUTOSTART
         ToggleAutoStartAsync();
-#endif
         SyncSettingsControls(window);
         return true;
     case kSetInitialSearch:
@@ -402,29 +372,25 @@ bool HandleSettingsCommand(HWND window, int id, int code, HWND control) {
         return true;
     case kSetOpenUiColors:
         if (!SaveUiColors()) LogFailure(L"saving ui_colors.ini", GetLastError());
-        OpenPath(GetUiColorsPath());
+        ShellOpenPath(GetUiColorsPath());
         return true;
     case kSetHotkeyButton:
     case kSetFgHotkeyButton:
         if (g_settingsHost.beginHotkeyCapture) g_settingsHost.beginHotkeyCapture(id == kSetFgHotkeyButton ? 1 : 0, window);
         return true;
     case kSetOpenFilters:
-#ifdef TW_HAS_CONFIG_FILES
         OpenFiltersIni();
-#endif
         return true;
     case kSetOpenLanguage:
-#ifdef TW_HAS_CONFIG_FILES
         OpenLanguageFile();
-#endif
         return true;
     case kSetOpenZipExts:
         LoadContentZipSettings();
-        OpenPath(GetContentZipExtsPath());
+        ShellOpenPath(GetContentZipExtsPath());
         return true;
     case kSetOpenZipPatterns:
         LoadContentZipSettings();
-        OpenPath(GetContentZipPatternsPath());
+        ShellOpenPath(GetContentZipPatternsPath());
         return true;
     case kSetResetFilters:
         ResetFilterCategoriesToDefaults();
@@ -444,9 +410,7 @@ bool HandleSettingsCommand(HWND window, int id, int code, HWND control) {
     }
     if (id >= kSetColorSwatchFirst && id < kSetColorSwatchFirst + kColorSlotCount) {
         if (!clicked) return false;
-#ifdef TW_HAS_COLOR_PICKER
         if (ShowLiveColorPicker(window, id - kSetColorSwatchFirst)) SyncSettingsControls(window);
-#endif
         return true;
     }
     return false;

@@ -84,9 +84,7 @@ void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     if (lParam == 0 && code == 0) {
         // A command without a control: the tray menu's and the results menu's choices, as the
         // test probe and other tools post them.
-        if (id == kMenuSettingsCenter) {
-            ShowSettingsCenter(hwnd);
-        } else if (id == static_cast<int>(kMenuThemeToggle)) {
+        if (id == static_cast<int>(kMenuThemeToggle)) {
             ToggleTheme(hwnd);
         } else if (id >= IDM_VIEW_LIST && id <= IDM_VIEW_LARGE_ICONS) {
             SetViewMode(hwnd, id - IDM_VIEW_LIST);

@@ -1,6 +1,7 @@
 // The feature units of the main window, in the order they are created (and, reversed, destroyed).
 // A new feature registers its unit here.
 #include "duplicates/DupMode.h"
+#include "settings/SettingsCenter.h"
 #include "settings/SettingsTools.h"
 #include "shell/Shell.h"
 #include "ui/WindowUnit.h"
@@ -10,4 +11,5 @@ void RegisterShellUnits() {
     RegisterWindowUnit(HotkeysWindowUnit());
     RegisterWindowUnit(DuplicatesWindowUnit());
     RegisterWindowUnit(SettingsToolsWindowUnit());
+    RegisterWindowUnit(SettingsCenterWindowUnit());
 }

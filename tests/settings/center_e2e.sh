@@ -23,7 +23,7 @@ JA_TITLE='ターンウィック'
 JA_SETTINGS='設定センター'
 
 CONFIG="$(tw_config_dir)"
-reset_config() { rm -f "$CONFIG/window.ini" "$CONFIG/language.ini" "$CONFIG/ui_colors.ini"; }
+reset_config() { rm -f "$CONFIG/window.ini" "$CONFIG/language.ini" "$CONFIG/ui_colors.ini" "$CONFIG/hotkey.ini"; }
 reset_config
 
 sprobe() { tw_probe --class "$SETTINGS_CLASS" "$@"; }
@@ -49,6 +49,19 @@ choose_in_combo() {
   xdotool key --clearmodifiers "$@" Return
   sleep 0.5
 }
+# Shows tab N: a click on the first tab (which also gives the tab control the keyboard), Left to
+# the first tab whatever the click did, then N presses of Right (the tab control's own keys).
+show_tab() {
+  local rect tx ty i
+  rect="$(control_line 40992 | sed -n 's/.* rect=\([0-9-]*\),\([0-9-]*\),.*/\1 \2/p')"
+  read -r tx ty <<<"$rect"
+  xdotool windowactivate --sync "$SX" 2>/dev/null || xdotool windowfocus --sync "$SX" 2>/dev/null
+  xdotool mousemove --window "$SX" $((tx + 30)) $((ty + 10)) click 1
+  sleep 0.3
+  for ((i = 0; i < 6; i++)); do xdotool key --clearmodifiers Left; done
+  for ((i = 0; i < $1; i++)); do xdotool key --clearmodifiers Right; done
+  sleep 0.5
+}
 check_state() { tw_probe --hwnd "$(control_hwnd "$1")" send 0xF0 2>/dev/null; }  # BM_GETCHECK
 combo_sel() { tw_probe --hwnd "$(control_hwnd "$1")" send 0x147 2>/dev/null; }    # CB_GETCURSEL
 
@@ -69,6 +82,12 @@ menu_shot() {
   sleep 0.3
 }
 # The results menu's next-to-last item is the Settings Center.
+# The results menu's last item switches the theme.
+choose_theme_from_menu() {
+  open_results_menu || { fail "no results menu"; return 1; }
+  xdotool key --clearmodifiers Up Return
+  sleep 1
+}
 open_settings_from_menu() {
   open_results_menu || { fail "no results menu"; return 1; }
   xdotool key --clearmodifiers Up Up Return
@@ -125,13 +144,7 @@ if got=$(wait_pixel "$DARK_SURFACE" 10); then pass "main window dark at once"; e
 # A colour preset on the last page: every slot customised, the main window re-themed.
 tw_command 20025
 tw_wait_dialog " $SETTINGS_CLASS " 10 || fail "Settings Center not shown again"
-tab_rect="$(control_line 40992 | sed -n 's/.* rect=\([0-9-]*\),\([0-9-]*\),.*/\1 \2/p')"
-read -r tx ty <<<"$tab_rect"
-xdotool windowactivate --sync "$SX" 2>/dev/null
-xdotool mousemove --window "$SX" $((tx + 30)) $((ty + 10)) click 1
-sleep 0.3
-xdotool key --clearmodifiers Right Right Right Right Right Right
-sleep 0.5
+show_tab 6
 if control_line 40160 | grep -q 'visible=1'; then pass "colour page shown by the tab keys"; else fail "colour page not shown: $(control_line 41006)"; fi
 choose_in_combo 40160 Down Down Down Down
 if wait_file_line "$CONFIG/ui_colors.ini" '^border=2A2C34$' 10 && [ "$(tr -d '\r' < "$CONFIG/ui_colors.ini" | grep -c '^[a-zA-Z]*=[0-9A-F]\{6\}$')" = 10 ]; then
@@ -143,12 +156,23 @@ if control_line 40100 | grep -q '#141518 \*'; then pass "swatch shows the preset
 click_control 40015
 if got=$(wait_pixel "$MIDNIGHT_SURFACE" 10); then pass "main window in the preset's colours"; else fail "list surface $got, want $MIDNIGHT_SURFACE"; fi
 
-# The language combo on the first page switches the program to Japanese.
+# The hotkey page: Set, then a combination; the edit shows it and hotkey.ini keeps it.
 tw_command 20025
 tw_wait_dialog " $SETTINGS_CLASS " 10 || fail "Settings Center not shown again"
-xdotool windowactivate --sync "$SX" 2>/dev/null
-xdotool mousemove --window "$SX" $((tx + 30)) $((ty + 10)) click 1   # the first tab
+show_tab 3
+click_control 40007
+if control_line 40017 | grep -q 'text="Waiting..."'; then pass "Set waits for keys"; else fail "hotkey edit: $(control_line 40017)"; fi
+xdotool key --clearmodifiers ctrl+alt+j
 sleep 0.5
+if control_line 40017 | grep -q 'text="Ctrl+Alt+J"'; then pass "captured Ctrl+Alt+J"; else fail "hotkey edit after the keys: $(control_line 40017)"; fi
+if wait_file_line "$CONFIG/hotkey.ini" '(^|[^_])modifiers=3$' 5 && wait_file_line "$CONFIG/hotkey.ini" '^key=74$' 5; then pass "hotkey.ini keeps Ctrl+Alt+J"; else fail "hotkey.ini: $(tr -d '\r' < "$CONFIG/hotkey.ini" 2>/dev/null | tr '\n' ' ')"; fi
+# A theme switched from the results menu shows in the open Settings Center at once.
+show_tab 0
+choose_theme_from_menu
+if [ "$(combo_sel 40020)" = 0 ]; then pass "theme combo follows the menu's switch"; else fail "theme combo after the menu's switch: $(combo_sel 40020)"; fi
+choose_theme_from_menu
+
+# The language combo on the first page switches the program to Japanese.
 menu_shot "$ARTIFACTS/settings-menu-en.png" || fail "no results menu before the switch"
 tw_command 20025
 tw_wait_dialog " $SETTINGS_CLASS " 10 || fail "Settings Center not shown again"
@@ -185,6 +209,7 @@ tw_command 20025
 if tw_wait_dialog "$SETTINGS_CLASS \"$JA_SETTINGS\"" 10; then pass "Settings Center opens after the restart"; else fail "no Settings Center after the restart: $(tw_windows)"; fi
 if [ "$(check_state 40003)" = 0 ]; then pass "grid lines box unticked after the restart"; else fail "grid lines box: $(check_state 40003)"; fi
 if [ "$(combo_sel 40020)" = 1 ]; then pass "theme combo shows Dark after the restart"; else fail "theme combo: $(combo_sel 40020)"; fi
+if control_line 40017 | grep -q 'text="Ctrl+Alt+J"'; then pass "hotkey shown after the restart"; else fail "hotkey edit after the restart: $(control_line 40017)"; fi
 if control_line 40100 | grep -q '#141518 \*'; then pass "swatch keeps the preset colour after the restart"; else fail "swatch after the restart: $(control_line 40100)"; fi
 exit_program "$PID"
 reset_config

@@ -19,6 +19,7 @@
 #include "support/fixture.h"
 #include "ui/Ui.h"
 #include "ui/UiColors.h"
+#include "ui/WindowUnit.h"
 
 namespace {
 
@@ -282,6 +283,20 @@ TEST_F(SettingsCenter, ControlsFollowTheSettings) {
     EXPECT_FALSE(IsChecked(kSetGridLines));
     EXPECT_EQ(5, ComboSel(kSetContentMaxSize));
     EXPECT_EQ(0, ComboSel(kSetColorPreset));
+    g_darkTheme = false;
+}
+
+TEST_F(SettingsCenter, UnitOpensOnTheMenuCommandAndFollowsTheTheme) {
+    WindowUnit& unit = SettingsCenterWindowUnit();
+    EXPECT_FALSE(unit.OnCommand(nullptr, kMenuSettingsCenter, 0, reinterpret_cast<HWND>(1)));  // a control's
+    EXPECT_FALSE(unit.OnCommand(nullptr, kMenuSettingsCenter + 1, 0, nullptr));
+    EXPECT_EQ(nullptr, g_hSettingsWnd);
+    EXPECT_TRUE(unit.OnCommand(nullptr, kMenuSettingsCenter, 0, nullptr));
+    ASSERT_TRUE(IsLiveWindow(g_hSettingsWnd));
+    EXPECT_EQ(0, ComboSel(kSetTheme));
+    g_darkTheme = true;  // switched elsewhere
+    unit.OnThemeChanged(nullptr);
+    EXPECT_EQ(1, ComboSel(kSetTheme));
     g_darkTheme = false;
 }
 
