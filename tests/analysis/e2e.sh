@@ -20,7 +20,7 @@ pass() { echo "ok: $*"; }
 
 # Fixture on T: files of several sizes in three levels; "qzan" is by far the largest folder.
 T="$TARNWICK_TEST_DRIVES/t"
-rm -rf "$T/qzan" "$T/qzsmall"
+rm -rf "$T/qzan" "$T/qzsmall" "$T"/qzanchange*
 mkdir -p "$T/qzan/docs/deep" "$T/qzan/media" "$T/qzsmall"
 head -c 3000000 /dev/urandom > "$T/qzan/media/film.mp4"
 head -c 1048576 /dev/zero > "$T/qzan/media/song.mp3"
@@ -30,6 +30,8 @@ head -c 0 /dev/zero > "$T/qzan/docs/empty.txt"
 head -c 123457 /dev/zero > "$T/qzan/docs/deep/data.bin"
 head -c 5 /dev/zero > "$T/qzan/docs/deep/tiny.dat"
 head -c 4096 /dev/zero > "$T/qzsmall/page.htm"
+# Three files in the drive's root that change later (changes in the root reach the journal at once).
+for i in 1 2 3; do head -c $(( i * 1000 )) /dev/zero > "$T/qzanchange$i.bin"; done
 # Bytes du counts for the files under a host folder (apparent sizes, files only).
 du_files() { find "$1" -type f -print0 | du -cb --files0-from=- | tail -1 | cut -f1; }
 
@@ -125,7 +127,7 @@ UP2=$(tw_probe pixel $UP_X $UP_Y)
 if [ "$CRUMB2" = "$CRUMB0" ] && [ "$UP2" = "$UP0" ]; then pass "Back returned to the root"; else fail "after Back crumb $CRUMB2 (root $CRUMB0), up $UP2 (root $UP0)"; fi
 
 # Three files change (replaced, as editors save); a rescan reads only their records again.
-for f in qzan/docs/note.txt qzan/docs/deep/tiny.dat qzsmall/page.htm; do
+for f in qzanchange1.bin qzanchange2.bin qzanchange3.bin; do
   head -c 77777 /dev/zero > "$T/$f.new" && mv -f "$T/$f.new" "$T/$f"
 done
 WANT=$(du_files "$T")
