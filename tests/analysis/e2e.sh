@@ -7,16 +7,8 @@
 # Usage: e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test plus TARNWICK_PROBE)
 set -uo pipefail
 EXE="$1"
-: "${WINEPREFIX:?run through scripts/test}"
-: "${DISPLAY:?run through scripts/test}"
-: "${TARNWICK_TEST_DRIVES:?run through scripts/test}"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/program.sh"
-
-ARTIFACTS="$(dirname "$EXE")/artifacts"
-mkdir -p "$ARTIFACTS"
-FAILURES=0
-fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); import -window root "$ARTIFACTS/analysis-e2e-fail-$FAILURES.png" 2>/dev/null || true; }
-pass() { echo "ok: $*"; }
+tw_e2e_begin analysis-e2e
 
 # Fixture on T: files of several sizes in three levels; "qzan" is by far the largest folder.
 T="$TARNWICK_TEST_DRIVES/t"
@@ -150,5 +142,4 @@ fi
 
 tw_command 20002
 tw_wait_exit "$PID" 30 || { fail "program did not exit"; kill "$PID" 2>/dev/null; }
-echo "failures: $FAILURES"
-[ "$FAILURES" -eq 0 ]
+tw_e2e_end
