@@ -31,6 +31,7 @@
 #include "core/Core.h"
 #include "index/Index.h"
 #include "search/Search.h"
+#include "search/ScanThreads.h"
 #include "shell/Shell.h"
 
 namespace {
@@ -229,6 +230,8 @@ int main() {
     g_initialSearchEnabled = true;
     SetResultsPublishedObserver(Observe);
     bool ok = true;
+    // The program starts the scan threads while its drives are read (before any search).
+    StartScanThreads();
     for (const auto& [label, file] : lists) ok = RunList(label, file, queries) && ok;
     return ok ? 0 : 1;
 }

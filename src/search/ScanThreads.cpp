@@ -147,3 +147,8 @@ unsigned NameScanThreadCount() {
 }
 
 void RunOnScanThreads(unsigned helpers, const std::function<void()>& body) { Pool().Run(helpers, body); }
+
+void StartScanThreads() {
+    const unsigned n = NameScanThreadCount();
+    if (n > 1) Pool().Run(n - 1, [] {});
+}

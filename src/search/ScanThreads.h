@@ -11,5 +11,10 @@
 // the calling thread is passed on once the pool threads have left the body.
 void RunOnScanThreads(unsigned helpers, const std::function<void()>& body);
 
+// Starts the pool's threads and runs them through one empty job, so the first search does not
+// pay for starting them (about 15 ms under load). Blocks for as long as that takes: call it
+// from a background thread. Harmless when the pool is already running.
+void StartScanThreads();
+
 // Number of threads a scan may use (processors, 1..16), the caller included.
 unsigned NameScanThreadCount();

@@ -11,6 +11,7 @@
 #include "index/Index.h"
 #include "results/FileActions.h"
 #include "results/Results.h"
+#include "search/ScanThreads.h"
 #include "search/Search.h"
 #include "settings/SettingsTools.h"
 #include "shell/ContentExtPicker.h"
@@ -402,6 +403,12 @@ LRESULT OnCreate(HWND hwnd) {
         indexStarted = true;
         g_searchEngine.InitBackground(hwnd);
         StartDriveWatcher(hwnd);
+        // The name scan's threads start while the drives are read, not on the first search.
+        try {
+            RunBackgroundTask(L"scan-threads", [] { StartScanThreads(); });
+        } catch (const std::exception&) {
+            // The first search starts them instead.
+        }
     }
     return 0;
 }
