@@ -5,6 +5,7 @@
 #   search_first_ms_SIZE                         the first search after a fresh build
 #   plocate_KEY_ms_SIZE                          plocate -i -c (median of 5 processes)
 #   grep_KEY_ms_SIZE                             grep -F -i -c over the names list (median of 5)
+#   index_build_ms_SIZE, index_build_unsigned_ms_SIZE  the build, and the same build without name signatures
 #   index_bytes_per_name_10m                     (and the other lines of bench_search_bench.exe)
 # KEY is one of the queries below, SIZE 1m or 10m. A count that differs from the reference count
 # (awk over the names list) fails the benchmark (exit code 1) after every figure is printed.
