@@ -8,16 +8,9 @@
 # Usage: e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test plus TARNWICK_PROBE)
 set -uo pipefail
 EXE="$1"
-: "${WINEPREFIX:?run through scripts/test}"
-: "${DISPLAY:?run through scripts/test}"
-: "${TARNWICK_TEST_DRIVES:?run through scripts/test}"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/program.sh"
 
-ARTIFACTS="$(dirname "$EXE")/artifacts"
-mkdir -p "$ARTIFACTS"
-FAILURES=0
-fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); import -window root "$ARTIFACTS/results-e2e-fail-$FAILURES.png" 2>/dev/null || true; }
-pass() { echo "ok: $*"; }
+tw_e2e_begin results-e2e
 
 # List geometry at 96 DPI in the top-bar layout (client coordinates of the main window): the
 # header band and the centre of row N.
@@ -218,8 +211,4 @@ tw_wait_exit "$PID" 30 || { fail "program still runs after Exit"; kill "$PID" 2>
 # The files opened here must not show up as recent opens in later tests.
 rm -f "$CONFIG/recent.ini"
 
-if [ "$FAILURES" -ne 0 ]; then
-  echo "$FAILURES check(s) failed"
-  exit 1
-fi
-echo "all result-action checks passed"
+tw_e2e_end

@@ -6,16 +6,9 @@
 # Usage: chrome_e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test, TARNWICK_PROBE)
 set -uo pipefail
 EXE="$1"
-: "${WINEPREFIX:?run through scripts/test}"
-: "${DISPLAY:?run through scripts/test}"
-: "${TARNWICK_TEST_DRIVES:?run through scripts/test}"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/program.sh"
 
-ARTIFACTS="$(dirname "$EXE")/artifacts"
-mkdir -p "$ARTIFACTS"
-FAILURES=0
-fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); }
-pass() { echo "ok: $*"; }
+tw_e2e_begin chrome-e2e
 
 LIGHT_SURFACE=F1F4F8
 DARK_SURFACE=12141C
@@ -138,8 +131,4 @@ kill "$HOLDER" 2>/dev/null
 wait "$HOLDER" 2>/dev/null
 rm -f "$CONFIG/hotkey.ini"
 
-if [ "$FAILURES" -ne 0 ]; then
-  echo "$FAILURES check(s) failed"
-  exit 1
-fi
-echo "all chrome checks passed"
+tw_e2e_end

@@ -6,16 +6,9 @@
 # TARNWICK_TEST_DRIVES)
 set -uo pipefail
 EXE="$1"
-: "${WINEPREFIX:?run through scripts/test}"
-: "${DISPLAY:?run through scripts/test}"
-: "${TARNWICK_TEST_DRIVES:?run through scripts/test}"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/program.sh"
 
-ARTIFACTS="$(dirname "$EXE")/artifacts"
-mkdir -p "$ARTIFACTS"
-FAILURES=0
-fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); }
-pass() { echo "ok: $*"; }
+tw_e2e_begin shell-e2e
 
 # Fixture: 37 files with a token found nowhere else, 23 of them also matching a second term,
 # plus unrelated files and folders.
@@ -81,8 +74,4 @@ if tw_wait_window "$PID2" 15 >/dev/null; then pass "second start showed the hidd
 tw_command 20002
 tw_wait_exit "$PID2" 30 || { fail "hidden-started instance did not exit"; kill -9 "$PID2" 2>/dev/null; }
 
-if [ "$FAILURES" -ne 0 ]; then
-  echo "$FAILURES check(s) failed"
-  exit 1
-fi
-echo "all end-to-end checks passed"
+tw_e2e_end
