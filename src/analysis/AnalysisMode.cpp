@@ -14,25 +14,37 @@
 #include "results/FileActions.h"
 #include "results/Results.h"
 #include "ui/Controls.h"
+#include "ui/Theme.h"
 #include "ui/Ui.h"
 
-AnalysisControls g_analysisControls;
-void (*g_analysisSwitchToDuplicates)(HWND window) = nullptr;
 std::atomic<int> g_analysisComboIndex{0};
 
 namespace {
+
+AnalysisControls g_controls;
+AnalysisModeSwitchFn g_modeSwitcher = nullptr;
+ULONGLONG g_lastProgressPaint = 0;
 
 struct LayoutKey {
     int w = 0, h = 0, dpi = 0;
 } g_layoutKey;
 
+bool InMode() { return g_appMode == kAppModeAnalysis; }
 int Dpi() { return g_dpi ? static_cast<int>(g_dpi) : 96; }
 
 void Repaint(HWND window) {
     if (IsLiveWindow(window)) InvalidateRect(window, nullptr, FALSE);
 }
 
+void SwitchMode(HWND window, int mode) {
+    if (g_modeSwitcher) g_modeSwitcher(window, mode);
+}
+
 }  // namespace
+
+const AnalysisControls& GetAnalysisControls() { return g_controls; }
+
+void SetAnalysisModeSwitcher(AnalysisModeSwitchFn fn) { g_modeSwitcher = fn; }
 
 void InvalidateAnalysisLayout() { g_layoutKey = LayoutKey{}; }
 
@@ -97,7 +109,7 @@ void ComputeAnalysisLayout() {
 }
 
 void UpdateAnalysisButtons() {
-    const AnalysisControls& c = g_analysisControls;
+    const AnalysisControls& c = g_controls;
     if (IsLiveWindow(c.backButton))
         SetWindowTextW(c.backButton, Tr(L"Analysis_BackToSearch", L"返回搜索", L"Back to Search").c_str());
     if (IsLiveWindow(c.scanButton)) {
@@ -113,7 +125,7 @@ void UpdateAnalysisButtons() {
 }
 
 void LayoutAnalysisControls(HWND window) {
-    const AnalysisControls& c = g_analysisControls;
+    const AnalysisControls& c = g_controls;
     if (!c.driveCombo && !c.scanButton && !c.backButton) return;
     ComputeAnalysisLayout();
     const RECT tb = g_analysisView.toolbarRect;
@@ -149,58 +161,26 @@ void LayoutAnalysisControls(HWND window) {
 }
 
 void FillAnalysisDriveCombo() {
-    HWND combo = g_analysisControls.driveCombo;
+    HWND combo = g_controls.driveCombo;
     if (!IsLiveWindow(combo)) return;
-    std::wstring remembered;
-    const LRESULT sel = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-    if (sel != CB_ERR) {
-        wchar_t buf[129] = {};
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, sel, 0) <= 128) SendMessageW(combo, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(buf));
-        remembered = buf;
-    }
-    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Tr(L"Analysis_DriveAll", L"全部磁盘 (ALL)", L"All Drives (ALL)").c_str()));
-    int marked = 0, count = 1;
+    std::vector<DriveComboItem> drives;
     {
         std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
         for (auto& v : g_searchEngine.volumes) {
             if (!v || !v->available.load()) continue;
             DriveAnalysis captions;
             FillDriveAnalysisCaptions(&captions, v->root, L"");
-            const std::wstring item = captions.displayName;
-            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-            if (!remembered.empty() && (_wcsicmp(remembered.c_str(), v->root.c_str()) == 0 ||
-                                        _wcsicmp(remembered.c_str(), item.c_str()) == 0))
-                marked = count;
-            ++count;
+            drives.push_back(DriveComboItem{captions.letter, captions.displayName});
         }
     }
-    const int saved = g_analysisComboIndex.load();
-    const int choice = saved >= 0 && saved < count ? saved : marked;
-    SendMessageW(combo, CB_SETCURSEL, choice, 0);
-    g_analysisComboIndex.store(choice);
-    InvalidateRect(combo, nullptr, TRUE);
+    const int choice = FillDriveCombo(combo, Tr(L"Analysis_DriveAll", L"全部磁盘 (ALL)", L"All Drives (ALL)"), drives,
+                                      g_analysisComboIndex.load());
+    g_analysisComboIndex.store(std::max(choice, 0));
 }
 
-void AnalysisModeCreate(HWND window, HWND driveCombo, HWND scanButton, HWND backButton) {
-    g_analysisControls = AnalysisControls{driveCombo, scanButton, backButton};
-    FillAnalysisDriveCombo();
-    (void)window;
-}
+namespace {
 
-void AnalysisModeDestroy(HWND) {
-    g_analysisView.cancel.store(true);
-    ++g_analysisScanGeneration;  // a running worker publishes nothing more
-    g_analysisControls = AnalysisControls{};
-}
-
-void AnalysisModeShowControls(bool visible) {
-    const AnalysisControls& c = g_analysisControls;
-    for (HWND h : {c.driveCombo, c.scanButton, c.backButton})
-        if (IsLiveWindow(h)) ShowWindow(h, visible ? SW_SHOW : SW_HIDE);
-}
-
-void AnalysisModeEnter(HWND window) {
+void EnterMode(HWND window) {
     FillAnalysisDriveCombo();
     InvalidateAnalysisLayout();
     LayoutAnalysisControls(window);
@@ -216,30 +196,22 @@ void AnalysisModeEnter(HWND window) {
     Repaint(window);
 }
 
-void AnalysisModeLanguageChanged(HWND window) {
-    FillAnalysisDriveCombo();
-    g_analysisView.chart.otherLabel = Tr(L"Analysis_Other", L"其他", L"Other");
+// The panel's rows and captions in the new language (the mode is shown).
+void RetranslateView(HWND window) {
     g_analysisView.Rebuild();
     InvalidateAnalysisLayout();
     LayoutAnalysisControls(window);
     Repaint(window);
 }
 
-void AnalysisModePaint(HDC dc) {
-    ComputeAnalysisLayout();
-    UpdateAnalysisButtons();
-    HFONT panel = g_fontUiMedium ? g_fontUiMedium : g_fontUi;
-    g_analysisView.Paint(dc, panel, g_fontUi);
-}
-
-bool AnalysisModeCommand(HWND window, int id, int code) {
+bool RunControlCommand(HWND window, int id, int code) {
     if (id == IDC_ANALYSIS_SCAN && code == BN_CLICKED) {
         StartDiskAnalysisScan(window, true);
         LayoutAnalysisControls(window);
         return true;
     }
     if (id == IDC_ANALYSIS_DRIVE_COMBO && code == CBN_SELCHANGE) {
-        const LRESULT sel = SendMessageW(g_analysisControls.driveCombo, CB_GETCURSEL, 0, 0);
+        const LRESULT sel = SendMessageW(g_controls.driveCombo, CB_GETCURSEL, 0, 0);
         g_analysisComboIndex.store(sel == CB_ERR ? 0 : static_cast<int>(sel));
         g_analysisView.Reset();
         StartDiskAnalysisScan(window, true);
@@ -248,8 +220,6 @@ bool AnalysisModeCommand(HWND window, int id, int code) {
     }
     return false;
 }
-
-namespace {
 
 void ContextMenu(HWND window, POINT client) {
     AnalysisView& v = g_analysisView;
@@ -288,7 +258,7 @@ void ContextMenu(HWND window, POINT client) {
         !v.selection.empty());
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     add(8, Tr(L"Menu_SwitchToSearch", L"切换到搜索", L"Switch to Search"), true);
-    add(9, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"), g_analysisSwitchToDuplicates != nullptr);
+    add(9, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"), g_modeSwitcher != nullptr);
     POINT screen = client;
     ClientToScreen(window, &screen);
     Repaint(window);
@@ -306,31 +276,18 @@ void ContextMenu(HWND window, POINT client) {
     case 5: v.SelectAllFiles(); break;
     case 6: DeleteSelectedInAnalysisView(true); break;
     case 7: DeleteSelectedInAnalysisView(false); break;
-    // Mode switches go through the window's own command ids.
-    case 8: PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_ANALYSIS_BACK, BN_CLICKED), 0); break;
-    case 9:
-        if (g_analysisSwitchToDuplicates) g_analysisSwitchToDuplicates(window);
-        break;
+    case 8: SwitchMode(window, kAppModeSearch); break;
+    case 9: SwitchMode(window, kAppModeDuplicates); break;
     default: break;
     }
     Repaint(window);
 }
 
-}  // namespace
-
-bool AnalysisModeMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+// Mouse and keys while the panel is shown; true when handled.
+bool HandleInput(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     AnalysisView& v = g_analysisView;
     result = 0;
     switch (msg) {
-    case WM_APP_ANALYSIS_DONE:
-        OnAnalysisScanDone(window, wParam);
-        LayoutAnalysisControls(window);
-        Repaint(window);
-        return true;
-    case WM_APP_ANALYSIS_PROGRESS:
-        UpdateAnalysisButtons();
-        Repaint(window);
-        return true;
     case WM_LBUTTONDOWN: {
         const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
         if (v.BeginScrollbarDrag(x, y)) {
@@ -495,3 +452,92 @@ bool AnalysisModeMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LR
         return false;
     }
 }
+
+}  // namespace
+
+AnalysisModeUnit& AnalysisWindowUnit() {
+    static AnalysisModeUnit unit;
+    return unit;
+}
+
+void AnalysisModeUnit::OnCreate(HWND window) {
+    g_controls.driveCombo = CreateThemedCombo(window, IDC_ANALYSIS_DRIVE_COMBO, false, 20, 14, 280, 420);
+    g_controls.scanButton =
+        CreateThemedButton(window, IDC_ANALYSIS_SCAN, 312, 14, 110, Tr(L"Analysis_StartScan", L"扫描", L"Scan"));
+    g_controls.backButton = CreateThemedButton(window, IDC_ANALYSIS_BACK, 20, 16, 96,
+                                               Tr(L"Analysis_BackToSearch", L"返回搜索", L"Back to Search"));
+    FillAnalysisDriveCombo();
+}
+
+void AnalysisModeUnit::OnDestroy(HWND) {
+    g_analysisView.cancel.store(true);
+    ++g_analysisScanGeneration;  // a running worker publishes nothing more
+    for (HWND h : {g_controls.driveCombo, g_controls.scanButton, g_controls.backButton})
+        if (h) UnregisterUiFontUser(h);
+    g_controls = AnalysisControls{};
+}
+
+void AnalysisModeUnit::OnLayout(HWND window, int, int) {
+    if (InMode()) LayoutAnalysisControls(window);
+}
+
+bool AnalysisModeUnit::OnPaint(HWND, HDC dc, const RECT& client) {
+    if (!InMode()) return false;
+    FillWithSurface(dc, client);
+    ComputeAnalysisLayout();
+    UpdateAnalysisButtons();
+    g_analysisView.Paint(dc, g_fontUiMedium ? g_fontUiMedium : g_fontUi, g_fontUi);
+    return true;
+}
+
+bool AnalysisModeUnit::OnCommand(HWND window, int id, int code, HWND) {
+    if (id == IDC_ANALYSIS_BACK) {
+        if (code == BN_CLICKED) SwitchMode(window, kAppModeSearch);
+        return true;
+    }
+    return InMode() && RunControlCommand(window, id, code);
+}
+
+bool AnalysisModeUnit::OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == WM_APP_ANALYSIS_DONE || msg == WM_APP_ANALYSIS_PROGRESS) {
+        // In another mode finished drives wait in the scan's mailbox until the mode is entered.
+        result = 0;
+        if (!InMode()) return true;
+        if (msg == WM_APP_ANALYSIS_DONE) {
+            OnAnalysisScanDone(window, wParam);
+            LayoutAnalysisControls(window);
+            Repaint(window);
+        } else if (GetTickCount64() - g_lastProgressPaint >= 150) {
+            g_lastProgressPaint = GetTickCount64();
+            UpdateAnalysisButtons();
+            Repaint(window);
+        }
+        return true;
+    }
+    return InMode() && HandleInput(window, msg, wParam, lParam, result);
+}
+
+void AnalysisModeUnit::OnModeChanged(HWND window, int, int newMode) {
+    const bool shown = newMode == kAppModeAnalysis;
+    for (HWND h : {g_controls.driveCombo, g_controls.scanButton, g_controls.backButton})
+        if (IsLiveWindow(h)) ShowWindow(h, shown ? SW_SHOW : SW_HIDE);
+    if (shown) EnterMode(window);
+}
+
+void AnalysisModeUnit::OnLanguageChanged(HWND window) {
+    FillAnalysisDriveCombo();
+    // The ring takes its "Other" label when it is laid out again (on entering the mode).
+    if (InMode()) RetranslateView(window);
+}
+
+void AnalysisModeUnit::OnThemeChanged(HWND) {
+    if (IsLiveWindow(g_controls.driveCombo)) {
+        ApplyControlTheme(g_controls.driveCombo, g_darkTheme);
+        ApplyComboListTheme(g_controls.driveCombo);
+        InvalidateRect(g_controls.driveCombo, nullptr, TRUE);
+    }
+    for (HWND b : {g_controls.scanButton, g_controls.backButton})
+        if (IsLiveWindow(b)) InvalidateRect(b, nullptr, TRUE);
+}
+
+void AnalysisModeUnit::OnDrivesChanged(HWND) { FillAnalysisDriveCombo(); }

@@ -1,30 +1,41 @@
 #pragma once
-// The disk-analysis mode of the main window: its three controls (Back to Search, drive combo,
-// Scan/Rescan), the panel's layout, painting and input. The window reaches the mode through
-// these functions (its unit).
+// The disk-analysis mode of the main window as a feature unit: its three controls (Back to
+// Search, drive combo, Scan/Rescan), the panel's layout, painting, input, context menu and the
+// scan's progress and done messages. UI thread only.
 #include <windows.h>
 
-// The controls of the mode (children of the main window, handed over when it is created).
+#include "ui/WindowUnit.h"
+
+// The controls of the mode (null before the unit's OnCreate and after its OnDestroy).
 struct AnalysisControls {
     HWND driveCombo = nullptr;
     HWND scanButton = nullptr;
     HWND backButton = nullptr;
 };
-extern AnalysisControls g_analysisControls;
-// Set by the window: switches to the duplicate mode (the panel's menu offers it).
-extern void (*g_analysisSwitchToDuplicates)(HWND window);
+const AnalysisControls& GetAnalysisControls();
 
-void AnalysisModeCreate(HWND window, HWND driveCombo, HWND scanButton, HWND backButton);
-void AnalysisModeDestroy(HWND window);
-// Entering the mode: a scan starts when the view is neither ready nor busy.
-void AnalysisModeEnter(HWND window);
-void AnalysisModeShowControls(bool visible);
+// Mode switches the panel's menu asks of the window (set by the shell; null = none).
+using AnalysisModeSwitchFn = void (*)(HWND window, int mode);
+void SetAnalysisModeSwitcher(AnalysisModeSwitchFn fn);
+
 void LayoutAnalysisControls(HWND window);
 void UpdateAnalysisButtons();
+// "All Drives (ALL)", then the available indexed volumes by their display names.
 void FillAnalysisDriveCombo();
-void AnalysisModeLanguageChanged(HWND window);
-void AnalysisModePaint(HDC dc);
-// WM_COMMAND of the mode's controls; true when handled.
-bool AnalysisModeCommand(HWND window, int id, int code);
-// Mouse, keyboard and the scan's messages while the mode is shown; true when handled.
-bool AnalysisModeMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+// The analysis mode as a feature unit of the main window.
+class AnalysisModeUnit final : public WindowUnit {
+public:
+    void OnCreate(HWND window) override;
+    void OnDestroy(HWND window) override;
+    void OnLayout(HWND window, int width, int height) override;
+    bool OnPaint(HWND window, HDC dc, const RECT& client) override;
+    bool OnCommand(HWND window, int id, int code, HWND control) override;
+    bool OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnModeChanged(HWND window, int oldMode, int newMode) override;
+    void OnLanguageChanged(HWND window) override;
+    void OnThemeChanged(HWND window) override;
+    void OnDrivesChanged(HWND window) override;
+};
+
+AnalysisModeUnit& AnalysisWindowUnit();

@@ -5,6 +5,7 @@
 #include "analysis/AnalysisView.h"
 #include "core/Core.h"
 #include "i18n/I18n.h"
+#include "platform/VolumeIo.h"
 #include "results/FileActions.h"
 
 namespace {
@@ -245,13 +246,16 @@ AnalysisHit AnalysisView::HitTest(int x, int y) const {
 
 namespace {
 
+// The file's reference is read through the volume layer, which answers with the references the
+// drive's index holds (the file system's own where the drive serves them).
 bool StillTheSameFile(const std::wstring& path, uint64_t frn, int64_t size, bool compareReference) {
-    HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = VolumeIoCreateFile(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info{};
-    const BOOL ok = GetFileInformationByHandle(h, &info);
-    CloseHandle(h);
+    const BOOL ok = VolumeIoGetFileInformationByHandle(h, &info);
+    VolumeIoCloseHandle(h);
     if (!ok || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     const int64_t onDisk = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
     if (onDisk != size) return false;
@@ -290,6 +294,17 @@ void DeleteSelectedInAnalysisView(bool recycle, AnalysisDeleter deleter) {
             checked.push_back(paths[i]);
             checkedFrns.push_back(pathFrns[i]);
         }
+    if (checked.size() < paths.size()) {
+        // Silence here would read as a deletion that worked: the user is told what was left.
+        const std::wstring text = FormatTableText(
+            Tr(L"Analysis_DeleteChangedFmt", L"%zu 个选中的文件在分析后已在磁盘上更改，未被删除。请重新扫描以查看其当前状态。",
+               L"%zu selected file(s) changed on disk since the analysis and were not deleted. Rescan to see them as "
+               L"they are now.")
+                .c_str(),
+            paths.size() - checked.size());
+        FileActionMessageBox(g_hMainWnd, text, Tr(L"MsgTitle_Information", L"提示", L"Information"),
+                             MB_OK | MB_ICONINFORMATION);
+    }
     if (checked.empty()) return;
     const std::vector<std::wstring> deleted = (deleter ? deleter : &DeleteFilesWithConfirm)(checked, recycle);
     if (deleted.empty()) return;

@@ -56,32 +56,6 @@ void SwitchMode(HWND window, int mode) {
     if (g_modeSwitcher) g_modeSwitcher(window, mode);
 }
 
-HWND MakeCombo(HWND parent, int id, int x, int width, int droppedWidth) {
-    const DWORD style = WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
-    HWND combo = CreateWindowExW(0, L"COMBOBOX", L"", style, ScaleForDpi(x), ScaleForDpi(14), ScaleForDpi(width),
-                                 GetComboDropHeight(), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
-    if (!combo) return nullptr;
-    RegisterUiFontUser(combo, UiFontRole::Ui);
-    ApplyComboItemHeights(combo);
-    SendMessageW(combo, CB_SETDROPPEDWIDTH, ScaleForDpi(droppedWidth), 0);
-    InstallComboBoxSubclass(combo);
-    ApplyControlTheme(combo, g_darkTheme);
-    return combo;
-}
-
-HWND MakeButton(HWND parent, int id, int x, int width, const std::wstring& text) {
-    HWND button = CreateWindowExW(0, L"BUTTON", text.c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, ScaleForDpi(x),
-                                  ScaleForDpi(14), ScaleForDpi(width), GetComboBaseHeight(), parent,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                  reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
-    if (button) {
-        RegisterUiFontUser(button, UiFontRole::Button);
-        SubclassHoverButton(button);
-    }
-    return button;
-}
-
 void FillModeCombo() {
     HWND combo = g_controls.modeCombo;
     if (!Live(combo)) return;
@@ -443,11 +417,7 @@ void LayoutDupControls() {
 void FillDupDriveCombo() {
     HWND combo = g_controls.driveCombo;
     if (!Live(combo)) return;
-    int remembered = (int)SendMessageW(combo, CB_GETCURSEL, 0, 0);
-    if (remembered < 0) remembered = g_savedDriveIndex.load();
-    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    const std::wstring all = TrW(L"Dup_DriveAll", L"所有磁盘 (ALL)", L"All Drives (ALL)");
-    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(all.c_str()));
+    std::vector<DriveComboItem> drives;
     const DWORD mask = GetLogicalDrives();
     for (int pass = 0; pass < 2; ++pass) {
         for (int i = 0; i < 26; ++i) {
@@ -455,14 +425,12 @@ void FillDupDriveCombo() {
             const wchar_t root[4] = {(wchar_t)(L'A' + i), L':', L'\\', 0};
             const bool fixed = GetDriveTypeW(root) == DRIVE_FIXED;
             if (fixed != (pass == 0)) continue;
-            const wchar_t item[3] = {(wchar_t)(L'A' + i), L':', 0};
-            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+            drives.push_back(DriveComboItem{(wchar_t)(L'A' + i), std::wstring{(wchar_t)(L'A' + i), L':'}});
         }
     }
-    const int count = (int)SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    const int select = remembered >= 0 && remembered < count ? remembered : 0;
-    SendMessageW(combo, CB_SETCURSEL, select, 0);
-    g_savedDriveIndex = select;
+    const int select = FillDriveCombo(combo, TrW(L"Dup_DriveAll", L"所有磁盘 (ALL)", L"All Drives (ALL)"), drives,
+                                      g_savedDriveIndex.load());
+    g_savedDriveIndex = std::max(select, 0);
 }
 
 wchar_t GetSelectedDupDrive() {
@@ -501,14 +469,14 @@ DupModeUnit& DuplicatesWindowUnit() {
 }
 
 void DupModeUnit::OnCreate(HWND window) {
-    g_controls.driveCombo = MakeCombo(window, IDC_DUP_DRIVE_COMBO, 20, 280, 420);
-    g_controls.modeCombo = MakeCombo(window, IDC_DUP_MODE_COMBO, 310, 160, 280);
+    g_controls.driveCombo = CreateThemedCombo(window, IDC_DUP_DRIVE_COMBO, false, 20, 14, 280, 420);
+    g_controls.modeCombo = CreateThemedCombo(window, IDC_DUP_MODE_COMBO, false, 310, 14, 160, 280);
     if (Live(g_controls.modeCombo)) SendMessageW(g_controls.modeCombo, CB_SETCURSEL, 0, 0);
     FillModeCombo();
     g_dupFindView.compareMode = DupCompareMode::SizeOnly;
-    g_controls.scanButton = MakeButton(window, IDC_DUP_SCAN, 312, 110, TrW(L"Dup_Scan", L"扫描", L"Scan"));
-    g_controls.pauseButton = MakeButton(window, IDC_DUP_PAUSE, 430, 80, TrW(L"Dup_Pause", L"暂停", L"Pause"));
-    g_controls.backButton = MakeButton(window, IDC_DUP_BACK, 20, 96, TrW(L"Dup_Back", L"返回", L"Back"));
+    g_controls.scanButton = CreateThemedButton(window, IDC_DUP_SCAN, 312, 14, 110, TrW(L"Dup_Scan", L"扫描", L"Scan"));
+    g_controls.pauseButton = CreateThemedButton(window, IDC_DUP_PAUSE, 430, 14, 80, TrW(L"Dup_Pause", L"暂停", L"Pause"));
+    g_controls.backButton = CreateThemedButton(window, IDC_DUP_BACK, 20, 14, 96, TrW(L"Dup_Back", L"返回", L"Back"));
     FillDupDriveCombo();
     g_dupFindView.SetStatusText(HintText());
 }
@@ -533,11 +501,7 @@ void DupModeUnit::OnLayout(HWND window, int width, int height) {
 
 bool DupModeUnit::OnPaint(HWND window, HDC dc, const RECT& client) {
     if (!InMode()) return false;
-    HBRUSH surface = CreateSolidBrush(g_uiPalette.surface);
-    if (surface) {
-        FillRect(dc, &client, surface);
-        DeleteObject(surface);
-    }
+    FillWithSurface(dc, client);
     ComputeDupLayout();
     UpdateDupButtons();
     g_dupFindView.Paint(dc, g_fontUiMedium ? g_fontUiMedium : g_fontUi);
@@ -651,3 +615,5 @@ void DupModeUnit::OnThemeChanged(HWND window) {
         if (Live(button)) InvalidateRect(button, nullptr, TRUE);
     }
 }
+
+void DupModeUnit::OnDrivesChanged(HWND) { FillDupDriveCombo(); }

@@ -38,6 +38,7 @@ public:
     void OnModeChanged(HWND window, int oldMode, int newMode) override;
     void OnLanguageChanged(HWND window) override;
     void OnThemeChanged(HWND window) override;
+    void OnDrivesChanged(HWND window) override;
 };
 
 DupModeUnit& DuplicatesWindowUnit();

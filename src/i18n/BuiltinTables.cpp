@@ -333,7 +333,7 @@ const std::vector<std::wstring>& GetAddedKeys() {
         L"ContentExt_DeleteConfirm", L"ContentExt_NeedOne", L"Status_ContentExtPicked",
         L"Status_ContentSearchNoCandidates", L"Status_ContentSearchIncompleteFmt", L"Status_HotkeyInUse",
         L"Status_HotkeyNone", L"Msg_RecycleFailedAskPermanentFmt", L"Msg_RenameTrailingDot",
-        L"Msg_OpenManyConfirmFmt", L"Dup_PhaseSlowRetry",
+        L"Msg_OpenManyConfirmFmt", L"Dup_PhaseSlowRetry", L"Analysis_DeleteChangedFmt",
     };
     return kKeys;
 }

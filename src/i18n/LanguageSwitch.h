@@ -10,10 +10,6 @@ void SetUiLanguage(const std::wstring& code);
 // Views built elsewhere register how they re-translate themselves after a switch; a hook left
 // null is skipped. Called on the UI thread by SetUiLanguage.
 struct LanguageSwitchHooks {
-    void (*fillAnalysisDriveCombo)() = nullptr;    // refill the disk-analysis drive list
-    void (*fillDupDriveCombo)() = nullptr;         // refill the duplicate finder's drive list
-    void (*rebuildAnalysisView)() = nullptr;       // analysis mode: rebuild rows, drop layout cache
-    void (*refreshDupView)() = nullptr;            // duplicate mode: button texts, drop layout cache
     void (*relocalizeSettingsCenter)() = nullptr;  // re-translate an open Settings Center
 };
 extern LanguageSwitchHooks g_languageSwitchHooks;

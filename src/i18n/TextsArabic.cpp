@@ -248,6 +248,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"لا يمكن أن ينتهي الاسم بنقطة أو مسافة."},
     {L"Msg_OpenManyConfirmFmt", L"هل تريد فتح %zu من العناصر؟"},
     {L"Dup_PhaseSlowRetry", L"إعادة محاولة الملفات البطيئة"},
+    {L"Analysis_DeleteChangedFmt", L"تغيّر %zu من الملفات المحددة على القرص منذ التحليل ولم يُحذف. أعد الفحص لرؤيتها كما هي الآن."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -319,6 +319,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"名称不能以点或空格结尾。"},
     {L"Msg_OpenManyConfirmFmt", L"确定要打开 %zu 个项目吗？"},
     {L"Dup_PhaseSlowRetry", L"重试慢速文件"},
+    {L"Analysis_DeleteChangedFmt", L"%zu 个选中的文件在分析后已在磁盘上更改，未被删除。请重新扫描以查看其当前状态。"},
 };
 
 }  // namespace

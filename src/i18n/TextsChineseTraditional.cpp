@@ -253,6 +253,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"名稱不能以點或空格結尾。"},
     {L"Msg_OpenManyConfirmFmt", L"確定要開啟 %zu 個項目嗎？"},
     {L"Dup_PhaseSlowRetry", L"重試慢速檔案"},
+    {L"Analysis_DeleteChangedFmt", L"%zu 個選取的檔案在分析後已在磁碟上變更，未被刪除。請重新掃描以查看其目前狀態。"},
 };
 
 const wchar_t* const kSettings[] = {

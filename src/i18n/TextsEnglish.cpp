@@ -317,6 +317,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"A name cannot end with a dot or a blank."},
     {L"Msg_OpenManyConfirmFmt", L"Open %zu items?"},
     {L"Dup_PhaseSlowRetry", L"Retrying slow files"},
+    {L"Analysis_DeleteChangedFmt", L"%zu selected file(s) changed on disk since the analysis and were not deleted. Rescan to see them as they are now."},
 };
 
 }  // namespace

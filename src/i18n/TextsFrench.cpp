@@ -248,6 +248,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"Un nom ne peut pas se terminer par un point ou une espace."},
     {L"Msg_OpenManyConfirmFmt", L"Ouvrir %zu éléments ?"},
     {L"Dup_PhaseSlowRetry", L"Nouvel essai des fichiers lents"},
+    {L"Analysis_DeleteChangedFmt", L"%zu fichier(s) sélectionné(s) ont changé sur le disque depuis l'analyse et n'ont pas été supprimés. Relancez l'analyse pour les voir tels qu'ils sont."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -248,6 +248,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"Ein Name darf nicht mit einem Punkt oder Leerzeichen enden."},
     {L"Msg_OpenManyConfirmFmt", L"%zu Elemente öffnen?"},
     {L"Dup_PhaseSlowRetry", L"Langsame Dateien werden erneut versucht"},
+    {L"Analysis_DeleteChangedFmt", L"%zu ausgewählte Datei(en) wurden seit der Analyse auf dem Datenträger geändert und nicht gelöscht. Erneut scannen, um den aktuellen Stand zu sehen."},
 };
 
 const wchar_t* const kSettings[] = {

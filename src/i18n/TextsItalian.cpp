@@ -245,6 +245,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"Un nome non può terminare con un punto o uno spazio."},
     {L"Msg_OpenManyConfirmFmt", L"Aprire %zu elementi?"},
     {L"Dup_PhaseSlowRetry", L"Nuovo tentativo sui file lenti"},
+    {L"Analysis_DeleteChangedFmt", L"%zu file selezionati sono cambiati sul disco dopo l'analisi e non sono stati eliminati. Ripeti la scansione per vederli come sono ora."},
 };
 
 const wchar_t* const kSettings[] = {

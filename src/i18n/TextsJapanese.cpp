@@ -248,6 +248,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"名前の末尾にピリオドや空白は使えません。"},
     {L"Msg_OpenManyConfirmFmt", L"%zu 個の項目を開きますか？"},
     {L"Dup_PhaseSlowRetry", L"低速なファイルを再試行中"},
+    {L"Analysis_DeleteChangedFmt", L"選択した %zu 個のファイルは分析後にディスク上で変更されたため、削除されませんでした。再スキャンして現在の状態を確認してください。"},
 };
 
 const wchar_t* const kSettings[] = {

@@ -248,6 +248,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"이름은 마침표나 공백으로 끝날 수 없습니다."},
     {L"Msg_OpenManyConfirmFmt", L"%zu개 항목을 열까요?"},
     {L"Dup_PhaseSlowRetry", L"느린 파일 재시도 중"},
+    {L"Analysis_DeleteChangedFmt", L"선택한 파일 %zu개가 분석 후 디스크에서 변경되어 삭제되지 않았습니다. 현재 상태를 보려면 다시 검사하세요."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -248,6 +248,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"Et navn kan ikke slutte med punktum eller mellomrom."},
     {L"Msg_OpenManyConfirmFmt", L"Åpne %zu elementer?"},
     {L"Dup_PhaseSlowRetry", L"Prøver trege filer på nytt"},
+    {L"Analysis_DeleteChangedFmt", L"%zu valgte fil(er) er endret på disken siden analysen og ble ikke slettet. Skann på nytt for å se dem slik de er nå."},
 };
 
 const wchar_t* const kSettings[] = {

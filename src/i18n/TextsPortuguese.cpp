@@ -245,6 +245,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"Um nome não pode terminar com ponto ou espaço."},
     {L"Msg_OpenManyConfirmFmt", L"Abrir %zu itens?"},
     {L"Dup_PhaseSlowRetry", L"Tentando de novo os arquivos lentos"},
+    {L"Analysis_DeleteChangedFmt", L"%zu arquivo(s) selecionado(s) mudaram no disco desde a análise e não foram excluídos. Verifique de novo para vê-los como estão agora."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -248,6 +248,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"Имя не может оканчиваться точкой или пробелом."},
     {L"Msg_OpenManyConfirmFmt", L"Открыть элементов: %zu?"},
     {L"Dup_PhaseSlowRetry", L"Повтор для медленных файлов"},
+    {L"Analysis_DeleteChangedFmt", L"Выбранные файлы (%zu) изменились на диске после анализа и не были удалены. Повторите сканирование, чтобы увидеть их текущее состояние."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -248,6 +248,7 @@ const TextPair kTexts[] = {
     {L"Msg_RenameTrailingDot", L"Un nombre no puede terminar en punto ni en espacio."},
     {L"Msg_OpenManyConfirmFmt", L"¿Abrir %zu elementos?"},
     {L"Dup_PhaseSlowRetry", L"Reintentando archivos lentos"},
+    {L"Analysis_DeleteChangedFmt", L"%zu archivo(s) seleccionado(s) cambiaron en el disco desde el análisis y no se eliminaron. Vuelva a analizar para verlos como están ahora."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -7,6 +7,7 @@
 #include "results/ResultsInternal.h"
 #include "search/Search.h"
 #include "core/Window.h"
+#include "ui/Theme.h"
 #include "ui/Ui.h"
 #include "ui/WindowUnit.h"
 
@@ -113,14 +114,6 @@ void PaintFilterSidebar(HDC hdc, int W, const PaintTools& t) {
     DrawLine(hdc, t.borderPen, W, top, W, bottom);
 }
 
-// Disk-analysis and duplicate modes: their views paint themselves over the surface.
-void PaintAlternativeMode(HDC hdc) {
-    HBRUSH surface = CreateSolidBrush(g_uiPalette.surface);
-    FillBox(hdc, 0, 0, g_clientWidth, g_clientHeight, surface);
-    if (surface) DeleteObject(surface);
-    if (g_alternativeModePainter) g_alternativeModePainter(hdc);
-}
-
 void PaintSearchMode(HDC dc, HDC target) {
     if (g_clientHeight - g_listAreaTop < 1) return;
 
@@ -190,8 +183,6 @@ void PaintSearchMode(HDC dc, HDC target) {
 
 }  // namespace
 
-void (*g_alternativeModePainter)(HDC dc) = nullptr;
-
 void PaintMainWindow(HDC target, const RECT* /*paintRect*/) {
     // Without a back buffer the paint goes straight to the target.
     HDC dc = g_hBackBufferDC ? g_hBackBufferDC : target;
@@ -201,8 +192,9 @@ void PaintMainWindow(HDC target, const RECT* /*paintRect*/) {
         if (target && target != dc) BitBlt(target, 0, 0, g_clientWidth, g_clientHeight, dc, 0, 0, SRCCOPY);
         return;
     }
-    if (g_appMode == 1 || g_appMode == 2) {
-        PaintAlternativeMode(dc);
+    if (g_appMode != kAppModeSearch) {
+        // A mode whose unit did not paint: the bare surface.
+        FillWithSurface(dc, client);
         if (target && target != dc) BitBlt(target, 0, 0, g_clientWidth, g_clientHeight, dc, 0, 0, SRCCOPY);
         return;
     }

@@ -191,8 +191,6 @@ void DestroyBackBuffer();
 void ResizeBackBuffer(HWND hwnd, int width, int height);
 // Paints the whole client of the current mode into the back buffer and copies it to target.
 void PaintMainWindow(HDC target, const RECT* paintRect);
-// Paints the view of the disk-analysis or duplicate mode into the back buffer (set by the mode).
-extern void (*g_alternativeModePainter)(HDC dc);
 
 // ---------------------------------------------------------------------------------------------
 // List view painting

@@ -29,7 +29,6 @@ HANDLE g_singleInstanceMutex = nullptr;
 namespace {
 
 int BaseHeight() { return GetComboBaseHeight(); }
-int DropHeight() { return GetComboDropHeight(); }
 
 
 HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y,
@@ -38,29 +37,6 @@ HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD sty
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
                            nullptr);
-}
-
-HWND CreateCombo(HWND parent, int id, bool visible, int x, int y, int width, int droppedWidth) {
-    DWORD style = WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
-    if (visible) style |= WS_VISIBLE;
-    HWND combo = CreateChild(parent, L"COMBOBOX", L"", style, x, y, ScaleForDpi(width), DropHeight(), id);
-    if (!combo) return nullptr;
-    RegisterUiFontUser(combo, UiFontRole::Ui);
-    ApplyComboItemHeights(combo);
-    if (droppedWidth > 0) SendMessageW(combo, CB_SETDROPPEDWIDTH, ScaleForDpi(droppedWidth), 0);
-    InstallComboBoxSubclass(combo);
-    ApplyControlTheme(combo, g_darkTheme);
-    return combo;
-}
-
-HWND CreatePushButton(HWND parent, int id, int x, int y, int width, const std::wstring& text) {
-    HWND button = CreateChild(parent, L"BUTTON", text.c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, x, y,
-                              ScaleForDpi(width), BaseHeight(), id);
-    if (button) {
-        RegisterUiFontUser(button, UiFontRole::Button);
-        SubclassHoverButton(button);
-    }
-    return button;
 }
 
 HWND CreateEdit(HWND parent, int id, DWORD extraStyle, int x, int y, int width) {
@@ -239,6 +215,8 @@ void FillSearchScopeCombo() {
     SendMessageW(g_hScopeCombo, CB_SETCURSEL, select, 0);
     g_searchScope.store(select);
     InvalidateRect(g_hScopeCombo, nullptr, TRUE);
+    // The drive lists of the other modes follow the same drives.
+    UnitsDrivesChanged(g_hMainWnd);
 }
 
 void UpdateCustomFilterControls() {
@@ -315,12 +293,7 @@ LRESULT OnCreate(HWND hwnd) {
     RecreateControlBrushes();
     SetTitleBarTheme(hwnd, g_darkTheme);
 
-    g_hScopeCombo = CreateCombo(hwnd, IDC_SCOPE_COMBO, true, 20, 16, 120, 460);
-    g_hAnalysisDriveCombo = CreateCombo(hwnd, IDC_ANALYSIS_DRIVE_COMBO, false, 20, 14, 280, 420);
-    g_hAnalysisScanButton = CreatePushButton(hwnd, IDC_ANALYSIS_SCAN, 312, 14, 110, Tr(L"Analysis_StartScan", L"扫描", L"Scan"));
-    g_hAnalysisBackButton = CreatePushButton(hwnd, IDC_ANALYSIS_BACK, 20, 16, 96,
-                                             Tr(L"Analysis_BackToSearch", L"返回搜索", L"Back to Search"));
-    AnalysisOnCreate(hwnd);
+    g_hScopeCombo = CreateThemedCombo(hwnd, IDC_SCOPE_COMBO, true, 20, 16, 120, 460);
 
     g_hSearchEdit = CreateEdit(hwnd, IDC_SEARCH_EDIT, WS_VISIBLE, 272, 16, 430);
     if (g_hSearchEdit) {
@@ -330,14 +303,14 @@ LRESULT OnCreate(HWND hwnd) {
         SendMessageW(g_hSearchEdit, EM_SETLIMITTEXT, 255, 0);
         InstallSearchEditSubclass(g_hSearchEdit);
     }
-    g_hSizeFilterCombo = CreateCombo(hwnd, IDC_SIZE_FILTER_COMBO, true, 630, 16, 130, 0);
-    g_hDateFilterCombo = CreateCombo(hwnd, IDC_DATE_FILTER_COMBO, true, 770, 16, 130, 0);
+    g_hSizeFilterCombo = CreateThemedCombo(hwnd, IDC_SIZE_FILTER_COMBO, true, 630, 16, 130, 0);
+    g_hDateFilterCombo = CreateThemedCombo(hwnd, IDC_DATE_FILTER_COMBO, true, 770, 16, 130, 0);
     g_hCustomSizeEdit = CreateEdit(hwnd, IDC_CUSTOM_SIZE_EDIT, WS_VISIBLE, 905, 16, 78);
     if (g_hCustomSizeEdit) {
         SendMessageW(g_hCustomSizeEdit, EM_SETLIMITTEXT, 127, 0);
         InstallFilterEditSubclass(g_hCustomSizeEdit);
     }
-    g_hSizeUnitCombo = CreateCombo(hwnd, IDC_SIZE_UNIT_COMBO, true, 1105, 16, 78, 0);
+    g_hSizeUnitCombo = CreateThemedCombo(hwnd, IDC_SIZE_UNIT_COMBO, true, 1105, 16, 78, 0);
     g_hDateFromPicker = CreatePicker(hwnd, IDC_DATE_FROM_PICKER, 1180, 16);
     g_hDateToPicker = CreatePicker(hwnd, IDC_DATE_TO_PICKER, 1295, 16);
     g_hDateRangeHintEdit = CreateEdit(hwnd, IDC_DATE_RANGE_HINT_EDIT, 0, 905, 16, 78);
@@ -490,7 +463,6 @@ void OnDestroy(HWND hwnd) {
     }
     UnitsDestroy(hwnd);
     g_shuttingDown.store(true);
-    AnalysisOnDestroy(hwnd);
     // The exit save waits for a running autosave: whole saves never overlap.
     if (!g_crashInProgress.load() && g_attrCacheChangeCount.load() > g_attrCacheSavedCount.load())
         if (!SaveAttrCache(g_searchEngine)) LogFailure(L"attribute cache save at exit", GetLastError());
@@ -519,7 +491,6 @@ void OnDestroy(HWND hwnd) {
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (AnalysisHandleMessage(hwnd, msg, wParam, lParam, result)) return result;
     if (HandleWorkerMessage(hwnd, msg, wParam, lParam, result)) return result;
     if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && HandleHotkeyCaptureKey(hwnd, msg, wParam, lParam)) return 0;
     if (UnitsMessage(hwnd, msg, wParam, lParam, result)) return result;

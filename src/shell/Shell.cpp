@@ -5,9 +5,6 @@ HWND g_hScopeCombo = nullptr;
 HWND g_hListVScroll = nullptr;
 HWND g_hListHScroll = nullptr;
 HWND g_hSidebarScroll = nullptr;
-HWND g_hAnalysisDriveCombo = nullptr;
-HWND g_hAnalysisScanButton = nullptr;
-HWND g_hAnalysisBackButton = nullptr;
 
 // g_clientWidth, g_clientHeight, g_listAreaTop and g_filterSidebarWidth are defined with the
 // result list geometry.

@@ -30,9 +30,6 @@ extern HWND g_hScopeCombo;
 extern HWND g_hListVScroll;
 extern HWND g_hListHScroll;
 extern HWND g_hSidebarScroll;
-extern HWND g_hAnalysisDriveCombo;
-extern HWND g_hAnalysisScanButton;
-extern HWND g_hAnalysisBackButton;
 
 
 // Application state.
@@ -106,13 +103,8 @@ void ToggleTheme(HWND mainWindow);
 // Menu id of the results context menu's theme switch.
 constexpr UINT kMenuThemeToggle = IDM_TOGGLE_THEME;
 
-// Modes. The disk-analysis view fills these hooks: entering its mode (start a scan or show the
-// cached result) and laying out its controls. The duplicate mode is a unit of its own.
-struct ModeHooks {
-    void (*enterAnalysis)(HWND window) = nullptr;
-    void (*layoutAnalysis)(HWND window) = nullptr;
-};
-extern ModeHooks g_modeHooks;
+// Modes. The disk-analysis and duplicate modes are units: they show, lay out and enter
+// themselves on the mode change.
 void ApplyModeLayout(HWND window);
 void SetAppMode(HWND window, int mode);
 void ToggleSearchAnalysisMode(HWND window);

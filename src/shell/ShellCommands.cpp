@@ -130,7 +130,6 @@ void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
             if (g_sizeFilterMode == kSizeFilterCustom) RefreshFiltersFromTop();
         }
         return;
-    case IDC_ANALYSIS_BACK:
     case IDC_DUP_BACK:
         if (code == BN_CLICKED) {
             SetAppMode(hwnd, 0);
@@ -240,9 +239,7 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
                !g_filterLayoutSidebar);
     AppendSeparator(menu);
     AppendItem(menu, IDM_CLEAR_RECENT, Tr(L"Menu_ClearRecent", L"清除最近打开", L"Clear Recent Opens"), true);
-    // The analysis view is offered once it is built.
-    AppendItem(menu, IDM_SWITCH_TO_ANALYSIS, Tr(L"Menu_SwitchToAnalysis", L"切换到分析", L"Switch to Analysis"),
-               static_cast<bool>(g_modeHooks.enterAnalysis));
+    AppendItem(menu, IDM_SWITCH_TO_ANALYSIS, Tr(L"Menu_SwitchToAnalysis", L"切换到分析", L"Switch to Analysis"), true);
     AppendItem(menu, IDM_SWITCH_TO_DUPLICATES, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"), true);
     AppendItem(menu, kMenuSettingsCenter, Tr(L"Settings_Title", L"设置中心", L"Settings Center"), true);
     AppendItem(menu, kMenuThemeToggle, Tr(L"Menu_ThemeToggle", L"主题：深色/浅色", L"Theme: Dark/Light"), true,
@@ -299,8 +296,6 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
 // ---------------------------------------------------------------------------------------------
 // Modes
 
-ModeHooks g_modeHooks;
-
 void ApplyModeLayout(HWND window) {
     const int mode = g_appMode;
     auto show = [](HWND h, bool visible) {
@@ -312,15 +307,13 @@ void ApplyModeLayout(HWND window) {
         for (HWND h : {g_hCustomSizeEdit, g_hSizeUnitCombo, g_hDateFromPicker, g_hDateToPicker}) show(h, false);
     }
     for (HWND h : {g_hListVScroll, g_hListHScroll, g_hSidebarScroll}) show(h, false);
-    for (HWND h : {g_hAnalysisDriveCombo, g_hAnalysisScanButton, g_hAnalysisBackButton}) show(h, mode == 1);
     if (mode == 0) {
         UpdateCustomFilterControls();
         LayoutFilterButtons();
         RelayoutResults();
         UpdateFilterSidebarScroll();
-    } else if (mode == 1) {
-        if (g_modeHooks.layoutAnalysis) g_modeHooks.layoutAnalysis(window);
-    } else if (mode == 2) {
+    } else {
+        // The other modes are units that place their own controls.
         UnitsLayout(window, g_clientWidth, g_clientHeight);
     }
     if (window) InvalidateRect(window, nullptr, FALSE);
@@ -336,7 +329,6 @@ void SetAppMode(HWND window, int mode) {
     UnitsModeChanged(window, oldMode, mode);
     ApplyModeLayout(window);
     if (IsLiveWindow(window)) SendMessageW(window, WM_SIZE, 0, MAKELPARAM(g_clientWidth, g_clientHeight));
-    if (mode == 1 && g_modeHooks.enterAnalysis) g_modeHooks.enterAnalysis(window);
     if (mode != 0 && window) InvalidateRect(window, nullptr, FALSE);
 }
 

@@ -6,8 +6,6 @@
 
 // Message id registered for "TaskbarCreated" (0 until WM_CREATE).
 extern UINT g_taskbarCreatedMsg;
-// Tick of the last handled analysis progress message.
-extern ULONGLONG g_lastAnalysisProgressTick;
 // The single-instance mutex, held until the process ends.
 extern HANDLE g_singleInstanceMutex;
 
@@ -42,8 +40,3 @@ bool ReportTooltipFault(const char* what);
 // true when handled (result set).
 bool HandleResultsListInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-// The disk-analysis mode (ShellAnalysis.cpp): controls and hooks at creation, release at
-// destruction, and its messages while the mode is shown (true when handled).
-void AnalysisOnCreate(HWND window);
-void AnalysisOnDestroy(HWND window);
-bool AnalysisHandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -8,14 +8,6 @@
 #include "ui/Ui.h"
 #include "ui/WindowUnit.h"
 
-namespace {
-
-void CallLanguageHook(void (*hook)()) {
-    if (hook) hook();
-}
-
-}  // namespace
-
 void RefreshWindowForLanguage() {
 
     if (g_hMainWnd) {
@@ -28,11 +20,8 @@ void RefreshWindowForLanguage() {
         UpdateCustomFilterControls();
         UpdateFilterButtonCounts();
         ApplyModeLayout(wnd);
-        CallLanguageHook(g_languageSwitchHooks.fillAnalysisDriveCombo);
         UnitsLanguageChanged(wnd);
-        if (g_appMode == 1) {
-            CallLanguageHook(g_languageSwitchHooks.rebuildAnalysisView);
-        } else if (g_appMode != 2) {
+        if (g_appMode == kAppModeSearch) {
             RelayoutResults();
             UpdateFilterSidebarScroll();
         }

@@ -17,7 +17,6 @@
 #include "shell/ShellInternal.h"
 #include "ui/Ui.h"
 
-ULONGLONG g_lastAnalysisProgressTick = 0;
 
 namespace {
 
@@ -323,17 +322,6 @@ bool HandleWorkerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
         if (wParam >= 1 && wParam <= 6) {
             g_sortAscending.store(lParam != 0);
             DoSortAsync(static_cast<int>(wParam), true);
-        }
-        return true;
-    case WM_APP_ANALYSIS_PROGRESS:
-    case WM_APP_ANALYSIS_DONE:
-        // The analysis view reports only in its own mode.
-        if (g_appMode == 1) {
-            ULONGLONG now = GetTickCount64();
-            if (msg == WM_APP_ANALYSIS_DONE || now - g_lastAnalysisProgressTick >= 150) {
-                g_lastAnalysisProgressTick = now;
-                InvalidateRect(hwnd, nullptr, FALSE);
-            }
         }
         return true;
     case WM_POWERBROADCAST:

@@ -16,11 +16,9 @@ void ApplyTheme(HWND mainWindow) {
     ClearIconCache();
     ThemedControls controls;
     controls.searchEdit = g_hSearchEdit;
-    controls.combos = {g_hScopeCombo, g_hAnalysisDriveCombo,
-                       g_hSizeFilterCombo, g_hDateFilterCombo, g_hSizeUnitCombo};
+    controls.combos = {g_hScopeCombo, g_hSizeFilterCombo, g_hDateFilterCombo, g_hSizeUnitCombo};
     controls.datePickers = {g_hDateFromPicker, g_hDateToPicker};
     controls.scrollBars = {g_hListVScroll, g_hListHScroll, g_hSidebarScroll};
-    controls.pushButtons = {g_hAnalysisScanButton, g_hAnalysisBackButton};
     controls.filterTags = g_filterButtons;
     ApplyThemeToWindow(mainWindow, controls);
     UnitsThemeChanged(mainWindow);

@@ -1,5 +1,6 @@
 // The feature units of the main window, in the order they are created (and, reversed, destroyed).
 // A new feature registers its unit here.
+#include "analysis/AnalysisMode.h"
 #include "duplicates/DupMode.h"
 #include "settings/SettingsCenter.h"
 #include "settings/SettingsTools.h"
@@ -10,6 +11,7 @@ void RegisterShellUnits() {
     RegisterWindowUnit(TrayWindowUnit());
     RegisterWindowUnit(HotkeysWindowUnit());
     RegisterWindowUnit(DuplicatesWindowUnit());
+    RegisterWindowUnit(AnalysisWindowUnit());
     RegisterWindowUnit(SettingsToolsWindowUnit());
     RegisterWindowUnit(SettingsCenterWindowUnit());
 }

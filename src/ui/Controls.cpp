@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <cwctype>
 
 #include "search/Filters.h"
 #include "ui/Theme.h"
@@ -470,6 +471,63 @@ std::wstring ComboSelectionDisplayText(int id, const std::wstring& itemText) {
         }
     }
     return itemText;
+}
+
+namespace {
+
+HWND CreateControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int width,
+                   int height, int id) {
+    return CreateWindowExW(0, cls, text, style, ScaleForDpi(x), ScaleForDpi(y), width, height, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+}
+
+}  // namespace
+
+HWND CreateThemedCombo(HWND parent, int id, bool visible, int x, int y, int width, int droppedWidth) {
+    DWORD style = WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
+    if (visible) style |= WS_VISIBLE;
+    HWND combo = CreateControl(parent, L"COMBOBOX", L"", style, x, y, ScaleForDpi(width), GetComboDropHeight(), id);
+    if (!combo) return nullptr;
+    RegisterUiFontUser(combo, UiFontRole::Ui);
+    ApplyComboItemHeights(combo);
+    if (droppedWidth > 0) SendMessageW(combo, CB_SETDROPPEDWIDTH, ScaleForDpi(droppedWidth), 0);
+    InstallComboBoxSubclass(combo);
+    ApplyControlTheme(combo, g_darkTheme);
+    return combo;
+}
+
+HWND CreateThemedButton(HWND parent, int id, int x, int y, int width, const std::wstring& text) {
+    HWND button = CreateControl(parent, L"BUTTON", text.c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, x, y,
+                                ScaleForDpi(width), GetComboBaseHeight(), id);
+    if (button) {
+        RegisterUiFontUser(button, UiFontRole::Button);
+        SubclassHoverButton(button);
+    }
+    return button;
+}
+
+int FillDriveCombo(HWND combo, const std::wstring& allText, const std::vector<DriveComboItem>& drives, int preferred) {
+    if (!IsLive(combo)) return -1;
+    const LRESULT before = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    const LRESULT data = before == CB_ERR ? CB_ERR : SendMessageW(combo, CB_GETITEMDATA, before, 0);
+    const wchar_t chosen = data == CB_ERR ? 0 : static_cast<wchar_t>(towupper(static_cast<wchar_t>(data)));
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(allText.c_str()));
+    SendMessageW(combo, CB_SETITEMDATA, 0, 0);
+    int select = -1;
+    for (const DriveComboItem& drive : drives) {
+        const LRESULT at = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.text.c_str()));
+        if (at == CB_ERR || at == CB_ERRSPACE) continue;
+        const wchar_t letter = static_cast<wchar_t>(towupper(drive.letter));
+        SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(letter));
+        if (chosen >= L'A' && chosen <= L'Z' && letter == chosen && select < 0) select = static_cast<int>(at);
+    }
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    if (select < 0) select = before == CB_ERR && preferred >= 0 && preferred < count ? preferred : 0;
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(select), 0);
+    InvalidateRect(combo, nullptr, TRUE);
+    return select;
 }
 
 bool DrawOwnerDrawnComboItem(const DRAWITEMSTRUCT* dis) {

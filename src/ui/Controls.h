@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Child control ids the toolkit knows by kind.
 inline constexpr int kComboScopeId = 104;
@@ -46,6 +47,25 @@ void DrawClientBorder(HWND window);
 void DrawWindowBorder(HWND window);
 // The closed box of the scope combo shows the drive root of a drive item.
 std::wstring ComboSelectionDisplayText(int id, const std::wstring& itemText);
+
+// Child controls of the toolkit's look, placed at (x, y) in 96-DPI units with a width in 96-DPI
+// units: an owner-drawn drop-down list combo (the UI font, themed, subclassed; its dropped width
+// set when `droppedWidth` > 0) and an owner-drawn push button with hover feedback (the button
+// font). Null when the window could not be made.
+HWND CreateThemedCombo(HWND parent, int id, bool visible, int x, int y, int width, int droppedWidth);
+HWND CreateThemedButton(HWND parent, int id, int x, int y, int width, const std::wstring& text);
+
+// A drive combo: a first "all drives" item, then one item per drive whose letter is kept as the
+// item's data, so that a refill keeps the drive the user chose when drives before it come or go.
+struct DriveComboItem {
+    wchar_t letter = 0;  // 'A'..'Z'
+    std::wstring text;
+};
+// Refills `combo` with `allText` and the drives. The selection becomes the drive selected before
+// when it is still listed, else "all" when the combo had a selection (it was "all" or a drive
+// that went), else `preferred` when it is an index of the new list, else 0. Returns the selection
+// (-1 when the combo is not a window).
+int FillDriveCombo(HWND combo, const std::wstring& allText, const std::vector<DriveComboItem>& drives, int preferred);
 
 // ---------------------------------------------------------------------------------------------
 // Push buttons, filter tags and menus

@@ -170,3 +170,10 @@ void ApplyThemeToWindow(HWND mainWindow, const ThemedControls& c) {
     for (HWND h : c.scrollBars) RedrawControl(h);
     if (IsLive(mainWindow)) UpdateWindow(mainWindow);
 }
+
+void FillWithSurface(HDC dc, const RECT& rect) {
+    HBRUSH surface = CreateSolidBrush(g_uiPalette.surface);
+    if (!surface) return;
+    FillRect(dc, &rect, surface);
+    DeleteObject(surface);
+}

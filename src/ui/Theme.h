@@ -47,11 +47,13 @@ void DisableDarkTitleBar(HWND window);
 void ApplyDarkControlTheme(HWND control);
 void ApplyLightControlTheme(HWND control);
 void ApplyControlTheme(HWND control, bool dark);
+// Fills a rectangle of a DC with the palette's surface colour (the ground of a view).
+void FillWithSurface(HDC dc, const RECT& rect);
 
 // The themed child controls of the main window (any may be null).
 struct ThemedControls {
     HWND searchEdit = nullptr;
-    std::vector<HWND> combos;        // scope, analysis drive, duplicate drive, compare mode, size, date, unit
+    std::vector<HWND> combos;        // scope, size, date, unit (the mode units theme their own)
     std::vector<HWND> datePickers;   // from, to
     std::vector<HWND> scrollBars;    // list vertical, list horizontal, sidebar
     std::vector<HWND> pushButtons;   // in repaint order

@@ -71,3 +71,7 @@ void UnitsLanguageChanged(HWND window) {
 void UnitsThemeChanged(HWND window) {
     for (WindowUnit* unit : Snapshot()) unit->OnThemeChanged(window);
 }
+
+void UnitsDrivesChanged(HWND window) {
+    for (WindowUnit* unit : Snapshot()) unit->OnDrivesChanged(window);
+}

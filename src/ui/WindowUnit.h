@@ -34,6 +34,9 @@ public:
     // The text table or the palette changed: re-translate or re-theme what the unit shows.
     virtual void OnLanguageChanged(HWND /*window*/) {}
     virtual void OnThemeChanged(HWND /*window*/) {}
+    // The drives the window offers changed (a drive came or went, the index was refreshed): refill
+    // what lists them.
+    virtual void OnDrivesChanged(HWND /*window*/) {}
 };
 
 // Adds a unit (kept by address; a unit registered twice is kept once). Units are called in the
@@ -53,3 +56,4 @@ bool UnitsMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
 void UnitsModeChanged(HWND window, int oldMode, int newMode);
 void UnitsLanguageChanged(HWND window);
 void UnitsThemeChanged(HWND window);
+void UnitsDrivesChanged(HWND window);

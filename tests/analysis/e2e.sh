@@ -3,7 +3,8 @@
 # fixture drive and scan it; the totals the program logs for the drive equal du on the host; the
 # ring is drawn (a screenshot is kept); a click on the largest folder opens it (the breadcrumbs
 # and the Up button follow) and Back returns; three files change and a rescan reads only their
-# records again and follows the new totals.
+# records again and follows the new totals; the panel's context menu copies a path and moves a
+# file to the trash only while it is still the file the scan saw.
 # Usage: e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test plus TARNWICK_PROBE)
 set -uo pipefail
 EXE="$1"
@@ -139,6 +140,47 @@ if [ "$(field cached "$LINE")" = 1 ] && [ -n "$REREAD" ] && [ "$REREAD" -ge 3 ] 
 else
   fail "rescan not caught up from the journal: $LINE"
 fi
+
+# The panel's context menu, on the files of qzan\media (film.mp4 then song.mp3): a right click on
+# a row opens the menu; Copy Full Path puts the row's path on the clipboard; Move to Recycle
+# Bin first checks that the path still names the file the panel shows: a file changed since
+# the scan stays (and the user is told), an unchanged one goes to the host trash.
+menu_pick() {  # right-clicks row N (0-based) and chooses the menu's Kth command
+  local row="$1" k="$2"
+  xdotool mousemove --window "$W" "$ROW0_X" "$(( ROW0_Y + row * 40 ))" click 3
+  tw_wait_dialog '#32768' 15 || { fail "no context menu on row $row: $(tw_windows | tr '\n' ' ')"; return 1; }
+  for _ in $(seq 1 "$k"); do xdotool key Down; done
+  xdotool key Return
+  tw_wait_no_dialog '#32768' 15 || { fail "the menu stayed open"; xdotool key Escape; }
+}
+TRASH="$HOME/.local/share/Trash/files"
+rm -rf "$HOME/.local/share/Trash"
+for _ in 1 2; do   # qzan, then media: the largest folder is the first row
+  xdotool mousemove --window "$W" "$ROW0_X" "$ROW0_Y" click 1
+  sleep 0.8
+done
+xdotool mousemove --window "$W" 5 5
+tw_clip_clear
+xdotool mousemove --window "$W" "$ROW0_X" "$(( ROW0_Y + 40 ))" click 3
+if tw_wait_dialog '#32768' 15; then pass "a right click on a row opens the context menu"; else fail "no context menu: $(tw_windows | tr '\n' ' ')"; fi
+for _ in 1 2 3; do xdotool key Down; done
+xdotool key Return
+tw_wait_no_dialog '#32768' 15 || { fail "the menu stayed open"; xdotool key Escape; }
+GOT=$(tw_wait_output 10 clip-text)
+if [ "$GOT" = 'T:\qzan\media\song.mp3' ]; then pass "Copy Full Path copied the row's path"; else fail "clipboard after Copy Full Path: '$GOT'"; fi
+
+head -c 1000 /dev/zero >> "$T/qzan/media/film.mp4"   # no longer the file the scan saw
+menu_pick 0 6
+if tw_wait_dialog '#32770' 15; then pass "deleting a changed file says so"; else fail "no notice for the changed file: $(tw_windows | tr '\n' ' ')"; fi
+xdotool key Return
+tw_wait_no_dialog '#32770' 15 || { fail "the notice stayed open"; xdotool key Return; }
+sleep 1
+if [ -f "$T/qzan/media/film.mp4" ] && [ ! -e "$TRASH/film.mp4" ]; then pass "a file changed since the scan is not deleted"; else fail "changed file deleted: $(ls "$TRASH" 2>&1 | tr '\n' ' ')"; fi
+
+menu_pick 1 6
+for _ in $(seq 1 50); do [ -f "$TRASH/song.mp3" ] && break; sleep 0.2; done
+if [ -f "$TRASH/song.mp3" ] && [ ! -e "$T/qzan/media/song.mp3" ]; then pass "Move to Recycle Bin moved the file to the trash"; else fail "after Move to Recycle Bin: trash '$(ls "$TRASH" 2>&1 | tr '\n' ' ')'"; fi
+import -window root "$ARTIFACTS/analysis-e2e-deleted.png" 2>/dev/null || true
 
 tw_command 20002
 tw_wait_exit "$PID" 30 || { fail "program did not exit"; kill "$PID" 2>/dev/null; }

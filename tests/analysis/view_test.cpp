@@ -4,7 +4,10 @@
 
 #include <cmath>
 
+#include "analysis/AnalysisMode.h"
 #include "analysis_test_support.h"
+#include "core/Window.h"
+#include "results/FileActions.h"
 #include "results/Results.h"
 #include "support/fixture.h"
 #include "ui/Ui.h"
@@ -261,6 +264,11 @@ TEST_F(AnalysisViewTest, LongPathsElideTheMiddleCrumbs) {
 // Deleting: the deleter stands in for the confirmation and the shell.
 std::vector<std::wstring> g_askedPaths;
 std::vector<std::wstring> g_deletedPaths;
+std::vector<std::wstring> g_boxTexts;
+int FakeBox(HWND, const std::wstring& text, const std::wstring&, UINT) {
+    g_boxTexts.push_back(text);
+    return IDOK;
+}
 std::vector<std::wstring> FakeDelete(const std::vector<std::wstring>& paths, bool) {
     g_askedPaths = paths;
     return g_deletedPaths;
@@ -281,9 +289,14 @@ TEST_F(AnalysisViewTest, DeletingTakesOnlyDeletedFilesOutAndChecksTheDiskFirst) 
     v.SelectAllFiles();
     g_askedPaths.clear();
     g_deletedPaths = {L"T:\\one\\a.txt"};
+    g_boxTexts.clear();
+    SetFileActionMessageBox(&FakeBox);
     DeleteSelectedInAnalysisView(true, &FakeDelete);
     EXPECT_TRUE(g_askedPaths.empty());
     EXPECT_EQ(v.rows.size(), 5u);
+    // The user is told that nothing was deleted, and why.
+    ASSERT_EQ(g_boxTexts.size(), 1u);
+    EXPECT_EQ(g_boxTexts[0].rfind(L"3 selected file(s) changed on disk", 0), 0u) << g_boxTexts[0];
 
     // A walked drive's references are its own: size and kind are checked.
     drives.push_back(NestedTree().Drive(L'T'));
@@ -295,8 +308,11 @@ TEST_F(AnalysisViewTest, DeletingTakesOnlyDeletedFilesOutAndChecksTheDiskFirst) 
 
     // Declined: nothing changes.
     g_deletedPaths.clear();
+    g_boxTexts.clear();
     DeleteSelectedInAnalysisView(true, &FakeDelete);
     EXPECT_EQ(g_askedPaths.size(), 2u);  // c.txt is no longer the file the panel shows
+    ASSERT_EQ(g_boxTexts.size(), 1u);
+    EXPECT_EQ(g_boxTexts[0].rfind(L"1 selected file(s)", 0), 0u) << g_boxTexts[0];
     EXPECT_EQ(v.selection.size(), 3u);
     EXPECT_EQ(v.rows.size(), 5u);
 
@@ -310,6 +326,72 @@ TEST_F(AnalysisViewTest, DeletingTakesOnlyDeletedFilesOutAndChecksTheDiskFirst) 
     ASSERT_TRUE(v.CurrentModel()->GetNodeInfo(100, one));
     EXPECT_EQ(one.totalSize, 5650 - 300);
     EXPECT_EQ(v.CurrentModel()->RootTotalSize(), 15650 - 300);
+    SetFileActionMessageBox(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The mode as a unit of a window: its controls show only in the mode, a scan that ends in
+// another mode waits in the mailbox until the mode is entered, and only the mode paints.
+TEST_F(AnalysisViewTest, UnitOwnsItsControlsAndTakesWaitingDrivesOnEntering) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 1100, 700, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(window);
+    AnalysisModeUnit& unit = AnalysisWindowUnit();
+    unit.OnCreate(window);
+    const AnalysisControls& c = GetAnalysisControls();
+    ASSERT_TRUE(c.driveCombo && c.scanButton && c.backButton);
+    wchar_t first[64] = {};
+    SendMessageW(c.driveCombo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+    EXPECT_STREQ(L"All Drives (ALL)", first);
+    EXPECT_FALSE(IsWindowVisible(c.driveCombo));
+
+    const int oldMode = g_appMode;
+    g_appMode = kAppModeSearch;
+    {
+        std::lock_guard<std::mutex> lock(g_analysisScanMutex);
+        g_analysisScanResults.clear();
+        g_analysisScanResults.push_back(NestedTree().Drive(L'T'));
+        g_analysisScanAllDisks = false;
+    }
+    LRESULT result = 1;
+    EXPECT_TRUE(unit.OnMessage(window, WM_APP_ANALYSIS_DONE, 1, 0, result));
+    EXPECT_EQ(0, result);
+    EXPECT_FALSE(v.ready.load());
+    LRESULT ignored = 0;
+    EXPECT_FALSE(unit.OnMessage(window, WM_LBUTTONDOWN, 0, MAKELPARAM(600, 200), ignored));
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 1100, 700);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT client{0, 0, 1100, 700};
+    EXPECT_FALSE(unit.OnPaint(window, dc, client));
+
+    ShowWindow(window, SW_SHOWNA);
+    g_appMode = kAppModeAnalysis;
+    unit.OnModeChanged(window, kAppModeSearch, kAppModeAnalysis);
+    EXPECT_TRUE(IsWindowVisible(c.driveCombo) && IsWindowVisible(c.scanButton) && IsWindowVisible(c.backButton));
+    EXPECT_TRUE(v.ready.load());
+    ASSERT_FALSE(v.rows.empty());
+    {
+        std::lock_guard<std::mutex> lock(g_analysisScanMutex);
+        EXPECT_TRUE(g_analysisScanResults.empty());
+    }
+    EXPECT_TRUE(unit.OnPaint(window, dc, client));
+
+    g_appMode = kAppModeSearch;
+    unit.OnModeChanged(window, kAppModeAnalysis, kAppModeSearch);
+    EXPECT_FALSE(IsWindowVisible(c.driveCombo));
+    unit.OnDestroy(window);
+    EXPECT_FALSE(GetAnalysisControls().driveCombo);
+    g_appMode = oldMode;
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    DestroyWindow(window);
 }
 
 }  // namespace

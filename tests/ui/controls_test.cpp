@@ -185,3 +185,50 @@ TEST(UiControls, ThemedControlsPaint) {
     RemoveComboListSubclass(combo);
     DestroyWindow(host);
 }
+
+// A drive combo keeps the drive the user chose when the drives before it come or go, falls back
+// to "all" when that drive went, and takes the remembered index only when it had no selection.
+TEST(UiControls, DriveComboRefillKeepsTheChosenDrive) {
+    HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(host);
+    HWND combo = CreateThemedCombo(host, 126, true, 0, 0, 150, 300);
+    ASSERT_TRUE(combo);
+    auto drives = [](const std::wstring& letters) {
+        std::vector<DriveComboItem> list;
+        for (wchar_t c : letters) list.push_back(DriveComboItem{c, std::wstring{c, L':'}});
+        return list;
+    };
+    auto text = [&](int index) {
+        wchar_t buffer[64] = {};
+        SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
+        return std::wstring(buffer);
+    };
+    struct Case {
+        const wchar_t* before;  // drives listed before the refill
+        int selected;           // selection before (-1 none)
+        int preferred;
+        const wchar_t* after;
+        int want;
+    };
+    const Case cases[] = {
+        {L"", -1, 2, L"CT", 2},     // first fill: the remembered index
+        {L"", -1, 5, L"CT", 0},     // a remembered index past the list: "all"
+        {L"CTU", 2, 2, L"TU", 1},   // C went: T is still chosen, one place up
+        {L"TU", 1, 1, L"CDTU", 3},  // D came before it
+        {L"CTU", 2, 2, L"CU", 0},   // the chosen drive went: "all", not its neighbour
+        {L"CT", 0, 2, L"CTU", 0},   // "all" stays "all"
+        {L"ct", 2, 0, L"CT", 2},    // letters compare without case
+    };
+    for (const Case& c : cases) {
+        FillDriveCombo(combo, L"All", drives(c.before), 0);
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(c.selected), 0);
+        const int got = FillDriveCombo(combo, L"All", drives(c.after), c.preferred);
+        EXPECT_EQ(c.want, got) << c.before << " -> " << c.after;
+        EXPECT_EQ(c.want, SendMessageW(combo, CB_GETCURSEL, 0, 0));
+        EXPECT_EQ(static_cast<LRESULT>(wcslen(c.after) + 1), SendMessageW(combo, CB_GETCOUNT, 0, 0));
+        EXPECT_EQ(L"All", text(0));
+    }
+    EXPECT_EQ(L"T:", text(2));
+    EXPECT_EQ(-1, FillDriveCombo(nullptr, L"All", drives(L"C"), 0));
+    DestroyWindow(host);
+}

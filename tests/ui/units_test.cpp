@@ -28,6 +28,7 @@ public:
         log_.push_back(name_ + ":mode " + std::to_string(oldMode) + ">" + std::to_string(newMode));
     }
     void OnLanguageChanged(HWND) override { log_.push_back(name_ + ":language"); }
+    void OnDrivesChanged(HWND) override { log_.push_back(name_ + ":drives"); }
     bool paints = false;
 
 private:
@@ -58,12 +59,13 @@ TEST(WindowUnits, DispatchInOrderStopsAtTheOwnerAndDestroysInReverse) {
     EXPECT_TRUE(UnitsPaint(nullptr, nullptr, RECT{}));
     UnitsModeChanged(nullptr, 0, 2);
     UnitsLanguageChanged(nullptr);
+    UnitsDrivesChanged(nullptr);
     UnitsDestroy(nullptr);
 
     const std::vector<std::string> expected{
         "a:create",   "b:create",   "a:command 1", "a:command 2", "b:command 2", "a:command 3",
-        "b:command 3", "a:mode 0>2", "b:mode 0>2", "a:language",  "b:language",  "b:destroy",
-        "a:destroy"};
+        "b:command 3", "a:mode 0>2", "b:mode 0>2", "a:language",  "b:language",  "a:drives",
+        "b:drives",    "b:destroy",   "a:destroy"};
     EXPECT_EQ(log, expected);
     ClearWindowUnits();
 }
