@@ -3,12 +3,16 @@
 // change journal was lost.
 #include <gtest/gtest.h>
 
+#include "analysis/AnalysisMode.h"
 #include "core/Core.h"
+#include "duplicates/DupMode.h"
 #include "i18n/I18n.h"
 #include "index/Index.h"
 #include "search/Search.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
+#include "ui/Controls.h"
+#include "ui/WindowUnit.h"
 
 namespace {
 
@@ -95,6 +99,35 @@ TEST_F(IndexMessages, DriveIndexedAgainAfterALostJournalIsReported) {
         // Results are shown again from the rebuilt (or left-out) drive.
         EXPECT_EQ(g_searchGeneration.load() > before, c.reruns) << c.key;
     }
+}
+
+// A sync refills the scope combo, and with it the drive combos of the analysis and duplicate
+// modes: the drive lists of the three views follow the same event.
+TEST_F(IndexMessages, ASyncRefillsTheDriveCombosOfEveryMode) {
+    g_hScopeCombo = CreateThemedCombo(window, IDC_SCOPE_COMBO, true, 0, 0, 120, 300);
+    ASSERT_TRUE(g_hScopeCombo);
+    ClearWindowUnits();
+    RegisterWindowUnit(AnalysisWindowUnit());
+    RegisterWindowUnit(DuplicatesWindowUnit());
+    AnalysisWindowUnit().OnCreate(window);
+    DuplicatesWindowUnit().OnCreate(window);
+    HWND analysis = GetAnalysisControls().driveCombo;
+    HWND duplicates = GetDupControls().driveCombo;
+    ASSERT_TRUE(analysis && duplicates);
+    for (HWND combo : {g_hScopeCombo, analysis, duplicates}) SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+
+    Deliver(WM_VOLUMES_SYNCED, kVolumesSyncedBySync, 0);
+    EXPECT_GE(SendMessageW(g_hScopeCombo, CB_GETCOUNT, 0, 0), 2);  // ALL and Desktop at least
+    wchar_t first[64] = {};
+    SendMessageW(analysis, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+    EXPECT_STREQ(first, L"All Drives (ALL)");
+    int drives = 0;
+    for (DWORD mask = GetLogicalDrives(); mask; mask &= mask - 1) ++drives;
+    EXPECT_EQ(SendMessageW(duplicates, CB_GETCOUNT, 0, 0), drives + 1);
+
+    AnalysisWindowUnit().OnDestroy(window);
+    ClearWindowUnits();
+    g_hScopeCombo = nullptr;
 }
 
 }  // namespace
