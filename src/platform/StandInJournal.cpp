@@ -13,9 +13,12 @@
 //   - a changed folder is listed again and compared entry by entry with the model: new
 //     references are creations, vanished ones deletions, a reference under another name or
 //     folder a rename, other sizes, times or attributes data and basic-info changes.
-// File references are the file system's file index (folded to 48 bits when larger); the drive's
-// root folder is 5. Entries without a usable index of their own (links, duplicates of a
-// reference) get a stable synthetic reference from their parent and name.
+// File references are record numbers the layer assigns per drive, as NTFS numbers its FILE
+// records: dense from kStandInFirstFileRecord up, kept by a file for as long as it exists (across
+// renames and moves, which keep the file system's file index), and reused after a deletion only
+// with the next sequence number (the reference's high 16 bits). The drive's root folder is 5.
+// Entries without a usable index of their own (links, duplicates of a reference) get a stable
+// synthetic reference from their parent and name and no record.
 #include "platform/StandInJournal.h"
 
 #include <algorithm>
@@ -25,6 +28,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <set>
 #include <memory>
 #include <mutex>
 #include <condition_variable>
@@ -61,6 +65,8 @@ struct Node {
     int64_t created = 0, written = 0, size = 0;
     int64_t usn = 0;
     int64_t dirStamp = 0;               // folders: last-write time when last listed
+    uint64_t fileId = 0;                // the file system's file index (0: synthetic reference)
+    uint64_t extension = 0;             // reference of the extension record holding its data, or 0
     std::vector<uint64_t> children;     // folders: references of the entries
     bool IsDir() const { return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool Descend() const { return IsDir() && !(attrs & FILE_ATTRIBUTE_REPARSE_POINT); }
@@ -146,7 +152,7 @@ public:
     uint64_t FileReference(uint64_t fileIndex);
     VolumeIoStandInStats Stats();
     bool CollectFiles(std::vector<StandInFile>& out);
-    bool FindFile(uint64_t record, StandInFile* out);
+    bool FindRecord(uint64_t record, StandInRecord* out);
     bool RunScan(bool fullSweep) {
         std::lock_guard<std::mutex> lock(mutex);
         if (!treeBuilt_) return false;
@@ -171,13 +177,16 @@ private:
     // Tree model.
     std::wstring RootPath() const;
     std::wstring PathOf(uint64_t ref) const;
-    uint64_t Fold(uint64_t id) const;
-    uint64_t RefOfFileId(uint64_t id) const;
+    uint64_t KnownRef(uint64_t id) const;
+    uint64_t AllocateRef(uint64_t id);
+    uint64_t TakeRecord(uint64_t owner, bool extension);
+    void FreeRecords(uint64_t ref, const Node& n);
+    StandInFile FileOf(uint64_t ref, const Node& n) const;
     uint64_t SyntheticRef(uint64_t parent, const std::wstring& name) const;
     bool ListFolder(const std::wstring& path, std::vector<Listed>& out);
     bool EnsureTree();
     void WalkNew(uint64_t folderRef, const std::wstring& path, int depth, std::unordered_set<uint64_t>* pending);
-    uint64_t BaselineRef(uint64_t parent, const Listed& e) const;
+    uint64_t BaselineRef(uint64_t parent, const Listed& e);
     uint64_t AddNode(uint64_t parent, const Listed& e, uint64_t ref, bool log);
     uint64_t Place(uint64_t folderRef, const Listed& e, std::unordered_set<uint64_t>& pending, bool* walk);
     void RelistFolder(uint64_t ref, int64_t stamp, std::unordered_set<uint64_t>& pendingDelete);
@@ -208,6 +217,15 @@ private:
     uint64_t rootFileId_ = 0;
     bool rootFileIdKnown_ = false;
     std::unordered_map<uint64_t, Node> nodes_;
+    // Record numbers: who holds each one (its base reference; 0 = free) and its last sequence.
+    struct RecordSlot {
+        uint64_t owner = 0;
+        uint16_t sequence = 0;
+        bool extension = false;
+    };
+    std::vector<RecordSlot> records_;
+    std::set<uint64_t> freeRecords_;                   // lowest first, as NTFS reuses them
+    std::unordered_map<uint64_t, uint64_t> idRefs_;    // file index -> reference
     std::vector<uint64_t> enumOrder_;
     std::map<std::pair<uint64_t, std::wstring>, uint64_t> aliases_;   // earlier (parent, name) of folders
     std::vector<uint64_t> sweepList_;
@@ -257,11 +275,6 @@ uint64_t ParseHex(const std::string& s, bool* ok) {
     return v;
 }
 
-uint64_t Drive::Fold(uint64_t id) const {
-    if (id <= kMask48) return id;
-    uint64_t v = ((id & kMask48) ^ ((id >> 48) << 32)) & kMask48;
-    return v ? v : 1;
-}
 
 std::wstring Drive::RootPath() const {
     std::wstring p = L"\\\\?\\";
@@ -361,11 +374,58 @@ uint64_t Drive::NewJournalId() const {
 
 // ---- tree model -------------------------------------------------------------------------------
 
-uint64_t Drive::RefOfFileId(uint64_t id) const {
+// The reference of a file index seen before, or 0.
+uint64_t Drive::KnownRef(uint64_t id) const {
     if (rootFileIdKnown_ && id == rootFileId_) return kRootRef;
-    uint64_t r = Fold(id);
-    if (r == kRootRef) return rootFileIdKnown_ ? Fold(rootFileId_) : kSyntheticBit - 1;
-    return r;
+    auto it = idRefs_.find(id);
+    return it == idRefs_.end() ? 0 : it->second;
+}
+
+// Takes the lowest free record number with its next sequence number; returns the reference.
+uint64_t Drive::TakeRecord(uint64_t owner, bool extension) {
+    if (records_.size() < kStandInFirstFileRecord) records_.resize(kStandInFirstFileRecord);
+    uint64_t number;
+    if (!freeRecords_.empty()) {
+        number = *freeRecords_.begin();
+        freeRecords_.erase(freeRecords_.begin());
+    } else {
+        number = records_.size();
+        records_.emplace_back();
+    }
+    RecordSlot& slot = records_[number];
+    if (++slot.sequence == 0) slot.sequence = 1;
+    const uint64_t ref = number | (static_cast<uint64_t>(slot.sequence) << 48);
+    slot.owner = owner ? owner : ref;
+    slot.extension = extension;
+    return ref;
+}
+
+// A reference for a file index not seen before. A file asked for by handle before a scan found
+// it keeps the reference given here when the scan adds it.
+uint64_t Drive::AllocateRef(uint64_t id) {
+    const uint64_t ref = TakeRecord(0, false);
+    idRefs_[id] = ref;
+    return ref;
+}
+
+void Drive::FreeRecords(uint64_t ref, const Node& n) {
+    auto release = [this](uint64_t r, uint64_t owner) {
+        const uint64_t number = r & kMask48;
+        if (r == kRootRef || (r & kSyntheticBit) || number >= records_.size()) return;
+        if (records_[number].owner != owner) return;
+        records_[number].owner = 0;
+        freeRecords_.insert(number);
+    };
+    if (n.fileId) {
+        auto it = idRefs_.find(n.fileId);
+        if (it != idRefs_.end() && it->second == ref) idRefs_.erase(it);
+    }
+    if (n.extension) release(n.extension, ref);
+    release(ref, ref);
+}
+
+StandInFile Drive::FileOf(uint64_t ref, const Node& n) const {
+    return StandInFile{ref, n.IsDir(), n.size, n.IsDir() ? 0 : n.extension};
 }
 
 uint64_t Drive::SyntheticRef(uint64_t parent, const std::wstring& name) const {
@@ -585,10 +645,11 @@ void Drive::TrimLog() {
     }
 }
 
-uint64_t Drive::BaselineRef(uint64_t parent, const Listed& e) const {
+uint64_t Drive::BaselineRef(uint64_t parent, const Listed& e) {
     bool synthetic = (e.attrs & FILE_ATTRIBUTE_REPARSE_POINT) || e.fileId == 0;
     if (!synthetic) {
-        uint64_t ref = RefOfFileId(e.fileId);
+        uint64_t ref = KnownRef(e.fileId);
+        if (ref == 0) return AllocateRef(e.fileId);
         if (ref != kRootRef && !nodes_.count(ref)) return ref;
     }
     return SyntheticRef(parent, e.name);   // a link, or a second name of one file
@@ -604,6 +665,11 @@ uint64_t Drive::AddNode(uint64_t parent, const Listed& e, uint64_t ref, bool log
     n.size = e.size;
     n.dirStamp = e.written;
     n.usn = firstUsn_;
+    if (!(ref & kSyntheticBit) && ref != kRootRef) {
+        n.fileId = e.fileId;
+        // Some files keep their data in an extension record, as files with many attributes do.
+        if (!n.IsDir() && (ref & kMask48) % 7 == 3) n.extension = TakeRecord(ref, true);
+    }
     nodes_[ref] = std::move(n);
     auto p = nodes_.find(parent);
     if (p != nodes_.end()) p->second.children.push_back(ref);
@@ -653,6 +719,8 @@ bool Drive::EnsureTree() {
     if (GetFileAttributesExW(root.c_str(), GetFileExInfoStandard, &fa))
         r.dirStamp = (int64_t)(((uint64_t)fa.ftLastWriteTime.dwHighDateTime << 32) | fa.ftLastWriteTime.dwLowDateTime);
     nodes_[kRootRef] = std::move(r);
+    if (records_.size() < kStandInFirstFileRecord) records_.resize(kStandInFirstFileRecord);
+    records_[kRootRef].owner = kRootRef;
     // The notification comes first, so that nothing changed during the walk goes unseen; the
     // walk opens every folder, which also brings it under the notification.
     OpenWatch();
@@ -689,6 +757,7 @@ void Drive::DeleteSubtree(uint64_t ref) {
         auto it = nodes_.find(order[i]);
         if (it == nodes_.end()) continue;
         Emit(order[i], it->second.parent, it->second.name, kReasonDelete | kReasonClose, it->second.attrs);
+        FreeRecords(order[i], it->second);
         nodes_.erase(it);
     }
 }
@@ -698,7 +767,8 @@ void Drive::DeleteSubtree(uint64_t ref) {
 uint64_t Drive::Place(uint64_t folderRef, const Listed& e, std::unordered_set<uint64_t>& pending, bool* walk) {
     *walk = false;
     bool synthetic = (e.attrs & FILE_ATTRIBUTE_REPARSE_POINT) || e.fileId == 0;
-    uint64_t ref = synthetic ? SyntheticRef(folderRef, e.name) : RefOfFileId(e.fileId);
+    uint64_t ref = synthetic ? SyntheticRef(folderRef, e.name) : KnownRef(e.fileId);
+    if (ref == 0) ref = AllocateRef(e.fileId);
     auto it = nodes_.find(ref);
     if (it != nodes_.end() && !synthetic && ref != kRootRef && it->second.parent != folderRef &&
         !pending.count(ref)) {
@@ -1162,7 +1232,8 @@ BOOL Drive::Control(DWORD code, const void* in, DWORD inSize, void* out, DWORD o
 uint64_t Drive::FileReference(uint64_t fileIndex) {
     std::lock_guard<std::mutex> lock(mutex);
     LoadJournal();
-    return RefOfFileId(fileIndex);
+    const uint64_t ref = KnownRef(fileIndex);
+    return ref ? ref : AllocateRef(fileIndex);
 }
 
 bool Drive::CollectFiles(std::vector<StandInFile>& out) {
@@ -1172,29 +1243,32 @@ bool Drive::CollectFiles(std::vector<StandInFile>& out) {
     if (!EnsureTree()) return false;
     Scan(false);
     out.reserve(nodes_.size());
-    for (auto& [ref, n] : nodes_) out.push_back(StandInFile{ref, n.IsDir(), n.size});
+    for (auto& [ref, n] : nodes_) out.push_back(FileOf(ref, n));
     return true;
 }
 
-bool Drive::FindFile(uint64_t record, StandInFile* out) {
+bool Drive::FindRecord(uint64_t record, StandInRecord* out) {
     std::lock_guard<std::mutex> lock(mutex);
     LoadJournal();
     if (!EnsureTree()) return false;
-    auto it = nodes_.find(record & kMask48);
-    if (it == nodes_.end()) {
-        // As the file system does: the nearest record below that is in use.
-        uint64_t best = 0;
-        bool found = false;
-        for (auto& [ref, n] : nodes_)
-            if (ref < (record & kMask48) && (!found || ref > best)) {
-                best = ref;
-                found = true;
+    // As the file system does: the record asked for when in use, else the nearest one below.
+    uint64_t number = std::min<uint64_t>(record & kMask48, records_.empty() ? 0 : records_.size() - 1);
+    for (; number < records_.size(); --number) {
+        const RecordSlot& slot = records_[number];
+        auto it = slot.owner ? nodes_.find(slot.owner) : nodes_.end();
+        if (it != nodes_.end()) {
+            const StandInFile f = FileOf(it->first, it->second);
+            const uint64_t ref = number | (static_cast<uint64_t>(slot.sequence) << 48);
+            if (!slot.extension || f.extension == ref) {
+                out->file = f;
+                out->extension = slot.extension;
+                out->reference = slot.extension ? ref : it->first;
+                return true;
             }
-        if (!found) return false;
-        it = nodes_.find(best);
+        }
+        if (number == 0) break;
     }
-    *out = StandInFile{it->first, it->second.IsDir(), it->second.size};
-    return true;
+    return false;
 }
 
 VolumeIoStandInStats Drive::Stats() {
@@ -1255,9 +1329,9 @@ bool StandInCollectFiles(wchar_t letter, std::vector<StandInFile>& out) {
     return d && d->CollectFiles(out);
 }
 
-bool StandInFindFile(wchar_t letter, uint64_t record, StandInFile* out) {
+bool StandInFindRecord(wchar_t letter, uint64_t record, StandInRecord* out) {
     auto d = DriveOf(letter);
-    return d && d->FindFile(record, out);
+    return d && d->FindRecord(record, out);
 }
 
 bool StandInRunScan(wchar_t letter, bool fullSweep) {

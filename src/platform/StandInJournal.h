@@ -23,16 +23,29 @@ bool IsJournalControlCode(DWORD code);
 // The drive's file reference for a file-system file index (the root folder becomes 5).
 uint64_t StandInFileReference(wchar_t letter, uint64_t fileIndex);
 
+// Record numbers of the drive's view as an NTFS volume: 0 is the table itself, 5 the root
+// folder, the table's own extension records take kStandInTableExtensionFirst onwards, and the
+// drive's files are numbered from kStandInFirstFileRecord up.
+constexpr uint64_t kStandInTableExtensionFirst = 16;
+constexpr uint64_t kStandInTableExtensionCount = 8;
+constexpr uint64_t kStandInFirstFileRecord = 24;
+
 // One entry of the drive's model, for the layer's view of the drive as an NTFS volume.
 struct StandInFile {
-    uint64_t ref = 0;
+    uint64_t ref = 0;         // record number | sequence number << 48
     bool directory = false;
     int64_t size = 0;
+    uint64_t extension = 0;   // reference of the extension record that holds its data, or 0
 };
 // Every file and folder of the drive, brought up to date first (the root folder is 5).
 bool StandInCollectFiles(wchar_t letter, std::vector<StandInFile>& out);
-// The entry whose reference is `record`, else the nearest one below it; false when none.
-bool StandInFindFile(wchar_t letter, uint64_t record, StandInFile* out);
+// The file record in use at record number `record`, else the nearest one below it.
+struct StandInRecord {
+    StandInFile file;          // the entry the record belongs to
+    bool extension = false;    // the entry's extension record rather than its base record
+    uint64_t reference = 0;    // the record's own reference
+};
+bool StandInFindRecord(wchar_t letter, uint64_t record, StandInRecord* out);
 
 // Serves FSCTL_GET_NTFS_VOLUME_DATA and FSCTL_GET_NTFS_FILE_RECORD for the drive from FILE
 // records the layer builds for the drive's files (StandInMft.cpp).

@@ -2,16 +2,17 @@
 // the NTFS data calls.
 //
 // FSCTL_GET_NTFS_VOLUME_DATA takes a snapshot of the drive's model (every file and folder with
-// its reference and size) and lays out a master file table for it: record n is the FILE record
-// of the entry whose reference is n, with real multi-sector fixups; record 0 describes the table
-// itself. The table's clusters are allocated only where records are (runs of clusters, sparse
-// runs between them); when its run list does not fit record 0 the further extents are kept in
-// extension records named by an attribute list, as a fragmented table is. Files get resident or
-// non-resident unnamed $DATA (several runs), some a named stream before it, and some keep their
-// $DATA in an extension record (reference n | 2^46) reached through an attribute list. Raw reads
-// of the volume's clusters are served from the snapshot; FSCTL_GET_NTFS_FILE_RECORD builds the
-// record from the current model, answering the nearest lower record for one not in use.
-// Entries with synthetic references (links, second names) have no record.
+// its record number and size) and lays out a master file table for it: record n is the FILE
+// record of the entry the drive's journal numbered n (StandInJournal.cpp), with real multi-sector
+// fixups; record 0 describes the table itself. The table is fragmented as a grown one is: its
+// clusters lie in extents scattered over two zones of the volume (runs that jump forward and
+// back), a stretch of unused records is a sparse run, and when the run list does not fit record 0
+// the further extents are kept in extension records named by an attribute list. Files get
+// resident or non-resident unnamed $DATA (several runs), some a named stream before it, and some
+// keep their $DATA in an extension record reached through an attribute list. Raw reads of the
+// volume's clusters are served from the snapshot; FSCTL_GET_NTFS_FILE_RECORD builds the record
+// from the current model, answering the nearest lower record for one not in use. Entries with
+// synthetic references (links, second names) have no record.
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -31,10 +32,7 @@ constexpr uint32_t kRecordsPerCluster = kCluster / kRecord;
 constexpr int64_t kMftStartLcn = 0x40;
 constexpr uint64_t kMask48 = 0xFFFFFFFFFFFFull;
 constexpr uint64_t kSyntheticBit = 1ull << 47;
-constexpr uint64_t kFileExtensionBit = 1ull << 46;
-constexpr uint64_t kMftExtensionBase = 1ull << 45;
-constexpr uint32_t kMaxMftExtensions = 12;
-constexpr uint32_t kRecordZeroRunBytes = 200;
+constexpr uint32_t kRecordZeroRunBytes = 16;   // a few runs: most tables need extension records
 constexpr uint32_t kExtensionRunBytes = 840;
 constexpr uint64_t kFileDataLcnBase = 1ull << 36;
 
@@ -170,14 +168,14 @@ void ListEntry(std::vector<uint8_t>& list, uint32_t type, uint64_t lowestVcn, ui
 enum class Layout { Plain, NamedStreamFirst, InExtension };
 
 Layout LayoutOf(const StandInFile& f) {
-    const uint64_t n = f.ref & kMask48;
     if (f.directory) return Layout::Plain;
-    if (n % 7 == 3 && f.size > 0 && !(n & kSyntheticBit)) return Layout::InExtension;
-    if (n % 5 == 2) return Layout::NamedStreamFirst;
+    if (f.extension) return Layout::InExtension;
+    if ((f.ref & kMask48) % 5 == 2) return Layout::NamedStreamFirst;
     return Layout::Plain;
 }
 
 uint16_t SequenceValue(uint64_t n) { return static_cast<uint16_t>(0x100 + (n & 0xFF)); }
+uint16_t SequenceOf(uint64_t ref) { return static_cast<uint16_t>(ref >> 48); }
 
 // The unnamed $DATA of a file: resident when small, else non-resident in up to three runs.
 void WriteData(RecordWriter& w, const StandInFile& f) {
@@ -206,20 +204,20 @@ void BuildFileRecord(uint8_t* rec, const StandInFile& f, bool extensionRecord) {
     const uint64_t n = f.ref & kMask48;
     const Layout layout = LayoutOf(f);
     if (extensionRecord) {
-        const uint64_t number = n | kFileExtensionBit;
+        const uint64_t number = f.extension & kMask48;
         RecordWriter w(rec, number, 1, f.ref);
-        w.Sequence(1);
+        w.Sequence(SequenceOf(f.extension));
         WriteData(w, f);
         w.Finish(SequenceValue(number));
         return;
     }
     RecordWriter w(rec, n, static_cast<uint16_t>(f.directory ? 3 : 1), 0);
-    w.Sequence(static_cast<uint16_t>(f.ref >> 48));
+    w.Sequence(SequenceOf(f.ref));
     w.Resident(0x10, nullptr, 48);   // $STANDARD_INFORMATION
     if (layout == Layout::InExtension) {
         std::vector<uint8_t> list;
         ListEntry(list, 0x10, 0, f.ref, 0);
-        ListEntry(list, 0x80, 0, (n | kFileExtensionBit) | (1ull << 48), 0);
+        ListEntry(list, 0x80, 0, f.extension, 0);
         w.Resident(0x20, nullptr, static_cast<uint32_t>(list.size()), list.data());
     } else if (!f.directory) {
         if (layout == Layout::NamedStreamFirst) w.Resident(0x80, L"Zone", 16);
@@ -234,36 +232,35 @@ struct Island {
     int64_t lcn;
 };
 
-enum class Kind : uint8_t { File, FileExtension, MftExtension };
+enum class Kind : uint8_t { None, File, FileExtension, TableExtension };
 struct Slot {
-    Kind kind;
-    uint32_t index;   // into files, or the extension number
+    Kind kind = Kind::None;
+    uint32_t index = 0;   // into files, or the table extension's number
 };
 
 class Image {
 public:
     bool Build(wchar_t letter) {
-        std::vector<StandInFile> all;
-        if (!StandInCollectFiles(letter, all)) return false;
-        files_.clear();
-        slots_.clear();
-        std::vector<uint64_t> numbers{0};
-        for (const StandInFile& f : all) {
+        if (!StandInCollectFiles(letter, files_)) return false;
+        uint64_t last = kStandInFirstFileRecord - 1;
+        for (const StandInFile& f : files_) {
+            if (f.ref & kSyntheticBit) continue;
+            last = std::max(last, f.ref & kMask48);
+            if (LayoutOf(f) == Layout::InExtension) last = std::max(last, f.extension & kMask48);
+        }
+        slots_.assign(static_cast<size_t>(last + 1), Slot{});
+        for (uint32_t i = 0; i < files_.size(); ++i) {
+            const StandInFile& f = files_[i];
             const uint64_t n = f.ref & kMask48;
-            if (n == 0 || (n & kSyntheticBit) || n >= kMftExtensionBase) continue;
-            const uint32_t i = static_cast<uint32_t>(files_.size());
-            files_.push_back(f);
+            if ((f.ref & kSyntheticBit) || n == 0 || n > last) continue;
             slots_[n] = Slot{Kind::File, i};
-            numbers.push_back(n);
-            if (LayoutOf(f) == Layout::InExtension) {
-                slots_[n | kFileExtensionBit] = Slot{Kind::FileExtension, i};
-                numbers.push_back(n | kFileExtensionBit);
-            }
+            if (LayoutOf(f) == Layout::InExtension) slots_[f.extension & kMask48] = Slot{Kind::FileExtension, i};
         }
-        std::sort(numbers.begin(), numbers.end());
-        for (uint64_t gap = 16;; gap *= 4) {
-            if (Lay(numbers, gap, 0) || Lay(numbers, gap, kMaxMftExtensions)) break;
-        }
+        // Extents of about ten clusters on a small drive; on a large one about 128 extents, so
+        // that the table is read in few large reads.
+        uint32_t scale = 1;
+        while (slots_.size() / kRecordsPerCluster / (10ull * scale) > 128) scale *= 2;
+        while (!Lay(scale)) scale *= 2;
         return true;
     }
 
@@ -283,32 +280,36 @@ public:
 
     // Bytes of the volume at offset; clusters outside the table read as zeros.
     void Read(uint64_t offset, uint8_t* out, uint32_t bytes) const {
-        std::memset(out, 0, bytes);
-        uint64_t lcn = offset / kCluster;
-        const uint64_t endLcn = (offset + bytes + kCluster - 1) / kCluster;
-        std::vector<uint8_t> cluster(kCluster);
-        for (; lcn < endLcn; ++lcn) {
+        uint8_t cluster[kCluster];
+        const uint64_t end = offset + bytes;
+        for (uint64_t lcn = offset / kCluster; lcn * kCluster < end; ++lcn) {
+            const uint64_t cStart = lcn * kCluster;
+            const uint64_t from = std::max(cStart, offset), to = std::min(cStart + kCluster, end);
+            uint8_t* dest = out + (from - offset);
+            const size_t length = static_cast<size_t>(to - from);
             auto it = std::upper_bound(byLcn_.begin(), byLcn_.end(), lcn,
                                        [](uint64_t v, const Island& i) { return v < static_cast<uint64_t>(i.lcn); });
-            if (it == byLcn_.begin()) continue;
+            if (it == byLcn_.begin() || lcn >= static_cast<uint64_t>((it - 1)->lcn) + (it - 1)->count) {
+                std::memset(dest, 0, length);
+                continue;
+            }
             --it;
-            if (lcn >= static_cast<uint64_t>(it->lcn) + it->count) continue;
             const uint64_t vcn = it->vcn + (lcn - static_cast<uint64_t>(it->lcn));
-            for (uint32_t k = 0; k < kRecordsPerCluster; ++k) RecordAt(vcn * kRecordsPerCluster + k, cluster.data() + k * kRecord);
-            // Copy the overlap of this cluster with the requested range.
-            const uint64_t cStart = lcn * kCluster, cEnd = cStart + kCluster;
-            const uint64_t from = std::max(cStart, offset), to = std::min(cEnd, offset + bytes);
-            std::memcpy(out + (from - offset), cluster.data() + (from - cStart), static_cast<size_t>(to - from));
+            // Whole clusters are built in place; a partial one through the scratch cluster.
+            uint8_t* target = length == kCluster ? dest : cluster;
+            for (uint32_t k = 0; k < kRecordsPerCluster; ++k) RecordAt(vcn * kRecordsPerCluster + k, target + k * kRecord);
+            if (target == cluster) std::memcpy(dest, cluster + (from - cStart), length);
         }
     }
 
-    // Record 0 and the table's own extension records.
-    bool TableRecord(uint64_t number, uint8_t* rec) const {
-        auto it = slots_.find(number);
-        if (number != 0 && (it == slots_.end() || it->second.kind != Kind::MftExtension)) return false;
-        RecordAt(number, rec);
-        return true;
+    // The highest record of the table's own (record 0 and its extension records) at or below
+    // `number`.
+    uint64_t TableRecordAtOrBelow(uint64_t number) const {
+        for (uint64_t e = tableExtensions_.size(); e > 0; --e)
+            if (kStandInTableExtensionFirst + e - 1 <= number) return kStandInTableExtensionFirst + e - 1;
+        return 0;
     }
+    void TableRecord(uint64_t number, uint8_t* rec) const { RecordAt(number, rec); }
 
 private:
     void RecordAt(uint64_t number, uint8_t* rec) const {
@@ -316,109 +317,118 @@ private:
             std::memcpy(rec, recordZero_.data(), kRecord);
             return;
         }
-        auto it = slots_.find(number);
-        if (it == slots_.end()) {
-            std::memset(rec, 0, kRecord);
-            return;
-        }
-        switch (it->second.kind) {
-            case Kind::File: BuildFileRecord(rec, files_[it->second.index], false); break;
-            case Kind::FileExtension: BuildFileRecord(rec, files_[it->second.index], true); break;
-            case Kind::MftExtension:
-                std::memcpy(rec, mftExtensions_[it->second.index].data(), kRecord);
-                break;
+        const Slot slot = number < slots_.size() ? slots_[number] : Slot{};
+        switch (slot.kind) {
+            case Kind::File: BuildFileRecord(rec, files_[slot.index], false); break;
+            case Kind::FileExtension: BuildFileRecord(rec, files_[slot.index], true); break;
+            case Kind::TableExtension: std::memcpy(rec, tableExtensions_[slot.index].data(), kRecord); break;
+            case Kind::None: std::memset(rec, 0, kRecord); break;
         }
     }
 
-    // Lays out the table's clusters for the record numbers with at most `extensions` extension
-    // records for its run list; false when the runs do not fit.
-    bool Lay(std::vector<uint64_t> numbers, uint64_t mergeGap, uint32_t extensions) {
-        for (uint32_t i = 0; i < extensions; ++i) numbers.push_back(kMftExtensionBase + i);
-        std::vector<uint64_t> vcns;
-        for (uint64_t n : numbers) {
-            const uint64_t v = n / kRecordsPerCluster;
-            if (vcns.empty() || vcns.back() != v) vcns.push_back(v);
+    // Lays out the table's clusters in extents of 4 to 16 times `scale` clusters; false when
+    // its run list does not fit record 0 and the extension records.
+    bool Lay(uint32_t scale) {
+        const uint64_t totalVcns = (slots_.size() + kRecordsPerCluster - 1) / kRecordsPerCluster;
+        auto used = [&](uint64_t vcn) {
+            if (vcn == 0) return true;
+            for (uint64_t n = vcn * kRecordsPerCluster; n < (vcn + 1) * kRecordsPerCluster && n < slots_.size(); ++n)
+                if (slots_[n].kind != Kind::None || (n >= kStandInTableExtensionFirst && n < kStandInFirstFileRecord))
+                    return true;
+            return false;
+        };
+        // The extents: records 0-7, the unused records 8-15 (a sparse run), then the rest.
+        std::vector<std::pair<uint64_t, uint64_t>> extents{{0, 2}, {2, 2}};
+        for (uint64_t vcn = 4, k = 0; vcn < totalVcns; ++k) {
+            const uint64_t count = std::min<uint64_t>(static_cast<uint64_t>(scale) * (4 + (k * 7) % 13), totalVcns - vcn);
+            extents.push_back({vcn, count});
+            vcn += count;
         }
+        // Alternate extents between a low and a high zone of the volume: runs jump both ways.
+        int64_t low = kMftStartLcn;
+        int64_t high = kMftStartLcn + static_cast<int64_t>(totalVcns + 8 * extents.size() + 1024);
         std::vector<Island> islands;
-        for (uint64_t v : vcns) {
-            if (!islands.empty() && v - (islands.back().vcn + islands.back().count) <= mergeGap) {
-                islands.back().count = v - islands.back().vcn + 1;
-            } else {
-                islands.push_back(Island{v, 1, 0});
-            }
-        }
-        int64_t lcn = kMftStartLcn;
         std::vector<Run> runs;
-        uint64_t vcn = 0;
-        for (Island& i : islands) {
-            if (i.vcn > vcn) runs.push_back({-1, i.vcn - vcn});
-            i.lcn = lcn;
-            runs.push_back({lcn, i.count});
-            lcn += static_cast<int64_t>(i.count) + 8;
-            vcn = i.vcn + i.count;
+        for (size_t k = 0; k < extents.size(); ++k) {
+            const auto [vcn, count] = extents[k];
+            bool any = false;
+            for (uint64_t v = vcn; v < vcn + count && !any; ++v) any = used(v);
+            if (!any) {
+                runs.push_back({-1, count});
+                continue;
+            }
+            int64_t& zone = k == 0 || k % 2 == 1 ? low : high;
+            islands.push_back(Island{vcn, count, zone});
+            runs.push_back({zone, count});
+            zone += static_cast<int64_t>(count) + 3 + static_cast<int64_t>(k % 5);
         }
         // Split the runs into extents that fit record 0 and the extension records.
-        std::vector<std::vector<Run>> extents(1);
-        std::vector<uint64_t> extentVcn{0};
+        std::vector<std::vector<Run>> parts(1);
+        std::vector<uint64_t> partVcn{0};
         uint64_t runVcn = 0;
+        size_t partBytes = 1;   // the closing 0
+        int64_t prevLcn = 0;    // each part's deltas start from 0
         for (const Run& r : runs) {
-            const uint32_t budget = extents.size() == 1 ? kRecordZeroRunBytes : kExtensionRunBytes;
-            std::vector<Run> trial = extents.back();
-            trial.push_back(r);
-            if (EncodeRuns(trial).size() > budget && !extents.back().empty()) {
-                if (extents.size() > extensions) return false;
-                extents.emplace_back();
-                extentVcn.push_back(runVcn);
+            const uint32_t budget = parts.size() == 1 ? kRecordZeroRunBytes : kExtensionRunBytes;
+            auto bytesOf = [&](int64_t prev) {
+                return static_cast<size_t>(1 + UnsignedBytes(r.count) + (r.lcn < 0 ? 0 : SignedBytes(r.lcn - prev)));
+            };
+            if (partBytes + bytesOf(prevLcn) > budget && !parts.back().empty()) {
+                if (parts.size() > kStandInTableExtensionCount) return false;
+                parts.emplace_back();
+                partVcn.push_back(runVcn);
+                partBytes = 1;
+                prevLcn = 0;
             }
-            extents.back().push_back(r);
+            partBytes += bytesOf(prevLcn);
+            if (r.lcn >= 0) prevLcn = r.lcn;
+            parts.back().push_back(r);
             runVcn += r.count;
         }
-        const uint64_t totalVcns = runVcn;
-        islands_ = islands;
         byLcn_ = islands;
-        totalClusters_ = static_cast<uint64_t>(lcn) + 1024;
-        validLength_ = (numbers.back() + 1) * kRecord;
-        if (validLength_ > totalVcns * kCluster) validLength_ = totalVcns * kCluster;
-        // Record 0: $STANDARD_INFORMATION, the attribute list when fragmented, the first extent.
+        std::sort(byLcn_.begin(), byLcn_.end(), [](const Island& a, const Island& b) { return a.lcn < b.lcn; });
+        totalClusters_ = std::max<uint64_t>(static_cast<uint64_t>(high) + 1024, kFileDataLcnBase + 100000 * 64 + 8192);
+        validLength_ = slots_.size() * kRecord;
+        // Record 0: $STANDARD_INFORMATION, the attribute list when fragmented, the first part.
         recordZero_.assign(kRecord, 0);
-        mftExtensions_.clear();
-        for (auto it = slots_.begin(); it != slots_.end();)
-            it = it->second.kind == Kind::MftExtension ? slots_.erase(it) : std::next(it);
+        tableExtensions_.clear();
+        for (uint64_t n = kStandInTableExtensionFirst; n < kStandInFirstFileRecord && n < slots_.size(); ++n)
+            slots_[n] = Slot{};
         const int64_t allocated = static_cast<int64_t>(totalVcns * kCluster);
         RecordWriter w(recordZero_.data(), 0, 1, 0);
         w.Sequence(1);
         w.Resident(0x10, nullptr, 48);
-        if (extents.size() > 1) {
+        if (parts.size() > 1) {
             std::vector<uint8_t> list;
             ListEntry(list, 0x10, 0, 1ull << 48, 0);
             ListEntry(list, 0x80, 0, 1ull << 48, 2);
-            for (size_t e = 1; e < extents.size(); ++e)
-                ListEntry(list, 0x80, extentVcn[e], (kMftExtensionBase + e - 1) | (1ull << 48), 0);
+            for (size_t e = 1; e < parts.size(); ++e)
+                ListEntry(list, 0x80, partVcn[e], (kStandInTableExtensionFirst + e - 1) | (1ull << 48), 0);
             w.Resident(0x20, nullptr, static_cast<uint32_t>(list.size()), list.data());
         }
-        const uint64_t firstEnd = extents.size() > 1 ? extentVcn[1] : totalVcns;
+        const uint64_t firstEnd = parts.size() > 1 ? partVcn[1] : totalVcns;
         w.NonResident(0x80, 0, firstEnd ? firstEnd - 1 : 0, allocated, static_cast<int64_t>(validLength_),
-                      EncodeRuns(extents[0]));
+                      EncodeRuns(parts[0]));
         w.Finish(SequenceValue(0));
-        for (size_t e = 1; e < extents.size(); ++e) {
-            const uint64_t number = kMftExtensionBase + e - 1;
+        for (size_t e = 1; e < parts.size(); ++e) {
+            const uint64_t number = kStandInTableExtensionFirst + e - 1;
             std::vector<uint8_t> rec(kRecord);
             RecordWriter x(rec.data(), number, 1, 1ull << 48);
             x.Sequence(1);
-            const uint64_t end = e + 1 < extents.size() ? extentVcn[e + 1] : totalVcns;
-            x.NonResident(0x80, extentVcn[e], end - 1, 0, 0, EncodeRuns(extents[e]));
+            const uint64_t end = e + 1 < parts.size() ? partVcn[e + 1] : totalVcns;
+            x.NonResident(0x80, partVcn[e], end - 1, 0, 0, EncodeRuns(parts[e]));
             x.Finish(SequenceValue(number));
-            slots_[number] = Slot{Kind::MftExtension, static_cast<uint32_t>(mftExtensions_.size())};
-            mftExtensions_.push_back(std::move(rec));
+            slots_[number] = Slot{Kind::TableExtension, static_cast<uint32_t>(tableExtensions_.size())};
+            tableExtensions_.push_back(std::move(rec));
         }
         return true;
     }
 
     std::vector<StandInFile> files_;
-    std::unordered_map<uint64_t, Slot> slots_;
-    std::vector<Island> islands_, byLcn_;
+    std::vector<Slot> slots_;   // by record number
+    std::vector<Island> byLcn_;
     std::vector<uint8_t> recordZero_;
-    std::vector<std::vector<uint8_t>> mftExtensions_;
+    std::vector<std::vector<uint8_t>> tableExtensions_;
     uint64_t totalClusters_ = 0;
     uint64_t validLength_ = 0;
 };
@@ -474,26 +484,27 @@ BOOL StandInNtfsControl(wchar_t letter, DWORD code, const void* in, DWORD inSize
     std::memcpy(&asked, in, 8);
     asked &= kMask48;
     uint8_t* o = static_cast<uint8_t*>(out);
-    uint64_t answered = asked;
     std::shared_ptr<const Image> image;
     {
         std::lock_guard<std::mutex> lock(V().mutex);
         image = V().images[slot];
         ++V().recordsServed[slot];
     }
-    if (image && image->TableRecord(asked, o + 12)) {
-        // record 0 or an extension record of the table
-    } else if (asked & kFileExtensionBit) {
-        StandInFile f;
-        const uint64_t base = asked & ~kFileExtensionBit;
-        if (!StandInFindFile(letter, base, &f) || (f.ref & kMask48) != base || LayoutOf(f) != Layout::InExtension)
-            return Fail(ERROR_FILE_NOT_FOUND);
-        BuildFileRecord(o + 12, f, true);
+    // The asked record when in use, else the nearest one below: the drive's entries, or the
+    // table's own records when the view has been made.
+    StandInRecord found;
+    const bool haveEntry = StandInFindRecord(letter, asked, &found);
+    const uint64_t entryNumber = haveEntry ? found.reference & kMask48 : 0;
+    uint64_t answered;
+    if (image && (!haveEntry || image->TableRecordAtOrBelow(asked) > entryNumber)) {
+        answered = image->TableRecordAtOrBelow(asked);
+        image->TableRecord(answered, o + 12);
+        answered |= 1ull << 48;
+    } else if (haveEntry) {
+        answered = found.reference;
+        BuildFileRecord(o + 12, found.file, found.extension);
     } else {
-        StandInFile f;
-        if (!StandInFindFile(letter, asked, &f)) return Fail(ERROR_FILE_NOT_FOUND);
-        answered = f.ref & kMask48;
-        BuildFileRecord(o + 12, f, false);
+        return Fail(ERROR_FILE_NOT_FOUND);
     }
     Put64(o, answered);
     Put32(o + 8, kRecord);

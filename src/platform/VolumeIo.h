@@ -6,9 +6,11 @@
 // (FSCTL_QUERY/CREATE/DELETE/ENUM/READ_USN_JOURNAL, FSCTL_ENUM_USN_DATA) as unsupported
 // (ERROR_INVALID_FUNCTION or ERROR_NOT_SUPPORTED), the layer serves them for that drive from a
 // change journal of its own, built from the drive's folder tree:
-//   - file references are the file system's file index (stable across renames), the root
-//     folder is 5, references are unique in their low 48 bits; GetFileInformationByHandle on a
-//     handle opened through VolumeIoCreateFile gives the same references;
+//   - file references are record numbers the layer assigns per drive, dense and stable for as
+//     long as a file exists (renames and moves keep them), with a sequence number in the high
+//     16 bits that grows when a deleted file's number is reused; the root folder is 5;
+//     references are unique in their low 48 bits; GetFileInformationByHandle on a handle opened
+//     through VolumeIoCreateFile gives the same references;
 //   - the journal id is non-zero, kept across runs (a small file in the state folder) and
 //     replaced by a new one after FSCTL_DELETE_USN_JOURNAL;
 //   - FSCTL_ENUM_USN_DATA returns USN_RECORD_V2 entries after the 8-byte next start reference,
@@ -22,10 +24,10 @@
 // When a volume answers FSCTL_GET_NTFS_VOLUME_DATA or FSCTL_GET_NTFS_FILE_RECORD, or a raw read
 // of its clusters, as unsupported, the layer serves them from FILE records it builds for the
 // drive's files (a master file table with multi-sector fixups, resident and non-resident $DATA,
-// fragmented runs, extension records named by attribute lists): volume data takes a snapshot of
-// the drive that later raw reads of the table's clusters return; a FILE record is built from
-// the drive's current state, and a record not in use is answered with the nearest lower one,
-// as NTFS does. Opening "\\.\X:\$MFT" is not served.
+// fragmented runs, extension records named by attribute lists), numbered by the references
+// above: volume data takes a snapshot of the drive that later raw reads of the table's clusters
+// return; a FILE record is built from the drive's current state, and a record not in use is
+// answered with the nearest lower one, as NTFS does. Opening "\\.\X:\$MFT" is not served.
 //
 // Handles: open with VolumeIoCreateFile and close with VolumeIoCloseHandle. A volume handle
 // ("\\.\X:") and any handle of a path on drive X: are tied to drive X for the functions below.
