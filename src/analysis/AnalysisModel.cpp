@@ -8,6 +8,7 @@ namespace {
 
 constexpr uint64_t kNtfsRootRecord = 5;
 constexpr size_t kMaxPathNames = 512;
+constexpr uint64_t kRemovedNode = 0xFFFFFFF0u;   // beyond every node index
 
 wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
@@ -71,11 +72,7 @@ void DiskAnalysisModel::Clear() {
     names_.clear();
 }
 
-void DiskAnalysisModel::Register(uint64_t frn, uint32_t index) {
-    frnToNode[frn] = index;
-    const uint64_t rec = AnalysisRecordNumber(frn);
-    if (rec != frn) frnToNode[rec] = index;
-}
+void DiskAnalysisModel::Register(uint64_t frn, uint32_t index) { frnToNode.Insert(frn, index); }
 
 int64_t DiskAnalysisModel::FindNode(uint64_t frn) const {
     auto it = frnToNode.find(frn);
@@ -90,11 +87,28 @@ bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, c
     if (!entries || count == 0) return false;
     driveLetter = letter;
     nodes.reserve(count + 2);
+    frnToNode.reserve(count + 2);
 
-    // Sizes by record number too (the first key met for a number stays).
-    std::unordered_map<uint64_t, SizePair> byRecord;
-    byRecord.reserve(sizes.size());
-    for (const auto& [key, pair] : sizes) byRecord.emplace(AnalysisRecordNumber(key), pair);
+    // Sizes by record number too (the first key met for a number stays), made at the first
+    // file that its full reference does not find.
+    FrnMap byRecord;
+    std::vector<SizePair> byRecordPairs;
+    bool byRecordMade = false;
+    auto sizeByRecord = [&](uint64_t frn) -> const SizePair* {
+        if (!byRecordMade) {
+            byRecordMade = true;
+            byRecord.reserve(sizes.size());
+            byRecordPairs.reserve(sizes.size());
+            for (const auto& [key, pair] : sizes) {
+                const uint64_t rec = AnalysisRecordNumber(key);
+                if (byRecord.count(rec)) continue;
+                byRecord.Insert(rec, byRecordPairs.size());
+                byRecordPairs.push_back(pair);
+            }
+        }
+        auto r = byRecord.find(AnalysisRecordNumber(frn));
+        return r == byRecord.end() ? nullptr : &byRecordPairs[static_cast<size_t>(r->second)];
+    };
 
     auto usable = [](const AnalysisIndexEntry& e) {
         if (e.skip) return false;
@@ -126,10 +140,9 @@ bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, c
                 n.size = it->second.size;
                 n.allocated = it->second.allocated;
             } else {
-                auto r = byRecord.find(AnalysisRecordNumber(e.frn));
-                if (r != byRecord.end()) {
-                    n.size = r->second.size;
-                    n.allocated = r->second.allocated;
+                if (const SizePair* r = sizeByRecord(e.frn)) {
+                    n.size = r->size;
+                    n.allocated = r->allocated;
                 }
             }
             n.totalSize = n.size;
@@ -246,7 +259,11 @@ ChildEntry DiskAnalysisModel::EntryOf(uint32_t index) const {
 
 void DiskAnalysisModel::BuildChildLists() {
     childLists.clear();
-    for (const AnalysisNode& parent : nodes) {
+    size_t parents = 0;
+    for (const AnalysisNode& n : nodes) parents += n.children.empty() ? 0 : 1;
+    childLists.reserve(parents + 1);
+    for (uint32_t p = 0; p < nodes.size(); ++p) {
+        const AnalysisNode& parent = nodes[p];
         if (parent.children.empty()) continue;
         std::vector<ChildEntry> list;
         list.reserve(parent.children.size());
@@ -262,9 +279,7 @@ void DiskAnalysisModel::BuildChildLists() {
             if (a.totalSize != b.totalSize) return a.totalSize > b.totalSize;
             return a.nameLength < b.nameLength;
         });
-        const uint64_t rec = AnalysisRecordNumber(parent.frn);
-        if (rec != parent.frn) childLists[rec] = list;
-        childLists[parent.frn] = std::move(list);
+        childLists[p] = std::move(list);
     }
 }
 
@@ -342,16 +357,17 @@ std::wstring DiskAnalysisModel::GetFullPath(uint64_t frn) const {
 }
 
 const std::vector<ChildEntry>* DiskAnalysisModel::ChildrenOf(uint64_t folderFrn) const {
-    auto it = childLists.find(folderFrn);
-    if (it == childLists.end()) it = childLists.find(AnalysisRecordNumber(folderFrn));
+    // A folder's list is found the way its node is: full reference first, then record number.
+    const int64_t i = FindNode(folderFrn);
+    if (i < 0) return nullptr;
+    auto it = childLists.find(static_cast<uint32_t>(i));
     return it == childLists.end() ? nullptr : &it->second;
 }
 
 bool DiskAnalysisModel::RemoveFileNode(uint64_t frn) {
-    auto it = frnToNode.find(frn);
-    if (it == frnToNode.end()) it = frnToNode.find(AnalysisRecordNumber(frn));
-    if (it == frnToNode.end() || it->second >= nodes.size()) return false;
-    const uint32_t index = it->second;
+    const int64_t found = FindNode(frn);
+    if (found < 0) return false;
+    const uint32_t index = static_cast<uint32_t>(found);
     AnalysisNode& node = nodes[index];
     if (node.isFolder) return false;
     const uint64_t parentFrn = node.parentFrn;
@@ -371,11 +387,12 @@ bool DiskAnalysisModel::RemoveFileNode(uint64_t frn) {
         if (IsRoot(up.frn) || up.parentFrn == up.frn || up.parentFrn == at) break;
         at = up.parentFrn;
     }
+    const uint64_t removedFrn = node.frn;
     node.name = L"";
     node.nameLength = 0;
     node.size = node.allocated = node.totalSize = node.totalAllocated = 0;
     node.children.clear();
-    frnToNode.erase(it);
+    frnToNode.Insert(removedFrn, kRemovedNode);   // neither its reference nor its number finds it now
     if (fileCount > 0) --fileCount;
     return true;
 }

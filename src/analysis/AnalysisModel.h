@@ -90,8 +90,11 @@ public:
     uint64_t fileCount = 0;
     uint64_t folderCount = 0;
     std::vector<AnalysisNode> nodes;
-    std::unordered_map<uint64_t, uint32_t> frnToNode;
-    std::unordered_map<uint64_t, std::vector<ChildEntry>> childLists;
+    // Node index by FRN: every node under its full FRN and under its record number (the later
+    // of two nodes with one key wins); a removed file's keys lead past the nodes.
+    FrnMap frnToNode;
+    // Sorted child list by node index of its folder (ChildrenOf finds the folder like FindNode).
+    std::unordered_map<uint32_t, std::vector<ChildEntry>> childLists;
     std::vector<ExtStat> extensions;
 
 private:

@@ -135,7 +135,11 @@ CatchUp RunCatchUp(const CatchUpContext& c, MftSizeMap& out) {
     if (first.NextUsn <= header.usn) {
         if (c.progress) c.progress(1, 1);
         c.stats.fromCache = true;
-        if (!SaveMftSizeCache(c.cachePath, {c.serial, header.usnJournalId, header.usn, c.recordSize}, out)) LogFailure(L"size cache save", GetLastError());
+        // The file already holds this map under this header: it is written again only to fill
+        // in a record size an older file left at 0.
+        if (header.bytesPerFileRecord != c.recordSize &&
+            !SaveMftSizeCache(c.cachePath, {c.serial, header.usnJournalId, header.usn, c.recordSize}, out))
+            LogFailure(L"size cache save", GetLastError());
         return CatchUp::Done;
     }
     VolumeIoUsnJournalDataV0 second{};

@@ -108,7 +108,19 @@ void LoadVolumeCaches(SearchEngine& engine) {
             if (!GetVolumeInformationW(rootPath, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) continue;
             MftSizeMap sizes;
             MftSizeCacheHeader header;
-            if (LoadMftSizeCache(path, serial, sizes, header) && !sizes.empty()) v->ReplaceFileSizes(std::move(sizes));
+            if (!LoadMftSizeCache(path, serial, sizes, header) || sizes.empty()) continue;
+            // The keys are file references: they name the same files only while the journal the
+            // cache was written against still reaches back to its position (a recreated journal
+            // may come with renumbered files).
+            VolumeIoUsnJournalDataV0 journal{};
+            DWORD got = 0;
+            if (header.usnJournalId == 0 || header.usnJournalId != v->usnJournalId ||
+                v->volumeHandle == INVALID_HANDLE_VALUE ||
+                !VolumeIoDeviceIoControl(v->volumeHandle, FSCTL_QUERY_USN_JOURNAL, nullptr, 0, &journal, sizeof journal,
+                                         &got, nullptr) ||
+                journal.UsnJournalID != header.usnJournalId || journal.FirstUsn > header.usn)
+                continue;
+            v->ReplaceFileSizes(std::move(sizes));
         }
     }
     // The cache file exists from the first start on.

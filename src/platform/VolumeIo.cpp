@@ -18,6 +18,10 @@ struct HandleInfo {
     wchar_t letter = 0;   // 'A'..'Z'
     bool volume = false;  // "\\.\X:" itself
     uint64_t position = 0;   // volume handles: the file pointer, for reads the layer serves
+    // Volume handles whose raw reads or NTFS data calls the system answered as unsupported: the
+    // layer serves the later ones at once (each refused call costs the system a round trip).
+    bool readsServed = false;
+    bool ntfsDataServed = false;
 };
 
 struct Script {
@@ -111,6 +115,12 @@ bool TakeScript(wchar_t letter, DWORD code, Script* out) {
     return false;
 }
 
+void MarkHandle(HANDLE h, bool HandleInfo::*flag) {
+    std::lock_guard<std::mutex> lock(State().mutex);
+    auto it = State().handles.find(h);
+    if (it != State().handles.end()) it->second.*flag = true;
+}
+
 bool IsUnsupported(DWORD error) { return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED; }
 
 // Reports a synchronous result through an OVERLAPPED as well, for callers that passed one.
@@ -191,16 +201,19 @@ BOOL VolumeIoDeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer
         return Complete(TRUE, n, bytesReturned, overlapped);
     }
     if (volumeio::IsNtfsDataControlCode(ioControlCode) && info.volume) {
-        BOOL ok = DeviceIoControl(device, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
-                                  bytesReturned, overlapped);
-        DWORD error = ok ? 0 : GetLastError();
-        if (ok || !IsUnsupported(error)) {
-            SetLastError(error);
-            return ok;
+        if (!info.ntfsDataServed) {
+            BOOL ok = DeviceIoControl(device, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
+                                      bytesReturned, overlapped);
+            DWORD error = ok ? 0 : GetLastError();
+            if (ok || !IsUnsupported(error)) {
+                SetLastError(error);
+                return ok;
+            }
+            MarkHandle(device, &HandleInfo::ntfsDataServed);
         }
         DWORD got = 0;
-        ok = volumeio::StandInNtfsControl(info.letter, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize,
-                                          &got);
+        BOOL ok = volumeio::StandInNtfsControl(info.letter, ioControlCode, inBuffer, inBufferSize, outBuffer,
+                                               outBufferSize, &got);
         return Complete(ok, got, bytesReturned, overlapped);
     }
     if (!volumeio::IsJournalControlCode(ioControlCode) || !info.volume)
@@ -256,12 +269,17 @@ BOOL VolumeIoReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD byt
     if (overlapped || !LookupHandle(file, &info) || !info.volume)
         return ReadFile(file, buffer, bytesToRead, bytesRead, overlapped);
     DWORD got = 0;
-    BOOL ok = ReadFile(file, buffer, bytesToRead, &got, nullptr);
-    DWORD error = ok ? 0 : GetLastError();
+    BOOL ok = FALSE;
+    DWORD error = ERROR_INVALID_FUNCTION;
+    if (!info.readsServed) {
+        ok = ReadFile(file, buffer, bytesToRead, &got, nullptr);
+        error = ok ? 0 : GetLastError();
+    }
     if (!ok && IsUnsupported(error) && buffer &&
         volumeio::StandInReadVolume(info.letter, info.position, buffer, bytesToRead, &got)) {
         ok = TRUE;
         error = 0;
+        if (!info.readsServed) MarkHandle(file, &HandleInfo::readsServed);
     }
     if (ok) SetPosition(file, info.position + got);
     if (bytesRead) *bytesRead = ok ? got : 0;
@@ -275,7 +293,8 @@ BOOL VolumeIoSetFilePointerEx(HANDLE file, LARGE_INTEGER distanceToMove, PLARGE_
     if (!LookupHandle(file, &info) || !info.volume)
         return SetFilePointerEx(file, distanceToMove, newFilePointer, moveMethod);
     LARGE_INTEGER now{};
-    BOOL ok = SetFilePointerEx(file, distanceToMove, &now, moveMethod);
+    // The system's pointer matters only while the system serves the reads.
+    BOOL ok = info.readsServed && moveMethod != FILE_END ? TRUE : SetFilePointerEx(file, distanceToMove, &now, moveMethod);
     // A volume whose reads the layer serves keeps its own pointer.
     int64_t target = -1;
     if (moveMethod == FILE_BEGIN) target = distanceToMove.QuadPart;

@@ -61,7 +61,7 @@ TEST_F(StartupCaches, FirstStartWritesTheFileNextStartLoadsBoth) {
     ASSERT_TRUE(SaveAttrCache(g_searchEngine));
     DWORD serial = 0;
     ASSERT_TRUE(GetVolumeInformationW(L"T:\\", nullptr, 0, &serial, nullptr, nullptr, nullptr, 0));
-    MftSizeCacheHeader h{serial, 1, 2, 1024};
+    MftSizeCacheHeader h{serial, v->usnJournalId, v->nextUsn, 1024};
     ASSERT_TRUE(SaveMftSizeCache(GetMftSizeCachePath(L't'), h, MftSizeMap{{frn, {777, 4096}}}));
 
     ResetEngine();
@@ -74,6 +74,14 @@ TEST_F(StartupCaches, FirstStartWritesTheFileNextStartLoadsBoth) {
     ASSERT_TRUE(v->LookupFileSize(frn, &sp));
     EXPECT_EQ(sp.size, 777);
     EXPECT_FALSE(v->folderSizesDirty);  // handed over with its totals built
+
+    // Sizes saved against another journal may name other files: not loaded.
+    h.usnJournalId ^= 1;
+    ASSERT_TRUE(SaveMftSizeCache(GetMftSizeCachePath(L't'), h, MftSizeMap{{frn, {777, 4096}}}));
+    ResetEngine();
+    v = StartOnT();
+    ASSERT_NE(v, nullptr);
+    EXPECT_FALSE(v->LookupFileSize(frn, &sp));
 }
 
 // Sizes and times kept from an earlier run are never shown for a file changed since: one the

@@ -237,6 +237,71 @@ TEST_F(VolumeIoDrive, EnumeratesTheDriveWithStableReferences) {
     }
 }
 
+// References are dense record numbers that the NTFS view's table is laid out by; a deleted
+// file's number comes back only with the next sequence number, and the FILE record call answers
+// a reference in use with its own record and one no longer in use with a lower one.
+TEST_F(VolumeIoDrive, ReferencesAreDenseRecordNumbersReusedWithTheNextSequence) {
+    constexpr uint64_t kMask = 0xFFFFFFFFFFFFull;
+    Host("mkdir -p d && for i in $(seq 1 300); do head -c $((i * 37)) /dev/zero > d/f$i; done");
+    auto j = OpenJournal();
+    auto recs = EnumerateAll(j.NextUsn);
+    ASSERT_EQ(recs.size(), 301u);
+    uint64_t highest = 0;
+    for (auto& r : recs) {
+        EXPECT_GE(r.ref & kMask, 24u);
+        EXPECT_GE(r.ref >> 48, 1u);
+        highest = std::max(highest, r.ref & kMask);
+    }
+    // The files and the extension records some of them keep their data in, without gaps.
+    EXPECT_LT(highest, 24u + 301u + 301u / 5);
+    uint8_t data[96] = {};
+    DWORD got = 0;
+    ASSERT_TRUE(VolumeIoDeviceIoControl(volume_, FSCTL_GET_NTFS_VOLUME_DATA, nullptr, 0, data, sizeof data, &got, nullptr));
+    uint64_t valid = 0;
+    memcpy(&valid, data + 56, 8);
+    EXPECT_GE(valid / 1024, highest + 1);
+    EXPECT_LE(valid / 1024, highest + 2);
+
+    // The reference the FILE record call answers for a reference (its record's sequence number
+    // is the reference's high 16 bits); 0 when the call fails.
+    auto answerFor = [&](uint64_t ref) -> uint64_t {
+        LARGE_INTEGER in;
+        in.QuadPart = static_cast<LONGLONG>(ref & kMask);
+        std::vector<BYTE> out(12 + 1024 + 64);
+        DWORD n = 0;
+        if (!VolumeIoDeviceIoControl(volume_, FSCTL_GET_NTFS_FILE_RECORD, &in, sizeof in, out.data(), (DWORD)out.size(),
+                                     &n, nullptr))
+            return 0;
+        uint64_t answered = 0;
+        uint16_t sequence = 0;
+        memcpy(&answered, out.data(), 8);
+        memcpy(&sequence, out.data() + 12 + 16, 2);
+        EXPECT_EQ(sequence, answered >> 48);
+        return answered;
+    };
+    const Rec victim = *Find(recs, L"f7");
+    EXPECT_EQ(answerFor(victim.ref), victim.ref);
+    EXPECT_EQ(FileIndexOf(root_ + L"d\\f7"), victim.ref);
+
+    ASSERT_TRUE(DeleteFileW((root_ + L"d\\f7").c_str()));
+    ASSERT_TRUE(VolumeIoRunChangeScan(L'T', true));
+    const uint64_t lower = answerFor(victim.ref);
+    EXPECT_NE(lower, 0u);
+    EXPECT_LT(lower & kMask, victim.ref & kMask);
+
+    ASSERT_TRUE(testfx::WriteFileBytes(root_ + L"d\\n.txt", "new"));
+    ASSERT_TRUE(VolumeIoRunChangeScan(L'T', true));
+    const uint64_t reused = FileIndexOf(root_ + L"d\\n.txt");
+    EXPECT_EQ(reused & kMask, victim.ref & kMask);
+    EXPECT_EQ(reused >> 48, (victim.ref >> 48) + 1);
+    EXPECT_EQ(answerFor(reused), reused);
+
+    // A rename keeps the reference.
+    ASSERT_TRUE(MoveFileW((root_ + L"d\\n.txt").c_str(), (root_ + L"m.txt").c_str()));
+    ASSERT_TRUE(VolumeIoRunChangeScan(L'T', true));
+    EXPECT_EQ(FileIndexOf(root_ + L"m.txt"), reused);
+}
+
 // The first walk lists folders ahead on a second thread: every folder of an uneven tree (deep
 // chains, wide and empty folders) must still be entered once, under the right parent.
 TEST_F(VolumeIoDrive, FirstWalkFindsEveryEntryOfADeepAndWideTree) {
