@@ -13,6 +13,7 @@ constexpr uint32_t kAttrAttributeList = 0x20;
 constexpr uint32_t kAttrData = 0x80;
 constexpr uint32_t kSector = 512;
 constexpr uint64_t kChunkClusters = 64;
+constexpr uint64_t kReserveRecords = 4u << 20;
 
 uint16_t U16(const uint8_t* p) {
     uint16_t v;
@@ -405,6 +406,8 @@ MftScanResult ScanMftByDataRuns(HANDLE volume, const MftVolumeGeometry& g, const
     if (cluster == 0 || recordSize == 0) return MftScanResult::ReadFailed;
     const uint64_t total = g.mftValidDataLength / recordSize;
     std::vector<uint8_t> buf(static_cast<size_t>(kChunkClusters) * cluster, 0);
+    // Most records of a table are files with data: room for them up front saves the rehashes.
+    out.reserve(out.size() + static_cast<size_t>(std::min<uint64_t>(total, kReserveRecords)));
     RecordAssembler records(recordSize, total, out);
     uint64_t reported = 0;
     auto report = [&]() {

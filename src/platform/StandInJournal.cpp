@@ -153,6 +153,14 @@ public:
     VolumeIoStandInStats Stats();
     bool CollectFiles(std::vector<StandInFile>& out);
     bool FindRecord(uint64_t record, StandInRecord* out);
+    bool RecordCount(uint64_t* count) {
+        std::lock_guard<std::mutex> lock(mutex);
+        LoadJournal();
+        if (!EnsureTree()) return false;
+        Scan(false);
+        *count = records_.size();
+        return true;
+    }
     bool RunScan(bool fullSweep) {
         std::lock_guard<std::mutex> lock(mutex);
         if (!treeBuilt_) return false;
@@ -1327,6 +1335,11 @@ VolumeIoStandInStats StandInStats(wchar_t letter) {
 bool StandInCollectFiles(wchar_t letter, std::vector<StandInFile>& out) {
     auto d = DriveOf(letter);
     return d && d->CollectFiles(out);
+}
+
+bool StandInRecordCount(wchar_t letter, uint64_t* count) {
+    auto d = DriveOf(letter);
+    return d && d->RecordCount(count);
 }
 
 bool StandInFindRecord(wchar_t letter, uint64_t record, StandInRecord* out) {

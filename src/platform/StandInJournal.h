@@ -46,6 +46,9 @@ struct StandInRecord {
     uint64_t reference = 0;    // the record's own reference
 };
 bool StandInFindRecord(wchar_t letter, uint64_t record, StandInRecord* out);
+// The number of record numbers the drive uses (the highest one given out + 1), the drive
+// brought up to date first.
+bool StandInRecordCount(wchar_t letter, uint64_t* count);
 
 // Serves FSCTL_GET_NTFS_VOLUME_DATA and FSCTL_GET_NTFS_FILE_RECORD for the drive from FILE
 // records the layer builds for the drive's files (StandInMft.cpp).

@@ -1,7 +1,8 @@
 // The layer's view of a drive as an NTFS volume, for drives whose file system does not serve
 // the NTFS data calls.
 //
-// FSCTL_GET_NTFS_VOLUME_DATA takes a snapshot of the drive's model (every file and folder with
+// FSCTL_GET_NTFS_VOLUME_DATA gives the table's length from the drive's record count; the first
+// read that needs the table takes a snapshot of the drive's model (every file and folder with
 // its record number and size) and lays out a master file table for it: record n is the FILE
 // record of the entry the drive's journal numbered n (StandInJournal.cpp), with real multi-sector
 // fixups; record 0 describes the table itself. The table is fragmented as a grown one is: its
@@ -10,9 +11,10 @@
 // the further extents are kept in extension records named by an attribute list. Files get
 // resident or non-resident unnamed $DATA (several runs), some a named stream before it, and some
 // keep their $DATA in an extension record reached through an attribute list. Raw reads of the
-// volume's clusters are served from the snapshot; FSCTL_GET_NTFS_FILE_RECORD builds the record
-// from the current model, answering the nearest lower record for one not in use. Entries with
-// synthetic references (links, second names) have no record.
+// volume's clusters are served from the snapshot until the next volume data call;
+// FSCTL_GET_NTFS_FILE_RECORD builds the record from the current model, answering the nearest
+// lower record for one not in use. Entries with synthetic references (links, second names) have
+// no record.
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -35,6 +37,7 @@ constexpr uint64_t kSyntheticBit = 1ull << 47;
 constexpr uint32_t kRecordZeroRunBytes = 16;   // a few runs: most tables need extension records
 constexpr uint32_t kExtensionRunBytes = 840;
 constexpr uint64_t kFileDataLcnBase = 1ull << 36;
+constexpr uint64_t kTotalClusters = kFileDataLcnBase + 100000 * 64 + 8192;   // the files' data fits
 
 void Put16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
 void Put32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
@@ -60,25 +63,31 @@ int SignedBytes(int64_t v) {
     return n;
 }
 
-// Mapping pairs of runs (LCN deltas from 0), ending in a 0 byte.
-std::vector<uint8_t> EncodeRuns(const std::vector<Run>& runs) {
-    std::vector<uint8_t> b;
+// Mapping pairs of runs (LCN deltas from 0), ending in a 0 byte, written through `put`.
+template <typename Put>
+void EncodeRunsTo(const Run* runs, size_t count, Put put) {
     int64_t prev = 0;
-    for (const Run& r : runs) {
+    for (size_t k = 0; k < count; ++k) {
+        const Run& r = runs[k];
         const int cb = UnsignedBytes(r.count);
         if (r.lcn < 0) {
-            b.push_back(static_cast<uint8_t>(cb));
-            for (int i = 0; i < cb; ++i) b.push_back(static_cast<uint8_t>(r.count >> (8 * i)));
+            put(static_cast<uint8_t>(cb));
+            for (int i = 0; i < cb; ++i) put(static_cast<uint8_t>(r.count >> (8 * i)));
             continue;
         }
         const int64_t delta = r.lcn - prev;
         const int ob = SignedBytes(delta);
-        b.push_back(static_cast<uint8_t>(cb | (ob << 4)));
-        for (int i = 0; i < cb; ++i) b.push_back(static_cast<uint8_t>(r.count >> (8 * i)));
-        for (int i = 0; i < ob; ++i) b.push_back(static_cast<uint8_t>(static_cast<uint64_t>(delta) >> (8 * i)));
+        put(static_cast<uint8_t>(cb | (ob << 4)));
+        for (int i = 0; i < cb; ++i) put(static_cast<uint8_t>(r.count >> (8 * i)));
+        for (int i = 0; i < ob; ++i) put(static_cast<uint8_t>(static_cast<uint64_t>(delta) >> (8 * i)));
         prev = r.lcn;
     }
-    b.push_back(0);
+    put(0);
+}
+
+std::vector<uint8_t> EncodeRuns(const std::vector<Run>& runs) {
+    std::vector<uint8_t> b;
+    EncodeRunsTo(runs.data(), runs.size(), [&](uint8_t v) { b.push_back(v); });
     return b;
 }
 
@@ -119,7 +128,11 @@ public:
     }
     void NonResident(uint32_t type, uint64_t lowestVcn, uint64_t highestVcn, int64_t allocated, int64_t size,
                      const std::vector<uint8_t>& pairs) {
-        const uint32_t len = (64 + static_cast<uint32_t>(pairs.size()) + 7) & ~7u;
+        NonResident(type, lowestVcn, highestVcn, allocated, size, pairs.data(), pairs.size());
+    }
+    void NonResident(uint32_t type, uint64_t lowestVcn, uint64_t highestVcn, int64_t allocated, int64_t size,
+                     const uint8_t* pairs, size_t pairBytes) {
+        const uint32_t len = (64 + static_cast<uint32_t>(pairBytes) + 7) & ~7u;
         uint8_t* a = r_ + pos_;
         Put32(a, type);
         Put32(a + 4, len);
@@ -132,7 +145,7 @@ public:
         Put64(a + 40, static_cast<uint64_t>(allocated));
         Put64(a + 48, static_cast<uint64_t>(size));
         Put64(a + 56, static_cast<uint64_t>(size));
-        std::memcpy(a + 64, pairs.data(), pairs.size());
+        std::memcpy(a + 64, pairs, pairBytes);
         pos_ += len;
     }
     void Finish(uint16_t sequenceValue) {
@@ -154,14 +167,18 @@ private:
 };
 
 // One attribute-list entry (32 bytes, unnamed).
-void ListEntry(std::vector<uint8_t>& list, uint32_t type, uint64_t lowestVcn, uint64_t segment, uint16_t id) {
-    uint8_t e[32] = {};
+void ListEntry(uint8_t* e, uint32_t type, uint64_t lowestVcn, uint64_t segment, uint16_t id) {
+    std::memset(e, 0, 32);
     Put32(e, type);
     Put16(e + 4, 32);
     e[7] = 26;
     Put64(e + 8, lowestVcn);
     Put64(e + 16, segment);
     Put16(e + 24, id);
+}
+void ListEntry(std::vector<uint8_t>& list, uint32_t type, uint64_t lowestVcn, uint64_t segment, uint16_t id) {
+    uint8_t e[32];
+    ListEntry(e, type, lowestVcn, segment, id);
     list.insert(list.end(), e, e + 32);
 }
 
@@ -186,17 +203,20 @@ void WriteData(RecordWriter& w, const StandInFile& f) {
         return;
     }
     const uint64_t clusters = (static_cast<uint64_t>(size) + kCluster - 1) / kCluster;
-    std::vector<Run> runs;
+    Run runs[3];
+    size_t count = 0;
     if (clusters > 0) {
         const uint64_t base = kFileDataLcnBase + (n % 100000) * 64;
         const uint64_t a = clusters >= 3 ? clusters / 3 : clusters;
         const uint64_t b = clusters >= 3 ? clusters / 3 : 0;
-        runs.push_back({static_cast<int64_t>(base + 1000), a});
-        if (b) runs.push_back({static_cast<int64_t>(base), b});               // a backward jump
-        if (clusters - a - b) runs.push_back({static_cast<int64_t>(base + 5000), clusters - a - b});
+        runs[count++] = {static_cast<int64_t>(base + 1000), a};
+        if (b) runs[count++] = {static_cast<int64_t>(base), b};               // a backward jump
+        if (clusters - a - b) runs[count++] = {static_cast<int64_t>(base + 5000), clusters - a - b};
     }
-    std::vector<uint8_t> pairs = runs.empty() ? std::vector<uint8_t>{0} : EncodeRuns(runs);
-    w.NonResident(0x80, 0, clusters ? clusters - 1 : 0, static_cast<int64_t>(clusters * kCluster), size, pairs);
+    uint8_t pairs[3 * 17 + 1];
+    size_t bytes = 0;
+    EncodeRunsTo(runs, count, [&](uint8_t v) { pairs[bytes++] = v; });
+    w.NonResident(0x80, 0, clusters ? clusters - 1 : 0, static_cast<int64_t>(clusters * kCluster), size, pairs, bytes);
 }
 
 // The FILE record of a drive entry (kind: base record, or its extension record holding $DATA).
@@ -215,10 +235,10 @@ void BuildFileRecord(uint8_t* rec, const StandInFile& f, bool extensionRecord) {
     w.Sequence(SequenceOf(f.ref));
     w.Resident(0x10, nullptr, 48);   // $STANDARD_INFORMATION
     if (layout == Layout::InExtension) {
-        std::vector<uint8_t> list;
+        uint8_t list[64];
         ListEntry(list, 0x10, 0, f.ref, 0);
-        ListEntry(list, 0x80, 0, f.extension, 0);
-        w.Resident(0x20, nullptr, static_cast<uint32_t>(list.size()), list.data());
+        ListEntry(list + 32, 0x80, 0, f.extension, 0);
+        w.Resident(0x20, nullptr, sizeof list, list);
     } else if (!f.directory) {
         if (layout == Layout::NamedStreamFirst) w.Resident(0x80, L"Zone", 16);
         WriteData(w, f);
@@ -240,9 +260,58 @@ struct Slot {
 
 class Image {
 public:
-    bool Build(wchar_t letter) {
-        if (!StandInCollectFiles(letter, files_)) return false;
-        uint64_t last = kStandInFirstFileRecord - 1;
+    // The volume data: the table's length from the drive's record count, with room for the
+    // records the next files take (as NTFS keeps unused records in the table's valid length).
+    // The records are laid out at the first read that needs them, from the drive as it is then.
+    bool Prepare(wchar_t letter) {
+        letter_ = letter;
+        uint64_t count = 0;
+        if (!StandInRecordCount(letter, &count)) return false;
+        geometryRecords_ = (std::max<uint64_t>(count, kStandInFirstFileRecord) + 64 + 63) / 64 * 64;
+        return true;
+    }
+
+    void Geometry(uint8_t* out96) const {
+        std::memset(out96, 0, 96);
+        Put64(out96 + 0, 0x5441524E00000000ull | static_cast<uint64_t>(letter_));
+        Put64(out96 + 8, kTotalClusters * (kCluster / 512));
+        Put64(out96 + 16, kTotalClusters);
+        Put32(out96 + 40, 512);
+        Put32(out96 + 44, kCluster);
+        Put32(out96 + 48, kRecord);
+        Put32(out96 + 52, 0);
+        Put64(out96 + 56, geometryRecords_ * kRecord);
+        Put64(out96 + 64, static_cast<uint64_t>(kMftStartLcn));
+        Put64(out96 + 72, static_cast<uint64_t>(kMftStartLcn) + 2);
+    }
+
+    // Bytes of the volume at offset; clusters outside the table read as zeros.
+    void Read(uint64_t offset, uint8_t* out, uint32_t bytes) const {
+        Ensure();
+        ReadLaid(offset, out, bytes);
+    }
+
+    // The highest record of the table's own (record 0 and its extension records) at or below
+    // `number`.
+    uint64_t TableRecordAtOrBelow(uint64_t number) const {
+        Ensure();
+        for (uint64_t e = tableExtensions_.size(); e > 0; --e)
+            if (kStandInTableExtensionFirst + e - 1 <= number) return kStandInTableExtensionFirst + e - 1;
+        return 0;
+    }
+    void TableRecord(uint64_t number, uint8_t* rec) const {
+        Ensure();
+        RecordAt(number, rec);
+    }
+
+private:
+    void Ensure() const {
+        std::call_once(built_, [this] { const_cast<Image*>(this)->Build(); });
+    }
+
+    void Build() {
+        if (!StandInCollectFiles(letter_, files_)) files_.clear();
+        uint64_t last = geometryRecords_ - 1;
         for (const StandInFile& f : files_) {
             if (f.ref & kSyntheticBit) continue;
             last = std::max(last, f.ref & kMask48);
@@ -261,25 +330,9 @@ public:
         uint32_t scale = 1;
         while (slots_.size() / kRecordsPerCluster / (10ull * scale) > 128) scale *= 2;
         while (!Lay(scale)) scale *= 2;
-        return true;
     }
 
-    void Geometry(uint8_t* out96) const {
-        std::memset(out96, 0, 96);
-        Put64(out96 + 0, 0x5441524E00000000ull | static_cast<uint64_t>(files_.size()));
-        Put64(out96 + 8, totalClusters_ * (kCluster / 512));
-        Put64(out96 + 16, totalClusters_);
-        Put32(out96 + 40, 512);
-        Put32(out96 + 44, kCluster);
-        Put32(out96 + 48, kRecord);
-        Put32(out96 + 52, 0);
-        Put64(out96 + 56, validLength_);
-        Put64(out96 + 64, static_cast<uint64_t>(kMftStartLcn));
-        Put64(out96 + 72, static_cast<uint64_t>(kMftStartLcn) + 2);
-    }
-
-    // Bytes of the volume at offset; clusters outside the table read as zeros.
-    void Read(uint64_t offset, uint8_t* out, uint32_t bytes) const {
+    void ReadLaid(uint64_t offset, uint8_t* out, uint32_t bytes) const {
         uint8_t cluster[kCluster];
         const uint64_t end = offset + bytes;
         for (uint64_t lcn = offset / kCluster; lcn * kCluster < end; ++lcn) {
@@ -302,16 +355,6 @@ public:
         }
     }
 
-    // The highest record of the table's own (record 0 and its extension records) at or below
-    // `number`.
-    uint64_t TableRecordAtOrBelow(uint64_t number) const {
-        for (uint64_t e = tableExtensions_.size(); e > 0; --e)
-            if (kStandInTableExtensionFirst + e - 1 <= number) return kStandInTableExtensionFirst + e - 1;
-        return 0;
-    }
-    void TableRecord(uint64_t number, uint8_t* rec) const { RecordAt(number, rec); }
-
-private:
     void RecordAt(uint64_t number, uint8_t* rec) const {
         if (number == 0) {
             std::memcpy(rec, recordZero_.data(), kRecord);
@@ -387,8 +430,7 @@ private:
         }
         byLcn_ = islands;
         std::sort(byLcn_.begin(), byLcn_.end(), [](const Island& a, const Island& b) { return a.lcn < b.lcn; });
-        totalClusters_ = std::max<uint64_t>(static_cast<uint64_t>(high) + 1024, kFileDataLcnBase + 100000 * 64 + 8192);
-        validLength_ = slots_.size() * kRecord;
+        const uint64_t validLength = slots_.size() * kRecord;
         // Record 0: $STANDARD_INFORMATION, the attribute list when fragmented, the first part.
         recordZero_.assign(kRecord, 0);
         tableExtensions_.clear();
@@ -407,7 +449,7 @@ private:
             w.Resident(0x20, nullptr, static_cast<uint32_t>(list.size()), list.data());
         }
         const uint64_t firstEnd = parts.size() > 1 ? partVcn[1] : totalVcns;
-        w.NonResident(0x80, 0, firstEnd ? firstEnd - 1 : 0, allocated, static_cast<int64_t>(validLength_),
+        w.NonResident(0x80, 0, firstEnd ? firstEnd - 1 : 0, allocated, static_cast<int64_t>(validLength),
                       EncodeRuns(parts[0]));
         w.Finish(SequenceValue(0));
         for (size_t e = 1; e < parts.size(); ++e) {
@@ -429,8 +471,9 @@ private:
     std::vector<Island> byLcn_;
     std::vector<uint8_t> recordZero_;
     std::vector<std::vector<uint8_t>> tableExtensions_;
-    uint64_t totalClusters_ = 0;
-    uint64_t validLength_ = 0;
+    wchar_t letter_ = 0;
+    uint64_t geometryRecords_ = 0;
+    mutable std::once_flag built_;
 };
 
 struct Views {
@@ -470,7 +513,7 @@ BOOL StandInNtfsControl(wchar_t letter, DWORD code, const void* in, DWORD inSize
     if (code == FSCTL_GET_NTFS_VOLUME_DATA) {
         if (!out || outSize < 96) return Fail(ERROR_INSUFFICIENT_BUFFER);
         auto image = std::make_shared<Image>();
-        if (!image->Build(letter)) return Fail(ERROR_DEVICE_NOT_CONNECTED);
+        if (!image->Prepare(letter)) return Fail(ERROR_DEVICE_NOT_CONNECTED);
         image->Geometry(static_cast<uint8_t*>(out));
         std::lock_guard<std::mutex> lock(V().mutex);
         V().images[slot] = image;
@@ -496,7 +539,9 @@ BOOL StandInNtfsControl(wchar_t letter, DWORD code, const void* in, DWORD inSize
     const bool haveEntry = StandInFindRecord(letter, asked, &found);
     const uint64_t entryNumber = haveEntry ? found.reference & kMask48 : 0;
     uint64_t answered;
-    if (image && (!haveEntry || image->TableRecordAtOrBelow(asked) > entryNumber)) {
+    // Only a number below the first file record can be answered by one of the table's records.
+    if (image && (!haveEntry || entryNumber < kStandInFirstFileRecord) &&
+        (!haveEntry || image->TableRecordAtOrBelow(asked) > entryNumber)) {
         answered = image->TableRecordAtOrBelow(asked);
         image->TableRecord(answered, o + 12);
         answered |= 1ull << 48;

@@ -25,8 +25,8 @@
 // of its clusters, as unsupported, the layer serves them from FILE records it builds for the
 // drive's files (a master file table with multi-sector fixups, resident and non-resident $DATA,
 // fragmented runs, extension records named by attribute lists), numbered by the references
-// above: volume data takes a snapshot of the drive that later raw reads of the table's clusters
-// return; a FILE record is built from the drive's current state, and a record not in use is
+// above: after volume data, the first raw read of the table's clusters takes a snapshot of the
+// drive that the later ones return; a FILE record is built from the drive's current state, and a record not in use is
 // answered with the nearest lower one, as NTFS does. Opening "\\.\X:\$MFT" is not served.
 //
 // Handles: open with VolumeIoCreateFile and close with VolumeIoCloseHandle. A volume handle

@@ -260,7 +260,7 @@ TEST_F(VolumeIoDrive, ReferencesAreDenseRecordNumbersReusedWithTheNextSequence) 
     uint64_t valid = 0;
     memcpy(&valid, data + 56, 8);
     EXPECT_GE(valid / 1024, highest + 1);
-    EXPECT_LE(valid / 1024, highest + 2);
+    EXPECT_LE(valid / 1024, highest + 2 + 128);   // with room for the next files, as NTFS keeps
 
     // The reference the FILE record call answers for a reference (its record's sequence number
     // is the reference's high 16 bits); 0 when the call fails.
