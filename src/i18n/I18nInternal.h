@@ -32,7 +32,7 @@ struct FeatureText {
 // The texts of each built-in language (one source file per language).
 const TextPair* EnglishTexts(size_t& count);
 LanguageTexts ChineseSimplifiedTexts();   // every key (texts only)
-LanguageTexts ChineseTraditionalTexts();  // every key (over a copy of the zh-cn table)
+LanguageTexts ChineseTraditionalTexts();  // menu and title groups, settings, analysis
 LanguageTexts GermanTexts();
 LanguageTexts JapaneseTexts();
 LanguageTexts FrenchTexts();
@@ -41,8 +41,8 @@ LanguageTexts SpanishTexts();
 LanguageTexts RussianTexts();
 LanguageTexts NorwegianTexts();
 LanguageTexts ArabicTexts();
-LanguageTexts PortugueseTexts();
-LanguageTexts ItalianTexts();
+LanguageTexts PortugueseTexts();  // menu group, settings, analysis
+LanguageTexts ItalianTexts();     // menu group, settings, analysis
 // Keys added by features after the six groups, translated into every language at once.
 const FeatureText* SettingsToolTexts(size_t& count);
 

@@ -25,7 +25,7 @@ TEST_F(LookupTest, ActiveTableThenEnglishThenChineseThenDefault) {
     g_activeTextTable = GetBuiltinTextTable(L"de-de");
     EXPECT_EQ(Tr(L"Drive_LocalDiskOnly", L"本地磁盘", L"Local Disk"), L"Lokaler Datenträger");
     g_activeTextTable = GetBuiltinTextTable(L"zh-tw");
-    EXPECT_EQ(Tr(L"Title_SearchFinalFmt", L"", L""), L"塔恩維克 - 共命中 %lld 個");
+    EXPECT_EQ(Tr(L"Title_SearchFinalFmt", L"", L""), L"塔恩维克 - 共命中 %lld 个");
     g_activeTextTable.clear();
 
     EXPECT_EQ(Tr(L"No_Such_Key_ForTest", L"中文", L"English"), L"English");
