@@ -15,8 +15,14 @@
 // Tick of the last progress message posted by the hash workers (shared by all scans).
 extern std::atomic<uint64_t> g_lastDupProgressPostTick;
 
-// Runs task(index, thread number) for every index below count on 2..16 threads and returns
-// when all have ended. Stops handing out indexes when the cancel flag is set. An exception in
+// Hashing threads at most. Every file costs an open, a read and a close, and systems that
+// serialise those per process gain nothing from more threads (measured: 1 thread 5.2 s, 2 and 4
+// threads 2.7 to 3.8 s, 8 threads 4.2 s for 11,500 files); four reads at a time also keep a
+// solid-state drive busy.
+constexpr int kDupMaxHashThreads = 4;
+
+// Runs task(index, thread number) for every index below count on 2..kDupMaxHashThreads threads
+// (never more threads than indexes) and returns when all have ended. Stops handing out indexes when the cancel flag is set. An exception in
 // a task stops the others and is passed on (after logging) once every thread has been joined.
 void DupParallelFor(uint64_t count, const std::atomic<bool>* cancel,
                     const std::function<void(uint64_t index, int thread)>& task);

@@ -26,7 +26,7 @@ struct HashPass {
     std::atomic<bool>* cancel = nullptr;
     DuplicateFindView* view = nullptr;
     DupFileHashStore* store = nullptr;
-    const std::vector<std::vector<DupFileItem>>* groups = nullptr;
+    std::vector<std::vector<DupFileItem>>* groups = nullptr;
     std::vector<DupHashTask> tasks;
     std::vector<std::vector<std::wstring>> results;
     std::vector<uint8_t> timedOut;
@@ -35,7 +35,7 @@ struct HashPass {
 
     // One task per file of every group; the caller's counters start at 0 of the task count.
     HashPass(bool fullPass, std::atomic<bool>* cancelFlag, DuplicateFindView* v, DupFileHashStore* s,
-             const std::vector<std::vector<DupFileItem>>* g, std::atomic<uint64_t>* doneCounter,
+             std::vector<std::vector<DupFileItem>>* g, std::atomic<uint64_t>* doneCounter,
              std::atomic<uint64_t>* totalCounter)
         : full(fullPass), cancel(cancelFlag), view(v), store(s), groups(g), done(doneCounter) {
         Prepare();
@@ -58,7 +58,22 @@ struct HashPass {
         while (view && view->paused && !IsSet(cancel) && !view->stopRequested && !g_shuttingDown) Sleep(50);
     }
 
-    std::wstring Hash(const DupFileItem& item, uint32_t deadline) const {
+    // Candidates from the index come without a time: it is asked once and kept with the file, so
+    // that the cache lookup does not ask again and members of a group with different times are
+    // known to be different files without opening them (DupDropSameFileMembers). False when
+    // the file changed size since it was listed or the query ran out of time.
+    static bool KeepCurrentTime(DupFileItem& item, uint32_t deadline) {
+        tls_hashTimedOut = false;
+        tls_hashDeadline = GetTickCount64() + deadline;
+        const DupFileStat st = DupQueryFileStat(item.path);
+        if (!st.valid) return !tls_hashTimedOut;
+        if (st.size != item.size) return false;
+        item.mtime = st.mtime;
+        return true;
+    }
+
+    std::wstring Hash(DupFileItem& item, uint32_t deadline) const {
+        if (store && item.mtime == 0 && !KeepCurrentTime(item, deadline)) return {};
         if (full) {
             return store ? DupGetFullHashCached(item.path, item.size, item.mtime, cancel, store, deadline)
                          : DupComputeFullHash(item.path, cancel, deadline, item.size);
@@ -72,7 +87,7 @@ struct HashPass {
         WaitWhilePaused();
         if (IsSet(cancel)) return;
         const DupHashTask t = tasks[i];
-        const DupFileItem& item = (*groups)[t.group][t.file];
+        DupFileItem& item = (*groups)[t.group][t.file];
         if (view) view->SetWorkerFile(thread, item.path);
         results[t.group][t.file] = Hash(item, full ? kFullDeadlineMs : kQuickDeadlineMs);
         const bool late = tls_hashTimedOut;
@@ -115,7 +130,7 @@ struct HashPass {
                 const uint64_t k = next.fetch_add(1);
                 if (k >= list.size()) return;
                 const DupHashTask t = tasks[list[k]];
-                const DupFileItem& item = (*groups)[t.group][t.file];
+                DupFileItem& item = (*groups)[t.group][t.file];
                 if (view) view->SetWorkerFile(thread, item.path);
                 results[t.group][t.file] = Hash(item, full ? kFullRetryDeadlineMs : kQuickRetryDeadlineMs);
                 if (tls_hashTimedOut && view) view->timeoutCount.fetch_add(1);

@@ -11,6 +11,7 @@
 
 #include "core/Logs.h"
 
+std::atomic<bool> g_dupTimedAccessForAllDrives{false};
 thread_local bool tls_hashTimedOut = false;
 thread_local uint64_t tls_hashDeadline = 0;
 
@@ -221,9 +222,12 @@ HANDLE OpenTimed(const std::wstring& path, DWORD access, DWORD flags, const std:
 }
 
 // ---------------------------------------------------------------------------------------------
-// Read blocks: buffer, event and OVERLAPPED of one file's reads. A block whose read could not
-// be brought to an end after cancelling is never freed or reused, since the system may still
-// write into it.
+// Read blocks: buffer, event and OVERLAPPED of one file's reads. The buffer holds one byte more
+// than a read piece, so that the last read of a file can ask for one byte past its listed end
+// and tell a grown file from an unchanged one without a separate size query.
+// A block whose read could not be brought to an end after cancelling is never freed or
+// reused, since the system may still write into it.
+constexpr DWORD kReadBufferSize = kDupFullReadSize + 1;
 struct ReadBlock {
     OVERLAPPED ov{};
     HANDLE event = nullptr;
@@ -247,7 +251,7 @@ ReadBlock* AcquireBlock() {
     auto block = std::make_unique<ReadBlock>();
     block->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!block->event) return nullptr;
-    block->buffer.reset(new (std::nothrow) uint8_t[kDupFullReadSize]);
+    block->buffer.reset(new (std::nothrow) uint8_t[kReadBufferSize]);
     if (!block->buffer) {
         CloseHandle(block->event);
         return nullptr;
@@ -371,13 +375,92 @@ struct FileCloser {
     }
 };
 
-// The whole-file digest through an open handle. With expectedSize >= 0 the file must have that
-// size before and after the read; otherwise it is read up to its end.
-bool DigestWholeFile(HANDLE file, int64_t expectedSize, const std::atomic<bool>* cancel, uint8_t out[32]) {
+// ---------------------------------------------------------------------------------------------
+// Direct access for local fixed drives: the open and the reads run on the calling thread, the
+// reads are plain positioned reads, and the listed size is checked by the reads themselves
+// (the last one asks for one byte more than should be left). Such drives answer at once, so
+// the helper thread and the overlapped waits would only add system calls per file; the
+// per-file deadline and the cancel flag are still checked before the open and every read.
+
+HANDLE OpenDirect(const std::wstring& path, DWORD access, DWORD flags, const std::atomic<bool>* cancel) {
+    if (DupHashDeadlinePassed() || Cancelled(cancel)) {
+        tls_hashTimedOut = true;
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, flags, nullptr);
+}
+
+// Reads n bytes at offset (n at most kReadBufferSize), fewer only where the file ends.
+bool ReadDirect(HANDLE file, ReadBlock* block, uint64_t offset, DWORD n, DWORD* got, const std::atomic<bool>* cancel) {
+    *got = 0;
+    if (Cancelled(cancel)) return false;
+    if (DupHashDeadlinePassed()) {
+        tls_hashTimedOut = true;
+        return false;
+    }
+    while (*got < n) {
+        OVERLAPPED ov{};
+        SetOffset(ov, offset + *got);
+        DWORD piece = 0;
+        if (!ReadFile(file, block->buffer.get() + *got, n - *got, &piece, &ov)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) return true;
+            return false;
+        }
+        if (piece == 0) return true;
+        *got += piece;
+    }
+    return true;
+}
+
+// Digests exactly length bytes at offset; with atEnd the file must end right after them.
+bool DigestRangeDirect(HANDLE file, ReadBlock* block, uint64_t offset, uint64_t length, bool atEnd, Sha256& sha,
+                       const std::atomic<bool>* cancel) {
+    uint64_t done = 0;
+    for (;;) {
+        const uint64_t left = length - done;
+        const bool last = left <= kDupFullReadSize;
+        const DWORD want = last ? (DWORD)left + (atEnd ? 1 : 0) : kDupFullReadSize;
+        if (want == 0) return true;
+        DWORD got = 0;
+        if (!ReadDirect(file, block, offset + done, want, &got, cancel)) return false;
+        if (got != (last ? left : (uint64_t)want)) return false;  // shorter or longer than listed
+        if (got && !sha.Update(block->buffer.get(), got)) return false;
+        if (last) return true;
+        done += got;
+    }
+}
+
+// The three sample digests of a file larger than the small-file limit, read through one open.
+bool DigestSamplesDirect(HANDLE file, int64_t size, const std::atomic<bool>* cancel, uint8_t out[3 * 32]) {
+    BlockLease lease;
+    if (!lease.block) return false;
+    const uint64_t offsets[3] = {0, (uint64_t)((size >> 1) - kDupSampleLength / 2), (uint64_t)(size - kDupSampleLength)};
+    for (int i = 0; i < 3; ++i) {
+        Sha256 sha;
+        if (!sha.ok()) return false;
+        if (!DigestRangeDirect(file, lease.block, offsets[i], kDupSampleLength, i == 2, sha, cancel)) return false;
+        if (!sha.Finish(out + 32 * i)) return false;
+    }
+    return true;
+}
+
+// The drive kind per letter, asked again after a while (a letter may be mapped anew).
+constexpr uint64_t kDriveKindTtlMs = 5000;
+std::atomic<uint64_t> g_driveKind[26];  // (tick << 2) | 1 local fixed, | 2 other; 0 unknown
+
+// The whole-file digest through an open handle, read directly or with timed overlapped reads.
+// With expectedSize >= 0 the file must have that size before and after the read; otherwise it
+// is read up to its end.
+bool DigestWholeFile(HANDLE file, bool direct, int64_t expectedSize, const std::atomic<bool>* cancel,
+                     uint8_t out[32]) {
     BlockLease lease;
     if (!lease.block) return false;
     Sha256 sha;
     if (!sha.ok()) return false;
+    if (direct && expectedSize >= 0) {
+        return DigestRangeDirect(file, lease.block, 0, (uint64_t)expectedSize, true, sha, cancel) && sha.Finish(out);
+    }
     if (expectedSize >= 0) {
         int64_t now = -1;
         if (!CurrentSize(file, &now) || now != expectedSize) return false;
@@ -392,13 +475,26 @@ bool DigestWholeFile(HANDLE file, int64_t expectedSize, const std::atomic<bool>*
             tls_hashTimedOut = true;
             return false;
         }
-        SetOffset(lease.block->ov, offset);
         DWORD got = 0;
-        if (!ReadFileTimed(file, lease.block, kDupFullReadSize, &got, cancel)) return false;
+        if (direct) {
+            if (!ReadDirect(file, lease.block, offset, kDupFullReadSize, &got, cancel)) return false;
+        } else {
+            SetOffset(lease.block->ov, offset);
+            if (!ReadFileTimed(file, lease.block, kDupFullReadSize, &got, cancel)) return false;
+        }
         if (got == 0) return sha.Finish(out);
         if (!sha.Update(lease.block->buffer.get(), got)) return false;
         offset += got;
     }
+}
+
+// The quick hash of a large file: the SHA-256 of its three sample digests and its size.
+std::wstring SamplesToQuickHash(uint8_t buffer[3 * 32 + 8], int64_t size) {
+    for (int i = 0; i < 8; ++i) buffer[96 + i] = (uint8_t)(((uint64_t)size >> (8 * i)) & 0xFF);
+    Sha256 sha;
+    uint8_t digest[32];
+    if (!sha.Update(buffer, 3 * 32 + 8) || !sha.Finish(digest)) return {};
+    return HashDigestToHex(digest);
 }
 
 }  // namespace
@@ -429,6 +525,25 @@ DupTimedHelperScope::~DupTimedHelperScope() {
     t_helperScope = false;
 }
 
+bool DupPathIsOnLocalFixedDrive(const std::wstring& path) {
+    if (g_dupTimedAccessForAllDrives.load()) return false;
+    size_t at = 0;
+    if (path.compare(0, 4, L"\\\\?\\") == 0) at = 4;
+    if (path.size() < at + 3 || path[at + 1] != L':' || (path[at + 2] != L'\\' && path[at + 2] != L'/')) return false;
+    wchar_t letter = path[at];
+    if (letter >= L'a' && letter <= L'z') letter = (wchar_t)(letter - L'a' + L'A');
+    if (letter < L'A' || letter > L'Z') return false;
+    std::atomic<uint64_t>& slot = g_driveKind[letter - L'A'];
+    const uint64_t now = GetTickCount64();
+    const uint64_t known = slot.load();
+    if (known && now - (known >> 2) < kDriveKindTtlMs) return (known & 3) == 1;
+    const wchar_t root[4] = {letter, L':', L'\\', 0};
+    const UINT type = GetDriveTypeW(root);
+    const bool local = type == DRIVE_FIXED || type == DRIVE_RAMDISK;
+    slot.store((now << 2) | (local ? 1 : 2));
+    return local;
+}
+
 HANDLE OpenFileForHashTimed(const std::wstring& path, const std::atomic<bool>* cancel) {
     return OpenTimed(path, GENERIC_READ, FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN, cancel);
 }
@@ -440,10 +555,15 @@ std::wstring DupComputeFullHash(const std::wstring& path, const std::atomic<bool
     } else if (!tls_hashDeadline) {
         StartDeadline((uint32_t)kDefaultFullDeadlineMs);
     }
+    uint8_t digest[32];
+    if (DupPathIsOnLocalFixedDrive(path)) {
+        FileCloser file{OpenDirect(path, GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN, cancel)};
+        if (file.h == INVALID_HANDLE_VALUE || !DigestWholeFile(file.h, true, expectedSize, cancel, digest)) return {};
+        return HashDigestToHex(digest);
+    }
     FileCloser file{OpenFileForHashTimed(path, cancel)};
     if (file.h == INVALID_HANDLE_VALUE) return {};
-    uint8_t digest[32];
-    if (!DigestWholeFile(file.h, expectedSize, cancel, digest)) return {};
+    if (!DigestWholeFile(file.h, false, expectedSize, cancel, digest)) return {};
     return HashDigestToHex(digest);
 }
 
@@ -453,6 +573,12 @@ std::wstring DupComputeQuickHash(const std::wstring& path, int64_t size, const s
     if (size < 0) return {};
     if (size <= kDupSmallFileLimit) return DupComputeFullHash(path, cancel, 0, size);
 
+    uint8_t buffer[3 * 32 + 8];
+    if (DupPathIsOnLocalFixedDrive(path)) {
+        FileCloser file{OpenDirect(path, GENERIC_READ, FILE_FLAG_RANDOM_ACCESS, cancel)};
+        if (file.h == INVALID_HANDLE_VALUE || !DigestSamplesDirect(file.h, size, cancel, buffer)) return {};
+        return SamplesToQuickHash(buffer, size);
+    }
     FileCloser file{OpenFileForHashTimed(path, cancel)};
     if (file.h == INVALID_HANDLE_VALUE) return {};
     int64_t now = -1;
@@ -460,7 +586,6 @@ std::wstring DupComputeQuickHash(const std::wstring& path, int64_t size, const s
     BlockLease lease;
     if (!lease.block) return {};
     const uint64_t offsets[3] = {0, (uint64_t)((size >> 1) - kDupSampleLength / 2), (uint64_t)(size - kDupSampleLength)};
-    uint8_t buffer[3 * 32 + 8];
     for (int i = 0; i < 3; ++i) {
         Sha256 sha;
         if (!sha.ok()) return {};
@@ -468,14 +593,21 @@ std::wstring DupComputeQuickHash(const std::wstring& path, int64_t size, const s
         if (!sha.Finish(buffer + 32 * i)) return {};
         if (tls_hashTimedOut || Cancelled(cancel)) return {};
     }
-    for (int i = 0; i < 8; ++i) buffer[96 + i] = (uint8_t)(((uint64_t)size >> (8 * i)) & 0xFF);
-    Sha256 sha;
-    uint8_t digest[32];
-    if (!sha.Update(buffer, sizeof buffer) || !sha.Finish(digest)) return {};
-    return HashDigestToHex(digest);
+    return SamplesToQuickHash(buffer, size);
 }
 
 namespace {
+
+DupFileStat StatNow(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    DupFileStat s;
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        s.valid = true;
+        s.size = (int64_t)(((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow);
+        s.mtime = ((uint64_t)data.ftLastWriteTime.dwHighDateTime << 32) | data.ftLastWriteTime.dwLowDateTime;
+    }
+    return s;
+}
 
 struct StatState {
     std::wstring path;
@@ -485,19 +617,14 @@ struct StatState {
 }  // namespace
 
 DupFileStat DupQueryFileStat(const std::wstring& path) {
+    if (DupPathIsOnLocalFixedDrive(path)) return StatNow(path);
     auto st = std::make_shared<StatState>();
     st->path = path;
     // The helper writes only into st, which it shares; a late finish is harmless.
     std::shared_ptr<std::atomic<int>> state = std::make_shared<std::atomic<int>>(kPending);
     const bool finished = RunTimed(
         [st, state] {
-            WIN32_FILE_ATTRIBUTE_DATA data{};
-            DupFileStat s;
-            if (GetFileAttributesExW(st->path.c_str(), GetFileExInfoStandard, &data)) {
-                s.valid = true;
-                s.size = (int64_t)(((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow);
-                s.mtime = ((uint64_t)data.ftLastWriteTime.dwHighDateTime << 32) | data.ftLastWriteTime.dwLowDateTime;
-            }
+            const DupFileStat s = StatNow(st->path);
             int expected = kPending;
             if (state->load() == kPending) st->stat = s;
             state->compare_exchange_strong(expected, kDone);
@@ -517,7 +644,9 @@ uint64_t DupQueryFileMtime(const std::wstring& path) {
 }
 
 bool DupQueryFileIdentity(const std::wstring& path, DupFileIdentity* out, const std::atomic<bool>* cancel) {
-    FileCloser file{OpenTimed(path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, cancel)};
+    FileCloser file{DupPathIsOnLocalFixedDrive(path)
+                        ? OpenDirect(path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, cancel)
+                        : OpenTimed(path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, cancel)};
     if (file.h == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(file.h, &info)) return false;

@@ -3,8 +3,9 @@
 // or the whole content up to 262144 bytes), the full hash, and the per-file hash cache
 // dupcache\files.hash (DUPHASH1).
 //
-// Every file access has a time limit: opens and time queries run on a helper thread and are
-// given up after 5000 / 3000 ms; reads are overlapped and cancelled after 3000 ms; each hash
+// Files on drives that may not answer (network, removable) have a time limit per access: opens
+// and time queries run on a helper thread and are given up after 5000 / 3000 ms; reads are
+// overlapped and cancelled after 3000 ms. Local fixed drives are read directly. Each hash
 // has an overall deadline kept per thread (tls_hashDeadline) and reports running out of time
 // through tls_hashTimedOut. The cancel flag is honoured at every wait.
 #include <windows.h>
@@ -35,6 +36,13 @@ std::wstring DupComputeFullHash(const std::wstring& path, const std::atomic<bool
                                 int64_t expectedSize = -1);
 bool DupHashDeadlinePassed();
 std::wstring HashDigestToHex(const uint8_t digest[32]);
+
+// True for a path on a local fixed drive (or RAM disk), whose files are opened and read on the
+// calling thread; files anywhere else (network, removable, optical drives, UNC paths) go
+// through the timed helper thread and overlapped reads. The answer per letter is kept 5 s.
+bool DupPathIsOnLocalFixedDrive(const std::wstring& path);
+// Set: every path takes the timed access, as on a network drive (lets tests check both ways).
+extern std::atomic<bool> g_dupTimedAccessForAllDrives;
 
 // The opened file for hashing (shared read, overlapped, sequential), or INVALID_HANDLE_VALUE
 // after a failure, the open wait, the deadline or the cancel flag.

@@ -15,7 +15,8 @@ void DupParallelFor(uint64_t count, const std::atomic<bool>* cancel,
                     const std::function<void(uint64_t, int)>& task) {
     if (count == 0) return;
     const unsigned hw = std::thread::hardware_concurrency();
-    const int threads = hw < 2 ? 2 : (int)std::min(hw, 16u);
+    int threads = hw < 2 ? 2 : (int)std::min(hw, (unsigned)kDupMaxHashThreads);
+    if ((uint64_t)threads > count) threads = (int)count;
     std::atomic<uint64_t> next{0};
     std::atomic<bool> failed{false};
     std::exception_ptr firstError;

@@ -118,6 +118,21 @@ TEST_F(DupGroupingTest, ExactGroupsEqualThePeers) {
     for (const DupGroup& g : groups) EXPECT_TRUE(IsDupHexDigest(g.key));
     // With the cache warm the same groups come back.
     EXPECT_EQ(ToSet(Scan(DupCompareMode::Exact, &store), link_, target_), peer);
+    // Candidates from the index come without times: the same groups, and the hard link and its
+    // target (one file, one time) are still one member.
+    std::vector<DupFileItem> files;
+    ASSERT_TRUE(DupCollectFilesByWalk(root_, 1024, files, nullptr, nullptr));
+    for (DupFileItem& f : files) f.mtime = 0;
+    DupFileHashStore fresh;
+    const auto untimed = DupBuildGroups(std::move(files), nullptr, nullptr, nullptr, nullptr, &fresh, DupCompareMode::Exact);
+    EXPECT_EQ(ToSet(untimed, link_, target_), peer);
+    for (const DupGroup& g : untimed) {
+        const auto has = [&](const std::wstring& p) {
+            return std::any_of(g.files.begin(), g.files.end(), [&](const DupFileItem& f) { return f.path == p; });
+        };
+        EXPECT_FALSE(has(link_) && has(target_));
+        for (const DupFileItem& f : g.files) EXPECT_NE(f.mtime, 0u) << f.path;
+    }
 }
 
 TEST_F(DupGroupingTest, FastModeTrustsTheSamples) {

@@ -9,6 +9,12 @@ namespace {
 
 std::wstring W(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
+// Sends every path through the timed access while it lives.
+struct TimedAccess {
+    explicit TimedAccess(bool on = true) { g_dupTimedAccessForAllDrives = on; }
+    ~TimedAccess() { g_dupTimedAccessForAllDrives = false; }
+};
+
 class DupHashTest : public ::testing::Test {
 protected:
     void SetUp() override { dir_ = testfx::MakeScratchDir(L"duphash"); }
@@ -83,9 +89,64 @@ TEST_F(DupHashTest, CancelAndDeadlineEndTheHashAsTimedOut) {
     EXPECT_TRUE(tls_hashTimedOut);
     // Reused helper threads serve many opens in a row and end with their scope.
     {
+        TimedAccess timed;
         DupTimedHelperScope scope;
         for (int i = 0; i < 50; ++i) ASSERT_TRUE(IsDupHexDigest(DupComputeQuickHash(big, 2000000, nullptr, 5000)));
     }
+}
+
+// Local fixed drives are read directly on the hashing thread, every other place through the
+// timed helper and overlapped reads: both must give the same hashes and refuse the same files.
+TEST_F(DupHashTest, DirectAndTimedAccessAgree) {
+    struct Case {
+        const wchar_t* name;
+        size_t bytes;
+        int64_t listed;  // the size the candidate was listed with
+        bool hashed;
+    };
+    const Case cases[] = {
+        {L"empty", 0, 0, true},
+        {L"three", 3, 3, true},
+        {L"limit", 262144, 262144, true},
+        {L"limit-grown", 262145, 262144, false},
+        {L"sampled", 262145, 262145, true},
+        {L"pieces", 3 * 262144 + 777, 3 * 262144 + 777, true},
+        {L"shrunk", 600000, 600001, false},
+        {L"grown", 600001, 600000, false},
+        {L"small-shrunk", 5000, 5001, false},
+    };
+    ASSERT_TRUE(DupPathIsOnLocalFixedDrive(dir_ + L"\\x"));  // the scratch folder is read directly
+    for (const Case& c : cases) {
+        const std::wstring path = File(c.name, duptest::Bytes(c.bytes, 11));
+        std::wstring quick[2], full[2], fullUnchecked[2];
+        for (int timedWay = 0; timedWay < 2; ++timedWay) {
+            TimedAccess timed(timedWay == 1);
+            quick[timedWay] = DupComputeQuickHash(path, c.listed, nullptr, 5000);
+            full[timedWay] = DupComputeFullHash(path, nullptr, 5000, c.listed);
+            fullUnchecked[timedWay] = DupComputeFullHash(path, nullptr, 5000);
+            EXPECT_FALSE(tls_hashTimedOut) << c.name;
+        }
+        EXPECT_EQ(quick[0], quick[1]) << c.name;
+        EXPECT_EQ(full[0], full[1]) << c.name;
+        EXPECT_EQ(fullUnchecked[0], fullUnchecked[1]) << c.name;
+        EXPECT_EQ(IsDupHexDigest(quick[0]), c.hashed) << c.name;
+        EXPECT_EQ(IsDupHexDigest(full[0]), c.hashed) << c.name;
+        EXPECT_TRUE(IsDupHexDigest(fullUnchecked[0])) << c.name;
+        if (c.hashed && c.bytes <= 262144) {
+            EXPECT_EQ(quick[0], full[0]) << c.name;
+        }
+    }
+    // Which way a path takes.
+    const std::pair<std::wstring, bool> ways[] = {
+        {L"C:\\windows\\x", true},
+        {L"c:/windows/x", true},
+        {L"\\\\?\\C:\\windows\\x", true},
+        {L"\\\\server\\share\\x", false},
+        {L"relative\\x", false},
+        {L"C:", false},
+        {L"", false},
+    };
+    for (const auto& [path, local] : ways) EXPECT_EQ(DupPathIsOnLocalFixedDrive(path), local) << path;
 }
 
 TEST_F(DupHashTest, IdentityIsTheSameThroughAHardLink) {
