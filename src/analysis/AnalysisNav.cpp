@@ -321,7 +321,11 @@ void DeleteSelectedInAnalysisView(bool recycle, AnalysisDeleter deleter) {
         m->BuildChildLists();
         m->BuildExtensionStats();
     }
-    for (uint64_t f : removed) v.selection.erase(f);
+    for (uint64_t f : removed) {
+        v.selection.erase(f);
+        // A deleted file is no target of the menu or the keys any more: the folder is.
+        if (v.focusFrn == f) v.focusFrn = 0;
+    }
     if (v.selection.empty()) v.anchorRow = -1;
     v.Rebuild();
     if (IsLiveWindow(g_hMainWnd)) InvalidateRect(g_hMainWnd, nullptr, FALSE);

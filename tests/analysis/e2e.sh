@@ -181,6 +181,11 @@ menu_pick 1 6
 for _ in $(seq 1 50); do [ -f "$TRASH/song.mp3" ] && break; sleep 0.2; done
 if [ -f "$TRASH/song.mp3" ] && [ ! -e "$T/qzan/media/song.mp3" ]; then pass "Move to Recycle Bin moved the file to the trash"; else fail "after Move to Recycle Bin: trash '$(ls "$TRASH" 2>&1 | tr '\n' ' ')'"; fi
 import -window root "$ARTIFACTS/analysis-e2e-deleted.png" 2>/dev/null || true
+# A right click on empty space of the folder offers the folder itself (not the deleted file).
+tw_clip_clear
+menu_pick 2 3
+GOT=$(tw_wait_output 10 clip-text)
+if [ "$GOT" = 'T:\qzan\media' ]; then pass "on empty space Copy Full Path copies the folder's path"; else fail "clipboard after Copy Full Path on empty space: '$GOT'"; fi
 
 tw_command 20002
 tw_wait_exit "$PID" 30 || { fail "program did not exit"; kill "$PID" 2>/dev/null; }

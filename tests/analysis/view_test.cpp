@@ -316,9 +316,12 @@ TEST_F(AnalysisViewTest, DeletingTakesOnlyDeletedFilesOutAndChecksTheDiskFirst) 
     EXPECT_EQ(v.selection.size(), 3u);
     EXPECT_EQ(v.rows.size(), 5u);
 
-    // One of the two deleted: only it leaves the model and the selection.
+    // One of the two deleted: only it leaves the model and the selection, and the focus that
+    // named it falls back to the folder.
+    v.focusFrn = 104;
     g_deletedPaths = {L"t:\\ONE\\a.txt"};
     DeleteSelectedInAnalysisView(true, &FakeDelete);
+    EXPECT_EQ(v.focusFrn, 0u);
     EXPECT_EQ(v.rows.size(), 4u);
     EXPECT_EQ(RowOf(L"a.txt"), -1);
     EXPECT_EQ(v.selection.size(), 2u);
