@@ -17,6 +17,7 @@ rm -rf "$T/qzan" "$T/qzsmall" "$T"/qzanchange*
 mkdir -p "$T/qzan/docs/deep" "$T/qzan/media" "$T/qzsmall"
 head -c 3000000 /dev/urandom > "$T/qzan/media/film.mp4"
 head -c 1048576 /dev/zero > "$T/qzan/media/song.mp3"
+printf '@echo off\r\necho ran> T:\\qzsmall\\marker.txt\r\n' > "$T/qzan/media/run.bat"
 head -c 70000 /dev/zero > "$T/qzan/docs/report.docx"
 head -c 481 /dev/zero > "$T/qzan/docs/note.txt"
 head -c 0 /dev/zero > "$T/qzan/docs/empty.txt"
@@ -141,8 +142,9 @@ else
   fail "rescan not caught up from the journal: $LINE"
 fi
 
-# The panel's context menu, on the files of qzan\media (film.mp4 then song.mp3): a right click on
-# a row opens the menu; Copy Full Path puts the row's path on the clipboard; Move to Recycle
+# The panel's context menu, on the files of qzan\media (film.mp4, song.mp3, run.bat): a right click
+# on a row opens the menu; Copy Full Path puts the row's path on the clipboard; Open runs the
+# row's file; Move to Recycle
 # Bin first checks that the path still names the file the panel shows: a file changed since
 # the scan stays (and the user is told), an unchanged one goes to the host trash.
 menu_pick() {  # right-clicks row N (0-based) and chooses the menu's Kth command
@@ -168,6 +170,11 @@ xdotool key Return
 tw_wait_no_dialog '#32768' 15 || { fail "the menu stayed open"; xdotool key Escape; }
 GOT=$(tw_wait_output 10 clip-text)
 if [ "$GOT" = 'T:\qzan\media\song.mp3' ]; then pass "Copy Full Path copied the row's path"; else fail "clipboard after Copy Full Path: '$GOT'"; fi
+
+# Open runs the row's file (a batch file that leaves a marker).
+menu_pick 2 1
+for _ in $(seq 1 100); do [ -f "$T/qzsmall/marker.txt" ] && break; sleep 0.2; done
+if [ -f "$T/qzsmall/marker.txt" ]; then pass "Open ran the row's file"; else fail "no marker after Open"; fi
 
 head -c 1000 /dev/zero >> "$T/qzan/media/film.mp4"   # no longer the file the scan saw
 menu_pick 0 6
