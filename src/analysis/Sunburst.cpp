@@ -238,12 +238,24 @@ void DrawRingSegment(GpGraphics* g, COLORREF color, bool highlighted, float cx, 
     const double sweep = end - start;
     GpPath* path = nullptr;
     if (GdipCreatePath(FillModeAlternate, &path) != Ok) return;
-    const float startDeg = static_cast<float>(-start * 180 / kPi);
-    const float sweepDeg = static_cast<float>(-sweep * 180 / kPi);
-    GdipAddPathArc(path, cx - outer, cy - outer, 2 * outer, 2 * outer, startDeg, sweepDeg);
-    GdipAddPathArc(path, cx - inner, cy - inner, 2 * inner, 2 * inner, static_cast<float>(-(start + sweep) * 180 / kPi),
-                   static_cast<float>(sweep * 180 / kPi));
-    GdipClosePathFigure(path);
+    if (sweep * outer < 2.0) {
+        // A sliver a pixel or two wide is drawn with straight edges: at that width an arc is a
+        // straight line to the eye, and flattening a near-degenerate arc can subdivide without
+        // end in some GDI+ implementations (a stack overflow).
+        auto at = [&](double radius, double angle) {
+            return GpPointF{static_cast<REAL>(cx + radius * std::cos(angle)),
+                            static_cast<REAL>(cy - radius * std::sin(angle))};
+        };
+        const GpPointF corners[4] = {at(outer, start), at(outer, end), at(inner, end), at(inner, start)};
+        GdipAddPathPolygon(path, corners, 4);
+    } else {
+        const float startDeg = static_cast<float>(-start * 180 / kPi);
+        const float sweepDeg = static_cast<float>(-sweep * 180 / kPi);
+        GdipAddPathArc(path, cx - outer, cy - outer, 2 * outer, 2 * outer, startDeg, sweepDeg);
+        GdipAddPathArc(path, cx - inner, cy - inner, 2 * inner, 2 * inner,
+                       static_cast<float>(-(start + sweep) * 180 / kPi), static_cast<float>(sweep * 180 / kPi));
+        GdipClosePathFigure(path);
+    }
     FillPathArgb(g, path, Argb(color));
     StrokePath(g, path, highlighted ? Argb(RGB(255, 255, 255), 220) : Argb(RGB(0, 0, 0), 70), highlighted ? 1.6f : 0.9f);
     GdipDeletePath(path);

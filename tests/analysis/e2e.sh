@@ -147,11 +147,11 @@ fi
 # row's file; Move to Recycle
 # Bin first checks that the path still names the file the panel shows: a file changed since
 # the scan stays (and the user is told), an unchanged one goes to the host trash.
-menu_pick() {  # right-clicks row N (0-based) and chooses the menu's Kth command
-  local row="$1" k="$2"
+menu_pick() {  # right-clicks row N (0-based) and chooses the menu's Kth command (Kth from the end with Up)
+  local row="$1" k="$2" key="${3:-Down}"
   xdotool mousemove --window "$W" "$ROW0_X" "$(( ROW0_Y + row * 40 ))" click 3
   tw_wait_dialog '#32768' 15 || { fail "no context menu on row $row: $(tw_windows | tr '\n' ' ')"; return 1; }
-  for _ in $(seq 1 "$k"); do xdotool key Down; done
+  for _ in $(seq 1 "$k"); do xdotool key "$key"; done
   xdotool key Return
   tw_wait_no_dialog '#32768' 15 || { fail "the menu stayed open"; xdotool key Escape; }
 }
@@ -193,6 +193,14 @@ tw_clip_clear
 menu_pick 2 3
 GOT=$(tw_wait_output 10 clip-text)
 if [ "$GOT" = 'T:\qzan\media' ]; then pass "on empty space Copy Full Path copies the folder's path"; else fail "clipboard after Copy Full Path on empty space: '$GOT'"; fi
+
+# The menu's last command switches to the duplicate mode: its controls replace the panel's.
+menu_pick 2 1 Up
+if tw_wait_probe 'id=126 .*visible=1' 10 controls && tw_wait_probe 'id=122 .*visible=0' 5 controls; then
+  pass "Switch to Duplicate Files shows the duplicate mode"
+else
+  fail "after Switch to Duplicate Files: $(tw_controls | grep -E 'id=12[2-9]' | tr '\n' ' ')"
+fi
 
 tw_command 20002
 tw_wait_exit "$PID" 30 || { fail "program did not exit"; kill "$PID" 2>/dev/null; }

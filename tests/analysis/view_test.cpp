@@ -398,3 +398,42 @@ TEST_F(AnalysisViewTest, UnitOwnsItsControlsAndTakesWaitingDrivesOnEntering) {
 }
 
 }  // namespace
+
+namespace {
+
+// Segments far thinner than a pixel (a file of a few bytes beside megabytes, folded into
+// "Other") paint at every start angle without bringing the program down.
+TEST(AnalysisRing, HairlineSegmentsPaintSafely) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 700, 560);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SunburstChart chart;
+    chart.rect = RECT{10, 10, 690, 550};
+    chart.cx = 350;
+    chart.cy = 280;
+    chart.outerRadius = 183.6;
+    chart.innerRadius = 0.52 * chart.outerRadius;
+    const double sweeps[] = {2e-6, 1e-5, 5.6e-5, 3e-4, 2e-3};
+    for (int step = 0; step < 720; ++step) {
+        chart.segments.clear();
+        for (double sweep : sweeps) {
+            RingSegment s;
+            s.start = step * 0.00873 + chart.segments.size() * 0.9;
+            s.sweep = sweep;
+            s.innerRadius = chart.innerRadius;
+            s.outerRadius = chart.outerRadius;
+            s.color = RGB(90, 120, 200);
+            s.isOther = 1;
+            chart.segments.push_back(s);
+        }
+        PaintSunburst(chart, dc, step % 5, 0, RGB(255, 255, 255), RGB(200, 200, 200), RGB(0, 0, 0),
+                      RGB(90, 90, 90), RGB(60, 180, 120), nullptr, nullptr, L"", L"");
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
+}  // namespace
