@@ -149,6 +149,8 @@ fi
 # the scan stays (and the user is told), an unchanged one goes to the host trash.
 menu_pick() {  # right-clicks row N (0-based) and chooses the menu's Kth command (Kth from the end with Up)
   local row="$1" k="$2" key="${3:-Down}"
+  # Keys go to the window that has the focus: the program's, not a console another step opened.
+  xdotool windowactivate --sync "$W" 2>/dev/null || xdotool windowfocus --sync "$W" 2>/dev/null
   xdotool mousemove --window "$W" "$ROW0_X" "$(( ROW0_Y + row * 40 ))" click 3
   tw_wait_dialog '#32768' 15 || { fail "no context menu on row $row: $(tw_windows | tr '\n' ' ')"; return 1; }
   for _ in $(seq 1 "$k"); do xdotool key "$key"; done
@@ -175,6 +177,7 @@ if [ "$GOT" = 'T:\qzan\media\song.mp3' ]; then pass "Copy Full Path copied the r
 menu_pick 2 1
 for _ in $(seq 1 100); do [ -f "$T/qzsmall/marker.txt" ] && break; sleep 0.2; done
 if [ -f "$T/qzsmall/marker.txt" ]; then pass "Open ran the row's file"; else fail "no marker after Open"; fi
+sleep 1   # the batch file's console closes
 
 head -c 1000 /dev/zero >> "$T/qzan/media/film.mp4"   # no longer the file the scan saw
 menu_pick 0 6
