@@ -67,7 +67,10 @@ void DiskAnalysisModel::Clear() {
     fileCount = folderCount = 0;
     nodes.clear();
     frnToNode.clear();
-    childLists.clear();
+    {
+        std::lock_guard<std::mutex> lock(childListsMutex_);
+        childLists.clear();
+    }
     extensions.clear();
     names_.clear();
 }
@@ -258,29 +261,32 @@ ChildEntry DiskAnalysisModel::EntryOf(uint32_t index) const {
 }
 
 void DiskAnalysisModel::BuildChildLists() {
+    // The lists are made per folder when first asked for, from the totals of that moment.
+    std::lock_guard<std::mutex> lock(childListsMutex_);
     childLists.clear();
-    size_t parents = 0;
-    for (const AnalysisNode& n : nodes) parents += n.children.empty() ? 0 : 1;
-    childLists.reserve(parents + 1);
-    for (uint32_t p = 0; p < nodes.size(); ++p) {
-        const AnalysisNode& parent = nodes[p];
-        if (parent.children.empty()) continue;
-        std::vector<ChildEntry> list;
-        list.reserve(parent.children.size());
-        const double denom = static_cast<double>(std::max<int64_t>(parent.totalSize, 1));
-        for (uint32_t ci : parent.children) {
-            if (ci >= nodes.size()) continue;
-            ChildEntry e = EntryOf(ci);
-            e.share = static_cast<double>(e.totalSize) * 100.0 / denom;
-            list.push_back(e);
-        }
-        std::sort(list.begin(), list.end(), [](const ChildEntry& a, const ChildEntry& b) {
-            if (a.isFolder != b.isFolder) return a.isFolder > b.isFolder;
-            if (a.totalSize != b.totalSize) return a.totalSize > b.totalSize;
-            return a.nameLength < b.nameLength;
-        });
-        childLists[p] = std::move(list);
+}
+
+const std::vector<ChildEntry>* DiskAnalysisModel::ListOf(uint32_t p) const {
+    if (p >= nodes.size() || nodes[p].children.empty()) return nullptr;
+    std::lock_guard<std::mutex> lock(childListsMutex_);
+    auto found = childLists.find(p);
+    if (found != childLists.end()) return &found->second;
+    const AnalysisNode& parent = nodes[p];
+    std::vector<ChildEntry> list;
+    list.reserve(parent.children.size());
+    const double denom = static_cast<double>(std::max<int64_t>(parent.totalSize, 1));
+    for (uint32_t ci : parent.children) {
+        if (ci >= nodes.size()) continue;
+        ChildEntry e = EntryOf(ci);
+        e.share = static_cast<double>(e.totalSize) * 100.0 / denom;
+        list.push_back(e);
     }
+    std::sort(list.begin(), list.end(), [](const ChildEntry& a, const ChildEntry& b) {
+        if (a.isFolder != b.isFolder) return a.isFolder > b.isFolder;
+        if (a.totalSize != b.totalSize) return a.totalSize > b.totalSize;
+        return a.nameLength < b.nameLength;
+    });
+    return &childLists.emplace(p, std::move(list)).first->second;
 }
 
 void DiskAnalysisModel::BuildExtensionStats() {
@@ -359,9 +365,7 @@ std::wstring DiskAnalysisModel::GetFullPath(uint64_t frn) const {
 const std::vector<ChildEntry>* DiskAnalysisModel::ChildrenOf(uint64_t folderFrn) const {
     // A folder's list is found the way its node is: full reference first, then record number.
     const int64_t i = FindNode(folderFrn);
-    if (i < 0) return nullptr;
-    auto it = childLists.find(static_cast<uint32_t>(i));
-    return it == childLists.end() ? nullptr : &it->second;
+    return i < 0 ? nullptr : ListOf(static_cast<uint32_t>(i));
 }
 
 bool DiskAnalysisModel::RemoveFileNode(uint64_t frn) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -66,6 +67,7 @@ public:
     bool Build(const AnalysisIndexEntry* entries, size_t count, const MftSizeMap& sizes, wchar_t driveLetter);
     // Sums a folder's subtree (without recursion: deep trees are fine).
     void ComputeTotals(uint32_t nodeIndex);
+    // Drops the child lists: each is made again, from the current totals, when next asked for.
     void BuildChildLists();
     void BuildExtensionStats();
 
@@ -93,14 +95,17 @@ public:
     // Node index by FRN: every node under its full FRN and under its record number (the later
     // of two nodes with one key wins); a removed file's keys lead past the nodes.
     FrnMap frnToNode;
-    // Sorted child list by node index of its folder (ChildrenOf finds the folder like FindNode).
-    std::unordered_map<uint32_t, std::vector<ChildEntry>> childLists;
+    // Sorted child list by node index of its folder (ChildrenOf finds the folder like FindNode),
+    // made the first time the folder's list is asked for.
+    mutable std::unordered_map<uint32_t, std::vector<ChildEntry>> childLists;
     std::vector<ExtStat> extensions;
 
 private:
     void Clear();
     void Register(uint64_t frn, uint32_t index);
     ChildEntry EntryOf(uint32_t index) const;  // share 0
+    const std::vector<ChildEntry>* ListOf(uint32_t folderIndex) const;
+    mutable std::mutex childListsMutex_;
     std::vector<wchar_t> names_;    // every node's name text (reserved once per build)
 };
 

@@ -7,9 +7,9 @@
 //   - a subtree change notification on the drive root names the folders that changed (every
 //     folder is opened once by the walk, so that the notification covers folders that existed
 //     before it was set up);
-//   - a sweep compares the last-write time of a slice of the folders per scan with the time
-//     seen when the folder was last listed, so that a change the notification missed is found
-//     within one round of the sweep;
+//   - a sweep compares the last-write time of a slice of the folders per scan (at most one
+//     slice per 50 ms) with the time seen when the folder was last listed, so that a change the
+//     notification missed is found within one round of the sweep;
 //   - a changed folder is listed again and compared entry by entry with the model: new
 //     references are creations, vanished ones deletions, a reference under another name or
 //     folder a rename, other sizes, times or attributes data and basic-info changes.
@@ -53,6 +53,7 @@ constexpr int64_t kUsnReservation = 64ll << 20;       // USN range reserved per 
 constexpr int kSweepBudgetWatchedUs = 4000;           // sweep time per scan with notifications
 constexpr int kSweepBudgetUnwatchedUs = 25000;        // sweep time per scan without them
 constexpr DWORD kMaxWaitMs = 10000;                   // longest wait of a waiting read
+constexpr std::chrono::milliseconds kSweepInterval{50};   // at most one sweep slice per interval
 constexpr int kMaxDepth = 256;
 constexpr DWORD kWatchFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
                                FILE_NOTIFY_CHANGE_ATTRIBUTES | FILE_NOTIFY_CHANGE_SIZE |
@@ -238,6 +239,7 @@ private:
     std::map<std::pair<uint64_t, std::wstring>, uint64_t> aliases_;   // earlier (parent, name) of folders
     std::vector<uint64_t> sweepList_;
     size_t sweepPos_ = 0;
+    std::chrono::steady_clock::time_point lastSweep_{};
     std::vector<BYTE> listBuf_;
     // notification
     HANDLE watchDir_ = INVALID_HANDLE_VALUE;
@@ -992,7 +994,10 @@ void Drive::Scan(bool fullSweep) {
     if (all) sweepPos_ = 0;
     int budgetUs = watched ? kSweepBudgetWatchedUs : kSweepBudgetUnwatchedUs;
     size_t checked = 0;
-    while (sweepPos_ < sweepList_.size()) {
+    // Calls that come in quick succession (a query, then a read) share one slice.
+    const bool sweep = all || t0 - lastSweep_ >= kSweepInterval;
+    if (sweep) lastSweep_ = t0;
+    while (sweep && sweepPos_ < sweepList_.size()) {
         uint64_t ref = sweepList_[sweepPos_++];
         ++checked;
         auto it = nodes_.find(ref);
