@@ -130,12 +130,12 @@ bool SizesFromPaths(AnalysisScanJob& job, MftSizeMap& map, const SizeScanCancel&
     return BuildSizeMapFromPaths(job.paths, map, nullptr, cancel);
 }
 
-void MergeIntoVolume(wchar_t letter, const MftSizeMap& map) {
+void MergeIntoVolume(wchar_t letter, MftSizeMap map) {
     if (map.empty()) return;
     std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
     for (auto& v : g_searchEngine.volumes)
         if (v && !v->root.empty() && std::towupper(v->root[0]) == std::towupper(letter)) {
-            v->MergeFileSizes(map);
+            v->MergeFileSizes(std::move(map));
             break;
         }
 }
@@ -188,7 +188,6 @@ AnalysisScanOutcome AnalyzeDrives(std::vector<AnalysisScanJob>& jobs, const Anal
             lastError = error.empty() ? ScanFailedText() : error;
             continue;
         }
-        MergeIntoVolume(job.letter, map);
         auto drive = std::make_unique<DriveAnalysis>();
         drive->letter = job.letter;
         drive->label = job.label;
@@ -196,8 +195,11 @@ AnalysisScanOutcome AnalyzeDrives(std::vector<AnalysisScanJob>& jobs, const Anal
         drive->displayName = job.displayName;
         drive->totalBytes = job.totalBytes;
         drive->freeBytes = job.freeBytes;
-        drive->sizes = std::move(map);
-        if (!drive->model.Build(job.entries.data(), job.entries.size(), drive->sizes, job.letter)) {
+        const bool built = drive->model.Build(job.entries.data(), job.entries.size(), map, job.letter);
+        // The volume keeps the map and the model every size it shows: the map is handed over,
+        // not copied (the drive's own copy was never read again).
+        MergeIntoVolume(job.letter, std::move(map));
+        if (!built) {
             lastError = ScanFailedText();
             continue;
         }

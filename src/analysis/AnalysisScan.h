@@ -30,7 +30,7 @@ struct DriveAnalysis {
     uint64_t totalBytes = 0;
     uint64_t freeBytes = 0;
     DiskAnalysisModel model;
-    MftSizeMap sizes;
+    MftSizeMap sizes;               // empty after a scan: the drive's volume keeps the sizes
     bool ready = false;
 };
 
