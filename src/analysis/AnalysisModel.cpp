@@ -92,26 +92,9 @@ bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, c
     nodes.reserve(count + 2);
     frnToNode.reserve(count + 2);
 
-    // Sizes by record number too (the first key met for a number stays), made at the first
-    // file that its full reference does not find.
-    FrnMap byRecord;
-    std::vector<SizePair> byRecordPairs;
-    bool byRecordMade = false;
-    auto sizeByRecord = [&](uint64_t frn) -> const SizePair* {
-        if (!byRecordMade) {
-            byRecordMade = true;
-            byRecord.reserve(sizes.size());
-            byRecordPairs.reserve(sizes.size());
-            for (const auto& [key, pair] : sizes) {
-                const uint64_t rec = AnalysisRecordNumber(key);
-                if (byRecord.count(rec)) continue;
-                byRecord.Insert(rec, byRecordPairs.size());
-                byRecordPairs.push_back(pair);
-            }
-        }
-        auto r = byRecord.find(AnalysisRecordNumber(frn));
-        return r == byRecord.end() ? nullptr : &byRecordPairs[static_cast<size_t>(r->second)];
-    };
+    // Files whose full reference the sizes do not know; they are looked up by record number
+    // after the loop (the first key met for a number gives its sizes).
+    std::vector<uint32_t> missed;
 
     auto usable = [](const AnalysisIndexEntry& e) {
         if (e.skip) return false;
@@ -143,10 +126,7 @@ bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, c
                 n.size = it->second.size;
                 n.allocated = it->second.allocated;
             } else {
-                if (const SizePair* r = sizeByRecord(e.frn)) {
-                    n.size = r->size;
-                    n.allocated = r->allocated;
-                }
+                missed.push_back(static_cast<uint32_t>(nodes.size()));
             }
             n.totalSize = n.size;
             n.totalAllocated = n.allocated;
@@ -160,6 +140,28 @@ bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, c
     if (nodes.empty()) {
         Clear();
         return false;
+    }
+    if (!missed.empty()) {
+        // One pass over the sizes for just the record numbers of those files.
+        FrnMap wanted;   // record number -> index into found
+        std::vector<std::pair<bool, SizePair>> found(missed.size());
+        wanted.reserve(missed.size());
+        for (uint32_t i : missed) {
+            const uint64_t rec = AnalysisRecordNumber(nodes[i].frn);
+            if (!wanted.count(rec)) wanted.Insert(rec, wanted.size());
+        }
+        for (const auto& [key, pair] : sizes) {
+            auto w = wanted.find(AnalysisRecordNumber(key));
+            if (w == wanted.end() || found[static_cast<size_t>(w->second)].first) continue;
+            found[static_cast<size_t>(w->second)] = {true, pair};
+        }
+        for (uint32_t i : missed) {
+            const auto& [known, pair] = found[static_cast<size_t>(wanted.find(AnalysisRecordNumber(nodes[i].frn))->second)];
+            if (!known) continue;
+            AnalysisNode& n = nodes[i];
+            n.size = n.totalSize = pair.size;
+            n.allocated = n.totalAllocated = pair.allocated;
+        }
     }
     // Names point into the storage, which no longer grows.
     for (size_t i = 0; i < nodes.size(); ++i)
