@@ -194,10 +194,12 @@ if [ -n "$victim" ] && [ -f "$T/rs/$victim" ]; then pass "answering No keeps the
 
 # Delete moves the file to the host trash and the count drops.
 # The click may land while the window is still taking back the activation from the closed box
-# (which puts the focus in the search box): the key is sent again until the list had it.
+# (which puts the focus in the search box): the key is sent again until the list had it. The
+# clicks go to the Size column: a second click on the name of the selected row opens the rename
+# box, which would take the Delete key.
 deleted=""
 for attempt in 1 2 3; do
-  click_row 1
+  click_row 1 "$SIZE_X"
   sleep 0.3
   xdotool key --clearmodifiers Delete
   if tw_wait_count "$W" 3 15; then deleted=1; break; fi
