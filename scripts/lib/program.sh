@@ -215,6 +215,14 @@ tw_wait_pixel() {
 # empty before the program first wrote it.
 tw_gdi_log() { find "$WINEPREFIX/drive_c" -name Tarnwick_gdi.log 2>/dev/null | head -n 1; }
 
+# The window surface colours of the light and dark themes (hex, as ImageMagick prints them), and a
+# point of the main window's list area below the header, right of every row text (client
+# coordinates at 96 DPI in the default window size).
+LIGHT_SURFACE=F1F4F8
+DARK_SURFACE=12141C
+LIST_X=1000
+LIST_Y=520
+
 # The start of an end-to-end script run by scripts/test with the program as $EXE: checks the
 # environment, sets ARTIFACTS (beside the program) and FAILURES, and defines pass and fail (a
 # failure also keeps a screenshot NAME-fail-N.png). tw_e2e_end reports and exits.

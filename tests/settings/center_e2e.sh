@@ -11,13 +11,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/program.sh"
 tw_e2e_begin settings-center
 
 SETTINGS_CLASS=TarnwickSettingsTabsV2
-# A point of the main window's list area, right of every row text (client coordinates).
-LIST_X=1000
-LIST_Y=520
 # Where the results menu is opened: high enough that it drops down and right of the pointer.
 MENU_Y=240
-LIGHT_SURFACE=F1F4F8
-DARK_SURFACE=12141C
 MIDNIGHT_SURFACE=141518
 JA_TITLE='ターンウィック'
 JA_SETTINGS='設定センター'

@@ -123,9 +123,6 @@ if [ -n "$lang_file" ] && [ -s "$CONFIG/lang/$lang_file" ]; then pass "language 
 
 # ---------------------------------------------------------------------------------------------
 # The live colour picker on the window background slot.
-LIGHT_SURFACE=F1F4F8
-LIST_X=1000
-LIST_Y=520
 xdotool mousemove --window "$W" 5 5 2>/dev/null
 wait_pixel() {  # wait_pixel REGEX LIMIT: waits until the list point's colour matches
   local want="$1" limit="$2" got=""

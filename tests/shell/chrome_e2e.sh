@@ -10,12 +10,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/program.sh"
 
 tw_e2e_begin chrome-e2e
 
-LIGHT_SURFACE=F1F4F8
-DARK_SURFACE=12141C
-# A point of the list area below the header, right of every row text.
-LIST_X=1000
-LIST_Y=520
-
 CONFIG="$(tw_config_dir)"
 rm -f "$CONFIG/window.ini" "$CONFIG/hotkey.ini" "$CONFIG/ui_colors.ini"
 # The handle log (in the prefix's temporary folder) names what the program did at start-up.
