@@ -2,7 +2,9 @@
 # Disk analysis against du and gdu over the same folder of TARNWICK_ANALYSIS_FILES files
 # (default 50,000 in 2,500 folders of three levels, sizes from 0 bytes to 2 MB), all in one run:
 #   analysis_scan_s_<N>    first analysis of the drive (the whole table read, the model built)
-#   analysis_rescan_s_<N>  the same analysis again with the size cache warm
+#   analysis_rescan_s_<N>  the same analysis again, nothing changed (the analysis is kept)
+#   analysis_rescan_changed_s_<N>  again after three files grew (the size cache caught up from
+#                          the journal, the model built again); the files get their sizes back
 #   du_s_<N>               du -sb over the folder
 #   gdu_s_<N>              gdu non-interactive, apparent sizes, over the folder
 # The results are checked: the analysis total equals du's sum over the files, and gdu's total

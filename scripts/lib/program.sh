@@ -127,8 +127,14 @@ tw_probe_path() {
 
 # Runs the probe with its arguments; prints its output without carriage returns.
 tw_probe() {
-  local out rc=0
-  out="$(WINEDEBUG=-all wine "$(tw_probe_path)" "$@" 2>/dev/null)" || rc=$?
+  local out rc try
+  for try in 1 2 3; do
+    rc=0
+    out="$(WINEDEBUG=-all wine "$(tw_probe_path)" "$@" 2>/dev/null)" || rc=$?
+    # A pixel read that gave nothing (the probe missed the window for a moment) is tried again.
+    [ "$1" = pixel ] && [ -z "$out" ] || break
+    sleep 0.3
+  done
   printf '%s' "$out" | tr -d '\r'
   [ -n "$out" ] && echo
   return $rc

@@ -213,7 +213,6 @@ bool RunControlCommand(HWND window, int id, int code) {
     if (id == IDC_ANALYSIS_DRIVE_COMBO && code == CBN_SELCHANGE) {
         const LRESULT sel = SendMessageW(g_controls.driveCombo, CB_GETCURSEL, 0, 0);
         g_analysisComboIndex.store(sel == CB_ERR ? 0 : static_cast<int>(sel));
-        g_analysisView.Reset();
         StartDiskAnalysisScan(window, true);
         LayoutAnalysisControls(window);
         return true;

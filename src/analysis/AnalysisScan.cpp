@@ -1,5 +1,6 @@
 #include "analysis/AnalysisScan.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cwctype>
 #include <exception>
@@ -85,6 +86,8 @@ AnalysisScanJob MakeAnalysisScanJob(VolumeIndex* volume, bool withPaths) {
     job.isNtfs = _wcsicmp(job.fileSystem.c_str(), L"NTFS") == 0;
 
     SrwShared lock(volume->indexLock);
+    job.indexJournalId = volume->usnJournalId;
+    job.indexUsn = volume->nextUsn;
     size_t chars = 0, live = 0;
     for (const FileRecord& r : volume->records)
         if (!r.deleted) {
@@ -128,6 +131,21 @@ bool SizesFromPaths(AnalysisScanJob& job, MftSizeMap& map, const SizeScanCancel&
         job.paths = std::move(again.paths);
     }
     return BuildSizeMapFromPaths(job.paths, map, nullptr, cancel);
+}
+
+// One line per analysed drive in the perf log.
+void LogDriveAnalysis(const DriveAnalysis& drive, std::chrono::steady_clock::time_point started, bool table,
+                      bool cached, uint64_t reread, bool kept) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    wchar_t line[260];
+    _snwprintf(line, 259,
+               L"analysis drive=%lc files=%llu folders=%llu bytes=%lld ms=%lld table=%d cached=%d reread=%llu kept=%d",
+               drive.letter, static_cast<unsigned long long>(drive.model.fileCount),
+               static_cast<unsigned long long>(drive.model.folderCount),
+               static_cast<long long>(drive.model.RootTotalSize()), static_cast<long long>(ms.count()), table ? 1 : 0,
+               cached ? 1 : 0, static_cast<unsigned long long>(reread), kept ? 1 : 0);
+    line[259] = 0;
+    AppendPerfMetric(line);
 }
 
 void MergeIntoVolume(wchar_t letter, MftSizeMap map) {
@@ -204,21 +222,80 @@ AnalysisScanOutcome AnalyzeDrives(std::vector<AnalysisScanJob>& jobs, const Anal
             continue;
         }
         drive->ready = true;
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-        wchar_t line[240];
-        _snwprintf(line, 239,
-                   L"analysis drive=%lc files=%llu folders=%llu bytes=%lld ms=%lld table=%d cached=%d reread=%llu",
-                   job.letter, static_cast<unsigned long long>(drive->model.fileCount),
-                   static_cast<unsigned long long>(drive->model.folderCount),
-                   static_cast<long long>(drive->model.RootTotalSize()), static_cast<long long>(ms.count()),
-                   job.isNtfs && !usedFallback ? 1 : 0, stats.fromCache ? 1 : 0,
-                   static_cast<unsigned long long>(stats.recordsReread));
-        line[239] = 0;
-        AppendPerfMetric(line);
+        drive->volume = job.volume;
+        // Only sizes and an index that follow one journal make a model a rescan may keep.
+        const bool tracked = job.isNtfs && !usedFallback && stats.journalId != 0 && stats.journalId == job.indexJournalId;
+        drive->journalId = tracked ? stats.journalId : 0;
+        drive->sizesUsn = stats.journalUsn;
+        drive->indexUsn = job.indexUsn;
+        LogDriveAnalysis(*drive, started, job.isNtfs && !usedFallback, stats.fromCache, stats.recordsReread, false);
         outcome.drives.push_back(std::move(drive));
     }
     outcome.stopped = stop();
     if (outcome.drives.empty()) outcome.error = lastError;
+    return outcome;
+}
+
+bool AnalysisStillCurrent(const DriveAnalysis& previous, VolumeIndex* volume) {
+    if (!volume || !previous.ready || previous.volume != volume || previous.journalId == 0) return false;
+    uint64_t journalId = 0;
+    int64_t applied = 0;
+    {
+        SrwShared lock(volume->indexLock);
+        journalId = volume->usnJournalId;
+        applied = volume->nextUsn;
+    }
+    if (journalId != previous.journalId || applied != previous.indexUsn) return false;
+    // A rebuilt index starts with no sizes: the analysis hands them over again.
+    {
+        SrwShared lock(volume->fileSizesLock);
+        if (volume->fileSizes.empty()) return false;
+    }
+    // Both the sizes and the index copy must have seen everything the journal holds now.
+    return MftJournalUnchangedSince(previous.letter, previous.journalId, std::min(previous.sizesUsn, previous.indexUsn));
+}
+
+AnalysisScanOutcome AnalyzeVolumes(const std::vector<VolumeIndex*>& volumes,
+                                   std::vector<std::unique_ptr<DriveAnalysis>> previous,
+                                   const AnalysisScanHooks& hooks) {
+    auto stop = [&] { return hooks.cancelled && hooks.cancelled(); };
+    std::vector<std::unique_ptr<DriveAnalysis>> kept(volumes.size());
+    std::vector<AnalysisScanJob> jobs;
+    for (size_t i = 0; i < volumes.size() && !stop(); ++i) {
+        VolumeIndex* v = volumes[i];
+        const auto started = std::chrono::steady_clock::now();
+        for (auto& p : previous)
+            if (p && AnalysisStillCurrent(*p, v)) {
+                kept[i] = std::move(p);
+                break;
+            }
+        if (kept[i]) {
+            FillDriveAnalysisCaptions(kept[i].get(), v->root, v->fileSystem.Get());
+            LogDriveAnalysis(*kept[i], started, true, true, 0, true);
+            continue;
+        }
+        // The copy of the index is made here, on the worker, not on the UI thread.
+        AnalysisScanJob job = MakeAnalysisScanJob(v, false);
+        if (!job.isNtfs) job = MakeAnalysisScanJob(v, true);
+        jobs.push_back(std::move(job));
+    }
+    previous.clear();
+    AnalysisScanOutcome fresh = AnalyzeDrives(jobs, hooks);
+    AnalysisScanOutcome outcome;
+    outcome.stopped = stop();
+    if (outcome.stopped) return outcome;
+    for (size_t i = 0; i < volumes.size(); ++i) {
+        if (kept[i]) {
+            outcome.drives.push_back(std::move(kept[i]));
+            continue;
+        }
+        for (auto& d : fresh.drives)
+            if (d && d->volume == volumes[i]) {
+                outcome.drives.push_back(std::move(d));
+                break;
+            }
+    }
+    if (outcome.drives.empty()) outcome.error = fresh.error.empty() ? ScanFailedText() : fresh.error;
     return outcome;
 }
 
@@ -229,6 +306,8 @@ struct ScanRequest {
     uint64_t generation = 0;
     bool all = false;
     std::vector<VolumeIndex*> volumes;
+    // The drives the view showed (shared only to pass through the task's copyable closure).
+    std::shared_ptr<std::vector<std::unique_ptr<DriveAnalysis>>> previous;
 };
 
 bool Current(uint64_t generation) {
@@ -247,14 +326,8 @@ void RunScan(const ScanRequest& req) {
                g_shuttingDown.load();
     };
     try {
-        // The copy of the index is made here, not on the UI thread.
-        std::vector<AnalysisScanJob> jobs;
-        for (VolumeIndex* v : req.volumes) {
-            if (cancelled()) break;
-            AnalysisScanJob job = MakeAnalysisScanJob(v, false);
-            if (!job.isNtfs) job = MakeAnalysisScanJob(v, true);
-            jobs.push_back(std::move(job));
-        }
+        std::vector<std::unique_ptr<DriveAnalysis>> previous;
+        if (req.previous) previous = std::move(*req.previous);
         AnalysisScanHooks hooks;
         hooks.cancelled = cancelled;
         hooks.progress = [&](uint64_t done, uint64_t total) {
@@ -263,7 +336,7 @@ void RunScan(const ScanRequest& req) {
             g_analysisView.progressTotal.store(std::max<uint64_t>(total, 1));
             PostMessageIfWindow(req.window, WM_APP_ANALYSIS_PROGRESS, 0, 0);
         };
-        AnalysisScanOutcome outcome = AnalyzeDrives(jobs, hooks);
+        AnalysisScanOutcome outcome = AnalyzeVolumes(req.volumes, std::move(previous), hooks);
         if (cancelled()) {
             FinishScan(req, false, false);
             return;
@@ -304,12 +377,21 @@ void StartDiskAnalysisScan(HWND window, bool force) {
         volumes = GetAnalysisVolumes(all);
     }
     if (volumes.empty()) {
+        if (force) view.Reset();
         {
             std::lock_guard<std::mutex> lock(view.mutex);
             view.statusText = Tr(L"Analysis_NeedDrive", L"请选择一个磁盘", L"Please select a drive");
         }
         if (IsLiveWindow(window)) InvalidateRect(window, nullptr, FALSE);
         return;
+    }
+    // The shown drives go to the scan (it keeps those that are still current); the view lets go
+    // of everything that points into them first.
+    auto previous = std::make_shared<std::vector<std::unique_ptr<DriveAnalysis>>>();
+    {
+        std::lock_guard<std::mutex> lock(view.mutex);
+        *previous = std::move(view.drives);
+        view.drives.clear();
     }
     view.Reset();
     view.cancel.store(false);
@@ -327,7 +409,7 @@ void StartDiskAnalysisScan(HWND window, bool force) {
     InvalidateAnalysisLayout();
     if (IsLiveWindow(window)) InvalidateRect(window, nullptr, FALSE);
 
-    ScanRequest req{window, generation, all, std::move(volumes)};
+    ScanRequest req{window, generation, all, std::move(volumes), std::move(previous)};
     try {
         RunBackgroundTask(L"analysis_scan", [req] { RunScan(req); });
     } catch (const std::exception&) {

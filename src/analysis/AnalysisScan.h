@@ -32,6 +32,13 @@ struct DriveAnalysis {
     DiskAnalysisModel model;
     MftSizeMap sizes;               // empty after a scan: the drive's volume keeps the sizes
     bool ready = false;
+    // What the model was made from, so that a rescan can tell whether it is still current:
+    // the volume, the change journal the sizes follow (0: none, the model is never kept) and
+    // the journal positions the sizes and the copy of the index had reached.
+    VolumeIndex* volume = nullptr;
+    uint64_t journalId = 0;
+    int64_t sizesUsn = 0;
+    int64_t indexUsn = 0;
 };
 
 // The input of one drive, copied out of its index.
@@ -50,6 +57,8 @@ struct AnalysisScanJob {
     std::wstring label, fileSystem, displayName;
     uint64_t totalBytes = 0, freeBytes = 0;
     VolumeIndex* volume = nullptr;            // volumes live until the process ends
+    uint64_t indexJournalId = 0;              // the index's journal and the position it had
+    int64_t indexUsn = 0;                     // applied when the copy was made
 
     // Points every entry's name at its text (entries hold offsets until then).
     void BindNames();
@@ -83,6 +92,18 @@ struct AnalysisScanOutcome {
 // into the matching volume of the engine. Logs one line per analysed drive to the perf log.
 AnalysisScanOutcome AnalyzeDrives(std::vector<AnalysisScanJob>& jobs, const AnalysisScanHooks& hooks);
 
+// True when nothing on the previous analysis's drive changed since it was made: same volume,
+// the model made from sizes and an index copy that followed the drive's journal, and neither
+// that journal nor the index moved past those positions since.
+bool AnalysisStillCurrent(const DriveAnalysis& previous, VolumeIndex* volume);
+
+// An analysis of the volumes (the worker's body). A previous drive that is still current is
+// kept as it is (captions refreshed); the other volumes are copied out of their indexes and
+// analysed again. The drives come back in the order of `volumes`.
+AnalysisScanOutcome AnalyzeVolumes(const std::vector<VolumeIndex*>& volumes,
+                                   std::vector<std::unique_ptr<DriveAnalysis>> previous,
+                                   const AnalysisScanHooks& hooks);
+
 // Generation of the scans: every start increments it.
 extern std::atomic<uint64_t> g_analysisScanGeneration;
 
@@ -93,7 +114,8 @@ extern bool g_analysisScanAllDisks;
 extern std::wstring g_analysisScanError;
 
 // Starts a scan of the drive combo's choice (UI thread). force: the Scan/Rescan button and the
-// drive combo; without it a running scan is left alone.
+// drive combo; without it a running scan is left alone. The view's drives go to the scan, which
+// keeps those whose drive has not changed.
 void StartDiskAnalysisScan(HWND window, bool force);
 // WM_APP_ANALYSIS_DONE on the UI thread: moves the mailbox into the view.
 void OnAnalysisScanDone(HWND window, WPARAM wParam);

@@ -85,7 +85,14 @@ struct MftSizeMapStats {
     bool fullScan = false;
     uint64_t journalChanges = 0;     // files named by the journal since the cached position
     uint64_t recordsReread = 0;      // FILE records read again for the catch-up
+    // The journal position the map is current to (journalId 0: none, the map follows no journal).
+    uint64_t journalId = 0;
+    int64_t journalUsn = 0;
 };
+
+// True when the drive's change journal is the one given and has logged nothing past `usn`: a
+// map current to that position is still current. False when the journal cannot be asked.
+[[nodiscard]] bool MftJournalUnchangedSince(wchar_t letter, uint64_t journalId, int64_t usn);
 
 // Most files the journal catch-up collects before it gives up in favour of a full scan.
 constexpr uint64_t kMaxCatchUpChanges = 4000000;

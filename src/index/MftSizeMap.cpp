@@ -135,6 +135,8 @@ CatchUp RunCatchUp(const CatchUpContext& c, MftSizeMap& out) {
     if (first.NextUsn <= header.usn) {
         if (c.progress) c.progress(1, 1);
         c.stats.fromCache = true;
+        c.stats.journalId = header.usnJournalId;
+        c.stats.journalUsn = header.usn;
         // The file already holds this map under this header: it is written again only to fill
         // in a record size an older file left at 0.
         if (header.bytesPerFileRecord != c.recordSize &&
@@ -209,6 +211,8 @@ CatchUp RunCatchUp(const CatchUpContext& c, MftSizeMap& out) {
     }
     if (c.progress) c.progress(total, total);
     c.stats.fromCache = true;
+    c.stats.journalId = first.UsnJournalID;
+    c.stats.journalUsn = newUsn;
     if (!SaveMftSizeCache(c.cachePath, {c.serial, first.UsnJournalID, newUsn, c.recordSize}, out)) LogFailure(L"size cache save", GetLastError());
     return CatchUp::Done;
 }
@@ -293,8 +297,27 @@ bool BuildMftSizeMap(wchar_t letter, MftSizeMap& out, const SizeScanProgress& pr
         if (ScanMftByDataRuns(volume, g, runs, out, progress, cancel) != MftScanResult::Complete)
             return fail(L"Volume MFT run scan failed or cancelled");
     }
-    if (haveJournal)
-        if (!SaveMftSizeCache(*cachePath, {serial, journal.UsnJournalID, journal.NextUsn, recordSize}, out)) LogFailure(L"size cache save", GetLastError());
+    if (haveJournal) {
+        stats.journalId = journal.UsnJournalID;
+        stats.journalUsn = journal.NextUsn;
+        if (!SaveMftSizeCache(*cachePath, {serial, journal.UsnJournalID, journal.NextUsn, recordSize}, out))
+            LogFailure(L"size cache save", GetLastError());
+    }
     if (statsOut) *statsOut = stats;
     return true;
+}
+
+bool MftJournalUnchangedSince(wchar_t letter, uint64_t journalId, int64_t usn) {
+    if (journalId == 0) return false;
+    if (letter >= L'a' && letter <= L'z') letter = static_cast<wchar_t>(letter - 32);
+    if (letter < L'A' || letter > L'Z') return false;
+    wchar_t volumePath[] = L"\\\\.\\X:";
+    volumePath[4] = letter;
+    HANDLE volume = VolumeIoCreateFile(volumePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (volume == INVALID_HANDLE_VALUE) return false;
+    VolumeIoUsnJournalDataV0 data{};
+    const bool asked = QueryJournal(volume, data);
+    VolumeIoCloseHandle(volume);
+    return asked && data.UsnJournalID == journalId && data.NextUsn <= usn;
 }

@@ -170,6 +170,55 @@ TEST_F(AnalysisScanOnDrive, UnreadableTableFallsBackToOneQueryPerFile) {
     VolumeIoClearScripts();
     ASSERT_EQ(out.drives.size(), 1u) << testing::PrintToString(out.error);
     ExpectTotalsMatchDu(out.drives[0]->model);
+    // Sizes that follow no journal: a rescan never keeps this model.
+    EXPECT_EQ(out.drives[0]->journalId, 0u);
+    EXPECT_FALSE(AnalysisStillCurrent(*out.drives[0], volume_));
+}
+
+// The last line the analysis logged for T: (the log is ASCII).
+std::string LastDriveLine() {
+    const std::string log = testfx::ReadFileBytes(g_env->dir + L"\\perf_metrics.log");
+    const size_t at = log.rfind("analysis drive=T ");
+    return at == std::string::npos ? std::string() : log.substr(at, log.find('\n', at) - at);
+}
+
+TEST_F(AnalysisScanOnDrive, ARescanKeepsAnUnchangedDriveAndRebuildsAChangedOne) {
+    DeleteFileW(GetMftSizeCachePath(L'T').c_str());
+    AnalysisScanOutcome first = AnalyzeVolumes({volume_}, {}, {});
+    ASSERT_EQ(first.drives.size(), 1u) << testing::PrintToString(first.error);
+    const DriveAnalysis& shown = *first.drives[0];
+    EXPECT_NE(shown.journalId, 0u);
+    EXPECT_NE(LastDriveLine().find("kept=0"), std::string::npos) << LastDriveLine();
+    auto other = MakeVolumeIndex();
+    EXPECT_FALSE(AnalysisStillCurrent(shown, other.get()));
+
+    // Nothing changed: the analysis is kept (a freed and remade one could have the same address,
+    // so the log tells).
+    const std::string why = "journal " + std::to_string(shown.journalId) + " sizes at " + std::to_string(shown.sizesUsn) +
+                            " index at " + std::to_string(shown.indexUsn);
+    AnalysisScanOutcome second = AnalyzeVolumes({volume_}, std::move(first.drives), {});
+    ASSERT_EQ(second.drives.size(), 1u);
+    EXPECT_NE(LastDriveLine().find("kept=1"), std::string::npos) << LastDriveLine() << "; " << why;
+    const int64_t before = second.drives[0]->model.RootTotalSize();
+
+    // A file grows: once the journal has it, the rescan catches the sizes up and builds the
+    // model again.
+    ASSERT_TRUE(testfx::WriteFileBytes(root_ + L"docs\\a.doc", std::string(50000, 'y')));
+    const int64_t want = DuBytes("");
+    if (want < 0) GTEST_SKIP() << "host commands cannot be run";
+    ASSERT_EQ(want, before + 10000);
+    std::vector<std::unique_ptr<DriveAnalysis>> previous = std::move(second.drives);
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        AnalysisScanOutcome again = AnalyzeVolumes({volume_}, std::move(previous), {});
+        ASSERT_EQ(again.drives.size(), 1u);
+        previous = std::move(again.drives);
+        if (previous[0]->model.RootTotalSize() == want) break;
+        Sleep(100);
+    }
+    const std::string line = LastDriveLine();
+    EXPECT_NE(line.find("kept=0"), std::string::npos) << line;
+    EXPECT_NE(line.find("cached=1"), std::string::npos) << line;
+    ExpectTotalsMatchDu(previous[0]->model);
 }
 
 TEST_F(AnalysisScanOnDrive, AnEmptyMapForADriveWithFilesIsAFailure) {
