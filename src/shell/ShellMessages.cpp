@@ -222,6 +222,9 @@ void OnStartupRetryTimer(HWND hwnd) {
     if (g_startedHidden && !g_mainWindowShown && IsWindowVisible(hwnd)) ShowWindow(hwnd, SW_HIDE);
 }
 
+// The search generation when the filter buttons' refresh was last asked for.
+std::atomic<uint64_t> g_filterButtonsRefreshSearch{0};
+
 void OnFilterButtonsRefreshTimer(HWND hwnd) {
     KillTimer(hwnd, TIMER_FILTER_BUTTONS_REFRESH);
     SetCurrentOperation(L"TIMER_FILTER_BUTTONS_REFRESH");
@@ -232,6 +235,12 @@ void OnFilterButtonsRefreshTimer(HWND hwnd) {
     UpdateFilterButtonCounts();
     if (g_searchEngine.startupRunning.load()) {
         // The title keeps saying that the results are partial (OnSearchResultsReady).
+        SetCurrentOperation(nullptr);
+        return;
+    }
+    // A search started or cancelled since the refresh was asked for owns the title now (its
+    // progress, or the notice that it was cancelled): only the counts are brought up to date.
+    if (g_filterButtonsRefreshSearch.load() != g_searchGeneration.load()) {
         SetCurrentOperation(nullptr);
         return;
     }
@@ -254,6 +263,7 @@ void ScheduleAttrPrewarm(HWND window, UINT delayMs) {
 
 void ScheduleFilterButtonsRefresh(UINT delayMs) {
     if (!IsLiveWindow(g_hMainWnd)) return;
+    g_filterButtonsRefreshSearch.store(g_searchGeneration.load());
     g_filterButtonsRefreshPending.store(true);
     SetTimer(g_hMainWnd, TIMER_FILTER_BUTTONS_REFRESH, delayMs, nullptr);
 }
