@@ -255,6 +255,31 @@ bool AnalysisStillCurrent(const DriveAnalysis& previous, VolumeIndex* volume) {
     return MftJournalUnchangedSince(previous.letter, previous.journalId, std::min(previous.sizesUsn, previous.indexUsn));
 }
 
+namespace {
+
+// The volume's index applies what its journal holds before it is copied: the sizes read next
+// follow the same journal, and a file replaced a moment ago must not keep, in the copy, the
+// reference the sizes no longer know (it would count as empty). Bounded; an index without a
+// running monitor is copied as it is.
+void LetIndexCatchUp(VolumeIndex* v, const std::function<bool()>& stop) {
+    if (!v->monitorRunning.load() || v->root.empty()) return;
+    uint64_t journalId = 0;
+    int64_t next = 0;
+    if (!MftJournalPosition(v->root[0], &journalId, &next)) return;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (;;) {
+        {
+            SrwShared lock(v->indexLock);
+            if (v->usnJournalId != journalId || v->nextUsn >= next) return;
+        }
+        if (stop() || std::chrono::steady_clock::now() >= deadline || !v->monitorRunning.load()) return;
+        v->WakeUsnMonitor();
+        Sleep(2);
+    }
+}
+
+}  // namespace
+
 AnalysisScanOutcome AnalyzeVolumes(const std::vector<VolumeIndex*>& volumes,
                                    std::vector<std::unique_ptr<DriveAnalysis>> previous,
                                    const AnalysisScanHooks& hooks) {
@@ -275,6 +300,7 @@ AnalysisScanOutcome AnalyzeVolumes(const std::vector<VolumeIndex*>& volumes,
             continue;
         }
         // The copy of the index is made here, on the worker, not on the UI thread.
+        if (_wcsicmp(v->fileSystem.Get().c_str(), L"NTFS") == 0) LetIndexCatchUp(v, stop);
         AnalysisScanJob job = MakeAnalysisScanJob(v, false);
         if (!job.isNtfs) job = MakeAnalysisScanJob(v, true);
         jobs.push_back(std::move(job));

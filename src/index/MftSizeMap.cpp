@@ -307,8 +307,7 @@ bool BuildMftSizeMap(wchar_t letter, MftSizeMap& out, const SizeScanProgress& pr
     return true;
 }
 
-bool MftJournalUnchangedSince(wchar_t letter, uint64_t journalId, int64_t usn) {
-    if (journalId == 0) return false;
+bool MftJournalPosition(wchar_t letter, uint64_t* journalId, int64_t* nextUsn) {
     if (letter >= L'a' && letter <= L'z') letter = static_cast<wchar_t>(letter - 32);
     if (letter < L'A' || letter > L'Z') return false;
     wchar_t volumePath[] = L"\\\\.\\X:";
@@ -319,5 +318,14 @@ bool MftJournalUnchangedSince(wchar_t letter, uint64_t journalId, int64_t usn) {
     VolumeIoUsnJournalDataV0 data{};
     const bool asked = QueryJournal(volume, data);
     VolumeIoCloseHandle(volume);
-    return asked && data.UsnJournalID == journalId && data.NextUsn <= usn;
+    if (!asked) return false;
+    *journalId = data.UsnJournalID;
+    *nextUsn = data.NextUsn;
+    return true;
+}
+
+bool MftJournalUnchangedSince(wchar_t letter, uint64_t journalId, int64_t usn) {
+    uint64_t id = 0;
+    int64_t next = 0;
+    return journalId != 0 && MftJournalPosition(letter, &id, &next) && id == journalId && next <= usn;
 }

@@ -29,13 +29,20 @@ constexpr DWORD kLongestEntryBytes = 1024;
 constexpr auto kPollInterval = std::chrono::milliseconds(300);
 constexpr auto kErrorPause = std::chrono::milliseconds(1000);
 
-// Pauses until `until`, returning early when the monitor is asked to stop.
-void PauseMonitor(const std::atomic<bool>& running, std::chrono::steady_clock::time_point until) {
+// Pauses until `until`, returning early when the monitor is asked to stop or, with a wake
+// event, when the event is signalled.
+void PauseMonitor(const std::atomic<bool>& running, std::chrono::steady_clock::time_point until,
+                  HANDLE wake = nullptr) {
     while (running && !g_shuttingDown) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= until) return;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count();
-        Sleep(static_cast<DWORD>(left < 50 ? left : 50));
+        const DWORD slice = static_cast<DWORD>(left < 50 ? left : 50);
+        if (wake) {
+            if (WaitForSingleObject(wake, slice) == WAIT_OBJECT_0) return;
+        } else {
+            Sleep(slice);
+        }
     }
 }
 
@@ -96,6 +103,10 @@ int64_t VolumeIndex::ApplyUsnJournalBuffer(const uint8_t* data, uint32_t bytes) 
     return next;
 }
 
+void VolumeIndex::WakeUsnMonitor() {
+    if (monitorWake) SetEvent(monitorWake.get());
+}
+
 void VolumeIndex::RunUsnMonitor() {
     MonitorEnd end = MonitorEnd::Stopped;
     bool lockHeld = false;
@@ -128,7 +139,7 @@ void VolumeIndex::RunUsnMonitor() {
                 // the journal wrap past our position.
                 const bool full = bytes + kLongestEntryBytes > kReadBufferBytes;
                 if (full && nextUsn > before) continue;
-                PauseMonitor(monitorRunning, std::chrono::steady_clock::now() + kPollInterval);
+                PauseMonitor(monitorRunning, std::chrono::steady_clock::now() + kPollInterval, monitorWake.get());
                 continue;
             }
             const DWORD err = GetLastError();

@@ -18,6 +18,7 @@
 #include <deque>
 #include <vector>
 
+#include "core/Raii.h"
 #include "index/NameSignatures.h"
 
 // The messages the index posts to the main window (WM_INDEX_READY, WM_NONNTFS_REFRESHED,
@@ -272,6 +273,8 @@ public:
     int64_t nextUsn = 0;
     std::atomic<bool> monitorRunning{false};
     std::thread monitorThread;
+    // Signalled to cut the monitor's pause between two journal reads short (WakeUsnMonitor).
+    UniqueHandle monitorWake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     uint64_t deletedCount = 0;
     std::unordered_map<uint64_t, FileAttrInfo> attrCache;
     SRWLOCK attrCacheLock = SRWLOCK_INIT;
@@ -324,6 +327,8 @@ public:
     // Stops the monitor and closes the volume handle.
     void CloseVolume();
     void StopUsnMonitor();
+    // Asks the monitor to read the journal now rather than at its next poll.
+    void WakeUsnMonitor();
     // Releases a volume detached by the engine: stops the monitor and closes the handle, unless
     // a rebuild made the volume available again meanwhile.
     void ReleaseDetached();

@@ -221,6 +221,31 @@ TEST_F(AnalysisScanOnDrive, ARescanKeepsAnUnchangedDriveAndRebuildsAChangedOne) 
     ExpectTotalsMatchDu(previous[0]->model);
 }
 
+TEST_F(AnalysisScanOnDrive, AFileReplacedJustBeforeARescanIsCountedWithItsNewSize) {
+    DeleteFileW(GetMftSizeCachePath(L'T').c_str());
+    AnalysisScanOutcome first = AnalyzeVolumes({volume_}, {}, {});
+    ASSERT_EQ(first.drives.size(), 1u) << testing::PrintToString(first.error);
+    const int64_t before = first.drives[0]->model.RootTotalSize();
+    // Replaced as editors save: a new file under the old name, so a new reference.
+    const std::string host = testfx::FixtureDriveHostPath(L'T');
+    ASSERT_EQ(testfx::RunHostCommand("head -c 90000 /dev/zero > '" + host + "/media/clip.new' && mv -f '" + host +
+                                     "/media/clip.new' '" + host + "/media/clip.mp4'"),
+              0);
+    const int64_t after = before - 480 + 90000;
+    // Until the journal has the change the old total stands; never a total without the file.
+    std::vector<std::unique_ptr<DriveAnalysis>> previous = std::move(first.drives);
+    int64_t total = before;
+    for (int attempt = 0; attempt < 50 && total != after; ++attempt) {
+        AnalysisScanOutcome again = AnalyzeVolumes({volume_}, std::move(previous), {});
+        ASSERT_EQ(again.drives.size(), 1u);
+        previous = std::move(again.drives);
+        total = previous[0]->model.RootTotalSize();
+        ASSERT_TRUE(total == before || total == after) << "total " << total << ", before " << before << ", after " << after;
+        if (total != after) Sleep(20);
+    }
+    EXPECT_EQ(total, after);
+}
+
 TEST_F(AnalysisScanOnDrive, AnEmptyMapForADriveWithFilesIsAFailure) {
     AnalysisScanJob job = MakeAnalysisScanJob(volume_, true);
     job.isNtfs = false;
