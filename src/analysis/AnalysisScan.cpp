@@ -288,6 +288,9 @@ AnalysisScanOutcome AnalyzeVolumes(const std::vector<VolumeIndex*>& volumes,
     std::vector<AnalysisScanJob> jobs;
     for (size_t i = 0; i < volumes.size() && !stop(); ++i) {
         VolumeIndex* v = volumes[i];
+        // An index being built (again) does not hold all the drive's files yet: wait for it.
+        while (v->building.load() && !stop()) Sleep(50);
+        if (stop()) break;
         const auto started = std::chrono::steady_clock::now();
         for (auto& p : previous)
             if (p && AnalysisStillCurrent(*p, v)) {

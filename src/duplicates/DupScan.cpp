@@ -62,6 +62,15 @@ std::wstring CountText(const wchar_t* key, const wchar_t* chinese, const wchar_t
 
 void PostProgress(HWND window) { PostMessageIfWindow(window, WM_APP_DUP_PROGRESS, 0, 0); }
 
+// True while a volume the scan of `drive` takes part in is being indexed (again): its records are
+// not all there yet.
+bool ChosenVolumeBuilding(wchar_t drive) {
+    std::lock_guard<std::mutex> engine(g_searchEngine.mutex);
+    for (const auto& holder : g_searchEngine.volumes)
+        if (holder && VolumeChosen(*holder, drive) && holder->building.load()) return true;
+    return false;
+}
+
 // Files of the chosen volumes (path resolved to the root), in record order.
 std::vector<DupScanVolume> CollectIndexFiles(wchar_t drive, uint64_t generation) {
     std::vector<DupScanVolume> out;
@@ -130,6 +139,11 @@ void ScanBody(const DupScanRequest& req) {
     auto cancelled = [&] { return IsDupScanCancelled(gen) || (req.cancel && req.cancel->load()); };
     auto endCancelled = [&] { ReportDupScanCancelled(gen, req.window); };
 
+    // A drive whose index is being built would give a partial file list: the scan waits for it.
+    while (ChosenVolumeBuilding(req.drive)) {
+        if (cancelled()) return endCancelled();
+        Sleep(50);
+    }
     std::vector<DupScanVolume> volumes = CollectIndexFiles(req.drive, gen);
     if (cancelled()) return endCancelled();
 

@@ -3,8 +3,10 @@
 // equals what du measures on the host for the same folder.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <map>
+#include <thread>
 
 #include "analysis_test_support.h"
 #include "core/Core.h"
@@ -244,6 +246,31 @@ TEST_F(AnalysisScanOnDrive, AFileReplacedJustBeforeARescanIsCountedWithItsNewSiz
         if (total != after) Sleep(20);
     }
     EXPECT_EQ(total, after);
+}
+
+TEST_F(AnalysisScanOnDrive, AnIndexBeingBuiltIsWaitedFor) {
+    volume_->building = true;
+    std::atomic<bool> finished{false};
+    AnalysisScanOutcome out;
+    std::thread worker([&] {
+        out = AnalyzeVolumes({volume_}, {}, {});
+        finished = true;
+    });
+    Sleep(300);
+    EXPECT_FALSE(finished.load());
+    volume_->building = false;
+    worker.join();
+    ASSERT_EQ(out.drives.size(), 1u) << testing::PrintToString(out.error);
+    EXPECT_EQ(out.drives[0]->model.fileCount, std::size(kFiles));
+
+    // A cancelled scan does not wait.
+    volume_->building = true;
+    AnalysisScanHooks stop;
+    stop.cancelled = [] { return true; };
+    out = AnalyzeVolumes({volume_}, {}, stop);
+    volume_->building = false;
+    EXPECT_TRUE(out.stopped);
+    EXPECT_TRUE(out.drives.empty());
 }
 
 TEST_F(AnalysisScanOnDrive, AnEmptyMapForADriveWithFilesIsAFailure) {

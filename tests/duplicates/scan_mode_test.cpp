@@ -174,6 +174,30 @@ TEST_F(DupScanTest, NewerScanSupersedesTheRunningOne) {
     EXPECT_EQ(g_dupFindView.groups.size(), 4u);
 }
 
+TEST_F(DupScanTest, AScanWaitsForAnIndexStillBeingBuilt) {
+    VolumeIndex* volume = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+        volume = g_searchEngine.volumes[0].get();
+    }
+    volume->building = true;
+    ASSERT_TRUE(StartDupFindScanFor(nullptr, true, L'T', DupCompareMode::Exact));
+    Sleep(300);
+    EXPECT_TRUE(g_dupFindView.running.load());
+    // The build adds a duplicate pair before it ends: the scan sees it.
+    ASSERT_TRUE(Put(root_ + L"late1.bin", Bytes(2000, 7)));
+    ASSERT_TRUE(Put(root_ + L"late2.bin", Bytes(2000, 7)));
+    {
+        SrwExclusive lock(volume->indexLock);
+        testfx::AddSyntheticRecord(*volume, 950, 5, L"late1.bin");
+        testfx::AddSyntheticRecord(*volume, 951, 5, L"late2.bin");
+    }
+    volume->building = false;
+    ASSERT_TRUE(WaitUntil([] { return !g_dupFindView.running.load() && RunningDupScanTasks() == 0; }));
+    ASSERT_TRUE(TakeFinishedDupScan());
+    EXPECT_EQ(g_dupFindView.groups.size(), 5u);
+}
+
 TEST_F(DupScanTest, WithoutAnIndexTheDriveIsWalked) {
     testfx::InstallVolumes({});
     ASSERT_TRUE(ScanT(DupCompareMode::Exact));
