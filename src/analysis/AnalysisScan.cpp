@@ -236,49 +236,51 @@ AnalysisScanOutcome AnalyzeDrives(std::vector<AnalysisScanJob>& jobs, const Anal
     return outcome;
 }
 
-bool AnalysisStillCurrent(const DriveAnalysis& previous, VolumeIndex* volume) {
-    if (!volume || !previous.ready || previous.volume != volume || previous.journalId == 0) return false;
-    uint64_t journalId = 0;
-    int64_t applied = 0;
+namespace {
+
+// AnalysisStillCurrent against a journal position the caller asked for.
+bool StillCurrentAt(const DriveAnalysis& previous, VolumeIndex* volume, uint64_t journalId, int64_t journalNext) {
+    if (!volume || !previous.ready || previous.volume != volume || previous.journalId == 0 ||
+        journalId != previous.journalId)
+        return false;
     {
         SrwShared lock(volume->indexLock);
-        journalId = volume->usnJournalId;
-        applied = volume->nextUsn;
+        if (volume->usnJournalId != previous.journalId || volume->nextUsn != previous.indexUsn) return false;
     }
-    if (journalId != previous.journalId || applied != previous.indexUsn) return false;
     // A rebuilt index starts with no sizes: the analysis hands them over again.
     {
         SrwShared lock(volume->fileSizesLock);
         if (volume->fileSizes.empty()) return false;
     }
     // Both the sizes and the index copy must have seen everything the journal holds now.
-    return MftJournalUnchangedSince(previous.letter, previous.journalId, std::min(previous.sizesUsn, previous.indexUsn));
+    return journalNext <= std::min(previous.sizesUsn, previous.indexUsn);
 }
 
-namespace {
-
-// The volume's index applies what its journal holds before it is copied: the sizes read next
-// follow the same journal, and a file replaced a moment ago must not keep, in the copy, the
-// reference the sizes no longer know (it would count as empty). Bounded; an index without a
-// running monitor is copied as it is.
-void LetIndexCatchUp(VolumeIndex* v, const std::function<bool()>& stop) {
-    if (!v->monitorRunning.load() || v->root.empty()) return;
-    uint64_t journalId = 0;
-    int64_t next = 0;
-    if (!MftJournalPosition(v->root[0], &journalId, &next)) return;
+// The volume's index applies what its journal holds (up to `journalNext`) before it is copied:
+// the sizes read next follow the same journal, and a file replaced a moment ago must not keep,
+// in the copy, the reference the sizes no longer know (it would count as empty). Bounded; an
+// index without a running monitor is copied as it is.
+void LetIndexCatchUp(VolumeIndex* v, uint64_t journalId, int64_t journalNext, const std::function<bool()>& stop) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    for (;;) {
+    while (v->monitorRunning.load()) {
         {
             SrwShared lock(v->indexLock);
-            if (v->usnJournalId != journalId || v->nextUsn >= next) return;
+            if (v->usnJournalId != journalId || v->nextUsn >= journalNext) return;
         }
-        if (stop() || std::chrono::steady_clock::now() >= deadline || !v->monitorRunning.load()) return;
+        if (stop() || std::chrono::steady_clock::now() >= deadline) return;
         v->WakeUsnMonitor();
         Sleep(2);
     }
 }
 
 }  // namespace
+
+bool AnalysisStillCurrent(const DriveAnalysis& previous, VolumeIndex* volume) {
+    if (!volume || previous.volume != volume || previous.journalId == 0) return false;
+    uint64_t journalId = 0;
+    int64_t next = 0;
+    return MftJournalPosition(previous.letter, &journalId, &next) && StillCurrentAt(previous, volume, journalId, next);
+}
 
 AnalysisScanOutcome AnalyzeVolumes(const std::vector<VolumeIndex*>& volumes,
                                    std::vector<std::unique_ptr<DriveAnalysis>> previous,
@@ -292,8 +294,13 @@ AnalysisScanOutcome AnalyzeVolumes(const std::vector<VolumeIndex*>& volumes,
         while (v->building.load() && !stop()) Sleep(50);
         if (stop()) break;
         const auto started = std::chrono::steady_clock::now();
+        // Where the drive's journal stands now, asked once for both uses below.
+        uint64_t journalId = 0;
+        int64_t journalNext = 0;
+        const bool positioned = !v->root.empty() && _wcsicmp(v->fileSystem.Get().c_str(), L"NTFS") == 0 &&
+                                MftJournalPosition(v->root[0], &journalId, &journalNext);
         for (auto& p : previous)
-            if (p && AnalysisStillCurrent(*p, v)) {
+            if (positioned && p && StillCurrentAt(*p, v, journalId, journalNext)) {
                 kept[i] = std::move(p);
                 break;
             }
@@ -303,7 +310,7 @@ AnalysisScanOutcome AnalyzeVolumes(const std::vector<VolumeIndex*>& volumes,
             continue;
         }
         // The copy of the index is made here, on the worker, not on the UI thread.
-        if (_wcsicmp(v->fileSystem.Get().c_str(), L"NTFS") == 0) LetIndexCatchUp(v, stop);
+        if (positioned) LetIndexCatchUp(v, journalId, journalNext, stop);
         AnalysisScanJob job = MakeAnalysisScanJob(v, false);
         if (!job.isNtfs) job = MakeAnalysisScanJob(v, true);
         jobs.push_back(std::move(job));

@@ -92,9 +92,6 @@ struct MftSizeMapStats {
 
 // The id and next position of the drive's change journal; false when it cannot be asked.
 [[nodiscard]] bool MftJournalPosition(wchar_t letter, uint64_t* journalId, int64_t* nextUsn);
-// True when the drive's change journal is the one given and has logged nothing past `usn`: a
-// map current to that position is still current. False when the journal cannot be asked.
-[[nodiscard]] bool MftJournalUnchangedSince(wchar_t letter, uint64_t journalId, int64_t usn);
 
 // Most files the journal catch-up collects before it gives up in favour of a full scan.
 constexpr uint64_t kMaxCatchUpChanges = 4000000;

@@ -217,6 +217,20 @@ CatchUp RunCatchUp(const CatchUpContext& c, MftSizeMap& out) {
     return CatchUp::Done;
 }
 
+// The upper-case form of a drive letter; 0 for anything else.
+wchar_t DriveLetter(wchar_t letter) {
+    if (letter >= L'a' && letter <= L'z') letter = static_cast<wchar_t>(letter - 32);
+    return letter >= L'A' && letter <= L'Z' ? letter : 0;
+}
+
+// The volume of an (upper-case) drive letter, opened for reading; INVALID_HANDLE_VALUE on failure.
+HANDLE OpenVolume(wchar_t letter) {
+    wchar_t volumePath[] = L"\\\\.\\X:";
+    volumePath[4] = letter;
+    return VolumeIoCreateFile(volumePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 }  // namespace
 
 bool BuildMftSizeMap(wchar_t letter, MftSizeMap& out, const SizeScanProgress& progress, const SizeScanCancel& cancel,
@@ -231,18 +245,15 @@ bool BuildMftSizeMap(wchar_t letter, MftSizeMap& out, const SizeScanProgress& pr
     };
     EnablePrivilege(L"SeBackupPrivilege");
     EnablePrivilege(L"SeRestorePrivilege");
-    if (letter >= L'a' && letter <= L'z') letter = static_cast<wchar_t>(letter - 32);
-    if (letter < L'A' || letter > L'Z') return fail(L"Invalid drive letter");
+    letter = DriveLetter(letter);
+    if (!letter) return fail(L"Invalid drive letter");
 
     wchar_t root[] = L"X:\\";
     root[0] = letter;
     DWORD serial = 0;
     if (!VolumeIoGetVolumeInformation(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) serial = 0;
 
-    wchar_t volumePath[] = L"\\\\.\\X:";
-    volumePath[4] = letter;
-    HANDLE volume = VolumeIoCreateFile(volumePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE volume = OpenVolume(letter);
     if (volume == INVALID_HANDLE_VALUE) return fail(Format(L"Cannot open volume (err=%lu)", GetLastError()));
     struct Closer {
         HANDLE h;
@@ -308,12 +319,9 @@ bool BuildMftSizeMap(wchar_t letter, MftSizeMap& out, const SizeScanProgress& pr
 }
 
 bool MftJournalPosition(wchar_t letter, uint64_t* journalId, int64_t* nextUsn) {
-    if (letter >= L'a' && letter <= L'z') letter = static_cast<wchar_t>(letter - 32);
-    if (letter < L'A' || letter > L'Z') return false;
-    wchar_t volumePath[] = L"\\\\.\\X:";
-    volumePath[4] = letter;
-    HANDLE volume = VolumeIoCreateFile(volumePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    letter = DriveLetter(letter);
+    if (!letter) return false;
+    HANDLE volume = OpenVolume(letter);
     if (volume == INVALID_HANDLE_VALUE) return false;
     VolumeIoUsnJournalDataV0 data{};
     const bool asked = QueryJournal(volume, data);
@@ -322,10 +330,4 @@ bool MftJournalPosition(wchar_t letter, uint64_t* journalId, int64_t* nextUsn) {
     *journalId = data.UsnJournalID;
     *nextUsn = data.NextUsn;
     return true;
-}
-
-bool MftJournalUnchangedSince(wchar_t letter, uint64_t journalId, int64_t usn) {
-    uint64_t id = 0;
-    int64_t next = 0;
-    return journalId != 0 && MftJournalPosition(letter, &id, &next) && id == journalId && next <= usn;
 }
