@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_set>
 
 #include "core/Paths.h"
 #include "duplicates/DupEngine.h"
@@ -20,6 +21,30 @@ uint64_t VolumeSerial(wchar_t letter) {
 // A group key as written by a scan: a SHA-256 in hex, or one of the size-only keys.
 bool IsValidGroupKey(const std::wstring& key) {
     return IsDupHexDigest(key) || key.rfind(L"size-only:", 0) == 0;
+}
+
+// No file system gives a file more bytes than this.
+constexpr int64_t kMaxFileSize = (int64_t)1 << 62;
+
+// A file size as a scan writes it: decimal digits only, at most kMaxFileSize; -1 otherwise.
+int64_t ParseFileSize(const char* text) {
+    if (!*text) return -1;
+    int64_t value = 0;
+    for (const char* p = text; *p; ++p) {
+        if (*p < '0' || *p > '9') return -1;
+        value = value * 10 + (*p - '0');
+        if (value > kMaxFileSize) return -1;
+    }
+    return value;
+}
+
+// A path compared as Windows compares names here: ASCII letters in either case are equal.
+std::wstring PathKey(const std::wstring& path) {
+    std::wstring key = path;
+    for (wchar_t& c : key) {
+        if (c >= L'A' && c <= L'Z') c = (wchar_t)(c - L'A' + L'a');
+    }
+    return key;
 }
 
 }  // namespace
@@ -120,6 +145,7 @@ bool ReadDupCache(const std::wstring& path, wchar_t drive, int64_t minSize, uint
     std::vector<DupGroup> result;
     DupGroup open;
     bool isOpen = false;
+    std::unordered_set<std::wstring> openPaths;  // the open group's paths, to find one listed twice
     // A group whose hash line is missing or damaged spoils the whole file.
     auto commit = [&] {
         bool valid = true;
@@ -130,6 +156,7 @@ bool ReadDupCache(const std::wstring& path, wchar_t drive, int64_t minSize, uint
         }
         open = DupGroup{};
         isOpen = false;
+        openPaths.clear();
         return valid;
     };
     while (good) {
@@ -141,7 +168,7 @@ bool ReadDupCache(const std::wstring& path, wchar_t drive, int64_t minSize, uint
             good = commit();
         } else if (StartsWith(line, "size=")) {
             good = commit();
-            open.size = strtoll(line.c_str() + 5, nullptr, 10);
+            open.size = ParseFileSize(line.c_str() + 5);
             isOpen = true;
             good = good && open.size >= 0 && open.size >= minSize;
         } else if (StartsWith(line, "hash=")) {
@@ -151,6 +178,8 @@ bool ReadDupCache(const std::wstring& path, wchar_t drive, int64_t minSize, uint
             DupFileItem item;
             DupUtf8ToWide(line, &item.path);
             item.size = open.size;
+            // One file listed twice would stand for a second copy that does not exist.
+            good = openPaths.insert(PathKey(item.path)).second;
             open.files.push_back(std::move(item));
         }
     }

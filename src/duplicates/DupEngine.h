@@ -71,6 +71,7 @@ uint64_t ComputeDupCacheSignature(wchar_t drive, uint64_t minimumSize, uint32_t 
 
 // Reads a group cache written for exactly this drive, minimum size and signature. False for a
 // missing, foreign, stale or damaged file (a cut last line, a hash that is not 64 hexadecimal
-// digits); groups of fewer than two files are dropped.
+// digits, a size that is not a plain number from the minimum up to 2^62, a path listed twice in
+// one group); groups of fewer than two files are dropped.
 bool ReadDupCache(const std::wstring& path, wchar_t drive, int64_t minSize, uint64_t signature,
                   std::vector<DupGroup>* groups);

@@ -241,7 +241,12 @@ std::vector<DupGroup> GroupBySizeAndExtension(std::unordered_map<int64_t, std::v
 
 }  // namespace
 
-int64_t DupGroupTotalBytes(const DupGroup& group) { return group.size * (int64_t)group.files.size(); }
+int64_t DupGroupTotalBytes(const DupGroup& group) {
+    const uint64_t n = group.files.size();
+    if (group.size <= 0 || n == 0) return 0;
+    if ((uint64_t)group.size > (uint64_t)INT64_MAX / n) return INT64_MAX;
+    return group.size * (int64_t)n;
+}
 
 std::wstring DupLowerExtension(const std::wstring& path) {
     const size_t sep = path.find_last_of(L"\\/");

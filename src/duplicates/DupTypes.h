@@ -29,7 +29,8 @@ struct DupGroup {
     int64_t totalBytes = 0;
 };
 
-// size x number of files, 0 for an empty group.
+// size x number of files (INT64_MAX where that does not fit), 0 for an empty group or a size
+// below 1.
 int64_t DupGroupTotalBytes(const DupGroup& group);
 
 // The extension of the file name (after the last dot of the last path element), lower-cased

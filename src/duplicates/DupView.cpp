@@ -125,15 +125,22 @@ void DuplicateFindView::Reset() {
     hoverBar = 0;
 }
 
-void DuplicateFindView::SetResults(std::vector<DupGroup> newGroups, bool cached) {
-    groups = std::move(newGroups);
+void DuplicateFindView::RecomputeTotals() {
     totalBytes = 0;
     totalFiles = 0;
+    constexpr uint64_t kMaxBytes = (uint64_t)INT64_MAX;
     for (DupGroup& g : groups) {
         g.totalBytes = DupGroupTotalBytes(g);
-        totalBytes += (uint64_t)std::max<int64_t>(0, g.totalBytes);
-        totalFiles += (uint32_t)g.files.size();
+        const uint64_t bytes = (uint64_t)std::max<int64_t>(0, g.totalBytes);
+        totalBytes = bytes > kMaxBytes - totalBytes ? kMaxBytes : totalBytes + bytes;
+        const uint64_t files = std::min<uint64_t>(g.files.size(), UINT32_MAX);
+        totalFiles = files > UINT32_MAX - totalFiles ? UINT32_MAX : totalFiles + (uint32_t)files;
     }
+}
+
+void DuplicateFindView::SetResults(std::vector<DupGroup> newGroups, bool cached) {
+    groups = std::move(newGroups);
+    RecomputeTotals();
     std::stable_sort(groups.begin(), groups.end(), [](const DupGroup& a, const DupGroup& b) {
         if (a.totalBytes != b.totalBytes) return a.totalBytes > b.totalBytes;
         if (a.size != b.size) return a.size > b.size;

@@ -64,7 +64,7 @@ public:
     bool fileBarShown = false;
 
     std::vector<DupGroup> groups;
-    uint64_t totalBytes = 0;
+    uint64_t totalBytes = 0;  // at most INT64_MAX
     uint32_t totalFiles = 0;
     int32_t groupScroll = 0;
     int32_t fileScroll = 0;
@@ -92,6 +92,9 @@ public:
     // UI thread.
     void Reset();
     void SetResults(std::vector<DupGroup> groups, bool fromCache);
+    // Each group's totalBytes, then totalBytes and totalFiles over the groups (both saturate
+    // instead of wrapping).
+    void RecomputeTotals();
     void SelectGroup(int i);
     bool IsFileSelected(int i) const;
     void SelectFile(int i);

@@ -68,6 +68,13 @@ TEST_F(DupCacheFileTest, DamagedFilesMakeNoGroups) {
         {"empty drive line", "DUPCACHE1\ndrive=\nmin=1024\nsig=9\n---\n" + body, false, 0},
         {"header cut", "DUPCACHE1\ndrive=D\nmin=1024\n", false, 0},
         {"size below minimum", head + "size=10\nhash=" + h + "\nD:\\p1\nD:\\p2\n---\n", false, 0},
+        {"negative size", head + "size=-4096\nhash=" + h + "\nD:\\p1\nD:\\p2\n---\n", false, 0},
+        {"size above 2^62", head + "size=4611686018427387905\nhash=" + h + "\nD:\\p1\nD:\\p2\n---\n", false, 0},
+        {"size beyond 64 bits", head + "size=99999999999999999999\nhash=" + h + "\nD:\\p1\nD:\\p2\n---\n", false, 0},
+        {"size not a number", head + "size=4096k\nhash=" + h + "\nD:\\p1\nD:\\p2\n---\n", false, 0},
+        {"path listed twice", head + "size=4096\nhash=" + h + "\nD:\\p1\nD:\\p2\nD:\\p1\n---\n", false, 0},
+        {"path twice in other case", head + "size=4096\nhash=" + h + "\nD:\\dir\\p1\nd:\\DIR\\P1\n---\n", false, 0},
+        {"same name in two groups", head + body + body, true, 2},
         {"wrong magic", "DUPCACHE2\n" + head.substr(10) + body, false, 0},
     };
     for (const Case& c : cases) {
@@ -76,6 +83,26 @@ TEST_F(DupCacheFileTest, DamagedFilesMakeNoGroups) {
         EXPECT_EQ(ReadDupCache(path_, L'D', 1024, 9, &groups), c.loads) << c.name;
         EXPECT_EQ(groups.size(), c.groups) << c.name;
     }
+}
+
+// The largest size a cache may give, many times over: the totals stop at the largest value
+// instead of wrapping round to small or negative numbers.
+TEST_F(DupCacheFileTest, TotalsOfHugeGroupsDoNotOverflow) {
+    const std::string h(64, 'e');
+    const std::string group = "size=4611686018427387904\nhash=" + h + "\nD:\\p1\nD:\\p2\nD:\\p3\n---\n";
+    ASSERT_TRUE(testfx::WriteFileBytes(path_, "DUPCACHE1\ndrive=D\nmin=1024\nsig=9\n---\n" + group +
+                                                 "size=4611686018427387904\nhash=" + std::string(64, 'f') +
+                                                 "\nD:\\q1\nD:\\q2\n---\n"));
+    std::vector<DupGroup> groups;
+    ASSERT_TRUE(ReadDupCache(path_, L'D', 1024, 9, &groups));
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].totalBytes, INT64_MAX);
+    DuplicateFindView view;
+    view.SetResults(std::move(groups), true);
+    EXPECT_EQ(view.totalBytes, (uint64_t)INT64_MAX);
+    EXPECT_EQ(view.totalFiles, 5u);
+    EXPECT_EQ(view.groups[0].files.size(), 3u);  // sorted as the largest all the same
+    EXPECT_EQ(DupFormatByteSize((int64_t)view.totalBytes), L"8388608 TB");
 }
 
 TEST(DupCacheSignature, SamplesAndSignature) {
