@@ -1,15 +1,16 @@
 #include "duplicates/DupDelete.h"
 
 #include <algorithm>
+#include <memory>
 
+#include "core/Logs.h"
+#include "core/Tasks.h"
 #include "core/Window.h"
-#include "duplicates/DupHash.h"
+#include "duplicates/DupMode.h"
 #include "i18n/I18n.h"
 #include "results/FileActions.h"
 
 namespace {
-
-constexpr uint32_t kVerifyDeadlineMs = 30000;
 
 bool SamePath(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
 
@@ -17,57 +18,92 @@ bool Listed(const std::vector<std::wstring>& list, const std::wstring& path) {
     return std::any_of(list.begin(), list.end(), [&](const std::wstring& p) { return SamePath(p, path); });
 }
 
-// Each query gets its own time limit (an earlier hash on this thread may have used up its own).
-bool Identity(const std::wstring& path, DupFileIdentity* id) {
-    tls_hashTimedOut = false;
-    tls_hashDeadline = GetTickCount64() + kDupOpenWaitMs;
-    return DupQueryFileIdentity(path, id, nullptr);
-}
-
-std::wstring FullHash(const std::wstring& path, int64_t size) {
-    return DupComputeFullHash(path, nullptr, kVerifyDeadlineMs, size);
-}
+bool IsSet(const std::atomic<bool>* flag) { return flag && flag->load(); }
 
 }  // namespace
 
-DupKeepCheck DupCheckKeptCopy(const DupGroup& group, const std::vector<std::wstring>& paths, bool verifyContent,
-                              std::wstring* kept) {
+DupKeepCheck DupCheckKeptCopy(const DupGroup& group, const std::vector<std::wstring>& paths,
+                              const std::atomic<bool>* cancel, const DupCheckProgressFn& progress,
+                              DupKeepProof* proof) {
+    auto failed = [&] { return IsSet(cancel) ? DupKeepCheck::Cancelled : DupKeepCheck::NoOtherCopy; };
     std::vector<const DupFileItem*> others;
     for (const DupFileItem& f : group.files) {
         if (!Listed(paths, f.path)) others.push_back(&f);
     }
     if (others.empty()) return DupKeepCheck::NothingLeft;
+    if (paths.empty()) return DupKeepCheck::NoOtherCopy;
 
-    // What is about to go: its identities, and its content when that must be compared.
-    std::vector<DupFileIdentity> leaving;
-    std::vector<std::wstring> leavingHashes;
-    for (const std::wstring& p : paths) {
-        // A selected file that cannot be identified might be a kept file reached another way.
-        DupFileIdentity id;
-        if (!Identity(p, &id)) return DupKeepCheck::NoOtherCopy;
-        leaving.push_back(id);
-        if (verifyContent) {
-            std::wstring h = FullHash(p, group.size);
-            // A selected file that cannot be read whole cannot be shown to equal anything.
-            if (h.empty()) return DupKeepCheck::NoOtherCopy;
-            leavingHashes.push_back(std::move(h));
-        }
+    // What is about to go, as it is now: a selected file that cannot be identified might be a
+    // kept file reached another way.
+    std::vector<DupFileIdentity> leaving(paths.size());
+    uint64_t total = 0;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (!DupQueryFileIdentity(paths[i], &leaving[i], cancel)) return failed();
+        total += (uint64_t)std::max<int64_t>(0, leaving[i].size);
     }
-    for (const DupFileItem* f : others) {
-        DupFileIdentity id;
-        if (!Identity(f->path, &id) || id.size != group.size) continue;
-        if (std::find(leaving.begin(), leaving.end(), id) != leaving.end()) continue;
-        if (verifyContent) {
-            const std::wstring h = FullHash(f->path, group.size);
-            if (h.empty() || std::any_of(leavingHashes.begin(), leavingHashes.end(),
-                                         [&](const std::wstring& x) { return x != h; })) {
-                continue;
-            }
+    // A member that may stay: another file, of the size of what goes.
+    auto mayStay = [&](const DupFileIdentity& id) {
+        return id.size == leaving.front().size && std::find(leaving.begin(), leaving.end(), id) == leaving.end();
+    };
+    std::vector<DupFileIdentity> otherIds(others.size());
+    size_t next = 0;
+    auto nextCandidate = [&] {
+        while (next < others.size()) {
+            const size_t k = next++;
+            if (DupQueryFileIdentity(others[k]->path, &otherIds[k], cancel) && mayStay(otherIds[k])) return k;
+            if (IsSet(cancel)) return others.size();
         }
-        if (kept) *kept = f->path;
+        return others.size();
+    };
+    size_t candidate = nextCandidate();
+    if (candidate == others.size()) return failed();
+    total += (uint64_t)std::max<int64_t>(0, otherIds[candidate].size);
+
+    uint64_t done = 0;
+    if (progress) progress(done, total);
+    const DupReadProgress onBytes = [&](uint64_t bytes) {
+        done += bytes;
+        if (progress) progress(done, total);
+    };
+    DupKeepProof found;
+    // Every selected file is read whole now; all must have one content.
+    std::wstring content;
+    std::vector<DupFileIdentity> read;  // identities of the selected files as they were read
+    for (const std::wstring& path : paths) {
+        DupFileIdentity stamp;
+        const std::wstring hash = DupHashFileNow(path, cancel, &onBytes, &stamp);
+        if (hash.empty() || (!content.empty() && hash != content)) return failed();
+        content = hash;
+        read.push_back(stamp);
+        found.stamps.push_back({path, stamp});
+    }
+    // The first other member with that content, read now, is the copy that stays.
+    bool first = true;
+    for (; candidate < others.size(); candidate = nextCandidate(), first = false) {
+        if (!first) {
+            total += (uint64_t)std::max<int64_t>(0, otherIds[candidate].size);
+            if (progress) progress(done, total);
+        }
+        const std::wstring& path = others[candidate]->path;
+        DupFileIdentity stamp;
+        const std::wstring hash = DupHashFileNow(path, cancel, &onBytes, &stamp);
+        if (IsSet(cancel)) return DupKeepCheck::Cancelled;
+        if (hash.empty() || hash != content || std::find(read.begin(), read.end(), stamp) != read.end()) continue;
+        found.stamps.push_back({path, stamp});
+        found.kept = path;
+        if (proof) *proof = std::move(found);
         return DupKeepCheck::Ok;
     }
-    return DupKeepCheck::NoOtherCopy;
+    return failed();
+}
+
+bool DupKeepProofStillHolds(const DupKeepProof& proof) {
+    if (proof.kept.empty() || proof.stamps.empty()) return false;
+    for (const auto& [path, stamp] : proof.stamps) {
+        DupFileIdentity now;
+        if (!DupQueryFileIdentity(path, &now, nullptr) || !now.SameState(stamp)) return false;
+    }
+    return true;
 }
 
 void DupApplyDeletedPaths(DuplicateFindView& view, const std::vector<std::wstring>& deleted) {
@@ -78,16 +114,10 @@ void DupApplyDeletedPaths(DuplicateFindView& view, const std::vector<std::wstrin
         g.files.erase(std::remove_if(g.files.begin(), g.files.end(),
                                      [&](const DupFileItem& f) { return Listed(deleted, f.path); }),
                       g.files.end());
-        g.totalBytes = DupGroupTotalBytes(g);
         if (g.files.size() >= 2) kept.push_back(std::move(g));
     }
     view.groups = std::move(kept);
-    view.totalBytes = 0;
-    view.totalFiles = 0;
-    for (const DupGroup& g : view.groups) {
-        view.totalBytes += (uint64_t)std::max<int64_t>(0, g.totalBytes);
-        view.totalFiles += (uint32_t)g.files.size();
-    }
+    view.RecomputeTotals();
     if (view.selectedGroup >= (int)view.groups.size()) view.selectedGroup = (int)view.groups.size() - 1;
     view.selectedFiles.clear();
     view.focusFile = -1;
@@ -96,27 +126,183 @@ void DupApplyDeletedPaths(DuplicateFindView& view, const std::vector<std::wstrin
     view.UpdateScrollbars();
 }
 
+// ---------------------------------------------------------------------------------------------
+// The view's delete.
+
+namespace {
+
+// Shared by the check's task and the UI thread.
+struct CheckShared {
+    std::atomic<uint64_t> done{0};
+    std::atomic<uint64_t> total{0};
+    std::atomic<uint64_t> lastPost{0};
+};
+
+struct CheckOutcome {
+    DupKeepCheck result = DupKeepCheck::NoOtherCopy;
+    DupKeepProof proof;
+};
+
+// The running check (UI thread); id 0 when none runs.
+struct ActiveCheck {
+    uint64_t id = 0;
+    TaskId task = 0;
+    bool recycle = false;
+    std::vector<std::wstring> paths;
+    std::shared_ptr<CheckShared> shared;
+};
+ActiveCheck g_active;
+uint64_t g_lastCheckId = 0;
+
+constexpr uint64_t kProgressPostMs = 100;
+
+void SetStatusLine(const std::wstring& text) {
+    if (IsLiveWindow(g_hStatusText)) SetWindowTextW(g_hStatusText, text.c_str());
+}
+
+void Repaint(HWND window) {
+    if (IsLiveWindow(window)) InvalidateRect(window, nullptr, FALSE);
+}
+
+void ShowRefusal(HWND window, DupKeepCheck check) {
+    const std::wstring text =
+        check == DupKeepCheck::NothingLeft
+            ? TrW(L"Dup_KeepOneCopy", L"该组的所有副本都已选中。请至少保留一个副本：未删除任何文件。",
+                  L"Every copy in this group is selected. Keep at least one copy: nothing was deleted.")
+            : TrW(L"Dup_NoOtherCopy", L"无法确认还有其他相同的副本（文件可能在扫描后被修改或移除）。未删除任何文件。",
+                  L"No other identical copy could be confirmed (files may have changed or gone since the scan). "
+                  L"Nothing was deleted.");
+    FileActionMessageBox(window, text, TrW(L"Dup_Title", L"重复文件", L"Duplicate Files"), MB_OK | MB_ICONWARNING);
+}
+
+std::wstring CancelledText() {
+    return TrW(L"Dup_StatusDeleteCancelled", L"删除已取消：未删除任何文件。", L"Delete cancelled: nothing was deleted.");
+}
+
+// The view enters or leaves the checking state (its summary card changes height).
+void ShowChecking(HWND window, bool on) {
+    DuplicateFindView& view = g_dupFindView;
+    view.deleteChecking = on;
+    view.checkBytesDone = 0;
+    view.checkBytesTotal = 0;
+    InvalidateDupLayout();
+    Repaint(window);
+}
+
+void EndCheck(HWND window) {
+    g_active = ActiveCheck{};
+    ShowChecking(window, false);
+}
+
+void FinishDelete(HWND window, const ActiveCheck& check, CheckOutcome& outcome) {
+    switch (outcome.result) {
+    case DupKeepCheck::Cancelled:
+        SetStatusLine(CancelledText());
+        return;
+    case DupKeepCheck::NothingLeft:
+    case DupKeepCheck::NoOtherCopy:
+        SetStatusLine(L"");
+        ShowRefusal(window, outcome.result);
+        return;
+    case DupKeepCheck::Ok:
+        break;
+    }
+    SetStatusLine(L"");
+    if (!check.recycle && !ConfirmPermanentDelete(check.paths)) return;
+    // The user may have taken a while to answer: the files must still be those that were read.
+    if (!DupKeepProofStillHolds(outcome.proof)) {
+        ShowRefusal(window, DupKeepCheck::NoOtherCopy);
+        return;
+    }
+    const DeleteOutcome deleted = DeletePaths(check.paths, check.recycle, true);
+    if (deleted.deleted.empty()) return;
+    DupApplyDeletedPaths(g_dupFindView, deleted.deleted);
+    Repaint(window);
+}
+
+}  // namespace
+
+bool IsDupDeleteCheckRunning() { return g_active.id != 0; }
+
 bool DeleteSelectedInDuplicateView(HWND window, bool recycle) {
     DuplicateFindView& view = g_dupFindView;
+    // Input while a check (or a scan) runs starts nothing.
+    if (IsDupDeleteCheckRunning() || view.running.load()) return false;
     const std::vector<std::wstring> paths = view.GetSelectedPaths();
     if (paths.empty() || view.selectedGroup < 0 || view.selectedGroup >= (int)view.groups.size()) return false;
-    const bool verify = view.fromCache.load() || view.compareMode != DupCompareMode::Exact;
-    const DupKeepCheck check = DupCheckKeptCopy(view.groups[view.selectedGroup], paths, verify);
-    if (check != DupKeepCheck::Ok) {
-        const std::wstring text =
-            check == DupKeepCheck::NothingLeft
-                ? TrW(L"Dup_KeepOneCopy", L"该组的所有副本都已选中。请至少保留一个副本：未删除任何文件。",
-                      L"Every copy in this group is selected. Keep at least one copy: nothing was deleted.")
-                : TrW(L"Dup_NoOtherCopy",
-                      L"无法确认还有其他相同的副本（文件可能在扫描后被修改或移除）。未删除任何文件。",
-                      L"No other identical copy could be confirmed (files may have changed or gone since the "
-                      L"scan). Nothing was deleted.");
-        FileActionMessageBox(window, text, TrW(L"Dup_Title", L"重复文件", L"Duplicate Files"), MB_OK | MB_ICONWARNING);
+    const DupGroup& group = view.groups[view.selectedGroup];
+    if (std::all_of(group.files.begin(), group.files.end(),
+                    [&](const DupFileItem& f) { return Listed(paths, f.path); })) {
+        ShowRefusal(window, DupKeepCheck::NothingLeft);
         return false;
     }
-    const std::vector<std::wstring> deleted = DeleteFilesWithConfirm(paths, recycle);
-    if (deleted.empty()) return false;
-    DupApplyDeletedPaths(view, deleted);
-    if (IsLiveWindow(window)) InvalidateRect(window, nullptr, FALSE);
+    auto shared = std::make_shared<CheckShared>();
+    const uint64_t id = ++g_lastCheckId;
+    TaskId task = 0;
+    try {
+        task = RunCancellableTask(L"dup_delete_check", [group, paths, shared, id, window](const std::atomic<bool>& cancel) {
+            auto outcome = std::make_unique<CheckOutcome>();
+            const DupCheckProgressFn progress = [&](uint64_t done, uint64_t total) {
+                shared->done = done;
+                shared->total = total;
+                const uint64_t now = GetTickCount64();
+                if (now - shared->lastPost.load() < kProgressPostMs) return;
+                shared->lastPost = now;
+                PostMessageIfWindow(window, WM_APP_DUP_CHECK_PROGRESS, (WPARAM)id, 0);
+            };
+            try {
+                outcome->result = DupCheckKeptCopy(group, paths, &cancel, progress, &outcome->proof);
+            } catch (...) {
+                // The window must hear that the check ended (it refuses the delete); the runner logs.
+                PostValue(window, WM_APP_DUP_CHECK_DONE, (WPARAM)id, std::make_unique<CheckOutcome>());
+                throw;
+            }
+            PostValue(window, WM_APP_DUP_CHECK_DONE, (WPARAM)id, std::move(outcome));
+        });
+    } catch (const std::exception&) {
+        LogBackgroundException(L"dup_delete_check");
+        return false;
+    }
+    g_active = ActiveCheck{id, task, recycle, paths, shared};
+    ShowChecking(window, true);
+    SetStatusLine(DupDeleteCheckText(0, 0));
+    // Esc reaches the view only while the window has the keyboard focus.
+    if (IsLiveWindow(window) && GetFocus() != window) SetFocus(window);
+    return true;
+}
+
+bool CancelDupDeleteCheck(HWND window) {
+    if (!IsDupDeleteCheckRunning()) return false;
+    CancelTask(g_active.task);
+    EndCheck(window);
+    SetStatusLine(CancelledText());
+    return true;
+}
+
+void StopDupDeleteCheckForExit(uint32_t timeoutMs) {
+    const TaskId task = g_active.task;
+    if (!CancelDupDeleteCheck(nullptr) || !task) return;
+    const uint64_t end = GetTickCount64() + timeoutMs;
+    while (IsTaskRunning(task) && GetTickCount64() < end) Sleep(10);
+}
+
+bool HandleDupDeleteCheckMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_APP_DUP_CHECK_PROGRESS) {
+        if (IsDupDeleteCheckRunning() && wParam == (WPARAM)g_active.id) {
+            DuplicateFindView& view = g_dupFindView;
+            view.checkBytesDone = g_active.shared->done.load();
+            view.checkBytesTotal = g_active.shared->total.load();
+            SetStatusLine(DupDeleteCheckText(view.checkBytesDone, view.checkBytesTotal));
+            Repaint(window);
+        }
+        return true;
+    }
+    if (msg != WM_APP_DUP_CHECK_DONE) return false;
+    std::unique_ptr<CheckOutcome> outcome = TakePosted<CheckOutcome>(lParam);
+    // A check that was cancelled (or whose window went) deletes nothing.
+    if (!outcome || !IsDupDeleteCheckRunning() || wParam != (WPARAM)g_active.id) return true;
+    const ActiveCheck check = g_active;
+    EndCheck(window);
+    FinishDelete(window, check, *outcome);
     return true;
 }

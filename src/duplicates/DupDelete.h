@@ -1,14 +1,24 @@
 #pragma once
-// Deleting copies from the duplicate view. Before anything is deleted, another copy of the
-// file must be found that stays: a member of the group that is not selected, still has the
-// group's size, is not the same file as a selected one (a link or a second drive letter), and,
-// when the group was not made by this session's full comparison (loaded from the cache, or the
-// fast and size-only modes), has the same whole-file hash as every selected file.
+// Deleting copies from the duplicate view. Nothing is deleted unless another copy of the file
+// stays, and that is decided from the files as they are at the moment of deleting, whatever the
+// compare mode and wherever the group came from (a scan, the group cache): every selected file
+// and a member of the group that is not selected are read whole and hashed now (never from a
+// cache), their hashes must be equal, and the copy that stays must be another file (identity)
+// than each selected one.
+//
+// Reading big files takes a while, so the check runs as a background task ("dup_delete_check")
+// with its progress (bytes read of the total) in the view's status text; Esc, another scan, a
+// drive or mode change, leaving the mode and closing the window cancel it, and a cancelled check
+// deletes nothing. The question before a permanent deletion and the deletion itself come on the
+// UI thread once the check has succeeded.
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "duplicates/DupHash.h"
 #include "duplicates/DupTypes.h"
 #include "duplicates/DupView.h"
 
@@ -16,19 +26,48 @@ enum class DupKeepCheck {
     Ok,           // another copy stays
     NothingLeft,  // every member of the group is selected
     NoOtherCopy,  // no unselected member could be confirmed as a copy
+    Cancelled,    // the cancel flag was set
 };
 
-// `paths` are members of `group` about to be deleted; verifyContent asks for the full hashes.
-// *kept (when given) receives the confirmed copy.
-DupKeepCheck DupCheckKeptCopy(const DupGroup& group, const std::vector<std::wstring>& paths, bool verifyContent,
-                              std::wstring* kept = nullptr);
+// What a successful check found: the copy that stays, and the identity, size and time of each
+// file read (the selected ones and the kept one) as they were when read.
+struct DupKeepProof {
+    std::wstring kept;
+    std::vector<std::pair<std::wstring, DupFileIdentity>> stamps;
+};
+
+// Told the bytes read so far and the bytes the check expects to read.
+using DupCheckProgressFn = std::function<void(uint64_t done, uint64_t total)>;
+
+// `paths` are members of `group` about to be deleted. Reads them and the other members in full
+// (see above); any thread. progress and proof may be null.
+DupKeepCheck DupCheckKeptCopy(const DupGroup& group, const std::vector<std::wstring>& paths,
+                              const std::atomic<bool>* cancel, const DupCheckProgressFn& progress,
+                              DupKeepProof* proof);
+
+// True while every file of the proof still is the file that was read, with the same size and
+// time (a cheap look just before deleting, after the user answered the question).
+bool DupKeepProofStillHolds(const DupKeepProof& proof);
 
 // Takes the deleted paths (case ignored) out of every group of the view, drops groups left with
 // fewer than two files, recomputes the totals, keeps the selected group in range and clears the
 // file selection. UI thread.
 void DupApplyDeletedPaths(DuplicateFindView& view, const std::vector<std::wstring>& deleted);
 
-// The Delete key and the two delete items of the context menu: checks that a copy stays, then
-// deletes through the common routine (a question before a permanent deletion) and updates the
-// groups. The group cache on disk is left as it is. True when anything was deleted.
+// ---------------------------------------------------------------------------------------------
+// The view's delete (UI thread).
+
+// The Delete key and the two delete items of the context menu: refuses at once when every copy
+// is selected, otherwise starts the check of the selected files. False when nothing was started
+// (nothing selected, every copy selected, or a check already runs).
 bool DeleteSelectedInDuplicateView(HWND window, bool recycle);
+// True while a check runs.
+bool IsDupDeleteCheckRunning();
+// Cancels a running check (nothing is deleted); the status says so. False when none ran.
+bool CancelDupDeleteCheck(HWND window);
+// The window is going: the check is cancelled and waited for (up to timeoutMs).
+void StopDupDeleteCheckForExit(uint32_t timeoutMs);
+// The check's progress and done messages; true when msg was one of them. After a successful
+// check: the question before a permanent deletion, a last look at the files, the deletion
+// through the common routine and the groups updated. The group cache on disk is left as it is.
+bool HandleDupDeleteCheckMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);

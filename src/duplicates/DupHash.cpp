@@ -342,7 +342,7 @@ bool ReadFileTimed(HANDLE file, ReadBlock* block, DWORD n, DWORD* read, const st
 
 // Feeds length bytes from offset into the digest; false on any failure or a short file.
 bool DigestRange(HANDLE file, ReadBlock* block, uint64_t offset, uint64_t length, Sha256& sha,
-                 const std::atomic<bool>* cancel) {
+                 const std::atomic<bool>* cancel, const DupReadProgress* progress = nullptr) {
     uint64_t done = 0;
     while (done < length) {
         if (Cancelled(cancel)) return false;
@@ -357,6 +357,7 @@ bool DigestRange(HANDLE file, ReadBlock* block, uint64_t offset, uint64_t length
         if (got == 0) return false;  // the file is shorter than expected
         if (!sha.Update(block->buffer.get(), got)) return false;
         done += got;
+        if (progress) (*progress)(got);
     }
     return true;
 }
@@ -415,7 +416,7 @@ bool ReadDirect(HANDLE file, ReadBlock* block, uint64_t offset, DWORD n, DWORD* 
 
 // Digests exactly length bytes at offset; with atEnd the file must end right after them.
 bool DigestRangeDirect(HANDLE file, ReadBlock* block, uint64_t offset, uint64_t length, bool atEnd, Sha256& sha,
-                       const std::atomic<bool>* cancel) {
+                       const std::atomic<bool>* cancel, const DupReadProgress* progress = nullptr) {
     uint64_t done = 0;
     for (;;) {
         const uint64_t left = length - done;
@@ -426,6 +427,7 @@ bool DigestRangeDirect(HANDLE file, ReadBlock* block, uint64_t offset, uint64_t 
         if (!ReadDirect(file, block, offset + done, want, &got, cancel)) return false;
         if (got != (last ? left : (uint64_t)want)) return false;  // shorter or longer than listed
         if (got && !sha.Update(block->buffer.get(), got)) return false;
+        if (progress && got) (*progress)(got);
         if (last) return true;
         done += got;
     }
@@ -453,18 +455,19 @@ std::atomic<uint64_t> g_driveKind[26];  // (tick << 2) | 1 local fixed, | 2 othe
 // With expectedSize >= 0 the file must have that size before and after the read; otherwise it
 // is read up to its end.
 bool DigestWholeFile(HANDLE file, bool direct, int64_t expectedSize, const std::atomic<bool>* cancel,
-                     uint8_t out[32]) {
+                     uint8_t out[32], const DupReadProgress* progress = nullptr) {
     BlockLease lease;
     if (!lease.block) return false;
     Sha256 sha;
     if (!sha.ok()) return false;
     if (direct && expectedSize >= 0) {
-        return DigestRangeDirect(file, lease.block, 0, (uint64_t)expectedSize, true, sha, cancel) && sha.Finish(out);
+        return DigestRangeDirect(file, lease.block, 0, (uint64_t)expectedSize, true, sha, cancel, progress) &&
+               sha.Finish(out);
     }
     if (expectedSize >= 0) {
         int64_t now = -1;
         if (!CurrentSize(file, &now) || now != expectedSize) return false;
-        if (!DigestRange(file, lease.block, 0, (uint64_t)expectedSize, sha, cancel)) return false;
+        if (!DigestRange(file, lease.block, 0, (uint64_t)expectedSize, sha, cancel, progress)) return false;
         if (!CurrentSize(file, &now) || now != expectedSize) return false;
         return sha.Finish(out);
     }
@@ -643,15 +646,49 @@ uint64_t DupQueryFileMtime(const std::wstring& path) {
     return s.valid ? s.mtime : 0;
 }
 
+namespace {
+
+bool IdentityOf(HANDLE file, DupFileIdentity* out) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info)) return false;
+    out->volumeSerial = info.dwVolumeSerialNumber;
+    out->fileIndex = ((uint64_t)info.nFileIndexHigh << 32) | info.nFileIndexLow;
+    out->size = (int64_t)(((uint64_t)info.nFileSizeHigh << 32) | info.nFileSizeLow);
+    out->mtime = ((uint64_t)info.ftLastWriteTime.dwHighDateTime << 32) | info.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
+}  // namespace
+
 bool DupQueryFileIdentity(const std::wstring& path, DupFileIdentity* out, const std::atomic<bool>* cancel) {
     FileCloser file{DupPathIsOnLocalFixedDrive(path)
                         ? OpenDirect(path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, cancel)
                         : OpenTimed(path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, cancel)};
     if (file.h == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(file.h, &info)) return false;
-    out->volumeSerial = info.dwVolumeSerialNumber;
-    out->fileIndex = ((uint64_t)info.nFileIndexHigh << 32) | info.nFileIndexLow;
-    out->size = (int64_t)(((uint64_t)info.nFileSizeHigh << 32) | info.nFileSizeLow);
-    return true;
+    return IdentityOf(file.h, out);
+}
+
+std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* cancel, const DupReadProgress* progress,
+                            DupFileIdentity* stamp) {
+    // No overall deadline for this thread while the file is read (restored afterwards).
+    struct DeadlineOff {
+        uint64_t saved = tls_hashDeadline;
+        DeadlineOff() {
+            tls_hashDeadline = 0;
+            tls_hashTimedOut = false;
+        }
+        ~DeadlineOff() { tls_hashDeadline = saved; }
+    } off;
+    const bool direct = DupPathIsOnLocalFixedDrive(path);
+    FileCloser file{direct ? OpenDirect(path, GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN, cancel)
+                           : OpenFileForHashTimed(path, cancel)};
+    if (file.h == INVALID_HANDLE_VALUE) return {};
+    DupFileIdentity before, after;
+    if (!IdentityOf(file.h, &before) || before.size < 0) return {};
+    uint8_t digest[32];
+    if (!DigestWholeFile(file.h, direct, before.size, cancel, digest, progress)) return {};
+    // Written to while it was read: what was read is no content the file has.
+    if (!IdentityOf(file.h, &after) || !after.SameState(before)) return {};
+    if (stamp) *stamp = before;
+    return HashDigestToHex(digest);
 }

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -59,16 +60,32 @@ DupFileStat DupQueryFileStat(const std::wstring& path);
 uint64_t DupQueryFileMtime(const std::wstring& path);
 
 // Volume serial number and file index: the identity of a file whatever the path it was
-// reached by (two drive letters, a hard link). False when the file cannot be opened in time.
+// reached by (two drive letters, a hard link), with its size and last-write time. False when
+// the file cannot be opened in time.
 struct DupFileIdentity {
     uint32_t volumeSerial = 0;
     uint64_t fileIndex = 0;
     int64_t size = 0;
+    uint64_t mtime = 0;  // last-write FILETIME as one number
+    // The same file (whatever its state).
     bool operator==(const DupFileIdentity& o) const {
         return volumeSerial == o.volumeSerial && fileIndex == o.fileIndex;
     }
+    // The same file with the same size and last-write time.
+    bool SameState(const DupFileIdentity& o) const { return *this == o && size == o.size && mtime == o.mtime; }
 };
 bool DupQueryFileIdentity(const std::wstring& path, DupFileIdentity* out, const std::atomic<bool>* cancel);
+
+// Told the number of bytes of each piece read.
+using DupReadProgress = std::function<void(uint64_t bytes)>;
+
+// The SHA-256 of a file's whole content as it is now, never from a cache, with the file's
+// identity, size and time (*stamp) from the same open. No overall time limit applies: a file on
+// a local fixed drive is read to its end however long that takes; elsewhere each open and read
+// keeps its own wait. Empty when the file cannot be read whole, changed while it was read, or
+// the cancel flag was set.
+std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* cancel, const DupReadProgress* progress,
+                            DupFileIdentity* stamp);
 
 // While an instance lives on a thread, that thread's timed opens and time queries go through
 // one reused helper thread instead of a new thread each. A helper that is still stuck in a

@@ -134,7 +134,29 @@ void ShowContextMenu(HWND window, POINT client) {
     }
 }
 
+// While a delete is being checked the view takes no clicks or keys but Esc, which cancels the
+// check; scrolling goes on.
+bool HandleInputWhileChecking(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) CancelDupDeleteCheck(window);
+        return true;
+    case WM_LBUTTONDOWN:
+        if (g_dupFindView.BeginScrollbarDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
+            SetCapture(window);
+            Repaint(window);
+        }
+        return true;
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool HandleInput(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (IsDupDeleteCheckRunning() && HandleInputWhileChecking(window, msg, wParam, lParam)) return true;
     DuplicateFindView& view = g_dupFindView;
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     switch (msg) {
@@ -238,6 +260,7 @@ bool HandleInput(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void OnDriveChanged(HWND window) {
+    CancelDupDeleteCheck(window);
     DuplicateFindView& view = g_dupFindView;
     if (Live(g_controls.driveCombo)) {
         const int sel = (int)SendMessageW(g_controls.driveCombo, CB_GETCURSEL, 0, 0);
@@ -257,6 +280,7 @@ void OnDriveChanged(HWND window) {
 }
 
 void OnCompareModeChanged(HWND window) {
+    CancelDupDeleteCheck(window);
     DuplicateFindView& view = g_dupFindView;
     if (view.running.load() || !InMode() || !Live(g_controls.modeCombo)) return;
     const DupCompareMode mode = NormalizeDupCompareMode((int)SendMessageW(g_controls.modeCombo, CB_GETCURSEL, 0, 0));
@@ -283,7 +307,8 @@ void InvalidateDupLayout() { g_layoutKey = LayoutKey{0, 0, 0, -1}; }
 void ComputeDupLayout() {
     DuplicateFindView& v = g_dupFindView;
     const int W = g_clientWidth, H = g_clientHeight, d = Dpi();
-    const int run = v.running.load() ? 1 : 0;
+    // A scan or a delete's check shows its progress in a taller summary card.
+    const int run = v.running.load() || v.deleteChecking ? 1 : 0;
     if (g_layoutKey.width == W && g_layoutKey.height == H && g_layoutKey.dpi == d && g_layoutKey.running == run) return;
     v.layoutDpi = d;
     const int pad = S(16);
@@ -482,7 +507,9 @@ void DupModeUnit::OnCreate(HWND window) {
 }
 
 void DupModeUnit::OnDestroy(HWND window) {
-    // The scan stops at once, saves nothing, and nothing of it outlives the window for long.
+    // The scan stops at once, saves nothing, and nothing of it outlives the window for long; a
+    // delete being checked is cancelled and deletes nothing.
+    StopDupDeleteCheckForExit(3000);
     StopDupScansForExit();
     WaitForDupScanTasks(5000);
     for (HWND h : {g_controls.driveCombo, g_controls.modeCombo, g_controls.scanButton, g_controls.pauseButton,
@@ -514,6 +541,7 @@ bool DupModeUnit::OnCommand(HWND window, int id, int code, HWND control) {
     case IDC_DUP_SCAN:
         if (code != BN_CLICKED) return true;
         if (!InMode()) return true;
+        CancelDupDeleteCheck(window);
         if (view.running.load()) {
             RequestDupScanStop();
             UpdateDupButtons();
@@ -535,6 +563,7 @@ bool DupModeUnit::OnCommand(HWND window, int id, int code, HWND control) {
         return true;
     case IDC_DUP_BACK:
         if (code != BN_CLICKED) return true;
+        CancelDupDeleteCheck(window);
         // Back stops a running scan; the window then returns to the search.
         if (InMode() && view.running.load()) RequestDupScanStop();
         return false;
@@ -553,6 +582,10 @@ bool DupModeUnit::OnCommand(HWND window, int id, int code, HWND control) {
 }
 
 bool DupModeUnit::OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (HandleDupDeleteCheckMessage(window, msg, wParam, lParam)) {
+        result = 0;
+        return true;
+    }
     if (msg == WM_APP_DUP_PROGRESS || msg == WM_APP_DUP_DONE) {
         result = 0;
         // Groups of a finished scan are taken over whatever the mode.
@@ -586,7 +619,10 @@ void DupModeUnit::OnModeChanged(HWND window, int oldMode, int newMode) {
         if (Live(h)) ShowWindow(h, shown ? SW_SHOW : SW_HIDE);
     }
     if (Live(c.pauseButton)) ShowWindow(c.pauseButton, shown && g_dupFindView.running.load() ? SW_SHOW : SW_HIDE);
-    if (!shown) return;
+    if (!shown) {
+        CancelDupDeleteCheck(window);
+        return;
+    }
     InvalidateDupLayout();
     if (oldMode != kAppModeDuplicates && !LoadDupCache(window, GetSelectedDupDrive())) Repaint(window);
     LayoutDupControls();

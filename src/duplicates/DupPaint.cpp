@@ -81,6 +81,14 @@ std::wstring DupFormatByteSize(int64_t bytes) {
     return Format(format, value, kUnits[unit]);
 }
 
+std::wstring DupDeleteCheckText(uint64_t done, uint64_t total) {
+    const auto bytes = [](uint64_t n) { return DupFormatByteSize((int64_t)std::min<uint64_t>(n, INT64_MAX)); };
+    return FormatTableText(TrW(L"Dup_StatusCheckingFmt", L"删除前正在核对副本：已读取 %s / %s（按 Esc 取消）",
+                               L"Checking the copies before deleting: %s of %s read (Esc cancels)")
+                               .c_str(),
+                           bytes(done).c_str(), bytes(total).c_str());
+}
+
 void DupFillRoundRect(HDC dc, const RECT& r, int radius, COLORREF color) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return;
@@ -171,6 +179,16 @@ void DuplicateFindView::Paint(HDC dc, HFONT mainFont) {
         RestoreDC(dc, saved);
     }
 
+    auto progressBar = [&](int part) {
+        Fill(dc, progressBarRect, Mix(S, 62, C, 38));
+        const int filled = MulDiv(progressBarRect.right - progressBarRect.left, part, 1000);
+        if (filled > 0) {
+            RECT r = progressBarRect;
+            r.right = r.left + filled;
+            Fill(dc, r, A);
+        }
+    };
+
     // 5. Progress while scanning.
     if (isRunning) {
         std::wstring line = GetStatusText();
@@ -195,13 +213,14 @@ void DuplicateFindView::Paint(HDC dc, HFONT mainFont) {
             }
             Text(dc, text, currentFileRect, ui, stuck ? A : kMuted, kLine);
         }
-        Fill(dc, progressBarRect, Mix(S, 62, C, 38));
-        const int filled = MulDiv(progressBarRect.right - progressBarRect.left, (int)permille.load(), 1000);
-        if (filled > 0) {
-            RECT r = progressBarRect;
-            r.right = r.left + filled;
-            Fill(dc, r, A);
-        }
+        progressBar((int)permille.load());
+    }
+
+    // 5b. Progress of a delete's check.
+    if (!isRunning && deleteChecking) {
+        Text(dc, DupDeleteCheckText(checkBytesDone, checkBytesTotal), phaseLineRect, ui, kMuted, kLine);
+        progressBar(checkBytesTotal ? (int)std::min(1000.0, 1000.0 * (double)checkBytesDone / (double)checkBytesTotal)
+                                    : 0);
     }
 
     // 6. Headers.

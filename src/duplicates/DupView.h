@@ -76,6 +76,11 @@ public:
     std::unordered_set<int32_t> selectedFiles;
     int32_t dragMode = 0;  // 0 none, 1 group bar, 2 file bar
     int32_t hoverBar = 0;  // 0 none, 1 group bar, 2 file bar
+    // A delete being checked (DupDelete.h): the files are read before anything is deleted. The
+    // summary card then shows the bytes read of the total.
+    bool deleteChecking = false;
+    uint64_t checkBytesDone = 0;
+    uint64_t checkBytesTotal = 0;
 
     // Any thread.
     void SetWorkerFile(int slot, const std::wstring& path);
@@ -133,6 +138,9 @@ void DupComputeScrollbar(const RECT& view, int content, int scroll, int scrollba
 
 // "0 B", "1023 B", "1.00 KB", "10.0 KB", "100 KB", ... up to TB; negative counts as 0.
 std::wstring DupFormatByteSize(int64_t bytes);
+// The progress of a delete's check: "Checking the copies before deleting: <done> of <total> read
+// (Esc cancels)".
+std::wstring DupDeleteCheckText(uint64_t done, uint64_t total);
 // A filled and outlined rounded rectangle (radius limited to half the sides); nothing when empty.
 void DupFillRoundRect(HDC dc, const RECT& r, int radius, COLORREF color);
 // One scroll bar of the view (nothing when not shown).

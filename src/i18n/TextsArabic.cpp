@@ -191,6 +191,8 @@ const TextPair kTexts[] = {
     {L"Msg_OpenManyConfirmFmt", L"هل تريد فتح %zu من العناصر؟"},
     {L"Dup_PhaseSlowRetry", L"إعادة محاولة الملفات البطيئة"},
     {L"Analysis_DeleteChangedFmt", L"تغيّر %zu من الملفات المحددة على القرص منذ التحليل ولم يُحذف. أعد الفحص لرؤيتها كما هي الآن."},
+    {L"Dup_StatusCheckingFmt", L"جارٍ التحقق من النسخ قبل الحذف: تمت قراءة %s من %s (Esc للإلغاء)"},
+    {L"Dup_StatusDeleteCancelled", L"أُلغي الحذف: لم يُحذف أي شيء."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -318,6 +318,8 @@ const TextPair kTexts[] = {
     {L"Msg_OpenManyConfirmFmt", L"Open %zu items?"},
     {L"Dup_PhaseSlowRetry", L"Retrying slow files"},
     {L"Analysis_DeleteChangedFmt", L"%zu selected file(s) changed on disk since the analysis and were not deleted. Rescan to see them as they are now."},
+    {L"Dup_StatusCheckingFmt", L"Checking the copies before deleting: %s of %s read (Esc cancels)"},
+    {L"Dup_StatusDeleteCancelled", L"Delete cancelled: nothing was deleted."},
 };
 
 }  // namespace

@@ -191,6 +191,8 @@ const TextPair kTexts[] = {
     {L"Msg_OpenManyConfirmFmt", L"Ouvrir %zu éléments ?"},
     {L"Dup_PhaseSlowRetry", L"Nouvel essai des fichiers lents"},
     {L"Analysis_DeleteChangedFmt", L"%zu fichier(s) sélectionné(s) ont changé sur le disque depuis l'analyse et n'ont pas été supprimés. Relancez l'analyse pour les voir tels qu'ils sont."},
+    {L"Dup_StatusCheckingFmt", L"Vérification des copies avant suppression : %s sur %s lus (Échap pour annuler)"},
+    {L"Dup_StatusDeleteCancelled", L"Suppression annulée : rien n'a été supprimé."},
 };
 
 const wchar_t* const kSettings[] = {

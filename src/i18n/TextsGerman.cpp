@@ -191,6 +191,8 @@ const TextPair kTexts[] = {
     {L"Msg_OpenManyConfirmFmt", L"%zu Elemente öffnen?"},
     {L"Dup_PhaseSlowRetry", L"Langsame Dateien werden erneut versucht"},
     {L"Analysis_DeleteChangedFmt", L"%zu ausgewählte Datei(en) wurden seit der Analyse auf dem Datenträger geändert und nicht gelöscht. Erneut scannen, um den aktuellen Stand zu sehen."},
+    {L"Dup_StatusCheckingFmt", L"Kopien werden vor dem Löschen geprüft: %s von %s gelesen (Esc bricht ab)"},
+    {L"Dup_StatusDeleteCancelled", L"Löschen abgebrochen: Es wurde nichts gelöscht."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -90,6 +90,8 @@ const TextPair kTexts[] = {
     {L"Msg_OpenManyConfirmFmt", L"Aprire %zu elementi?"},
     {L"Dup_PhaseSlowRetry", L"Nuovo tentativo sui file lenti"},
     {L"Analysis_DeleteChangedFmt", L"%zu file selezionati sono cambiati sul disco dopo l'analisi e non sono stati eliminati. Ripeti la scansione per vederli come sono ora."},
+    {L"Dup_StatusCheckingFmt", L"Verifica delle copie prima dell'eliminazione: %s di %s letti (Esc annulla)"},
+    {L"Dup_StatusDeleteCancelled", L"Eliminazione annullata: non è stato eliminato nulla."},
 };
 
 const wchar_t* const kSettings[] = {

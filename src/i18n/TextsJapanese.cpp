@@ -191,6 +191,8 @@ const TextPair kTexts[] = {
     {L"Msg_OpenManyConfirmFmt", L"%zu 個の項目を開きますか？"},
     {L"Dup_PhaseSlowRetry", L"低速なファイルを再試行中"},
     {L"Analysis_DeleteChangedFmt", L"選択した %zu 個のファイルは分析後にディスク上で変更されたため、削除されませんでした。再スキャンして現在の状態を確認してください。"},
+    {L"Dup_StatusCheckingFmt", L"削除前にコピーを確認中: %s / %s 読み取り済み (Esc でキャンセル)"},
+    {L"Dup_StatusDeleteCancelled", L"削除をキャンセルしました: 何も削除されていません。"},
 };
 
 const wchar_t* const kSettings[] = {

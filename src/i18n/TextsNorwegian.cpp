@@ -191,6 +191,8 @@ const TextPair kTexts[] = {
     {L"Msg_OpenManyConfirmFmt", L"Åpne %zu elementer?"},
     {L"Dup_PhaseSlowRetry", L"Prøver trege filer på nytt"},
     {L"Analysis_DeleteChangedFmt", L"%zu valgte fil(er) er endret på disken siden analysen og ble ikke slettet. Skann på nytt for å se dem slik de er nå."},
+    {L"Dup_StatusCheckingFmt", L"Kontrollerer kopiene før sletting: %s av %s lest (Esc avbryter)"},
+    {L"Dup_StatusDeleteCancelled", L"Sletting avbrutt: ingenting ble slettet."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -90,6 +90,8 @@ const TextPair kTexts[] = {
     {L"Msg_OpenManyConfirmFmt", L"Abrir %zu itens?"},
     {L"Dup_PhaseSlowRetry", L"Tentando de novo os arquivos lentos"},
     {L"Analysis_DeleteChangedFmt", L"%zu arquivo(s) selecionado(s) mudaram no disco desde a análise e não foram excluídos. Verifique de novo para vê-los como estão agora."},
+    {L"Dup_StatusCheckingFmt", L"Verificando as cópias antes de excluir: %s de %s lidos (Esc cancela)"},
+    {L"Dup_StatusDeleteCancelled", L"Exclusão cancelada: nada foi excluído."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -191,6 +191,8 @@ const TextPair kTexts[] = {
     {L"Msg_OpenManyConfirmFmt", L"Открыть элементов: %zu?"},
     {L"Dup_PhaseSlowRetry", L"Повтор для медленных файлов"},
     {L"Analysis_DeleteChangedFmt", L"Выбранные файлы (%zu) изменились на диске после анализа и не были удалены. Повторите сканирование, чтобы увидеть их текущее состояние."},
+    {L"Dup_StatusCheckingFmt", L"Проверка копий перед удалением: прочитано %s из %s (Esc — отмена)"},
+    {L"Dup_StatusDeleteCancelled", L"Удаление отменено: ничего не удалено."},
 };
 
 const wchar_t* const kSettings[] = {

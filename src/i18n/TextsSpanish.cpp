@@ -191,6 +191,8 @@ const TextPair kTexts[] = {
     {L"Msg_OpenManyConfirmFmt", L"¿Abrir %zu elementos?"},
     {L"Dup_PhaseSlowRetry", L"Reintentando archivos lentos"},
     {L"Analysis_DeleteChangedFmt", L"%zu archivo(s) seleccionado(s) cambiaron en el disco desde el análisis y no se eliminaron. Vuelva a analizar para verlos como están ahora."},
+    {L"Dup_StatusCheckingFmt", L"Comprobando las copias antes de eliminar: %s de %s leídos (Esc cancela)"},
+    {L"Dup_StatusDeleteCancelled", L"Eliminación cancelada: no se eliminó nada."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -77,9 +77,13 @@ struct DeleteOutcome {
     size_t failed = 0;                  // paths that still exist (or were empty)
     bool refused = false;               // the user said No to a question
 };
-// Asks (permanent deletion), deletes with the order of its kind, reports failures. Paths the
-// Recycle Bin does not take are deleted for good only when the user agrees (No is the default).
-DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle);
+// The question before a permanent deletion (the path when there is one, else the count); true
+// when the user answered Yes.
+bool ConfirmPermanentDelete(const std::vector<std::wstring>& paths);
+// Asks (permanent deletion, unless the caller has asked with ConfirmPermanentDelete: asked),
+// deletes with the order of its kind, reports failures. Paths the Recycle Bin does not take are
+// deleted for good only when the user agrees (No is the default).
+DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, bool asked = false);
 // The same, returning the deleted paths (the duplicate and analysis views update from them).
 std::vector<std::wstring> DeleteFilesWithConfirm(const std::vector<std::wstring>& paths, bool recycle);
 

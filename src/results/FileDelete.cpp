@@ -114,8 +114,6 @@ bool DeletePathPermanently(const std::wstring& path) {
     return g_methods->direct(path) && PathIsGone(path);
 }
 
-namespace {
-
 bool ConfirmPermanentDelete(const std::vector<std::wstring>& paths) {
     std::wstring text;
     if (paths.size() == 1) {
@@ -130,6 +128,8 @@ bool ConfirmPermanentDelete(const std::vector<std::wstring>& paths) {
     return FileActionMessageBox(g_hMainWnd, text, Tr(L"MsgTitle_ConfirmDelete", L"确认删除", L"Confirm Delete"),
                                 MB_YESNO | MB_ICONWARNING) == IDYES;
 }
+
+namespace {
 
 // Paths the Recycle Bin did not take: delete them for good only on the user's word.
 bool ConfirmPermanentAfterRecycleFailed(size_t count) {
@@ -159,10 +159,10 @@ void ReportRecycleFailures() {
 
 }  // namespace
 
-DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle) {
+DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, bool asked) {
     DeleteOutcome out;
     if (paths.empty()) return out;
-    if (!recycle && !ConfirmPermanentDelete(paths)) {
+    if (!recycle && !asked && !ConfirmPermanentDelete(paths)) {
         out.refused = true;
         return out;
     }

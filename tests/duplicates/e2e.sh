@@ -11,6 +11,7 @@
 set -uo pipefail
 EXE="$1"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/program.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_helpers.sh"
 tw_e2e_begin dup-e2e
 command -v jdupes >/dev/null || { echo "FAIL: jdupes is not installed"; exit 1; }
 
@@ -94,38 +95,12 @@ rm -rf "$CONFIG/dupcache"
 TRASH="$HOME/.local/share/Trash/files"
 rm -rf "$HOME/.local/share/Trash"
 
-# Position of U: in the drive combo: "All Drives" first, then the fixed drives in letter order
-# (every drive of the test prefix is fixed).
-U_INDEX=0
-i=0
-for d in $(ls "$WINEPREFIX/dosdevices" | grep -E '^[a-z]:$' | sort); do
-  i=$((i + 1))
-  [ "$d" = "u:" ] && U_INDEX=$i
-done
+U_INDEX=$(drive_index u)
 
-start_program() {
-  tw_start "$EXE"
-  PID=$TW_PID
-  W=$(tw_wait_window "$PID" 60) || { echo "FAIL: no main window"; exit 1; }
-  tw_wait_ready "$W" 120 || fail "title stayed '$(tw_title "$W")'"
-  xdotool windowactivate --sync "$W" 2>/dev/null || xdotool windowfocus --sync "$W" 2>/dev/null
-  CW=$(xdotool getwindowgeometry "$W" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
-  CW=${CW:-1100}
-}
 stop_program() {
   tw_command 20002
   tw_wait_exit "$PID" 30 || { fail "program still runs after Exit"; kill "$PID" 2>/dev/null; }
 }
-enter_duplicates() {
-  tw_command 10036
-  tw_wait_probe 'id=125 class=Button visible=1' 10 controls || fail "duplicate controls not shown: $(tw_controls | grep -E 'id=12[5-9]')"
-}
-choose() {  # choose COMBO_ID INDEX
-  tw_probe post-child "$1" 0x014E "$2" >/dev/null
-  tw_post WM_COMMAND $(( 65536 + $1 )) 0
-  sleep 0.3
-}
-scan_text() { tw_probe text 125; }
 # Layout of the view at 96 DPI: group rows from y 192 (52 high), file rows from 192 (30 high).
 # The second group's rank badge (accent-coloured; the first row is selected and may match the
 # list's own colour) against an empty part of the list.
@@ -137,8 +112,6 @@ group_row_drawn() {
   empty=$(tw_probe pixel "$GROUP_BADGE_X" 640)
   [ -n "$badge" ] && [ "$badge" != "$empty" ]
 }
-file_x() { echo $(( 16 + (CW - 32) / 2 + 12 + 120 )); }
-file_y() { echo $(( 192 + 15 + 30 * $1 )); }
 
 # --- First visit: scan U: in Exact mode. ---
 start_program

@@ -259,45 +259,110 @@ protected:
     std::wstring root_;
 };
 
+// The kept copy is another file with the same content, read now: every case reads the files as
+// they are, whatever the group says about them.
 TEST_F(DupDeleteTest, AnotherCopyMustStay) {
     const std::string body = Bytes(3000, 9);
-    ASSERT_TRUE(Put(root_ + L"c1", body));
-    ASSERT_TRUE(Put(root_ + L"c2", body));
     std::string changed = body;
     changed[2999] ^= 1;
-    ASSERT_TRUE(Put(root_ + L"d1", body));
+    for (const wchar_t* name : {L"c1", L"c2", L"c3", L"d1", L"h1", L"e1", L"e3"}) ASSERT_TRUE(Put(root_ + name, body));
     ASSERT_TRUE(Put(root_ + L"d2", changed));  // same size, other content since the scan
-    ASSERT_TRUE(Put(root_ + L"h1", body));
+    ASSERT_TRUE(Put(root_ + L"e2", changed));
     ASSERT_TRUE(CreateHardLinkW((root_ + L"h2").c_str(), (root_ + L"h1").c_str(), nullptr));
-    const DupGroup copies = Group(3000, {root_ + L"c1", root_ + L"c2"});
+    const DupGroup copies = Group(3000, {root_ + L"c1", root_ + L"c2", root_ + L"c3"});
     const DupGroup drifted = Group(3000, {root_ + L"d1", root_ + L"d2"});
     const DupGroup linked = Group(3000, {root_ + L"h1", root_ + L"h2"});
     const DupGroup gone = Group(3000, {root_ + L"c1", root_ + L"missing"});
-    std::wstring kept;
+    const DupGroup laterCopy = Group(3000, {root_ + L"e1", root_ + L"e2", root_ + L"e3"});
     struct Case {
         const char* name;
         const DupGroup* group;
         std::vector<std::wstring> paths;
-        bool verify;
         DupKeepCheck expected;
+        std::wstring kept;
     } cases[] = {
-        {"copy stays", &copies, {root_ + L"c1"}, true, DupKeepCheck::Ok},
-        {"all selected", &copies, {root_ + L"c1", root_ + L"C2"}, false, DupKeepCheck::NothingLeft},
-        {"content differs", &drifted, {root_ + L"d1"}, true, DupKeepCheck::NoOtherCopy},
-        {"content not checked", &drifted, {root_ + L"d1"}, false, DupKeepCheck::Ok},
-        {"same file twice", &linked, {root_ + L"h1"}, true, DupKeepCheck::NoOtherCopy},
-        {"kept one missing", &gone, {root_ + L"c1"}, false, DupKeepCheck::NoOtherCopy},
+        {"copy stays", &copies, {root_ + L"c2"}, DupKeepCheck::Ok, root_ + L"c1"},
+        {"all selected", &copies, {root_ + L"c1", root_ + L"C2", root_ + L"c3"}, DupKeepCheck::NothingLeft, L""},
+        {"kept one changed", &drifted, {root_ + L"d1"}, DupKeepCheck::NoOtherCopy, L""},
+        {"selected one changed", &drifted, {root_ + L"d2"}, DupKeepCheck::NoOtherCopy, L""},
+        {"selected ones differ", &laterCopy, {root_ + L"e1", root_ + L"e2"}, DupKeepCheck::NoOtherCopy, L""},
+        {"a later member stays", &laterCopy, {root_ + L"e1"}, DupKeepCheck::Ok, root_ + L"e3"},
+        {"same file twice", &linked, {root_ + L"h1"}, DupKeepCheck::NoOtherCopy, L""},
+        {"kept one missing", &gone, {root_ + L"c1"}, DupKeepCheck::NoOtherCopy, L""},
     };
-    for (const Case& c : cases) EXPECT_EQ(DupCheckKeptCopy(*c.group, c.paths, c.verify, &kept), c.expected) << c.name;
-    EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c2"}, true, &kept), DupKeepCheck::Ok);
-    EXPECT_EQ(kept, root_ + L"c1");
+    for (const Case& c : cases) {
+        DupKeepProof proof;
+        EXPECT_EQ(DupCheckKeptCopy(*c.group, c.paths, nullptr, nullptr, &proof), c.expected) << c.name;
+        EXPECT_EQ(proof.kept, c.kept) << c.name;
+    }
+    // Progress counts the bytes read, of what goes and of the copy that stays.
+    uint64_t lastDone = 0, lastTotal = 0;
+    DupKeepProof proof;
+    ASSERT_EQ(DupCheckKeptCopy(copies, {root_ + L"c3"}, nullptr,
+                               [&](uint64_t done, uint64_t total) {
+                                   lastDone = done;
+                                   lastTotal = total;
+                               },
+                               &proof),
+              DupKeepCheck::Ok);
+    EXPECT_EQ(lastDone, 6000u);
+    EXPECT_EQ(lastTotal, 6000u);
+    // The proof holds until one of the files changes.
+    EXPECT_TRUE(DupKeepProofStillHolds(proof));
+    ASSERT_TRUE(Put(root_ + L"c1", changed));
+    EXPECT_FALSE(DupKeepProofStillHolds(proof));
+    const std::atomic<bool> cancel{true};
+    EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c3"}, &cancel, nullptr, nullptr), DupKeepCheck::Cancelled);
 }
+
+// The view's delete runs its check as a task and acts on the done message: a message-only window
+// takes the messages the main window would.
+LRESULT CALLBACK CheckWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (HandleDupDeleteCheckMessage(window, msg, wParam, lParam)) return 0;
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+HWND MakeCheckWindow() {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = CheckWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"DupDeleteCheckTest";
+        return RegisterClassW(&wc) != 0;
+    }();
+    if (!registered) return nullptr;
+    return CreateWindowExW(0, L"DupDeleteCheckTest", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+// Dispatches the window's messages until no check runs (false after the time limit).
+bool PumpUntilChecked(int ms = 30000) {
+    const uint64_t end = GetTickCount64() + ms;
+    while (GetTickCount64() < end) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        if (!IsDupDeleteCheckRunning()) return true;
+        Sleep(5);
+    }
+    return false;
+}
+
+std::vector<std::wstring> g_boxTitles;
+// Records each box and answers Yes to a question.
+int RecordBox(HWND, const std::wstring&, const std::wstring& title, UINT type) {
+    g_boxTitles.push_back(title);
+    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 TEST_F(DupDeleteTest, ViewDeletesOnlyWithACopyLeft) {
     const std::string body = Bytes(2500, 11);
     ASSERT_TRUE(Put(root_ + L"v1", body));
     ASSERT_TRUE(Put(root_ + L"v2", body));
     ASSERT_TRUE(Put(root_ + L"v3", body));
+    HWND window = MakeCheckWindow();
+    ASSERT_NE(window, nullptr);
     DuplicateFindView& v = g_dupFindView;
     v.Reset();
     v.compareMode = DupCompareMode::Exact;
@@ -305,25 +370,95 @@ TEST_F(DupDeleteTest, ViewDeletesOnlyWithACopyLeft) {
     SetFileActionMessageBox(&CountBox);
     g_boxes = 0;
     v.SelectAllFiles();
-    EXPECT_FALSE(DeleteSelectedInDuplicateView(nullptr, false));  // every copy selected
+    EXPECT_FALSE(DeleteSelectedInDuplicateView(window, false));  // every copy selected: refused at once
     EXPECT_EQ(g_boxes, 1);
-    EXPECT_NE(GetFileAttributesW((root_ + L"v1").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(IsDupDeleteCheckRunning());
     // A permanent deletion the user declines changes nothing.
     SetFileActionMessageBox(&AnswerNo);
     v.SelectFile(0);
-    EXPECT_FALSE(DeleteSelectedInDuplicateView(nullptr, false));
+    ASSERT_TRUE(DeleteSelectedInDuplicateView(window, false));
+    ASSERT_TRUE(PumpUntilChecked());
     EXPECT_EQ(v.groups[0].files.size(), 3u);
-    EXPECT_NE(GetFileAttributesW((root_ + L"v1").c_str()), INVALID_FILE_ATTRIBUTES);
-    // One of three goes: a group of two stays.
+    EXPECT_TRUE(Exists(root_ + L"v1"));
+    // A check cancelled at once (Esc) deletes nothing, even when its result is already on its way;
+    // a second Delete while a check runs starts nothing.
     SetFileActionMessageBox(&CountBox);
+    g_boxes = 0;
     v.SelectFile(0);
-    EXPECT_TRUE(DeleteSelectedInDuplicateView(nullptr, false));
-    EXPECT_EQ(GetFileAttributesW((root_ + L"v1").c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(DeleteSelectedInDuplicateView(window, false));
+    EXPECT_TRUE(v.deleteChecking);
+    EXPECT_FALSE(DeleteSelectedInDuplicateView(window, false));
+    Sleep(200);
+    EXPECT_TRUE(CancelDupDeleteCheck(window));
+    EXPECT_FALSE(v.deleteChecking);
+    ASSERT_TRUE(PumpUntilChecked());
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    EXPECT_EQ(g_boxes, 0);
+    EXPECT_TRUE(Exists(root_ + L"v1"));
+    // One of three goes: a group of two stays.
+    v.SelectFile(0);
+    ASSERT_TRUE(DeleteSelectedInDuplicateView(window, false));
+    ASSERT_TRUE(PumpUntilChecked());
+    EXPECT_EQ(g_boxes, 1);  // the question
+    EXPECT_FALSE(Exists(root_ + L"v1"));
     ASSERT_EQ(v.groups.size(), 1u);
     EXPECT_EQ(v.groups[0].files.size(), 2u);
     EXPECT_EQ(v.groups[0].totalBytes, 5000);
     EXPECT_TRUE(v.resultsReady.load());
     v.Reset();
+    DestroyWindow(window);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writes new bytes into a file and puts its times back, as tag editors and photo tools do.
+bool RewriteKeepingTime(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FILETIME created{}, accessed{}, written{};
+    DWORD wrote = 0;
+    const bool ok = GetFileTime(h, &created, &accessed, &written) &&
+                    WriteFile(h, bytes.data(), (DWORD)bytes.size(), &wrote, nullptr) && wrote == bytes.size() &&
+                    SetFileTime(h, &created, &accessed, &written);
+    CloseHandle(h);
+    return ok;
+}
+
+// A fresh Exact scan, and one that took a hash from its cache: the delete reads both files now
+// and refuses when the copy that would stay is not equal any more.
+TEST_F(DupScanTest, DeleteReadsTheFilesNowNotTheScan) {
+    ASSERT_TRUE(ScanT(DupCompareMode::Exact));
+    ASSERT_TRUE(RewriteKeepingTime(root_ + L"a2.bin", Bytes(5000, 77)));
+    ASSERT_TRUE(ScanT(DupCompareMode::Exact));
+    // The rescan took a2.bin's hash from the cache (same path, size and time): still a group.
+    bool stale = false;
+    for (const DupGroup& g : g_dupFindView.groups) stale = stale || g.files[0].path == root_ + L"a1.bin";
+    ASSERT_TRUE(stale);
+    ASSERT_TRUE(Put(root_ + L"k2", Bytes(1024, 78)));  // changed after this scan
+    HWND window = MakeCheckWindow();
+    ASSERT_NE(window, nullptr);
+    SetFileActionMessageBox(&RecordBox);
+    for (const auto& [selected, kept] : {std::pair{L"a1.bin", L"a2.bin"}, std::pair{L"k1", L"k2"}}) {
+        DuplicateFindView& v = g_dupFindView;
+        for (int g = 0; g < (int)v.groups.size(); ++g) {
+            for (int f = 0; f < (int)v.groups[g].files.size(); ++f) {
+                if (v.groups[g].files[f].path != root_ + selected) continue;
+                v.SelectGroup(g);
+                v.SelectFile(f);
+            }
+        }
+        ASSERT_EQ(v.GetSelectedPaths(), std::vector<std::wstring>{root_ + selected});
+        g_boxTitles.clear();
+        ASSERT_TRUE(DeleteSelectedInDuplicateView(window, false));
+        ASSERT_TRUE(PumpUntilChecked());
+        // Refused before any question; both files stay.
+        EXPECT_EQ(g_boxTitles, std::vector<std::wstring>{L"Duplicate Files"}) << selected;
+        EXPECT_TRUE(Exists(root_ + selected));
+        EXPECT_TRUE(Exists(root_ + kept));
+    }
+    SetFileActionMessageBox(nullptr);
+    DestroyWindow(window);
 }
 
 // ---------------------------------------------------------------------------------------------
