@@ -4,6 +4,7 @@
 #include <bcrypt.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -31,30 +32,52 @@ bool Cancelled(const std::atomic<bool>* cancel) { return cancel && cancel->load(
 
 // ---------------------------------------------------------------------------------------------
 // SHA-256 through CNG. The algorithm provider is opened once and shared (a provider handle
-// may be used from several threads to create hash objects).
-BCRYPT_ALG_HANDLE Sha256Provider(DWORD* objectLength) {
-    static BCRYPT_ALG_HANDLE provider = nullptr;
-    static DWORD length = 0;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        BCRYPT_ALG_HANDLE alg = nullptr;
-        NTSTATUS st = BCryptOpenAlgorithmProvider(&alg, BCRYPT_SHA256_ALGORITHM, nullptr, 0);
-        if (st != 0) {
-            AppendPerfMetric(L"dup sha256 provider open failed status=" + std::to_wstring((long)st));
-            return;
+// may be used from several threads to create hash objects). A failed open is not kept: the next
+// hash tries again, and each new failure status is logged once.
+std::mutex g_providerMutex;
+BCRYPT_ALG_HANDLE g_provider = nullptr;
+DWORD g_objectLength = 0;
+const wchar_t* g_providerName = nullptr;  // the algorithm g_provider was opened for
+const wchar_t* g_algorithm = BCRYPT_SHA256_ALGORITHM;
+long g_lastLoggedStatus = 0;
+
+BCRYPT_ALG_HANDLE Sha256Provider(DWORD* objectLength, long* status = nullptr) {
+    std::lock_guard<std::mutex> lock(g_providerMutex);
+    if (status) *status = 0;
+    if (g_provider && wcscmp(g_providerName, g_algorithm) == 0) {
+        *objectLength = g_objectLength;
+        return g_provider;
+    }
+    if (g_provider) {
+        BCryptCloseAlgorithmProvider(g_provider, 0);
+        g_provider = nullptr;
+    }
+    auto failed = [&](const wchar_t* what, NTSTATUS st) -> BCRYPT_ALG_HANDLE {
+        if (status) *status = (long)st;
+        if ((long)st != g_lastLoggedStatus) {
+            g_lastLoggedStatus = (long)st;
+            wchar_t code[16];
+            _snwprintf(code, 16, L"0x%08lX", (unsigned long)st);
+            AppendPerfMetric(std::wstring(L"dup sha256 ") + what + L" failed status=" + code);
         }
-        DWORD len = 0, got = 0;
-        st = BCryptGetProperty(alg, BCRYPT_OBJECT_LENGTH, (PUCHAR)&len, sizeof len, &got, 0);
-        if (st != 0 || got != sizeof len || len == 0 || len > (1u << 20)) {
-            AppendPerfMetric(L"dup sha256 object length failed status=" + std::to_wstring((long)st));
-            BCryptCloseAlgorithmProvider(alg, 0);
-            return;
-        }
-        length = len;
-        provider = alg;
-    });
-    *objectLength = length;
-    return provider;
+        *objectLength = 0;
+        return nullptr;
+    };
+    BCRYPT_ALG_HANDLE alg = nullptr;
+    NTSTATUS st = BCryptOpenAlgorithmProvider(&alg, g_algorithm, nullptr, 0);
+    if (st != 0 || !alg) return failed(L"provider open", st ? st : (NTSTATUS)0xC0000001L);
+    DWORD len = 0, got = 0;
+    st = BCryptGetProperty(alg, BCRYPT_OBJECT_LENGTH, (PUCHAR)&len, sizeof len, &got, 0);
+    if (st != 0 || got != sizeof len || len == 0 || len > (1u << 20)) {
+        BCryptCloseAlgorithmProvider(alg, 0);
+        return failed(L"object length", st ? st : (NTSTATUS)0xC0000001L);
+    }
+    g_provider = alg;
+    g_providerName = g_algorithm;
+    g_objectLength = len;
+    g_lastLoggedStatus = 0;
+    *objectLength = len;
+    return alg;
 }
 
 class Sha256 {
@@ -691,4 +714,14 @@ std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* c
     if (!IdentityOf(file.h, &after) || !after.SameState(before)) return {};
     if (stamp) *stamp = before;
     return HashDigestToHex(digest);
+}
+
+bool DupSha256Available(long* status) {
+    DWORD length = 0;
+    return Sha256Provider(&length, status) != nullptr;
+}
+
+void SetDupHashAlgorithmForTest(const wchar_t* name) {
+    std::lock_guard<std::mutex> lock(g_providerMutex);
+    g_algorithm = name ? name : BCRYPT_SHA256_ALGORITHM;
 }

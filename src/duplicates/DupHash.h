@@ -87,6 +87,12 @@ using DupReadProgress = std::function<void(uint64_t bytes)>;
 std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* cancel, const DupReadProgress* progress,
                             DupFileIdentity* stamp);
 
+// Whether the system's SHA-256 provider can be opened (status: the failing call's NTSTATUS,
+// which is also logged to the performance log; 0 when available).
+[[nodiscard]] bool DupSha256Available(long* status);
+// Tests: the CNG algorithm every hash opens (a name of static lifetime; null restores SHA256).
+void SetDupHashAlgorithmForTest(const wchar_t* name);
+
 // While an instance lives on a thread, that thread's timed opens and time queries go through
 // one reused helper thread instead of a new thread each. A helper that is still stuck in a
 // call when its time runs out is left behind and a fresh one serves the next call.

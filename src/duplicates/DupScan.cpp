@@ -133,11 +133,31 @@ bool FolderWalk(wchar_t letter, const DupScanRequest& req, std::vector<DupFileIt
     return ok;
 }
 
+// The scan ends as failed: the buttons come back, the status says why, the window hears of it.
+void ReportDupScanFailed(uint64_t generation, HWND window, const std::wstring& text) {
+    if (g_dupScanGeneration.load() != generation || Closing()) return;
+    g_dupFindView.running = false;
+    g_dupFindView.SetStatusText(text);
+    PostMessageIfWindow(window, WM_APP_DUP_DONE, 0, 0);
+}
+
 void ScanBody(const DupScanRequest& req) {
     DuplicateFindView& view = g_dupFindView;
     const uint64_t gen = req.generation;
     auto cancelled = [&] { return IsDupScanCancelled(gen) || (req.cancel && req.cancel->load()); };
     auto endCancelled = [&] { ReportDupScanCancelled(gen, req.window); };
+
+    // Without the system's SHA-256 no content can be compared: every file would go unhashed and
+    // the scan would read as "no duplicates".
+    long hashStatus = 0;
+    if (req.mode != DupCompareMode::SizeOnly && !DupSha256Available(&hashStatus)) {
+        wchar_t code[16];
+        _snwprintf(code, 16, L"0x%08lX", (unsigned long)hashStatus);
+        LogGdi((std::wstring(L"dup_find_scan: SHA-256 provider not available, status=") + code).c_str());
+        return ReportDupScanFailed(gen, req.window,
+                                   Text(L"Dup_StatusHashUnavailable", L"扫描失败：无法使用系统的 SHA-256 哈希。",
+                                        L"Scan failed: the system's SHA-256 hashing is not available."));
+    }
 
     // A drive whose index is being built would give a partial file list: the scan waits for it.
     while (ChosenVolumeBuilding(req.drive)) {
@@ -444,12 +464,7 @@ void RunDupScanDriver(const DupScanRequest& request) {
     try {
         ScanBody(request);
     } catch (...) {
-        // The scan ends as failed: the buttons come back and the window hears of it.
-        if (g_dupScanGeneration.load() == request.generation) {
-            g_dupFindView.running = false;
-            g_dupFindView.SetStatusText(Text(L"Dup_StatusFailed", L"扫描失败", L"Scan failed"));
-            PostMessageIfWindow(request.window, WM_APP_DUP_DONE, 0, 0);
-        }
+        ReportDupScanFailed(request.generation, request.window, Text(L"Dup_StatusFailed", L"扫描失败", L"Scan failed"));
         throw;
     }
 }

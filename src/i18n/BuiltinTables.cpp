@@ -334,8 +334,8 @@ const std::vector<std::wstring>& GetAddedKeys() {
         L"Status_ContentSearchNoCandidates", L"Status_ContentSearchIncompleteFmt", L"Status_HotkeyInUse",
         L"Status_HotkeyNone", L"Msg_RecycleFailedAskPermanentFmt", L"Msg_RenameTrailingDot",
         L"Msg_OpenManyConfirmFmt", L"Dup_PhaseSlowRetry", L"Analysis_DeleteChangedFmt",
-        // The check before a delete in the duplicate view.
-        L"Dup_StatusCheckingFmt", L"Dup_StatusDeleteCancelled",
+        // The check before a delete in the duplicate view, and a scan without SHA-256.
+        L"Dup_StatusCheckingFmt", L"Dup_StatusDeleteCancelled", L"Dup_StatusHashUnavailable",
     };
     return kKeys;
 }

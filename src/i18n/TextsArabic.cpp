@@ -193,6 +193,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"تغيّر %zu من الملفات المحددة على القرص منذ التحليل ولم يُحذف. أعد الفحص لرؤيتها كما هي الآن."},
     {L"Dup_StatusCheckingFmt", L"جارٍ التحقق من النسخ قبل الحذف: تمت قراءة %s من %s (Esc للإلغاء)"},
     {L"Dup_StatusDeleteCancelled", L"أُلغي الحذف: لم يُحذف أي شيء."},
+    {L"Dup_StatusHashUnavailable", L"فشل الفحص: تجزئة SHA-256 الخاصة بالنظام غير متاحة."},
 };
 
 const wchar_t* const kSettings[] = {

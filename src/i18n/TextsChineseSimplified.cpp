@@ -322,6 +322,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"%zu 个选中的文件在分析后已在磁盘上更改，未被删除。请重新扫描以查看其当前状态。"},
     {L"Dup_StatusCheckingFmt", L"删除前正在核对副本：已读取 %s / %s（按 Esc 取消）"},
     {L"Dup_StatusDeleteCancelled", L"删除已取消：未删除任何文件。"},
+    {L"Dup_StatusHashUnavailable", L"扫描失败：无法使用系统的 SHA-256 哈希。"},
 };
 
 }  // namespace

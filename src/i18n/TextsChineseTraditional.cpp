@@ -99,6 +99,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"%zu 個選取的檔案在分析後已在磁碟上變更，未被刪除。請重新掃描以查看其目前狀態。"},
     {L"Dup_StatusCheckingFmt", L"刪除前正在核對副本：已讀取 %s / %s（按 Esc 取消）"},
     {L"Dup_StatusDeleteCancelled", L"刪除已取消：未刪除任何檔案。"},
+    {L"Dup_StatusHashUnavailable", L"掃描失敗：無法使用系統的 SHA-256 雜湊。"},
 };
 
 const wchar_t* const kSettings[] = {

@@ -320,6 +320,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"%zu selected file(s) changed on disk since the analysis and were not deleted. Rescan to see them as they are now."},
     {L"Dup_StatusCheckingFmt", L"Checking the copies before deleting: %s of %s read (Esc cancels)"},
     {L"Dup_StatusDeleteCancelled", L"Delete cancelled: nothing was deleted."},
+    {L"Dup_StatusHashUnavailable", L"Scan failed: the system's SHA-256 hashing is not available."},
 };
 
 }  // namespace

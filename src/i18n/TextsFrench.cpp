@@ -193,6 +193,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"%zu fichier(s) sélectionné(s) ont changé sur le disque depuis l'analyse et n'ont pas été supprimés. Relancez l'analyse pour les voir tels qu'ils sont."},
     {L"Dup_StatusCheckingFmt", L"Vérification des copies avant suppression : %s sur %s lus (Échap pour annuler)"},
     {L"Dup_StatusDeleteCancelled", L"Suppression annulée : rien n'a été supprimé."},
+    {L"Dup_StatusHashUnavailable", L"Échec de l'analyse : le hachage SHA-256 du système n'est pas disponible."},
 };
 
 const wchar_t* const kSettings[] = {

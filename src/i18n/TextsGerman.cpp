@@ -193,6 +193,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"%zu ausgewählte Datei(en) wurden seit der Analyse auf dem Datenträger geändert und nicht gelöscht. Erneut scannen, um den aktuellen Stand zu sehen."},
     {L"Dup_StatusCheckingFmt", L"Kopien werden vor dem Löschen geprüft: %s von %s gelesen (Esc bricht ab)"},
     {L"Dup_StatusDeleteCancelled", L"Löschen abgebrochen: Es wurde nichts gelöscht."},
+    {L"Dup_StatusHashUnavailable", L"Scan fehlgeschlagen: Das SHA-256-Hashing des Systems ist nicht verfügbar."},
 };
 
 const wchar_t* const kSettings[] = {

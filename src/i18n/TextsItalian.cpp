@@ -92,6 +92,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"%zu file selezionati sono cambiati sul disco dopo l'analisi e non sono stati eliminati. Ripeti la scansione per vederli come sono ora."},
     {L"Dup_StatusCheckingFmt", L"Verifica delle copie prima dell'eliminazione: %s di %s letti (Esc annulla)"},
     {L"Dup_StatusDeleteCancelled", L"Eliminazione annullata: non è stato eliminato nulla."},
+    {L"Dup_StatusHashUnavailable", L"Scansione non riuscita: l'hash SHA-256 del sistema non è disponibile."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -193,6 +193,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"選択した %zu 個のファイルは分析後にディスク上で変更されたため、削除されませんでした。再スキャンして現在の状態を確認してください。"},
     {L"Dup_StatusCheckingFmt", L"削除前にコピーを確認中: %s / %s 読み取り済み (Esc でキャンセル)"},
     {L"Dup_StatusDeleteCancelled", L"削除をキャンセルしました: 何も削除されていません。"},
+    {L"Dup_StatusHashUnavailable", L"スキャンに失敗しました: システムの SHA-256 ハッシュを使用できません。"},
 };
 
 const wchar_t* const kSettings[] = {

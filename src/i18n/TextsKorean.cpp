@@ -193,6 +193,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"선택한 파일 %zu개가 분석 후 디스크에서 변경되어 삭제되지 않았습니다. 현재 상태를 보려면 다시 검사하세요."},
     {L"Dup_StatusCheckingFmt", L"삭제 전에 사본 확인 중: %s / %s 읽음 (Esc로 취소)"},
     {L"Dup_StatusDeleteCancelled", L"삭제가 취소되었습니다: 아무것도 삭제되지 않았습니다."},
+    {L"Dup_StatusHashUnavailable", L"검사 실패: 시스템의 SHA-256 해시를 사용할 수 없습니다."},
 };
 
 const wchar_t* const kSettings[] = {

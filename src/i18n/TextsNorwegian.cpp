@@ -193,6 +193,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"%zu valgte fil(er) er endret på disken siden analysen og ble ikke slettet. Skann på nytt for å se dem slik de er nå."},
     {L"Dup_StatusCheckingFmt", L"Kontrollerer kopiene før sletting: %s av %s lest (Esc avbryter)"},
     {L"Dup_StatusDeleteCancelled", L"Sletting avbrutt: ingenting ble slettet."},
+    {L"Dup_StatusHashUnavailable", L"Skanningen mislyktes: systemets SHA-256-hashing er ikke tilgjengelig."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -92,6 +92,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"%zu arquivo(s) selecionado(s) mudaram no disco desde a análise e não foram excluídos. Verifique de novo para vê-los como estão agora."},
     {L"Dup_StatusCheckingFmt", L"Verificando as cópias antes de excluir: %s de %s lidos (Esc cancela)"},
     {L"Dup_StatusDeleteCancelled", L"Exclusão cancelada: nada foi excluído."},
+    {L"Dup_StatusHashUnavailable", L"Falha na verificação: o hash SHA-256 do sistema não está disponível."},
 };
 
 const wchar_t* const kSettings[] = {

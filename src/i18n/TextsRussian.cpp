@@ -193,6 +193,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"Выбранные файлы (%zu) изменились на диске после анализа и не были удалены. Повторите сканирование, чтобы увидеть их текущее состояние."},
     {L"Dup_StatusCheckingFmt", L"Проверка копий перед удалением: прочитано %s из %s (Esc — отмена)"},
     {L"Dup_StatusDeleteCancelled", L"Удаление отменено: ничего не удалено."},
+    {L"Dup_StatusHashUnavailable", L"Сканирование не удалось: хеширование SHA-256 системы недоступно."},
 };
 
 const wchar_t* const kSettings[] = {

@@ -193,6 +193,7 @@ const TextPair kTexts[] = {
     {L"Analysis_DeleteChangedFmt", L"%zu archivo(s) seleccionado(s) cambiaron en el disco desde el análisis y no se eliminaron. Vuelva a analizar para verlos como están ahora."},
     {L"Dup_StatusCheckingFmt", L"Comprobando las copias antes de eliminar: %s de %s leídos (Esc cancela)"},
     {L"Dup_StatusDeleteCancelled", L"Eliminación cancelada: no se eliminó nada."},
+    {L"Dup_StatusHashUnavailable", L"Error en el análisis: el hash SHA-256 del sistema no está disponible."},
 };
 
 const wchar_t* const kSettings[] = {

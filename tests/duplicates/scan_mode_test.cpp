@@ -461,6 +461,27 @@ TEST_F(DupScanTest, DeleteReadsTheFilesNowNotTheScan) {
     DestroyWindow(window);
 }
 
+// Without the system's SHA-256 a hashing scan ends as failed instead of finding nothing; the
+// size-only mode reads no content and still works.
+TEST_F(DupScanTest, AScanWithoutSha256EndsAsFailed) {
+    SetDupHashAlgorithmForTest(L"NO-SUCH-HASH");
+    const bool taken = ScanT(DupCompareMode::Exact);
+    const bool running = g_dupFindView.running.load();
+    const bool ready = g_dupFindView.resultsReady.load();
+    const std::wstring status = g_dupFindView.GetStatusText();
+    long code = 0;
+    const bool available = DupSha256Available(&code);
+    const bool sizeOnly = ScanT(DupCompareMode::SizeOnly);
+    SetDupHashAlgorithmForTest(nullptr);
+    EXPECT_FALSE(available);
+    EXPECT_NE(code, 0);
+    EXPECT_FALSE(taken);
+    EXPECT_FALSE(running);
+    EXPECT_FALSE(ready);
+    EXPECT_EQ(status, L"Scan failed: the system's SHA-256 hashing is not available.");
+    EXPECT_TRUE(sizeOnly);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Painter and layout
 
