@@ -337,6 +337,8 @@ AnalysisScanOutcome AnalyzeVolumes(const std::vector<VolumeIndex*>& volumes,
 
 namespace {
 
+std::atomic<AnalysisVolumesScanner> g_volumesScanner{&AnalyzeVolumes};
+
 struct ScanRequest {
     HWND window = nullptr;
     uint64_t generation = 0;
@@ -372,7 +374,7 @@ void RunScan(const ScanRequest& req) {
             g_analysisView.progressTotal.store(std::max<uint64_t>(total, 1));
             PostMessageIfWindow(req.window, WM_APP_ANALYSIS_PROGRESS, 0, 0);
         };
-        AnalysisScanOutcome outcome = AnalyzeVolumes(req.volumes, std::move(previous), hooks);
+        AnalysisScanOutcome outcome = g_volumesScanner.load()(req.volumes, std::move(previous), hooks);
         if (cancelled()) {
             FinishScan(req, false, false);
             return;
@@ -385,11 +387,13 @@ void RunScan(const ScanRequest& req) {
             g_analysisScanError = any ? std::wstring() : outcome.error;
         }
         FinishScan(req, true, any);
-    } catch (const std::exception&) {
-        {
+    } catch (...) {
+        // Whatever was thrown, the scan ends as failed: the view must not stay busy.
+        try {
             std::lock_guard<std::mutex> lock(g_analysisScanMutex);
             g_analysisScanResults.clear();
             g_analysisScanError = ScanFailedText();
+        } catch (...) {
         }
         LogBackgroundException(L"analysis_scan");
         FinishScan(req, true, false);
@@ -397,6 +401,10 @@ void RunScan(const ScanRequest& req) {
 }
 
 }  // namespace
+
+void SetAnalysisVolumesScanner(AnalysisVolumesScanner scanner) {
+    g_volumesScanner.store(scanner ? scanner : &AnalyzeVolumes);
+}
 
 void StartDiskAnalysisScan(HWND window, bool force) {
     AnalysisView& view = g_analysisView;

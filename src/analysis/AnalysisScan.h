@@ -104,6 +104,12 @@ AnalysisScanOutcome AnalyzeVolumes(const std::vector<VolumeIndex*>& volumes,
                                    std::vector<std::unique_ptr<DriveAnalysis>> previous,
                                    const AnalysisScanHooks& hooks);
 
+// The body the scan's worker runs (AnalyzeVolumes; tests put their own, null restores it).
+using AnalysisVolumesScanner = AnalysisScanOutcome (*)(const std::vector<VolumeIndex*>& volumes,
+                                                       std::vector<std::unique_ptr<DriveAnalysis>> previous,
+                                                       const AnalysisScanHooks& hooks);
+void SetAnalysisVolumesScanner(AnalysisVolumesScanner scanner);
+
 // Generation of the scans: every start increments it.
 extern std::atomic<uint64_t> g_analysisScanGeneration;
 

@@ -6,10 +6,12 @@
 #include <atomic>
 #include <cstdlib>
 #include <map>
+#include <stdexcept>
 #include <thread>
 
 #include "analysis_test_support.h"
 #include "core/Core.h"
+#include "core/Window.h"
 #include "index/Index.h"
 #include "platform/VolumeIo.h"
 #include "support/fixture.h"
@@ -296,6 +298,45 @@ TEST_F(AnalysisScanOnDrive, AnEmptyMapForADriveWithFilesIsAFailure) {
     out = AnalyzeDrives(jobs, stop);
     EXPECT_TRUE(out.stopped);
     EXPECT_TRUE(out.drives.empty());
+}
+
+// A worker that ends by an exception of any kind does not leave the panel busy (the Scan button
+// would stay on "Scanning..." for the rest of the session): it reports a failed scan.
+AnalysisScanOutcome ThrowsInteger(const std::vector<VolumeIndex*>&, std::vector<std::unique_ptr<DriveAnalysis>>,
+                                  const AnalysisScanHooks&) {
+    throw 42;
+}
+AnalysisScanOutcome ThrowsStdException(const std::vector<VolumeIndex*>&, std::vector<std::unique_ptr<DriveAnalysis>>,
+                                       const AnalysisScanHooks&) {
+    throw std::runtime_error("scan");
+}
+
+TEST(AnalysisScanWorker, AnyExceptionEndsTheScanAsFailed) {
+    std::vector<std::unique_ptr<VolumeIndex>> list;
+    list.push_back(testfx::MakeSyntheticVolume(L"T:"));
+    testfx::InstallVolumes(std::move(list));
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    for (AnalysisVolumesScanner scanner : {&ThrowsInteger, &ThrowsStdException}) {
+        SetAnalysisVolumesScanner(scanner);
+        StartDiskAnalysisScan(window, true);
+        const ULONGLONG end = GetTickCount64() + 5000;
+        while (g_analysisView.busy.load() && GetTickCount64() < end) Sleep(5);
+        EXPECT_FALSE(g_analysisView.busy.load());
+        MSG m{};
+        bool done = false;
+        while (GetTickCount64() < end && !done)
+            if (PeekMessageW(&m, window, WM_APP_ANALYSIS_DONE, WM_APP_ANALYSIS_DONE, PM_REMOVE)) done = true;
+            else Sleep(5);
+        ASSERT_TRUE(done);
+        EXPECT_EQ(m.wParam, 0u);
+        OnAnalysisScanDone(window, m.wParam);
+        EXPECT_TRUE(g_analysisView.failed.load());
+        EXPECT_FALSE(g_analysisView.ready.load());
+    }
+    SetAnalysisVolumesScanner(nullptr);
+    g_analysisView.Reset();
+    DestroyWindow(window);
+    testfx::InstallVolumes({});
 }
 
 }  // namespace
