@@ -191,7 +191,9 @@ ContentQuery ParseContentQuery(const std::wstring& text) {
         while (start <= list.size()) {
             size_t comma = list.find(L',', start);
             std::wstring piece = list.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
-            piece = Trimmed(ToLowerMove(std::move(piece)));
+            // Folded as the files' extensions and the extension settings are (every letter, not
+            // only A to Z), so that a capital beyond ASCII still names the same files.
+            piece = Trimmed(LowerCaseText(std::move(piece)));
             if (!piece.empty()) {
                 if (piece[0] != L'.') piece.insert(piece.begin(), L'.');
                 q.exts.push_back(std::move(piece));

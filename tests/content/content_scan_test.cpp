@@ -255,11 +255,13 @@ TEST(ContentSearchEndToEnd, SearchesInsidePlainTextFiles) {
     ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\other.txt", "nothing"));
     ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\same.log", WideToUtf8(text)));
     ASSERT_TRUE(CreateDirectoryW(L"T:\\folder.txt", nullptr));
+    ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\caps.\u00c4BC", WideToUtf8(text)));
     auto v = testfx::MakeSyntheticVolume(L"T:");
     VolumeIndex* raw = v.get();
     for (const wchar_t* name : {L"u8.txt", L"u16.TXT", L"ansi.txt", L"other.txt", L"same.log"})
         testfx::AddSyntheticRecord(*v, 100 + raw->records.size(), 5, name);
     testfx::AddSyntheticRecord(*v, 200, 5, L"folder.txt", true);
+    testfx::AddSyntheticRecord(*v, 201, 5, L"caps.\u00c4BC");
     std::vector<std::unique_ptr<VolumeIndex>> list;
     list.push_back(std::move(v));
     testfx::InstallVolumes(std::move(list));
@@ -271,6 +273,15 @@ TEST(ContentSearchEndToEnd, SearchesInsidePlainTextFiles) {
     for (const auto& m : *set) rows.push_back(m.recordIndex);
     std::sort(rows.begin(), rows.end());
     EXPECT_EQ(rows, (std::vector<uint32_t>{0, 1, 2}));
+
+    // An extension with a capital letter beyond ASCII, typed in either case, names the file.
+    for (const wchar_t* query : {L"s:M\u00fcller|.\u00c4BC", L"s:M\u00fcller|\u00e4bc"}) {
+        gen = ++g_searchGeneration;
+        RunNameSearchTask(query, gen, false);
+        set = GetResultsSnapshot();
+        ASSERT_EQ(set->size(), 1u) << testing::PrintToString(std::wstring(query));
+        EXPECT_EQ((*set)[0].recordIndex, 6u);
+    }
 
     gen = ++g_searchGeneration;
     RunNameSearchTask(L"s:M\u00fcller|pdf", gen, false);
