@@ -238,6 +238,10 @@ void XmlToPlainText(const char* in, size_t length, char* out, size_t* outLength)
     ByteOut w{out, 0, true};
     ByteEntity entity;
     bool inCdata = false, inTag = false;
+    // Inside a tag: the quote of the attribute value being read (0: none) and the last byte
+    // that was not a blank. A quote opens a value only after '=', so that the apostrophe of a
+    // comment's text opens none.
+    char quote = 0, lastInTag = 0;
     for (size_t i = 0; in && i < length; ++i) {
         const char c = in[i];
         if (inCdata) {
@@ -250,7 +254,14 @@ void XmlToPlainText(const char* in, size_t length, char* out, size_t* outLength)
             continue;
         }
         if (entity.active && entity.Take(c, w)) continue;
+        if (inTag && quote && c != '<') {
+            // An attribute value is never text, a '>' in it included. ('<' cannot stand in a
+            // value: it starts the next tag of a damaged one.)
+            if (c == quote) quote = 0;
+            continue;
+        }
         if (c == '<') {
+            quote = lastInTag = 0;
             if (i + 8 < length && memcmp(in + i, "<![CDATA[", 9) == 0) {
                 inCdata = true;
                 i += 8;
@@ -260,6 +271,8 @@ void XmlToPlainText(const char* in, size_t length, char* out, size_t* outLength)
         } else if (c == '>') {
             inTag = false;
         } else if (inTag) {
+            if ((c == '"' || c == '\'') && lastInTag == '=') quote = c;
+            if (!IsBlankByte(c)) lastInTag = c;
             continue;
         } else if (c == '&') {
             entity.Start();

@@ -56,7 +56,11 @@ TEST(XmlText, PlainExtractorKeepsAllCharacterData) {
     EXPECT_EQ(Plain("<office:text><text:p>odf <text:span a=\"v\">para</text:span></text:p><text:p>two</text:p>"),
               "odf paratwo");
     EXPECT_EQ(Plain("<a><![CDATA[x < y & z]]></a>"), "x < y & z");
-    EXPECT_EQ(Plain("<a b=\"1>2\">t</a>"), "2\"t");  // quotes are not tracked here
+    // A '>' inside a quoted attribute value does not end the tag; an apostrophe outside a value
+    // (a comment's text) opens no quote.
+    EXPECT_EQ(Plain("<a b=\"1>2\" c = '3>4'>t</a>"), "t");
+    EXPECT_EQ(Plain("<!-- don't --><p>after</p>"), "after");
+    EXPECT_EQ(Plain("<a b=\"open>lost<p>kept</p>"), "kept");
     EXPECT_EQ(Plain("<p>\r\n  lines \r\n </p>"), "lines");
     EXPECT_EQ(Plain("<p>&#x4F60;&#22909;</p>"), "\xE4\xBD\xA0\xE5\xA5\xBD");
 }
@@ -227,6 +231,9 @@ TEST_F(ZipDocumentTest, FindsTextInsideDocuments) {
         {"pptx slide", {{"ppt/slides/slide1.xml", slide}}, L"Launch window", true},
         {"utf-16 part", {{"word/document.xml", utf16}}, L"S\u00fcd", true},
         {"only in an attribute", {{"word/document.xml", "<w:t w:val=\"secret\">x</w:t>"}}, L"secret", false},
+        {"attribute holding '>'", {{"word/document.xml", "<w:t w:val=\"a>secret\">x</w:t>"}}, L"secret", false},
+        {"odt attribute holding '>'",
+         {{"content.xml", "<text:p text:style-name=\"x>secret\">shown</text:p>"}}, L"secret", false},
         {"part not named", {{"media/image1.png", "<w:t>hidden</w:t>"}}, L"hidden", false},
         {"bad CRC", {{"word/document.xml", zipfx::WordXml({"needle"}), true, 0, true}}, L"needle", false},
         {"encrypted", {{"word/document.xml", zipfx::WordXml({"needle"}), true, 1}}, L"needle", false},
