@@ -153,7 +153,7 @@ void CommitInlineRename() {
         (void)volume->RenameRecord(g_renameTarget.recordIndex, stored.c_str(), stored.size());
         ReleaseSRWLockExclusive(&volume->indexLock);
     }
-    UpdateRecentPathForItem(g_renameTarget, oldPath, storedPath);
+    UpdateRecentPath(g_renameTarget, oldPath, storedPath);
     EndInlineRename(false);
     if (g_caretRow >= 0) SelectSingleRow(g_caretRow);
     g_lastNameClickTick = 0;

@@ -119,7 +119,7 @@ void RecordRecentOpen(const MatchItem& item) {
     SaveRecentList();
 }
 
-void UpdateRecentPathForItem(const MatchItem& renamed, const std::wstring& oldPath, const std::wstring& newPath) {
+void UpdateRecentPath(const MatchItem& renamed, const std::wstring& oldPath, const std::wstring& newPath) {
     if (!renamed.volume || oldPath.empty() || newPath.empty()) return;
     const std::wstring oldKey = NormalizePathKey(std::wstring(oldPath));
     bool changed = false;

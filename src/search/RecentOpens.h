@@ -25,9 +25,8 @@ void SaveRecentList();
 void LoadRecentList();
 void ClearRecentList();
 void RecordRecentOpen(const MatchItem& item);
-// Follows an in-place rename of the row g_renameItem (the result list's inline rename).
-void UpdateRecentPath(const std::wstring& oldPath, const std::wstring& newPath);
-// The same for an explicit row (a null volume changes nothing).
-void UpdateRecentPathForItem(const MatchItem& renamed, const std::wstring& oldPath, const std::wstring& newPath);
+// Follows an in-place rename of the row `renamed` (the result list's inline rename passes the row
+// it edits): every entry of that row or of oldPath gets newPath. A null volume changes nothing.
+void UpdateRecentPath(const MatchItem& renamed, const std::wstring& oldPath, const std::wstring& newPath);
 std::shared_ptr<std::vector<MatchItem>> BuildRecentMatchItems();
 void LoadRecentOpensAsync();

@@ -178,9 +178,9 @@ TEST_F(RecentTest, RenameFollowsEntries) {
         std::lock_guard<std::mutex> lock(g_recentMutex);
         g_recentEntries.push_back(RecentEntry{MatchItem{}, 1, L"c:/docs/F0.txt"});
     }
-    UpdateRecentPathForItem(MatchItem{}, L"C:\\Docs\\f0.txt", L"C:\\Docs\\renamed.txt");  // no rename active
+    UpdateRecentPath(MatchItem{}, L"C:\\Docs\\f0.txt", L"C:\\Docs\\renamed.txt");  // no rename active
     EXPECT_EQ(Paths()[0], L"C:\\Docs\\f0.txt");
-    UpdateRecentPathForItem(MatchItem{v, 1}, L"C:\\Docs\\f0.txt", L"C:\\Docs\\renamed.txt");
+    UpdateRecentPath(MatchItem{v, 1}, L"C:\\Docs\\f0.txt", L"C:\\Docs\\renamed.txt");
     EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"C:\\Docs\\renamed.txt", L"C:\\Docs\\renamed.txt"}));
     EXPECT_NE(testfx::ReadFileBytes(GetRecentListPath()).find("renamed.txt"), std::string::npos);
 }
