@@ -12,6 +12,7 @@ std::atomic<bool> g_driveWatcherStarted{false};
 
 namespace {
 constexpr auto kPollInterval = std::chrono::seconds(2);
+std::atomic<uint32_t> g_unansweringDrives{0};
 
 // Letters (limited to the index's drive mask) whose root answers GetFileAttributesW.
 uint32_t AnsweringDrives() {
@@ -26,6 +27,9 @@ uint32_t AnsweringDrives() {
     return current;
 }
 }  // namespace
+
+void SetUnansweringDrives(uint32_t mask) { g_unansweringDrives.store(mask & 0x3FFFFFFu); }
+uint32_t GetUnansweringDrives() { return g_unansweringDrives.load(); }
 
 void StartDriveWatcher(HWND hwnd) {
     if (g_driveWatcherStarted.exchange(true)) return;
@@ -44,6 +48,8 @@ void DriveWatcherLoop(HWND hwnd) {
         while (!g_shuttingDown && std::chrono::steady_clock::now() < until) Sleep(100);
         if (g_shuttingDown) break;
         const uint32_t current = AnsweringDrives();
+        // Before anything is posted: the window's availability checks read it.
+        SetUnansweringDrives(GetIndexDriveMask() & ~current);
         if (current == previous) continue;
         if ((current & ~previous) && !g_shuttingDown && IsWindow(hwnd)) PostMessageW(hwnd, WM_INDEX_READY, 1, 0);
         if ((previous & ~current) && !g_shuttingDown && IsWindow(hwnd)) PostMessageW(hwnd, WM_VOLUME_LOST, 0, 0);

@@ -21,32 +21,11 @@ int LetterIndex(const std::wstring& root) {
 
 bool IsNtfs(const std::wstring& fs) { return fs == L"NTFS"; }
 
-// Letters of the engine's volumes (bit 0 = A:).
-uint32_t VolumeLetters(SearchEngine& engine) {
-    std::lock_guard<std::mutex> lock(engine.mutex);
-    uint32_t mask = 0;
-    for (auto& v : engine.volumes) {
-        const int letter = LetterIndex(v->root);
-        if (letter >= 0) mask |= 1u << letter;
-    }
-    return mask;
-}
-
-// Letters that are listed by GetLogicalDrives and whose root answers: a letter that stays
-// listed without a medium or a device behind it (card readers, a vanished mapping) counts as
-// gone, as it does for the drive watcher. Only the letters of `mask` are asked (a drive may be
-// slow to answer): call it without the engine mutex.
-uint32_t PresentDrives(uint32_t mask) {
-    const uint32_t listed = GetLogicalDrives() & mask;
-    uint32_t present = 0;
-    wchar_t root[] = L"A:\\";
-    for (int i = 0; i < 26; ++i) {
-        if (!(listed & (1u << i))) continue;
-        root[0] = static_cast<wchar_t>(L'A' + i);
-        if (GetFileAttributesW(root) != INVALID_FILE_ATTRIBUTES) present |= 1u << i;
-    }
-    return present;
-}
+// Letters that are present, asking no drive (a drive may be slow to answer, and the window's
+// thread calls this): listed by GetLogicalDrives, less those whose root did not answer the
+// drive watcher's last poll. A letter that stays listed without a medium or a device behind it
+// (card readers, a vanished mapping) thus counts as gone, as it does for the watcher.
+uint32_t PresentDrives() { return GetLogicalDrives() & ~GetUnansweringDrives(); }
 }  // namespace
 
 void SetIndexDriveMask(uint32_t mask) { g_indexDriveMask = mask & 0x3FFFFFFu; }
@@ -96,7 +75,7 @@ void SearchEngine::ReleaseAllVolumes() {
 
 bool SearchEngine::RemoveUnavailableVolumes() {
     std::vector<VolumeIndex*> detached;
-    const uint32_t drives = PresentDrives(VolumeLetters(*this));
+    const uint32_t drives = PresentDrives();
     {
         std::lock_guard<std::mutex> lock(mutex);
         for (auto& v : volumes) {
@@ -144,7 +123,7 @@ bool IsAnyIndexedVolumeInDriveMask(uint32_t driveMask) {
 }
 
 bool RefreshVolumeAvailability() {
-    const uint32_t drives = PresentDrives(VolumeLetters(g_searchEngine));
+    const uint32_t drives = PresentDrives();
     std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
     for (auto& v : g_searchEngine.volumes) {
         if (!v->available) continue;

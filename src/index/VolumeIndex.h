@@ -463,5 +463,10 @@ uint32_t GetIndexedLogicalDrives();
 
 // Drive watcher.
 extern std::atomic<bool> g_driveWatcherStarted;
+// Letters whose root did not answer at the drive watcher's last poll (bit 0 = A:; 0 before the
+// first poll). The watcher asks the drives on its own thread and sets this before it posts what
+// changed; availability checks on the UI thread read it instead of asking a drive.
+void SetUnansweringDrives(uint32_t mask);
+uint32_t GetUnansweringDrives();
 void StartDriveWatcher(HWND hwnd);
 void DriveWatcherLoop(HWND hwnd);

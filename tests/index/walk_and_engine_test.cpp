@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <thread>
 
@@ -280,6 +281,54 @@ TEST_F(DriveTest, DetachingKeepsTheVolumeAndReportsOnce) {
     ASSERT_EQ(g_searchEngine.volumes.size(), 1u);
     EXPECT_FALSE(g_searchEngine.volumes[0]->available);
     EXPECT_TRUE(HasPath(*g_searchEngine.volumes[0], L"T:\\one.txt"));  // rows stay readable
+}
+
+// Calls that ask a drive, counted when they come from one thread.
+std::atomic<DWORD> g_askingThread{0};
+std::atomic<int> g_driveQueries{0};
+testfx::ImportPatch* g_attributesPatch = nullptr;
+testfx::ImportPatch* g_volumePatch = nullptr;
+DWORD WINAPI CountedGetFileAttributesW(LPCWSTR path) {
+    if (GetCurrentThreadId() == g_askingThread) ++g_driveQueries;
+    return reinterpret_cast<decltype(&GetFileAttributesW)>(g_attributesPatch->Original())(path);
+}
+BOOL WINAPI CountedGetVolumeInformationW(LPCWSTR root, LPWSTR label, DWORD labelSize, LPDWORD serial, LPDWORD length,
+                                         LPDWORD flags, LPWSTR fs, DWORD fsSize) {
+    if (GetCurrentThreadId() == g_askingThread) ++g_driveQueries;
+    return reinterpret_cast<decltype(&GetVolumeInformationW)>(g_volumePatch->Original())(root, label, labelSize, serial,
+                                                                                        length, flags, fs, fsSize);
+}
+
+// The window thread calls these on a device change and on the Refresh command: a drive that is
+// slow to answer must not freeze it, so they ask no drive; what the drive watcher found on its
+// own thread decides which listed letters are gone.
+TEST_F(DriveTest, AvailabilityChecksAskNoDriveOnTheCallingThread) {
+    if (CleanDrive(L'T').empty()) GTEST_SKIP() << "no fixture drives";
+    if (!ReportFileSystem(L'T', L"FAT32")) GTEST_SKIP() << "the volume layer cannot report another file system";
+    ASSERT_TRUE(testfx::WriteFileBytes(L"T:\\one.txt", "1"));
+    SetIndexDriveMask(Bit(L'T'));
+    MessageSink sink;
+    g_searchEngine.RunInitBackground(sink.hwnd);
+    testfx::ImportPatch attributes("kernel32.dll", "GetFileAttributesW", reinterpret_cast<void*>(&CountedGetFileAttributesW));
+    testfx::ImportPatch volume("kernel32.dll", "GetVolumeInformationW", reinterpret_cast<void*>(&CountedGetVolumeInformationW));
+    ASSERT_TRUE(attributes.Installed() && volume.Installed());
+    g_attributesPatch = &attributes;
+    g_volumePatch = &volume;
+    g_driveQueries = 0;
+    g_askingThread = GetCurrentThreadId();
+
+    SetUnansweringDrives(0);
+    EXPECT_TRUE(RefreshVolumeAvailability());  // T: is listed and answered: a walked drive to refresh
+    EXPECT_FALSE(g_searchEngine.RemoveUnavailableVolumes());
+    SetUnansweringDrives(Bit(L'T'));  // still listed, but its root did not answer the watcher
+    EXPECT_TRUE(g_searchEngine.RemoveUnavailableVolumes());
+    EXPECT_FALSE(RefreshVolumeAvailability());
+    g_askingThread = 0;
+    SetUnansweringDrives(0);
+    EXPECT_EQ(g_driveQueries.load(), 0);
+    std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
+    ASSERT_EQ(g_searchEngine.volumes.size(), 1u);
+    EXPECT_FALSE(g_searchEngine.volumes[0]->available);
 }
 
 TEST_F(DriveTest, VanishedLetterIsNoticedDetachedAndRebuiltWhenBack) {

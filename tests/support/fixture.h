@@ -35,3 +35,24 @@ std::string ReadFileBytes(const std::wstring& path);
 std::string MakeBmp(int w, int h, unsigned char r, unsigned char g, unsigned char b);
 
 }  // namespace testfx
+
+namespace testfx {
+
+// Replaces, while it lives, the running executable's import of one function of a system
+// library (the slot its calls go through) with `replacement`; the destructor puts the original
+// back. Lets a test see which system calls a piece of code makes and on which thread.
+class ImportPatch {
+public:
+    ImportPatch(const char* dll, const char* function, void* replacement);
+    ~ImportPatch();
+    ImportPatch(const ImportPatch&) = delete;
+    ImportPatch& operator=(const ImportPatch&) = delete;
+    bool Installed() const { return slot_ != nullptr; }
+    void* Original() const { return original_; }
+
+private:
+    void** slot_ = nullptr;
+    void* original_ = nullptr;
+};
+
+}  // namespace testfx
