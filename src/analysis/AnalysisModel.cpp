@@ -73,9 +73,17 @@ void DiskAnalysisModel::Clear() {
     }
     extensions.clear();
     names_.clear();
+    sharedFiles_.clear();
+    otherIdentities_.clear();
 }
 
 void DiskAnalysisModel::Register(uint64_t frn, uint32_t index) { frnToNode.Insert(frn, index); }
+
+uint64_t DiskAnalysisModel::FileIdentity(uint32_t index) const {
+    auto it = otherIdentities_.find(index);
+    if (it != otherIdentities_.end()) return it->second;
+    return index < nodes.size() ? nodes[index].frn : 0;
+}
 
 int64_t DiskAnalysisModel::FindNode(uint64_t frn) const {
     auto it = frnToNode.find(frn);
@@ -85,7 +93,7 @@ int64_t DiskAnalysisModel::FindNode(uint64_t frn) const {
 }
 
 bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, const MftSizeMap& sizes,
-                              wchar_t letter) {
+                              wchar_t letter, const AnalysisFileQuery& query) {
     Clear();
     if (!entries || count == 0) return false;
     driveLetter = letter;
@@ -141,6 +149,7 @@ bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, c
         Clear();
         return false;
     }
+    std::vector<uint32_t> unsized;  // files the sizes know under neither key
     if (!missed.empty()) {
         // One pass over the sizes for just the record numbers of those files.
         FrnMap wanted;   // record number -> index into found
@@ -157,7 +166,10 @@ bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, c
         }
         for (uint32_t i : missed) {
             const auto& [known, pair] = found[static_cast<size_t>(wanted.find(AnalysisRecordNumber(nodes[i].frn))->second)];
-            if (!known) continue;
+            if (!known) {
+                unsized.push_back(i);
+                continue;
+            }
             AnalysisNode& n = nodes[i];
             n.size = n.totalSize = pair.size;
             n.allocated = n.totalAllocated = pair.allocated;
@@ -204,6 +216,8 @@ bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, c
         root = found ? static_cast<int64_t>(best) : 0;
     }
     rootFrn = nodes[root].frn;
+    // The tree is linked: paths can be made.
+    if (query && !unsized.empty()) AskUnsizedFiles(unsized, sizes, query);
 
     for (AnalysisNode& n : nodes)
         if (n.isFolder) n.totalSize = n.totalAllocated = -1;
@@ -249,6 +263,57 @@ void DiskAnalysisModel::ComputeTotals(uint32_t start) {
     }
 }
 
+void DiskAnalysisModel::AskUnsizedFiles(const std::vector<uint32_t>& unsized, const MftSizeMap& sizes,
+                                        const AnalysisFileQuery& query) {
+    for (uint32_t i : unsized) {
+        AnalysisFileFacts facts;
+        if (!query(FullPathOf(i), facts) || facts.isFolder) continue;
+        AnalysisNode& n = nodes[i];
+        const uint64_t identity = facts.reference ? facts.reference : n.frn;
+        if (identity != n.frn) otherIdentities_[i] = identity;
+        // The sizes the table gave the file, when it knows the file under that reference.
+        auto it = sizes.find(identity);
+        n.size = n.totalSize = it != sizes.end() ? it->second.size : facts.size;
+        n.allocated = n.totalAllocated = it != sizes.end() ? it->second.allocated : facts.allocated;
+        const uint64_t file = AnalysisRecordNumber(identity);
+        if (file == AnalysisRecordNumber(n.frn)) continue;  // the name's own file
+        // A further name of a file (a hard link): grouped with the file's other names.
+        std::vector<uint32_t>& names = sharedFiles_[file];
+        if (names.empty()) {
+            const int64_t first = FindNode(identity);
+            if (first >= 0 && static_cast<uint32_t>(first) != i && !nodes[first].isFolder &&
+                AnalysisRecordNumber(nodes[first].frn) == file)
+                names.push_back(static_cast<uint32_t>(first));
+        }
+        names.push_back(i);
+    }
+    // The first name of each file carries its data; the others show its size and count nothing.
+    for (auto it = sharedFiles_.begin(); it != sharedFiles_.end();) {
+        if (it->second.size() < 2) {
+            it = sharedFiles_.erase(it);
+            continue;
+        }
+        for (size_t k = 1; k < it->second.size(); ++k) {
+            AnalysisNode& n = nodes[it->second[k]];
+            n.carriesData = 0;
+            n.totalSize = n.totalAllocated = 0;
+        }
+        ++it;
+    }
+}
+
+void DiskAnalysisModel::AddToFolders(uint64_t at, int64_t size, int64_t allocated) {
+    for (size_t step = 0; step < kMaxPathNames && at != 0; ++step) {
+        const int64_t i = FindNode(at);
+        if (i < 0) break;
+        AnalysisNode& up = nodes[i];
+        up.totalSize = std::max<int64_t>(up.totalSize + size, 0);
+        up.totalAllocated = std::max<int64_t>(up.totalAllocated + allocated, 0);
+        if (IsRoot(up.frn) || up.parentFrn == up.frn || up.parentFrn == at) break;
+        at = up.parentFrn;
+    }
+}
+
 ChildEntry DiskAnalysisModel::EntryOf(uint32_t index) const {
     const AnalysisNode& n = nodes[index];
     ChildEntry e;
@@ -259,6 +324,7 @@ ChildEntry DiskAnalysisModel::EntryOf(uint32_t index) const {
     e.nameLength = n.nameLength;
     e.totalSize = n.totalSize;
     e.totalAllocated = n.totalAllocated;
+    e.size = n.isFolder ? n.totalSize : n.size;
     return e;
 }
 
@@ -283,9 +349,10 @@ const std::vector<ChildEntry>* DiskAnalysisModel::ListOf(uint32_t p) const {
         e.share = static_cast<double>(e.totalSize) * 100.0 / denom;
         list.push_back(e);
     }
+    // By the size the rows show (a further name of a file shows the file's size).
     std::sort(list.begin(), list.end(), [](const ChildEntry& a, const ChildEntry& b) {
         if (a.isFolder != b.isFolder) return a.isFolder > b.isFolder;
-        if (a.totalSize != b.totalSize) return a.totalSize > b.totalSize;
+        if (a.size != b.size) return a.size > b.size;
         return a.nameLength < b.nameLength;
     });
     return &childLists.emplace(p, std::move(list)).first->second;
@@ -303,8 +370,9 @@ void DiskAnalysisModel::BuildExtensionStats() {
             s.extension = ext;
             s.color = ExtensionColor(n.name, n.nameLength);
         }
-        s.totalSize += n.size;
-        s.totalAllocated += n.allocated;
+        // The bytes counted under this name: a file with several names counts once.
+        s.totalSize += n.totalSize;
+        s.totalAllocated += n.totalAllocated;
         s.fileCount += 1;
     }
     std::vector<ExtStat> table;
@@ -338,31 +406,33 @@ bool DiskAnalysisModel::IsRoot(uint64_t frn) const {
     return AnalysisRecordNumber(frn) == AnalysisRecordNumber(rootFrn);
 }
 
-std::vector<std::wstring> DiskAnalysisModel::GetPathComponents(uint64_t frn) const {
+std::vector<std::wstring> DiskAnalysisModel::ComponentsOf(int64_t i) const {
     std::vector<std::wstring> parts;
-    for (;;) {
-        const int64_t i = FindNode(frn);
-        if (i < 0) break;
+    while (i >= 0) {
         const AnalysisNode& n = nodes[i];
         if (IsRoot(n.frn)) break;
         parts.emplace_back(n.name, n.nameLength);
         if (n.parentFrn == n.frn || parts.size() >= kMaxPathNames) break;
-        frn = n.parentFrn;
+        i = FindNode(n.parentFrn);
     }
     std::reverse(parts.begin(), parts.end());
     return parts;
 }
 
-std::wstring DiskAnalysisModel::GetFullPath(uint64_t frn) const {
+std::vector<std::wstring> DiskAnalysisModel::GetPathComponents(uint64_t frn) const { return ComponentsOf(FindNode(frn)); }
+
+std::wstring DiskAnalysisModel::FullPathOf(int64_t i) const {
     std::wstring path(1, driveLetter ? driveLetter : L'?');
     path += L":\\";
-    const std::vector<std::wstring> parts = GetPathComponents(frn);
-    for (size_t i = 0; i < parts.size(); ++i) {
-        if (i) path += L'\\';
-        path += parts[i];
+    const std::vector<std::wstring> parts = ComponentsOf(i);
+    for (size_t k = 0; k < parts.size(); ++k) {
+        if (k) path += L'\\';
+        path += parts[k];
     }
     return path;
 }
+
+std::wstring DiskAnalysisModel::GetFullPath(uint64_t frn) const { return FullPathOf(FindNode(frn)); }
 
 const std::vector<ChildEntry>* DiskAnalysisModel::ChildrenOf(uint64_t folderFrn) const {
     // A folder's list is found the way its node is: full reference first, then record number.
@@ -370,28 +440,40 @@ const std::vector<ChildEntry>* DiskAnalysisModel::ChildrenOf(uint64_t folderFrn)
     return i < 0 ? nullptr : ListOf(static_cast<uint32_t>(i));
 }
 
-bool DiskAnalysisModel::RemoveFileNode(uint64_t frn) {
+bool DiskAnalysisModel::RemoveFileNode(uint64_t frn, bool dataStays) {
     const int64_t found = FindNode(frn);
     if (found < 0) return false;
     const uint32_t index = static_cast<uint32_t>(found);
     AnalysisNode& node = nodes[index];
     if (node.isFolder) return false;
     const uint64_t parentFrn = node.parentFrn;
-    const int64_t s = node.totalSize, a = node.totalAllocated;
     const int64_t parent = FindNode(parentFrn);
     if (parent >= 0) {
         auto& kids = nodes[parent].children;
         kids.erase(std::remove(kids.begin(), kids.end(), index), kids.end());
     }
-    uint64_t at = parentFrn;
-    for (size_t step = 0; step < kMaxPathNames && at != 0; ++step) {
-        const int64_t i = FindNode(at);
-        if (i < 0) break;
-        AnalysisNode& up = nodes[i];
-        up.totalSize = std::max<int64_t>(up.totalSize - s, 0);
-        up.totalAllocated = std::max<int64_t>(up.totalAllocated - a, 0);
-        if (IsRoot(up.frn) || up.parentFrn == up.frn || up.parentFrn == at) break;
-        at = up.parentFrn;
+    // The other names of the file, if it has more than one in the model.
+    std::vector<uint32_t> others;
+    auto shared = sharedFiles_.find(AnalysisRecordNumber(FileIdentity(index)));
+    if (shared != sharedFiles_.end() &&
+        std::find(shared->second.begin(), shared->second.end(), index) != shared->second.end()) {
+        for (uint32_t k : shared->second)
+            if (k != index) others.push_back(k);
+        if (others.size() < 2)
+            sharedFiles_.erase(shared);
+        else
+            shared->second = others;
+    }
+    if (!dataStays) {
+        AddToFolders(parentFrn, -node.totalSize, -node.totalAllocated);
+    } else if (node.carriesData && !others.empty()) {
+        // The data stays under the file's other name: that name's folders count it now.
+        AnalysisNode& heir = nodes[others.front()];
+        AddToFolders(parentFrn, -node.totalSize, -node.totalAllocated);
+        heir.carriesData = 1;
+        heir.totalSize = heir.size;
+        heir.totalAllocated = heir.allocated;
+        AddToFolders(heir.parentFrn, heir.totalSize, heir.totalAllocated);
     }
     const uint64_t removedFrn = node.frn;
     node.name = L"";

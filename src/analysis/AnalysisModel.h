@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -29,10 +30,13 @@ struct AnalysisNode {
     const wchar_t* name = L"";      // into the model's name storage (never null)
     uint16_t nameLength = 0;
     uint8_t isFolder = 0;
-    int64_t size = 0;
+    // Files: 1 when this name carries the file's data in the totals. A file with several names
+    // (hard links) is counted once, under one of them; every name shows its size.
+    uint8_t carriesData = 1;
+    int64_t size = 0;               // files: the file's size (whichever name)
     int64_t allocated = 0;
-    int64_t totalSize = 0;          // files: own size; folders: subtree sum (-1 while unsummed)
-    int64_t totalAllocated = 0;
+    int64_t totalSize = 0;          // files: the bytes counted under this name (size or 0);
+    int64_t totalAllocated = 0;     // folders: subtree sum (-1 while unsummed)
     std::vector<uint32_t> children;
 };
 
@@ -43,10 +47,22 @@ struct ChildEntry {
     uint8_t isFolder = 0;
     const wchar_t* name = L"";      // never null
     uint16_t nameLength = 0;
-    int64_t totalSize = 0;
+    int64_t totalSize = 0;          // counted in the totals (0 for a further name of a file)
     int64_t totalAllocated = 0;
+    int64_t size = 0;               // shown: a file's size (every name), a folder's total
     double share = 0;               // percent of the parent
 };
+
+// What the file system says of a file reached by its path.
+struct AnalysisFileFacts {
+    uint64_t reference = 0;         // the file's identity on its volume
+    int64_t size = 0;
+    int64_t allocated = 0;
+    uint32_t links = 1;             // names the file has
+    bool isFolder = false;
+};
+// Asks the file system about a path; false when it cannot be opened.
+using AnalysisFileQuery = std::function<bool(const std::wstring& path, AnalysisFileFacts& out)>;
 
 struct ExtStat {
     std::wstring extension;         // lower case with its dot; empty for none
@@ -63,8 +79,12 @@ public:
     DiskAnalysisModel(const DiskAnalysisModel&) = delete;
     DiskAnalysisModel& operator=(const DiskAnalysisModel&) = delete;
 
-    // Clears the model and builds it. False for no entries or no usable entry.
-    bool Build(const AnalysisIndexEntry* entries, size_t count, const MftSizeMap& sizes, wchar_t driveLetter);
+    // Clears the model and builds it. False for no entries or no usable entry. Files the sizes do
+    // not know are asked through `query` (when given) by their path: they get the size of the
+    // file the path names, and a name of a file that another name already carries is counted
+    // once (as du does).
+    bool Build(const AnalysisIndexEntry* entries, size_t count, const MftSizeMap& sizes, wchar_t driveLetter,
+               const AnalysisFileQuery& query = nullptr);
     // Sums a folder's subtree (without recursion: deep trees are fine).
     void ComputeTotals(uint32_t nodeIndex);
     // Drops the child lists: each is made again, from the current totals, when next asked for.
@@ -82,10 +102,16 @@ public:
     const std::vector<ChildEntry>* ChildrenOf(uint64_t folderFrn) const;
     // Node index of an FRN (full, then record number); -1 when unknown.
     int64_t FindNode(uint64_t frn) const;
-    // Removes a file node from the tree (its ancestors' totals drop by its size, the node is
-    // emptied in place); false when the FRN is unknown or names a folder. The child lists and
+    // The reference of the file whose data a file node shows: its own, unless the file system
+    // gave another one for the name's path (a further name of a file).
+    uint64_t FileIdentity(uint32_t nodeIndex) const;
+    // Removes a file node from the tree (the node is emptied in place); false when the FRN is
+    // unknown or names a folder. When the file's data went with it, its ancestors' totals drop
+    // by the bytes counted under it. When the file keeps other names (dataStays), the totals keep
+    // its data: another name of it in the model carries it from then on (its folders' totals
+    // take the bytes over), or, with none, the totals stay as they are. The child lists and
     // extension table are not rebuilt here.
-    bool RemoveFileNode(uint64_t frn);
+    bool RemoveFileNode(uint64_t frn, bool dataStays = false);
 
     wchar_t driveLetter = 0;
     uint64_t rootFrn = 5;
@@ -103,10 +129,23 @@ public:
 private:
     void Clear();
     void Register(uint64_t frn, uint32_t index);
+    // Sizes and identities of the files in `unsized` through the query; names of one file then
+    // carry its data once.
+    void AskUnsizedFiles(const std::vector<uint32_t>& unsized, const MftSizeMap& sizes, const AnalysisFileQuery& query);
+    // Adds a (possibly negative) amount to the totals of a folder and the folders above it.
+    void AddToFolders(uint64_t folderFrn, int64_t size, int64_t allocated);
+    // Path pieces and full path of a node by its index (-1: none).
+    std::vector<std::wstring> ComponentsOf(int64_t nodeIndex) const;
+    std::wstring FullPathOf(int64_t nodeIndex) const;
     ChildEntry EntryOf(uint32_t index) const;  // share 0
     const std::vector<ChildEntry>* ListOf(uint32_t folderIndex) const;
     mutable std::mutex childListsMutex_;
     std::vector<wchar_t> names_;    // every node's name text (reserved once per build)
+    // Files with more than one name in the model: node indices by the record number of their
+    // identity, the carrying name first.
+    std::unordered_map<uint64_t, std::vector<uint32_t>> sharedFiles_;
+    // File identities that differ from the node's own reference, by node index.
+    std::unordered_map<uint32_t, uint64_t> otherIdentities_;
 };
 
 // Record number of a file reference.

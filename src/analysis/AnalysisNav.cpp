@@ -244,79 +244,63 @@ AnalysisHit AnalysisView::HitTest(int x, int y) const {
     return hit;
 }
 
-namespace {
-
-// The file's reference is read through the volume layer, which answers with the references the
-// drive's index holds (the file system's own where the drive serves them).
-bool StillTheSameFile(const std::wstring& path, uint64_t frn, int64_t size, bool compareReference) {
-    HANDLE h = VolumeIoCreateFile(path.c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const BOOL ok = VolumeIoGetFileInformationByHandle(h, &info);
-    VolumeIoCloseHandle(h);
-    if (!ok || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    const int64_t onDisk = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
-    if (onDisk != size) return false;
-    if (!compareReference) return true;
-    const uint64_t ref = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    return AnalysisRecordNumber(ref) == AnalysisRecordNumber(frn);
-}
-
-}  // namespace
-
 void DeleteSelectedInAnalysisView(bool recycle, AnalysisDeleter deleter) {
     AnalysisView& v = g_analysisView;
     const std::vector<uint64_t> frns = v.GetSelectedFrns();
     DiskAnalysisModel* m = v.CurrentModel();
     if (frns.empty() || !m) return;
-    std::vector<std::wstring> paths;
-    std::vector<uint64_t> pathFrns;
-    std::vector<ChildEntry> infos;
-    for (uint64_t f : frns) {
-        ChildEntry info;
-        if (!m->GetNodeInfo(f, info) || info.isFolder) continue;
-        std::wstring p = m->GetFullPath(f);
-        if (p.empty()) continue;
-        paths.push_back(std::move(p));
-        pathFrns.push_back(f);
-        infos.push_back(info);
-    }
     // The model may be older than the disk: only a path that still names the file the panel
-    // shows (same size and, where references are the file system's own, same file) is handed on.
+    // shows (the file's size and, where references are the file system's own, the same file) is
+    // handed on. Whether the file keeps other names is read at the same moment.
     const DriveAnalysis* drive = v.CurrentDrive();
     const bool ownReferences = drive && _wcsicmp(drive->fileSystem.c_str(), L"NTFS") == 0;
-    std::vector<std::wstring> checked;
-    std::vector<uint64_t> checkedFrns;
-    for (size_t i = 0; i < paths.size(); ++i)
-        if (StillTheSameFile(paths[i], pathFrns[i], infos[i].totalSize, ownReferences)) {
-            checked.push_back(paths[i]);
-            checkedFrns.push_back(pathFrns[i]);
-        }
-    if (checked.size() < paths.size()) {
+    struct Target {
+        std::wstring path;
+        uint64_t frn;
+        bool keepsData;  // other names of the file stay
+    };
+    std::vector<Target> checked;
+    size_t asked = 0;
+    for (uint64_t f : frns) {
+        const int64_t i = m->FindNode(f);
+        if (i < 0 || m->nodes[i].isFolder) continue;
+        std::wstring path = m->GetFullPath(f);
+        if (path.empty()) continue;
+        ++asked;
+        const AnalysisNode& node = m->nodes[i];
+        AnalysisFileFacts facts;
+        if (!QueryAnalysisFile(path, facts) || facts.isFolder || facts.size != node.size) continue;
+        if (ownReferences &&
+            AnalysisRecordNumber(facts.reference) != AnalysisRecordNumber(m->FileIdentity(static_cast<uint32_t>(i))))
+            continue;
+        checked.push_back({std::move(path), f, facts.links > 1});
+    }
+    if (checked.size() < asked) {
         // Silence here would read as a deletion that worked: the user is told what was left.
         const std::wstring text = FormatTableText(
             Tr(L"Analysis_DeleteChangedFmt", L"%zu 个选中的文件在分析后已在磁盘上更改，未被删除。请重新扫描以查看其当前状态。",
                L"%zu selected file(s) changed on disk since the analysis and were not deleted. Rescan to see them as "
                L"they are now.")
                 .c_str(),
-            paths.size() - checked.size());
+            asked - checked.size());
         FileActionMessageBox(g_hMainWnd, text, Tr(L"MsgTitle_Information", L"提示", L"Information"),
                              MB_OK | MB_ICONINFORMATION);
     }
     if (checked.empty()) return;
-    const std::vector<std::wstring> deleted = (deleter ? deleter : &DeleteFilesWithConfirm)(checked, recycle);
+    std::vector<std::wstring> paths;
+    for (const Target& t : checked) paths.push_back(t.path);
+    const std::vector<std::wstring> deleted = (deleter ? deleter : &DeleteFilesWithConfirm)(paths, recycle);
     if (deleted.empty()) return;
     std::vector<uint64_t> removed;
-    for (size_t i = 0; i < checked.size(); ++i)
+    bool any = false;
+    for (const Target& t : checked)
         for (const std::wstring& d : deleted)
-            if (_wcsicmp(d.c_str(), checked[i].c_str()) == 0) {
-                removed.push_back(checkedFrns[i]);
+            if (_wcsicmp(d.c_str(), t.path.c_str()) == 0) {
+                removed.push_back(t.frn);
+                // A name of a file that keeps other names frees no space: the totals keep it.
+                any = m->RemoveFileNode(t.frn, t.keepsData) || any;
                 break;
             }
-    bool any = false;
-    for (uint64_t f : removed) any = m->RemoveFileNode(f) || any;
     if (any) {
         m->BuildChildLists();
         m->BuildExtensionStats();

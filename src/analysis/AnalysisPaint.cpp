@@ -337,7 +337,7 @@ void AnalysisView::Paint(HDC dc, HFONT panelFont, HFONT uiFont) {
                 SelectObject(dc, uiFont);
                 Text(dc, share, shareCol, sel ? onAccent : slate, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
                 SelectObject(dc, panelFont);
-                Text(dc, FormatSizeShort(e.totalSize), sizeCol, sel ? onAccent : text, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+                Text(dc, FormatSizeShort(e.size), sizeCol, sel ? onAccent : text, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
             }
         }
         RestoreDC(dc, saved);

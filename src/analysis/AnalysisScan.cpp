@@ -13,6 +13,7 @@
 #include "i18n/I18n.h"
 #include "index/Index.h"
 #include "index/MftScan.h"
+#include "platform/VolumeIo.h"
 
 std::atomic<uint64_t> g_analysisScanGeneration{0};
 std::mutex g_analysisScanMutex;
@@ -60,6 +61,25 @@ void FillDriveAnalysisCaptions(DriveAnalysis* out, const std::wstring& root, con
         out->totalBytes = total.QuadPart;
         out->freeBytes = freeToCaller.QuadPart;
     }
+}
+
+bool QueryAnalysisFile(const std::wstring& path, AnalysisFileFacts& out) {
+    HANDLE h = VolumeIoCreateFile(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_STANDARD_INFO standard{};
+    const bool ok = VolumeIoGetFileInformationByHandle(h, &info) != FALSE;
+    const bool haveAllocation = GetFileInformationByHandleEx(h, FileStandardInfo, &standard, sizeof standard) != FALSE;
+    VolumeIoCloseHandle(h);
+    if (!ok) return false;
+    out.reference = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    out.size = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    out.allocated = haveAllocation ? standard.AllocationSize.QuadPart : out.size;
+    out.links = info.nNumberOfLinks;
+    out.isFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return true;
 }
 
 std::vector<VolumeIndex*> GetAnalysisVolumes(bool all) {
@@ -213,7 +233,15 @@ AnalysisScanOutcome AnalyzeDrives(std::vector<AnalysisScanJob>& jobs, const Anal
         drive->displayName = job.displayName;
         drive->totalBytes = job.totalBytes;
         drive->freeBytes = job.freeBytes;
-        const bool built = drive->model.Build(job.entries.data(), job.entries.size(), map, job.letter);
+        // A file the table does not know (a further name of a file, on a drive whose volume layer
+        // gives such names references of their own) is asked by its path; only where the
+        // references are the file system's, so that its answer names the same files.
+        AnalysisFileQuery query;
+        if (job.isNtfs)
+            query = [&](const std::wstring& path, AnalysisFileFacts& facts) {
+                return !stop() && QueryAnalysisFile(path, facts);
+            };
+        const bool built = drive->model.Build(job.entries.data(), job.entries.size(), map, job.letter, query);
         // The volume keeps the map and the model every size it shows: the map is handed over,
         // not copied (the drive's own copy was never read again).
         MergeIntoVolume(job.letter, std::move(map));

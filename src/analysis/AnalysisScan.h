@@ -64,6 +64,10 @@ struct AnalysisScanJob {
     void BindNames();
 };
 
+// What the file system says of the file a path names, through the volume layer (so that the
+// reference is the one the drive's index uses). False when it cannot be opened.
+bool QueryAnalysisFile(const std::wstring& path, AnalysisFileFacts& out);
+
 // Letter, label, file system, display name, total and free bytes of a drive.
 void FillDriveAnalysisCaptions(DriveAnalysis* out, const std::wstring& root, const std::wstring& fileSystem);
 

@@ -126,7 +126,7 @@ void AnalysisView::Rebuild() {
             e.nameLength = static_cast<uint16_t>(std::min<size_t>(d->displayName.size(), 0xFFFF));
             ChildEntry root;
             if (d->model.GetNodeInfo(d->model.rootFrn, root)) {
-                e.totalSize = root.totalSize;
+                e.totalSize = e.size = root.totalSize;
                 e.totalAllocated = root.totalAllocated;
             }
             driveRows.push_back(e);
@@ -163,7 +163,7 @@ void AnalysisView::Rebuild() {
         for (ChildEntry& e : rows) e.share = static_cast<double>(e.totalSize) * 100.0 / s;
         std::sort(rows.begin(), rows.end(), [](const ChildEntry& a, const ChildEntry& b) {
             if (a.isFolder != b.isFolder) return a.isFolder > b.isFolder;
-            return a.totalSize > b.totalSize;
+            return a.size > b.size;
         });
         extRows = m->extensions;
         sortExt(extRows);

@@ -3,6 +3,7 @@
 // equals what du measures on the host for the same folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <map>
@@ -12,6 +13,7 @@
 #include "analysis_test_support.h"
 #include "core/Core.h"
 #include "core/Window.h"
+#include "results/FileActions.h"
 #include "index/Index.h"
 #include "platform/VolumeIo.h"
 #include "support/fixture.h"
@@ -68,6 +70,11 @@ protected:
                 if (c == L'/') c = L'\\';
             ASSERT_TRUE(testfx::WriteFileBytes(p, std::string(f.size, 'x')));
         }
+        IndexDrive();
+    }
+    // Indexes T: as the program does (again, when it was indexed before) and gives the engine it.
+    void IndexDrive() {
+        if (volume_) volume_->CloseVolume();
         auto v = MakeVolumeIndex();
         ASSERT_TRUE(v->BuildNtfs(L"T:"));
         volume_ = v.get();
@@ -298,6 +305,79 @@ TEST_F(AnalysisScanOnDrive, AnEmptyMapForADriveWithFilesIsAFailure) {
     out = AnalyzeDrives(jobs, stop);
     EXPECT_TRUE(out.stopped);
     EXPECT_TRUE(out.drives.empty());
+}
+
+// Hard links: one file under three names (two folders and the root). The drive counts its data
+// once, as du does, and every name shows the file's size; deleting a name from the panel is not
+// refused as a change, and the totals follow what the disk holds after each deletion: nothing
+// freed while another name keeps the data, the file's size once the last name goes.
+std::vector<std::wstring> DeleteForGood(const std::vector<std::wstring>& paths, bool) {
+    std::vector<std::wstring> done;
+    for (const std::wstring& p : paths)
+        if (DeleteFileW(p.c_str())) done.push_back(p);
+    return done;
+}
+int g_noticeBoxes = 0;
+int CountNotice(HWND, const std::wstring&, const std::wstring&, UINT) {
+    ++g_noticeBoxes;
+    return IDOK;
+}
+
+TEST_F(AnalysisScanOnDrive, AFileWithSeveralNamesCountsOnceAndEachNameCanBeDeleted) {
+    const std::string host = testfx::FixtureDriveHostPath(L'T');
+    if (testfx::RunHostCommand("ln '" + host + "/docs/deep/c.bin' '" + host + "/media/c-link.bin' && ln '" + host +
+                               "/docs/deep/c.bin' '" + host + "/c-top.bin'") != 0)
+        GTEST_SKIP() << "host commands cannot be run";
+    IndexDrive();  // with the links
+    AnalysisScanOutcome out = AnalyzeVolumes({volume_}, {}, {});
+    ASSERT_EQ(out.drives.size(), 1u) << testing::PrintToString(out.error);
+    std::vector<std::unique_ptr<DriveAnalysis>> drives;
+    drives.push_back(std::move(out.drives[0]));
+    atest::ShowDrives(std::move(drives), false);
+    AnalysisView& view = g_analysisView;
+    DiskAnalysisModel& m = *view.CurrentModel();
+    EXPECT_EQ(m.RootTotalSize(), DuBytes(""));
+
+    std::vector<std::string> names = {"media/c-link.bin", "c-top.bin", "docs/deep/c.bin"};
+    auto frnOf = [&](const std::string& path) {
+        const size_t slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
+        const std::wstring leaf = Wide(path.substr(slash == std::string::npos ? 0 : slash + 1));
+        const std::vector<ChildEntry>* kids = m.ChildrenOf(folder.empty() ? m.rootFrn : Folder(m, folder)->frn);
+        for (const ChildEntry& e : kids ? *kids : std::vector<ChildEntry>())
+            if (std::wstring(e.name, e.nameLength) == leaf) {
+                EXPECT_EQ(e.size, 700000) << path;  // every name shows the file's size
+                return e.frn;
+            }
+        return uint64_t{0};
+    };
+    // The name that carries the data goes first: another name takes it over.
+    std::stable_partition(names.begin(), names.end(),
+                          [&](const std::string& n) { return m.nodes[m.FindNode(frnOf(n))].carriesData; });
+    ASSERT_EQ(m.nodes[m.FindNode(frnOf(names[1]))].carriesData, 0);
+    SetFileActionMessageBox(&CountNotice);
+    for (const std::string& name : names) {
+        const uint64_t frn = frnOf(name);
+        ASSERT_NE(frn, 0u) << name;
+        view.NavigateTo(m.rootFrn);
+        view.selection = {frn};
+        DeleteSelectedInAnalysisView(false, &DeleteForGood);
+        EXPECT_EQ(g_noticeBoxes, 0) << name << " was refused as changed on disk";
+        std::wstring path = root_ + Wide(name);
+        for (wchar_t& c : path)
+            if (c == L'/') c = L'\\';
+        EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << name;
+        EXPECT_EQ(m.RootTotalSize(), DuBytes("")) << "after deleting " << name;
+        // The name's folder holds no other name of the file: it no longer counts the data.
+        const size_t slash = name.rfind('/');
+        if (slash != std::string::npos) {
+            EXPECT_EQ(Folder(m, name.substr(0, slash))->totalSize, DuBytes(name.substr(0, slash))) << name;
+        }
+        for (const std::string& rest : names)
+            if (GetFileAttributesW((root_ + Wide(rest)).c_str()) != INVALID_FILE_ATTRIBUTES) frnOf(rest);
+    }
+    SetFileActionMessageBox(nullptr);
+    g_analysisView.Reset();
 }
 
 // A worker that ends by an exception of any kind does not leave the panel busy (the Scan button
