@@ -161,6 +161,62 @@ bool SplitKeyValue(const std::wstring& line, std::wstring& key, std::wstring& va
     return true;
 }
 
+namespace {
+
+bool IsControlChar(wchar_t c) { return c < 0x20 || c == 0x7F; }
+
+// The part of a name before its first dot, trailing blanks removed, is one of the system's device
+// names: the name opens the device wherever it is joined.
+bool IsDeviceName(const std::wstring& name) {
+    std::wstring base = name.substr(0, name.find(L'.'));
+    while (!base.empty() && base.back() == L' ') base.pop_back();
+    for (wchar_t& c : base) c = FoldAscii(c);
+    static const wchar_t* const kFixed[] = {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$", L"clock$"};
+    for (const wchar_t* d : kFixed) {
+        if (base == d) return true;
+    }
+    if (base.size() == 4 && (base.compare(0, 3, L"com") == 0 || base.compare(0, 3, L"lpt") == 0)) {
+        const wchar_t n = base[3];
+        // Digits, and the superscript digits 1, 2 and 3 that the system also takes for them.
+        return (n >= L'0' && n <= L'9') || n == 0x00B9 || n == 0x00B2 || n == 0x00B3;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool IsPlainFileName(const std::wstring& name) {
+    if (name.empty() || name.size() > 255) return false;
+    if (name == L"." || name == L"..") return false;
+    if (name.back() == L'.' || name.back() == L' ') return false;
+    for (wchar_t c : name) {
+        if (IsControlChar(c) || wcschr(L"\\/:*?\"<>|", c)) return false;
+    }
+    return !IsDeviceName(name);
+}
+
+std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name) {
+    if (folder.empty() || !IsPlainFileName(name)) return std::wstring();
+    return folder + L"\\" + name;
+}
+
+bool IsFullLocalPath(const std::wstring& path, wchar_t drive) {
+    if (path.size() < 4 || !IsAsciiLetter(path[0]) || path[1] != L':' || path[2] != L'\\') return false;
+    if (drive != L'*' && FoldAscii(path[0]) != FoldAscii(drive)) return false;
+    size_t start = 3;
+    while (start <= path.size()) {
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring::npos) end = path.size();
+        const std::wstring part = path.substr(start, end - start);
+        if (part.empty() || part == L"." || part == L"..") return false;
+        for (wchar_t c : part) {
+            if (IsControlChar(c) || c == L':' || c == L'/') return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
 std::wstring FormatSize(long long bytes) {
     wchar_t buf[64] = {};
     if (bytes < 1024) {

@@ -31,6 +31,21 @@ bool IsPathUnderBase(const std::wstring& path, const std::wstring& base);
 void StripEnclosingQuotes(std::wstring& s);
 // Removes leading and trailing space, TAB, CR and LF.
 void TrimWhitespace(std::wstring& s);
+// True when name is one plain file name that stays in the folder it is joined to: 1 to 255
+// characters; no path separator, no colon (drive or stream), none of * ? " < > | and no control
+// character; not "." or ".."; no trailing dot or space (the system would drop them); and no
+// device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, CLOCK$), with or without an
+// extension.
+bool IsPlainFileName(const std::wstring& name);
+// folder + "\" + name when name IsPlainFileName, otherwise an empty text: every path built from
+// what a file says (a language code, a drive letter) goes through it, so that it cannot leave
+// the folder it belongs to.
+[[nodiscard]] std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name);
+// True when path is the full path of a file on a local drive: the drive letter given (any letter
+// for '*'), ":\", then names joined by single backslashes, none of them "." or "..", none holding
+// a colon, a slash or a control character. Names of files as a drive holds them (trailing dots,
+// device names) are accepted.
+bool IsFullLocalPath(const std::wstring& path, wchar_t drive);
 // Splits a "key=value" line at its first '=' into the trimmed key and value; false when the
 // line holds no '='.
 bool SplitKeyValue(const std::wstring& line, std::wstring& key, std::wstring& value);

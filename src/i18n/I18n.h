@@ -86,6 +86,11 @@ bool FindActiveText(const std::wstring& key, std::wstring& text);
 // "ja" -> "ja-jp", "fr" -> "fr-fr", "ko" -> "ko-kr", "es" -> "es-es", "ru" -> "ru-ru",
 // "no" -> "no-no", "ar" -> "ar-sa"; other codes unchanged.
 std::wstring NormalizeLanguageCode(const std::wstring& code);
+// A language code names files (lang\CODE.ini, filters.CODE.ini), so only a plain one is taken:
+// 1 to 32 ASCII letters, digits, '-' and '_', and no device name (CON, NUL, COM1, ...). Every
+// place a code comes in (language.ini, the lang folder's file names, the functions below that
+// take one) treats any other code as absent and logs it.
+bool IsValidLanguageCode(const std::wstring& code);
 
 // The built-in table of NormalizeLanguageCode(code), the en-us table for other codes.
 const TextTable& GetBuiltinTextTable(const std::wstring& code);
@@ -197,15 +202,17 @@ const std::vector<std::wstring>& GetBuiltinLanguageCodes();
 void BuildLanguageList();
 // The value of the file's first non-empty "Name" entry (key case ignored), else fallback.
 std::wstring ReadLanguageFileDisplayName(const std::wstring& path, const std::wstring& fallback);
-// The value of "lang" in <config>\language.ini (trimmed; may be empty); empty without one.
+// The value of "lang" in <config>\language.ini (trimmed; may be empty); empty without one, and
+// empty (logged) when it is no valid language code.
 std::wstring ReadSavedLanguageCode();
 // Writes <config>\language.ini as "lang=" + NormalizeLanguageCode(code) (replaced atomically).
-// Returns false when it could not be written (nothing is reported).
+// Returns false when it could not be written or the code is not valid (nothing is reported).
 [[nodiscard]] bool WriteSavedLanguageCode(const std::wstring& code);
 // Merges the entries of a language file into g_activeTextTable. A missing file changes nothing.
 // An unedited generated template is not merged (the built-in texts are newer or equal).
 void MergeLanguageFile(const std::wstring& path);
-// Writes lang\CODE.ini from the built-in table when that file does not exist (never rewrites).
+// Writes lang\CODE.ini from the built-in table when that file does not exist (never rewrites);
+// an invalid code writes nothing.
 void EnsureLanguageTemplate(const std::wstring& code);
 // EnsureLanguageTemplate for each of the 13 built-in codes.
 void EnsureAllLanguageTemplates();
@@ -214,8 +221,9 @@ void EnsureAllLanguageTemplates();
 // EnsureAllLanguageTemplates, g_uiLanguageCode = NormalizeLanguageCode(code), the active table =
 // a copy of the built-in table merged with lang\CODE.ini, lang\CODE.user.ini and lang\custom.ini
 // (in this order), and g_languageIsChinese from the table's LanguageIsChinese ("1", "true" or
-// "yes", any case) or, without that key, from the code beginning with "zh". An empty code
-// changes nothing. Returns the normalised code. The UI language switch builds on this.
+// "yes", any case) or, without that key, from the code beginning with "zh". An empty or invalid
+// code changes nothing and returns an empty text (an invalid one is logged); otherwise the
+// normalised code is returned. The UI language switch builds on this.
 std::wstring LoadUiLanguageTexts(const std::wstring& code);
 
 // Switching the UI language at run time (SetUiLanguage).

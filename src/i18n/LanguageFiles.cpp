@@ -24,6 +24,15 @@ void AsciiLower(std::wstring& s) {
     }
 }
 
+// A code that is no language code was met: logged with a printable piece of it, never used.
+void LogRefusedLanguageCode(const wchar_t* source, const std::wstring& code) {
+    std::wstring shown = code.substr(0, 64);
+    for (wchar_t& c : shown) {
+        if (c < 0x20 || c == 0x7F) c = L'?';
+    }
+    i18n_detail::WriteDiagnostic(std::wstring(L"i18n invalid_language_code source=") + source + L" code=" + shown);
+}
+
 bool EqualsIgnoreAsciiCase(std::wstring a, std::wstring b) {
     AsciiLower(a);
     AsciiLower(b);
@@ -215,7 +224,11 @@ void BuildLanguageList() {
             size_t dot = name.rfind(L'.');
             if (dot == std::wstring::npos || dot == 0 || lower.substr(dot) != L".ini") continue;
             std::wstring code = NormalizeLanguageCode(name.substr(0, dot));
-            if (code.empty() || !listed.insert(code).second) continue;
+            if (!IsValidLanguageCode(code)) {
+                LogRefusedLanguageCode(L"lang_folder", name);
+                continue;
+            }
+            if (!listed.insert(code).second) continue;
             files.emplace_back(code, name);
         } while (FindNextFileW(find, &fd));
         FindClose(find);
@@ -224,7 +237,7 @@ void BuildLanguageList() {
     std::sort(files.begin(), files.end());
     if (files.size() > kMaxFileLanguages) files.resize(kMaxFileLanguages);
     for (const auto& [code, name] : files) {
-        list.push_back({code, ReadLanguageFileDisplayName(langDir + L"\\" + name, code)});
+        list.push_back({code, ReadLanguageFileDisplayName(PathInFolder(langDir, name), code)});
     }
     g_languageList = std::move(list);
 }
@@ -246,14 +259,18 @@ std::wstring ReadSavedLanguageCode() {
     }
     for (const std::wstring& line : lines) {
         std::wstring key, value;
-        if (SplitKeyValue(line, key, value) && key == L"lang") return value;
+        if (!SplitKeyValue(line, key, value) || key != L"lang") continue;
+        if (value.empty() || IsValidLanguageCode(NormalizeLanguageCode(value))) return value;
+        LogRefusedLanguageCode(L"language.ini", value);  // the default language is used
+        return std::wstring();
     }
     return std::wstring();
 }
 
 bool WriteSavedLanguageCode(const std::wstring& code) {
-    return i18n_detail::WriteUtf8TextFile(GetConfigDir() + L"\\language.ini",
-                                          L"lang=" + NormalizeLanguageCode(code) + L"\n", false);
+    const std::wstring c = NormalizeLanguageCode(code);
+    if (!IsValidLanguageCode(c)) return false;
+    return i18n_detail::WriteUtf8TextFile(GetConfigDir() + L"\\language.ini", L"lang=" + c + L"\n", false);
 }
 
 void MergeLanguageFile(const std::wstring& path) {
@@ -265,7 +282,12 @@ void MergeLanguageFile(const std::wstring& path) {
 
 void EnsureLanguageTemplate(const std::wstring& code) {
     const std::wstring c = NormalizeLanguageCode(code);
-    const std::wstring path = GetLangDir() + L"\\" + c + L".ini";
+    if (!IsValidLanguageCode(c)) {
+        LogRefusedLanguageCode(L"template", code);
+        return;
+    }
+    const std::wstring path = PathInFolder(GetLangDir(), c + L".ini");
+    if (path.empty()) return;
     // Any existing file (even an empty or unreadable one) is left as it is.
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;
     i18n_detail::WriteUtf8TextFile(path, i18n_detail::BuildLanguageTemplateText(c), true);
@@ -277,14 +299,18 @@ void EnsureAllLanguageTemplates() {
 
 std::wstring LoadUiLanguageTexts(const std::wstring& code) {
     if (code.empty()) return std::wstring();
+    const std::wstring c = NormalizeLanguageCode(code);
+    if (!IsValidLanguageCode(c)) {
+        if (!c.empty()) LogRefusedLanguageCode(L"switch", code);
+        return std::wstring();
+    }
     EnsureBuiltinLanguageTables();
     EnsureAllLanguageTemplates();
-    const std::wstring c = NormalizeLanguageCode(code);
     TextTable table = GetBuiltinTextTable(c);
     const std::wstring langDir = GetLangDir();
-    MergeEntriesInto(table, langDir + L"\\" + c + L".ini");
-    MergeEntriesInto(table, langDir + L"\\" + c + L".user.ini");
-    MergeEntriesInto(table, langDir + L"\\custom.ini");
+    MergeEntriesInto(table, PathInFolder(langDir, c + L".ini"));
+    MergeEntriesInto(table, PathInFolder(langDir, c + L".user.ini"));
+    MergeEntriesInto(table, PathInFolder(langDir, L"custom.ini"));
 
     bool chinese = c.compare(0, 2, L"zh") == 0;
     auto flag = table.find(L"LanguageIsChinese");

@@ -18,6 +18,7 @@ void SetUiLanguage(const std::wstring& code) {
     if (code.empty()) return;
     // Texts, code and Chinese flag of the new language; then the choice is saved.
     const std::wstring c = LoadUiLanguageTexts(code);
+    if (c.empty()) return;  // no valid code: nothing changes
     if (!WriteSavedLanguageCode(c)) LogFailure(L"saving the language choice", GetLastError());
     // The window and its views follow (the main window registers how).
     if (LanguageChangedHandler handler = g_languageChangedHandler.load()) handler();

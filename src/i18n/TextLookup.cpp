@@ -102,6 +102,16 @@ std::wstring NormalizeLanguageCode(const std::wstring& code) {
     return c;
 }
 
+bool IsValidLanguageCode(const std::wstring& code) {
+    if (code.empty() || code.size() > 32) return false;
+    for (wchar_t c : code) {
+        const bool allowed = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
+                             c == L'-' || c == L'_';
+        if (!allowed) return false;
+    }
+    return IsPlainFileName(code + L".ini");  // no device name
+}
+
 const TextTable& GetBuiltinTextTable(const std::wstring& code) {
     EnsureBuiltinLanguageTables();
     auto it = g_builtinTextTables.find(NormalizeLanguageCode(code));

@@ -65,7 +65,9 @@ std::wstring GetFiltersPath() {
         ch = static_cast<wchar_t>(towlower(ch));
         if (ch == L' ') ch = L'_';
     }
-    return dir + L"\\filters." + code + L".ini";
+    // A code that is no language code names no file (and never one outside the folder).
+    if (!IsValidLanguageCode(code)) return std::wstring();
+    return PathInFolder(dir, L"filters." + code + L".ini");
 }
 
 std::wstring GetDefaultFiltersPath() { return GetConfigDir() + L"\\filters.ini"; }

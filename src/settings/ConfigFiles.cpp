@@ -50,7 +50,8 @@ void OpenLanguageFile() {
         if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
     const std::wstring folder = GetConfigDir() + L"\\lang";
     CreateDirectoryW(folder.c_str(), nullptr);
-    const std::wstring path = folder + L"\\" + code + L".ini";
+    // A code that is no plain name (never a valid language code) gives no path: nothing opens.
+    const std::wstring path = PathInFolder(folder, code + L".ini");
     EnsureLanguageTemplate(stored);
     ShellOpenPath(path);
 }

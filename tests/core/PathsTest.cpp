@@ -104,6 +104,53 @@ TEST(CorePaths, IsPathUnderBase) {
     for (auto& c : cases) EXPECT_EQ(IsPathUnderBase(c.path, c.base), c.under) << c.path << L" | " << c.base;
 }
 
+// Names built from what a file says: only a plain name is joined to its folder; anything that
+// would reach another folder, a drive, a stream or a device gives no path at all.
+TEST(CorePaths, PathInFolderRefusesNamesThatLeaveTheFolder) {
+    const std::wstring folder = L"C:\\cfg\\lang";
+    const wchar_t* const plain[] = {L"de-de.ini", L"filters.en_us.ini", L"a", L".hidden", L"x..y",
+                                    L"com10.ini", L"console.ini", L"nul-x.ini", L" lead.ini",
+                                    L"\u4E2D\u6587.ini"};
+    for (const wchar_t* name : plain) {
+        EXPECT_TRUE(IsPlainFileName(name)) << name;
+        EXPECT_EQ(PathInFolder(folder, name), folder + L"\\" + name) << name;
+    }
+    const std::wstring refused[] = {
+        L"", L".", L"..", L"..\\..\\pwned.ini", L"../pwned.ini", L"sub\\x.ini", L"sub/x.ini",
+        L"C:\\pwned.ini", L"C:pwned.ini", L"\\\\server\\share", L"de.ini:stream", L"de.ini::$DATA",
+        L"trail.", L"trail.ini.", L"trail ", L"...", L"CON", L"con.ini", L"Nul.tar.gz", L"aux .ini",
+        L"COM1.ini", L"lpt9", L"COM\u00B9.ini", L"conin$.ini", L"CONOUT$", L"a*b", L"a?b", L"a\"b",
+        L"a<b", L"a>b", L"a|b", L"tab\tname", L"line\nname", std::wstring(L"nul\0x", 5),
+        std::wstring(256, L'a'),
+    };
+    for (const std::wstring& name : refused) {
+        EXPECT_FALSE(IsPlainFileName(name)) << name;
+        EXPECT_EQ(PathInFolder(folder, name), L"") << name;
+    }
+    EXPECT_TRUE(IsPlainFileName(std::wstring(255, L'a')));
+    EXPECT_EQ(PathInFolder(L"", L"x.ini"), L"");
+}
+
+TEST(CorePaths, FullLocalPathStaysOnItsDrive) {
+    struct Case {
+        const wchar_t* path;
+        wchar_t drive;
+        bool ok;
+    };
+    const Case cases[] = {
+        {L"D:\\a\\b.txt", L'D', true},      {L"d:\\a\\b.txt", L'D', true},
+        {L"D:\\a\\b.txt", L'*', true},      {L"E:\\a.txt", L'D', false},
+        {L"D:\\name. \\con", L'D', true},   // names as a drive may hold them
+        {L"D:\\a\\..\\..\\x", L'D', false}, {L"D:\\.\\x", L'D', false},
+        {L"D:\\a\\\\x", L'D', false},       {L"D:\\a\\", L'D', false},
+        {L"D:\\a:ads", L'D', false},        {L"D:\\a/b", L'D', false},
+        {L"D:a.txt", L'D', false},          {L"\\\\?\\D:\\a", L'D', false},
+        {L"\\\\srv\\share\\a", L'*', false}, {L"D:\\", L'D', false},
+        {L"D:\\a\tb", L'D', false},        {L"1:\\a", L'*', false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsFullLocalPath(c.path, c.drive), c.ok) << c.path;
+}
+
 TEST(CorePaths, DriveRootOfAndLetters) {
     EXPECT_EQ(DriveRootOf(L"d:\\music"), L"D:");
     EXPECT_EQ(DriveRootOf(L"\\\\?\\C:\\x"), L"C:");

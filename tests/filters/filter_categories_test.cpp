@@ -261,6 +261,48 @@ TEST_F(FiltersConfig, FileCutMidLineIsRestoredFromTheBackup) {
     EXPECT_EQ("Old=\nOlder=.t", testfx::ReadFileBytes(Path(L"filters.bak")));
 }
 
+// A language code from language.ini names the per-language filters file: one that climbs out of
+// the configuration folder is refused at start-up (the default language is used), and even a
+// code put in place otherwise names no file. Nothing outside the folder is read as filters,
+// rewritten, or created.
+TEST_F(FiltersConfig, AHostileLanguageCodeNeverReachesAPathOutsideTheFolder) {
+    // root\a\b\c\config: every code below climbs out of the folder but stays inside root.
+    const std::wstring root = testfx::MakeScratchDir(L"filters-hostile-code");
+    std::wstring config = root;
+    for (const wchar_t* part : {L"a", L"b", L"c"}) {
+        config = config + L"\\" + part;
+        CreateDirectoryW(config.c_str(), nullptr);
+    }
+    config += L"\\config";
+    SetConfigDirOverride(config);
+    ASSERT_EQ(config, GetConfigDir());  // created
+    const std::wstring victimPath = root + L"\\a\\victim.ini";
+    const std::string victim = "[section]\r\nkey=value\r\n";
+    ASSERT_TRUE(testfx::WriteFileBytes(victimPath, victim));
+    // "filters." + code + ".ini": the first ".." joins "filters.", each further one climbs a level.
+    for (const char* code : {"..\\..\\..\\..\\..\\..\\pwned", "..\\..\\..\\..\\..\\victim", "..\\..\\..\\new"}) {
+        SCOPED_TRACE(code);
+        ASSERT_TRUE(testfx::WriteFileBytes(config + L"\\language.ini", std::string("lang=") + code + "\r\n"));
+        // The start-up's order: the saved code, else the default; the language; the filters.
+        std::wstring saved = ReadSavedLanguageCode();
+        EXPECT_EQ(L"", saved);
+        if (saved.empty()) saved = L"en-us";
+        SetUiLanguage(saved);
+        InitFilterCategories();
+        EXPECT_EQ(L"en-us", g_uiLanguageCode);
+        EXPECT_EQ(L"All Files", g_filterCategories[0].name);
+    }
+    EXPECT_EQ("\xEF\xBB\xBFlang=en-us\r\n", testfx::ReadFileBytes(config + L"\\language.ini"));
+
+    g_uiLanguageCode = L"..\\..\\..\\..\\..\\victim";
+    EXPECT_EQ(L"", GetFiltersPath());
+    InitFilterCategories();
+    ReloadFilterCategoriesForLanguage(nullptr);
+
+    EXPECT_EQ(victim, testfx::ReadFileBytes(victimPath));
+    EXPECT_EQ(std::vector<std::wstring>{victimPath}, testfx::FilesUnder(root, config));
+}
+
 TEST(FilterFolders, EnsureFolderCategoryAndFolderTests) {
     std::vector<FilterCategory> a{{L"All", {}}, {L"D", {L".doc"}}, {L"E", {}}, {L"F", {L".FOLDER"}}};
     EXPECT_FALSE(EnsureFolderCategory(a));

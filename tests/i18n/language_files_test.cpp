@@ -26,15 +26,6 @@ std::string Utf8(const std::wstring& w) {
     return s;
 }
 
-std::string Utf16Le(const std::wstring& w) {
-    std::string s = "\xFF\xFE";
-    for (wchar_t c : w) {
-        s += static_cast<char>(c & 0xFF);
-        s += static_cast<char>((c >> 8) & 0xFF);
-    }
-    return s;
-}
-
 // Each test starts with an empty lang folder, an empty active table and no language.ini, and
 // leaves the language state as it found it.
 class LanguageFilesTest : public LanguageStateTest {
@@ -172,7 +163,7 @@ TEST_F(LanguageFilesTest, DamagedFilesNeverCrashAndKeepTheirGoodLines) {
 
     // UTF-16 LE with byte-order mark.
     ASSERT_TRUE(testfx::WriteFileBytes(lang_ + L"\\u16.ini",
-                                       Utf16Le(L"Name=Ελληνικά\r\nMenu_Open=Άνοιγμα\r\n")));
+                                       testfx::Utf16LeWithBom(L"Name=Ελληνικά\r\nMenu_Open=Άνοιγμα\r\n")));
     g_activeTextTable.clear();
     MergeLanguageFile(lang_ + L"\\u16.ini");
     EXPECT_EQ(g_activeTextTable.at(L"Menu_Open"), L"Άνοιγμα");
@@ -333,6 +324,72 @@ TEST_F(LanguageFilesTest, LookupsFromOtherThreadsDuringLanguageSwitches) {
     EXPECT_EQ(bad.load(), 0);
 }
 
+// Points the configuration folder at root\a\b\config for one test and back after it.
+class NestedConfig {
+public:
+    NestedConfig() : saved_(GetConfigDir()), root_(testfx::MakeScratchDir(L"i18n-nested")) {
+        CreateDirectoryW((root_ + L"\\a").c_str(), nullptr);
+        CreateDirectoryW((root_ + L"\\a\\b").c_str(), nullptr);
+        SetConfigDirOverride(root_ + L"\\a\\b\\config");
+    }
+    ~NestedConfig() { SetConfigDirOverride(saved_); }
+    const std::wstring& Root() const { return root_; }
+
+private:
+    std::wstring saved_;
+    std::wstring root_;
+};
+
+// A language code names files, so a code that is no plain name (it could climb out of the
+// language folder, or name a device) is absent wherever it comes in: the current language stays,
+// nothing is written for it anywhere, and it is logged.
+TEST_F(LanguageFilesTest, CodesThatAreNoPlainNameChangeNothingAndWriteNothing) {
+    const std::wstring valid[] = {L"de-de", L"xx", L"pt_br", L"Q000", L" ZH ", std::wstring(32, L'a')};
+    const std::wstring hostile[] = {
+        L"..\\..\\..\\pwned", L"../../pwned", L"..", L".", L"C:\\pwned", L"c:pwned", L"de\\..\\..\\x",
+        L"de:ads", L"con", L"NUL", L"com1", L"Lpt3", L"a b", L"x.y", L"\u00e9t\u00e9", L"de\x01",
+        std::wstring(33, L'a'), L" ",
+    };
+    for (const auto& c : valid) EXPECT_TRUE(IsValidLanguageCode(NormalizeLanguageCode(c))) << c;
+    for (const auto& c : hostile) EXPECT_FALSE(IsValidLanguageCode(NormalizeLanguageCode(c))) << c;
+
+    NestedConfig nested;
+    const std::wstring config = GetConfigDir();
+    ASSERT_EQ(LoadUiLanguageTexts(L"de"), L"de-de");
+    const std::wstring german = g_activeTextTable.at(L"Menu_Open");
+    ASSERT_TRUE(WriteSavedLanguageCode(L"de-de"));
+    for (const auto& c : hostile) {
+        EXPECT_EQ(LoadUiLanguageTexts(c), L"") << c;
+        SetUiLanguage(c);
+        EnsureLanguageTemplate(c);
+        EXPECT_FALSE(WriteSavedLanguageCode(c)) << c;
+    }
+    EXPECT_EQ(g_uiLanguageCode, L"de-de");
+    EXPECT_EQ(g_activeTextTable.at(L"Menu_Open"), german);
+    EXPECT_EQ(testfx::ReadFileBytes(config + L"\\language.ini"), "\xEF\xBB\xBFlang=de-de\r\n");
+
+    // language.ini itself, as start-up reads it: absent, and the line is logged.
+    ASSERT_TRUE(testfx::WriteFileBytes(config + L"\\language.ini", "lang=..\\..\\..\\pwned\r\n"));
+    EXPECT_EQ(ReadSavedLanguageCode(), L"");
+    const std::string log = testfx::ReadFileBytes(config + L"\\perf_metrics.log");
+    EXPECT_NE(log.find("i18n invalid_language_code source=language.ini code=..\\..\\..\\pwned"), std::string::npos)
+        << log;
+
+    // File names of the language folder that are no plain code add no language.
+    const std::wstring lang = GetLangDir();
+    ASSERT_TRUE(testfx::WriteFileBytes(lang + L"\\a b.ini", "Name=Spaced\n"));
+    ASSERT_TRUE(testfx::WriteFileBytes(lang + L"\\x.y.ini", "Name=Dotted\n"));
+    ASSERT_TRUE(testfx::WriteFileBytes(lang + L"\\ok_1.ini", "Name=Fine\n"));
+    BuildLanguageList();
+    std::vector<std::wstring> files;
+    for (size_t i = 13; i < g_languageList.size(); ++i) files.push_back(g_languageList[i].code);
+    EXPECT_EQ(files, std::vector<std::wstring>{L"ok_1"});
+
+    // Nothing anywhere but in the configuration folder.
+    EXPECT_EQ(testfx::FilesUnder(nested.Root(), config), std::vector<std::wstring>{});
+    LoadUiLanguageTexts(L"en-us");
+}
+
 TEST_F(LanguageFilesTest, LanguageIni) {
     const std::wstring path = GetConfigDir() + L"\\language.ini";
     EXPECT_EQ(ReadSavedLanguageCode(), L"");
@@ -348,10 +405,19 @@ TEST_F(LanguageFilesTest, LanguageIni) {
         {"# x\n\n  lang =  ja-jp  \r\nlang=ko\n", L"ja-jp"},
         {"lang=\n", L""},
         {"junk\nlang=fr-fr", L"fr-fr"},
-        {Utf16Le(L"lang=ru-ru\r\n"), L"ru-ru"},
+        {testfx::Utf16LeWithBom(L"lang=ru-ru\r\n"), L"ru-ru"},
         {std::string(300, 'x') + "\nlang=es-es\n", L"es-es"},
         {"\xFF\xFE\x00", L""},
-        {"lang=\xC3\x28", L"\xFFFD("},
+        // No valid language code: absent, so start-up takes the default language.
+        {"lang=\xC3\x28", L""},
+        {"lang=..\\..\\..\\..\\..\\..\\pwned\r\n", L""},
+        {"lang=../x\n", L""},
+        {"lang=C:\\x\n", L""},
+        {"lang=con\n", L""},
+        {"lang=de-de.\n", L""},
+        {"lang=" + std::string(33, 'a') + "\n", L""},
+        {"lang=" + std::string(32, 'a') + "\n", L"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"},
+        {"lang=pt_BR\n", L"pt_BR"},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(testfx::WriteFileBytes(path, c.bytes));

@@ -106,3 +106,19 @@ TEST_F(ConfigFiles, TheLanguageFileIsMadeInANewLangFolder) {
         EXPECT_TRUE(Exists(dir + L"\\lang\\ja-jp.ini"));  // every built-in template too
     }
 }
+
+// A language code that is no plain name (set by whatever means) opens nothing and writes no
+// template outside the language folder.
+TEST_F(ConfigFiles, ALanguageCodeThatClimbsOutOpensAndWritesNothing) {
+    EnsureBuiltinLanguageTables();
+    const std::wstring parent = dir.substr(0, dir.rfind(L'\\'));
+    DeleteFileW((parent + L"\\outside.ini").c_str());
+    for (const wchar_t* code : {L"..\\..\\outside", L"../outside", L"con"}) {
+        opened.clear();
+        g_uiLanguageCode = code;
+        OpenLanguageFile();
+        EXPECT_TRUE(opened.empty()) << code;
+    }
+    EXPECT_FALSE(Exists(parent + L"\\outside.ini"));
+    EXPECT_FALSE(Exists(dir + L"\\outside.ini"));
+}

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace testfx {
@@ -55,6 +56,34 @@ void RemoveTree(const std::wstring& dir) {
         } while (FindNextFileW(h, &fd));
         FindClose(h);
     }
+}
+
+std::string Utf16LeWithBom(const std::wstring& text) {
+    std::string s = "\xFF\xFE";
+    for (wchar_t c : text) {
+        s += static_cast<char>(c & 0xFF);
+        s += static_cast<char>((c >> 8) & 0xFF);
+    }
+    return s;
+}
+
+std::vector<std::wstring> FilesUnder(const std::wstring& dir, const std::wstring& except) {
+    std::vector<std::wstring> out;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do {
+        const std::wstring n = fd.cFileName;
+        if (n == L"." || n == L"..") continue;
+        const std::wstring p = dir + L"\\" + n;
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            out.push_back(p);
+        } else if (_wcsicmp(p.c_str(), except.c_str()) != 0 && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            for (auto& f : FilesUnder(p, except)) out.push_back(std::move(f));
+        }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return out;
 }
 
 std::wstring MakeScratchDir(const std::wstring& name) {

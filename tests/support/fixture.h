@@ -2,11 +2,16 @@
 // Helpers shared by the tests: scratch folders, the fixture drives mapped by scripts/test,
 // and running a native (host) command beside the Windows test process.
 #include <string>
+#include <vector>
 
 namespace testfx {
 
 // Deletes everything inside a folder (the folder itself stays).
 void RemoveTree(const std::wstring& dir);
+
+// Full paths of every file in a folder and its subfolders, except those inside the subfolder
+// `except` (a full path; empty: none left out). Used to prove that nothing was written elsewhere.
+std::vector<std::wstring> FilesUnder(const std::wstring& dir, const std::wstring& except = L"");
 
 // A fresh, empty folder under the test's temporary folder (Windows path, no trailing slash).
 std::wstring MakeScratchDir(const std::wstring& name);
@@ -26,6 +31,9 @@ int RunHostCommand(const std::string& shellCommand);
 // from a host folder outside every drive gets a name without a drive ("unix\..."); the device
 // namespace ("\\?\unix\...") reaches it.
 std::wstring ThisExePath();
+
+// The bytes of a UTF-16LE text file with its byte-order mark.
+std::string Utf16LeWithBom(const std::wstring& text);
 
 // Writes a whole file (bytes as given).
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
