@@ -66,6 +66,30 @@ std::wstring DecodeAnsi(const unsigned char* p, size_t n) {
     return out;
 }
 
+// A character that no text holds (see TextLinesShape::controlChars; CR is judged by its place).
+bool IsNotTextChar(wchar_t c) {
+    if (c == L'\t' || c == L'\r') return false;
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFFFE || c == 0xFFFF;
+}
+
+// A high surrogate without a low one after it, or a low one without a high one before it. A high
+// surrogate that ends text cut at the reading limit is the limit's doing, not the file's.
+bool HasLoneSurrogate(const std::wstring& text, bool cut) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+                ++i;
+            } else if (!(cut && i + 1 == text.size())) {
+                return true;
+            }
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Reads at most maxBytes of the file; *cut when the file holds more.
 bool ReadFileBytes(const std::wstring& path, size_t maxBytes, std::vector<unsigned char>& out, bool* cut) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -114,6 +138,7 @@ bool ReadTextLines(const std::wstring& path, const std::function<void(const std:
         if ((n - 2) % 2) sh.invalidBytes = true;
         text.reserve((n - 2) / 2);
         for (size_t i = 2; i + 1 < n; i += 2) text.push_back(static_cast<wchar_t>(p[i] | (p[i + 1] << 8)));
+        if (HasLoneSurrogate(text, bytesCut)) sh.invalidBytes = true;
     } else {
         const bool bom = n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF;
         if (bom) {
@@ -146,6 +171,7 @@ bool ReadTextLines(const std::wstring& path, const std::function<void(const std:
         pending.clear();
         overlong = false;
         for (size_t i = start; i < end; ++i) {
+            if (IsNotTextChar(text[i])) sh.controlChars = true;
             if (text[i] == L'\0') continue;
             if (pending.size() > maxLineChars + 1) {
                 overlong = true;
@@ -161,6 +187,7 @@ bool ReadTextLines(const std::wstring& path, const std::function<void(const std:
             if (sh.cutAtLimit) break;  // a line the limit cut is never handed out
         }
         while (!pending.empty() && pending.back() == L'\r') pending.pop_back();
+        if (pending.find(L'\r') != std::wstring::npos) sh.controlChars = true;  // a CR inside a line
         if (!overlong && pending.size() <= maxLineChars && (ended || !pending.empty())) onLine(pending);
         if (!ended) break;
         start = lf + 1;

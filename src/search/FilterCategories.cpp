@@ -50,6 +50,34 @@ bool IsFolderMarker(const std::wstring& e) {
     return _wcsicmp(e.c_str(), L".dir") == 0 || _wcsicmp(e.c_str(), L".folder") == 0;
 }
 
+// An entry that a file name can end with: no longer than a name, no path separator, no colon
+// (stream or drive). A typed wildcard or quote is a mistake that matches nothing, not damage.
+bool IsPossibleExtension(const std::wstring& e) {
+    return e.size() <= 255 && e.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+// Moves a damaged filters file out of the way as "<file>.damaged" (".damaged.2" to ".damaged.9"
+// when that name is taken; an earlier one is never replaced), so that what it held stays for the
+// user and the file can be written anew. False when it stays where it is: it must then not be
+// overwritten.
+bool SetDamagedFileAside(const std::wstring& path) {
+    for (int i = 1; i <= 9; ++i) {
+        std::wstring target = path + L".damaged";
+        if (i > 1) target += L"." + std::to_wstring(i);
+        if (MoveFileExW(path.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            LogGdi((L"filters file set aside as " + target).c_str());
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            LogFailure((L"setting aside the damaged " + path).c_str(), error);
+            return false;
+        }
+    }
+    LogGdi((L"damaged filters file kept in place (no free name to set it aside): " + path).c_str());
+    return false;
+}
+
 }  // namespace
 
 std::vector<FilterCategory> g_defaultFilterCategories = BuildDefaults(true);
@@ -97,20 +125,39 @@ bool ParseFilterLine(const std::wstring& line, FilterCategory& out) {
     return true;
 }
 
-bool ReadFilterCategories(const std::wstring& path, std::vector<FilterCategory>& out, bool* complete) {
-    if (complete) *complete = false;
+bool ReadFilterCategories(const std::wstring& path, std::vector<FilterCategory>& out, FilterFileState* state) {
+    FilterFileState local = FilterFileState::kUnreadable;
+    FilterFileState& st = state ? *state : local;
+    st = FilterFileState::kUnreadable;
     if (path.empty()) return false;
     std::vector<FilterCategory> list;
+    bool impossibleEntry = false;
     TextLinesShape shape;
     const bool opened = ReadTextLines(
         path,
         [&](const std::wstring& line) {
             FilterCategory c;
-            if (list.size() < kMaxFilterCategories && ParseFilterLine(line, c)) list.push_back(std::move(c));
+            if (!ParseFilterLine(line, c)) return;
+            for (const auto& e : c.exts) {
+                if (!IsPossibleExtension(e)) impossibleEntry = true;
+            }
+            if (list.size() < kMaxFilterCategories) list.push_back(std::move(c));
         },
         kMaxFilterLineChars, size_t(16) << 20, &shape);
-    if (complete) *complete = opened && shape.Complete();
-    if (!opened || list.empty()) return false;
+    if (!opened) return false;
+    if (!shape.IsText() || impossibleEntry) {
+        st = FilterFileState::kDamaged;
+        LogGdi((L"filters file damaged, not used: " + path +
+                (shape.invalidBytes ? L" (not UTF-8 or UTF-16 text)"
+                 : shape.controlChars ? L" (control characters)" : L" (an entry no file name can end with)"))
+                   .c_str());
+        return false;
+    }
+    if (list.empty()) {
+        st = FilterFileState::kNoCategories;
+        return false;
+    }
+    st = shape.Complete() ? FilterFileState::kWhole : FilterFileState::kCutShort;
     out = std::move(list);
     return true;
 }
@@ -203,25 +250,41 @@ void InitFilterCategories() {
     const std::wstring d = GetDefaultFiltersPath();
     const std::wstring b = GetConfigDir() + L"\\filters.bak";
     std::vector<FilterCategory> list;
+    // The file the list came from, written back when the list changes; empty when nothing may be
+    // written (a damaged file that could not be set aside).
     std::wstring file;
-    // Only a file read whole refreshes the backup: a file cut in the middle of a line would
-    // replace a good backup with a list that lost categories.
+    // Only a whole, undamaged file refreshes the backup: a file cut in the middle of a line or
+    // full of junk would replace a good backup with a list that lost categories.
     bool backUp = true;
+    // False while the per-language file is a damaged one that could not be set aside.
+    bool perLanguageWritable = true;
     auto readSource = [&](const std::wstring& path) {
-        bool complete = false;
-        if (path.empty() || !ReadFilterCategories(path, list, &complete)) return false;
-        file = path;
-        if (complete) return true;
-        backUp = false;
-        std::vector<FilterCategory> saved;
-        bool backupComplete = false;
-        if (ReadFilterCategories(b, saved, &backupComplete) && backupComplete) {
-            // The damaged file is kept beside the restored one, never simply overwritten.
-            CopyFileW(path.c_str(), (path + L".damaged").c_str(), FALSE);
-            WriteFilterCategories(path, saved);  // when this fails the session still uses the backup
-            list = std::move(saved);
+        FilterFileState state = FilterFileState::kUnreadable;
+        ReadFilterCategories(path, list, &state);
+        if (state == FilterFileState::kWhole) {
+            file = path;
+            return true;
         }
-        return true;
+        if (state != FilterFileState::kCutShort && state != FilterFileState::kDamaged) return false;
+        std::vector<FilterCategory> saved;
+        FilterFileState backupState = FilterFileState::kUnreadable;
+        if (ReadFilterCategories(b, saved, &backupState) && backupState == FilterFileState::kWhole) {
+            // Restored from the backup; the damaged file is kept beside it, never overwritten.
+            LogGdi((L"filters file restored from the backup: " + path).c_str());
+            file = SetDamagedFileAside(path) ? path : std::wstring();
+            if (!file.empty()) (void)WriteFilterCategories(path, saved);  // failing, the session still uses it
+            list = std::move(saved);
+            backUp = false;
+            return true;
+        }
+        if (state == FilterFileState::kCutShort) {  // no better copy: the part that was read
+            file = path;
+            backUp = false;
+            return true;
+        }
+        // Damaged and no backup: the next source; the file is set aside so that it can be written.
+        if (!SetDamagedFileAside(path) && path == p) perLanguageWritable = false;
+        return false;
     };
     if (!readSource(p) && !readSource(d)) {
         if (ReadFilterCategories(b, list)) {
@@ -230,18 +293,18 @@ void InitFilterCategories() {
         } else {
             ResetFilterCategoriesToDefaults();
         }
-        WriteFilterCategories(p, g_filterCategories);
+        if (perLanguageWritable) (void)WriteFilterCategories(p, g_filterCategories);
         return;
     }
     if (!g_languageIsChinese && !list.empty() && list[0].name == L"所有文件") {
         ResetFilterCategoriesToDefaults();
-        WriteFilterCategories(file, g_filterCategories);
+        if (!file.empty()) (void)WriteFilterCategories(file, g_filterCategories);
         if (backUp) CopyFileW(file.c_str(), b.c_str(), FALSE);
         return;
     }
     bool changed = EnsureFolderCategory(list);
     g_filterCategories = std::move(list);
-    if (changed) WriteFilterCategories(file, g_filterCategories);
+    if (changed && !file.empty()) (void)WriteFilterCategories(file, g_filterCategories);
     if (backUp) CopyFileW(file.c_str(), b.c_str(), FALSE);
 }
 
@@ -250,12 +313,18 @@ bool ReloadFilterCategoriesForLanguage(HWND owner) {
     const std::wstring d = GetDefaultFiltersPath();
     std::vector<FilterCategory> list;
     std::vector<FilterCategory> defaults = BuildLocalizedDefaultFilters();
-    if (ReadFilterCategories(p, list)) {
+    FilterFileState perLanguage = FilterFileState::kUnreadable;
+    if (ReadFilterCategories(p, list, &perLanguage)) {
         g_filterCategories = std::move(list);
         return true;
     }
+    // A damaged per-language file is not used; it is set aside before anything takes its place.
+    auto writePerLanguage = [&](const std::vector<FilterCategory>& categories) {
+        if (perLanguage == FilterFileState::kDamaged && !SetDamagedFileAside(p)) return;
+        (void)WriteFilterCategories(p, categories);
+    };
     if (!ReadFilterCategories(d, list)) {
-        WriteFilterCategories(p, defaults);
+        writePerLanguage(defaults);
         g_filterCategories = std::move(defaults);
         return true;
     }
@@ -268,7 +337,7 @@ bool ReloadFilterCategoriesForLanguage(HWND owner) {
                                   L"Language Switch - Filters Conflict");
     const int answer = g_filterConflictQuestion ? g_filterConflictQuestion(owner, text, title) : IDCANCEL;
     if (answer == IDYES) {
-        WriteFilterCategories(p, defaults);
+        writePerLanguage(defaults);
         g_filterCategories = std::move(defaults);
     } else if (answer == IDNO) {
         g_filterCategories = std::move(list);

@@ -34,9 +34,19 @@ extern std::atomic<int> g_currentFilterCategory;
 std::wstring GetFiltersPath();
 std::wstring GetDefaultFiltersPath();
 bool ParseFilterLine(const std::wstring& line, FilterCategory& out);
-// True when the file yielded at least one category (out replaced). *complete (optional) tells
-// whether every line was read whole: a file cut in the middle of a line is damaged.
-bool ReadFilterCategories(const std::wstring& path, std::vector<FilterCategory>& out, bool* complete = nullptr);
+// What a read of a filters file found.
+enum class FilterFileState {
+    kUnreadable,    // missing, a folder, or it cannot be opened
+    kNoCategories,  // text without a category line (empty, comments only)
+    kWhole,         // categories, every line read whole
+    kCutShort,      // categories, but the file ends in the middle of a line (or is too long)
+    kDamaged,       // not text: bytes that are not UTF-8 (or UTF-16LE after its mark), control
+                    // characters, or an entry that no file name can end with
+};
+// True when the file yielded at least one category and is not damaged (out replaced; a file cut
+// short counts, *state tells it). False leaves out untouched; a damaged file is logged.
+bool ReadFilterCategories(const std::wstring& path, std::vector<FilterCategory>& out,
+                          FilterFileState* state = nullptr);
 // Replaces the file through a temporary file; false when nothing could be written.
 bool WriteFilterCategories(const std::wstring& path, const std::vector<FilterCategory>& list);
 void ResetFilterCategoriesToDefaults();
@@ -50,6 +60,10 @@ bool MatchesFilterCategory(const wchar_t* fileName, int index);
 bool FileNameMatchesExtensions(const wchar_t* fileName, const std::vector<std::wstring>& exts);
 FilterCategory MakeFolderCategory();
 bool EnsureFolderCategory(std::vector<FilterCategory>& list);
+// The start-up load. A damaged or cut file is never copied to filters.bak: it is set aside as
+// "<file>.damaged" and rewritten from a whole backup; without one a damaged file counts as
+// absent (the next source, at last the defaults) and is set aside before anything is written in
+// its place.
 void InitFilterCategories();
 
 // The filter step of a language change: reloads g_filterCategories for the new language and

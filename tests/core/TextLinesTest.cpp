@@ -108,6 +108,34 @@ TEST(CoreTextLines, BytesThatAreNotUtf8AndCutFiles) {
     EXPECT_FALSE(ReadTextLines(dir, [](const std::wstring&) {}));
 }
 
+// What the shape calls text: the readers of files that must not be taken from binary junk (the
+// filter categories) refuse the rest.
+TEST(CoreTextLines, ShapeTellsWhatIsNotText) {
+    const std::wstring path = testfx::MakeScratchDir(L"core-textlines-text") + L"\\t.ini";
+    const std::pair<std::string, bool> cases[] = {
+        {"a=1\r\nb=2\n", true},
+        {"a=1\tx\r\r\nlast\r", true},
+        {"\xEF\xBB\xBF\xE4\xB8\xAD=1\n", true},
+        {std::string("\xFF\xFE" "\x3D\xD8\x00\xDE" "\n\0", 8), true},  // a surrogate pair
+        {"a\rb=1\n", false},                                           // a CR inside a line
+        {"a\x01=1\n", false},
+        {std::string("a\0b=1\n", 6), false},
+        {"a\x7F\n", false},
+        {"\xC2\x85=1\n", false},                                       // a C1 control
+        {"caf\xE9=1\n", false},                                         // not UTF-8
+        {std::string("\xFF\xFE" "\x00\xD8" "A\0", 6), false},             // a lone high surrogate
+        {std::string("\xFF\xFE" "\x00\xDC" "A\0", 6), false},             // a lone low surrogate
+        {std::string("\xFF\xFE" "\xFE\xFF", 4), false},                    // U+FFFE
+        {std::string("\xFF\xFE" "A\0B", 5), false},                         // an odd length
+    };
+    for (const auto& [bytes, text] : cases) {
+        ASSERT_TRUE(testfx::WriteFileBytes(path, bytes));
+        TextLinesShape shape;
+        EXPECT_TRUE(ReadTextLines(path, [](const std::wstring&) {}, 1000, 1 << 20, &shape));
+        EXPECT_EQ(shape.IsText(), text) << testing::PrintToString(bytes);
+    }
+}
+
 }  // namespace
 
 namespace {

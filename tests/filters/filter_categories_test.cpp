@@ -2,6 +2,7 @@
 // migration and backup, the language-change reload with its question, and the match rules.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "core/Core.h"
@@ -58,6 +59,24 @@ std::string EnglishDefaultsFile() {
            "Images=.jpg,.jpeg,.png,.gif,.bmp,.webp,.ico,.svg,.tif,.psd\r\n"
            "Archives=.zip,.rar,.7z,.tar,.gz,.iso,.cab\r\nApplications=.exe,.msi,.bat,.cmd,.dll,.sys,.ps1\r\n"
            "Videos=.mp4,.mkv,.avi,.mov,.wmv,.flv,.rmvb,.m3u8\r\nAudio=.mp3,.wav,.flac,.aac,.ogg,.m4a\r\n";
+}
+
+// 4 kB of binary bytes that happen to hold "=" and line ends, as a disk error or a stray program
+// leaves them.
+std::string BinaryJunk() {
+    std::string junk;
+    uint32_t x = 12345;
+    for (int i = 0; i < 4096; ++i) {
+        x = x * 1103515245u + 12345u;
+        junk += i % 61 == 60 ? '\n' : i % 17 == 16 ? '=' : static_cast<char>(x >> 24);
+    }
+    return junk;
+}
+
+std::vector<std::wstring> Names(const std::vector<FilterCategory>& list) {
+    std::vector<std::wstring> names;
+    for (const auto& c : list) names.push_back(c.name);
+    return names;
 }
 
 int g_questionCalls = 0;
@@ -131,17 +150,23 @@ TEST_F(FiltersConfig, DamagedAndEmptyFilesCountAsAbsent) {
     EXPECT_EQ(1u, list.size());  // untouched
     EXPECT_EQ(L"keep", list[0].name);
 
-    // Binary garbage: invalid UTF-8, NUL bytes, no line ends at all, a huge line: no crash,
-    // and a later good line is still found.
+    // Binary garbage (invalid UTF-8, NUL bytes) is damaged as a whole: nothing of it is taken,
+    // not even a good line after it.
     std::string garbage("\x80\xC3=\x01\x02\n\xFF\xFE\xFD\n", 10);
-    garbage += std::string(3u << 20, 'x');  // one line of 3 MiB is dropped whole
     garbage += std::string("\nNu\0l=.a\0b\nGood=.ok\n", 20);
     ASSERT_TRUE(testfx::WriteFileBytes(Path(L"garbage.ini"), garbage));
+    FilterFileState state = FilterFileState::kWhole;
+    EXPECT_FALSE(ReadFilterCategories(Path(L"garbage.ini"), list, &state));
+    EXPECT_EQ(FilterFileState::kDamaged, state);
+    EXPECT_EQ(L"keep", list[0].name);
+
+    // A huge line of text is dropped whole, and the lines around it are read.
+    std::string huge = "First=.a\n" + std::string(3u << 20, 'x') + "\nGood=.ok\n";
+    ASSERT_TRUE(testfx::WriteFileBytes(Path(L"huge.ini"), huge));
     list.clear();
-    ASSERT_TRUE(ReadFilterCategories(Path(L"garbage.ini"), list));
-    ASSERT_GE(list.size(), 2u);
-    EXPECT_EQ(L"Nul", list[list.size() - 2].name);  // NUL characters are dropped, lines kept
-    EXPECT_EQ(std::vector<std::wstring>{L".ab"}, list[list.size() - 2].exts);
+    ASSERT_TRUE(ReadFilterCategories(Path(L"huge.ini"), list, &state));
+    EXPECT_EQ(FilterFileState::kWhole, state);
+    ASSERT_EQ(2u, list.size());
     EXPECT_EQ(L"Good", list.back().name);
 
     // More categories than buttons can exist: the list is capped.
@@ -259,6 +284,72 @@ TEST_F(FiltersConfig, FileCutMidLineIsRestoredFromTheBackup) {
     InitFilterCategories();
     EXPECT_EQ(L"Everything", g_filterCategories[0].name);
     EXPECT_EQ("Old=\nOlder=.t", testfx::ReadFileBytes(Path(L"filters.bak")));
+}
+
+// A filters file that is not text (or holds an entry no file name can end with) is damaged: it
+// is never applied and never copied over the backup; it is set aside and the file is restored
+// from the backup.
+TEST_F(FiltersConfig, DamagedFileIsRestoredFromTheBackupWhichStaysUntouched) {
+    const std::string backup = "Saved=\r\nFolders=.dir\r\nPics=.png\r\n";
+    const std::pair<const char*, std::string> damaged[] = {
+        {"binary junk", BinaryJunk()},
+        {"bytes of another code page", "Docs=.doc\nBilder\xE4=.png\n"},
+        {"a bad byte after the UTF-8 mark", kBom + "Docs=.doc\nX\xFF=.png\n"},
+        {"UTF-16 with a lone surrogate", testfx::Utf16LeWithBom(std::wstring(L"A=.a\r\nB\xD800=.b\r\n"))},
+        {"a NUL byte", std::string("Docs=.doc\nPi\0cs=.png\n", 21)},
+        {"a control byte", "Docs=.doc\x1B[31m\n"},
+        {"an entry that is a path", "Docs=.doc,..\\..\\x\n"},
+        {"an entry that is a stream", "Docs=.doc:secret\n"},
+    };
+    for (const auto& [what, bytes] : damaged) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(testfx::WriteFileBytes(Path(L"filters.bak"), backup));
+        ASSERT_TRUE(testfx::WriteFileBytes(Path(L"filters.en-us.ini"), bytes));
+        DeleteFileW(Path(L"filters.en-us.ini.damaged").c_str());
+        g_filterCategories = {{L"Before", {}}};
+        InitFilterCategories();
+        EXPECT_EQ(Names(g_filterCategories), (std::vector<std::wstring>{L"Saved", L"Folders", L"Pics"}));
+        EXPECT_EQ(backup, testfx::ReadFileBytes(Path(L"filters.bak")));
+        EXPECT_EQ(kBom + backup, testfx::ReadFileBytes(Path(L"filters.en-us.ini")));
+        EXPECT_EQ(bytes, testfx::ReadFileBytes(Path(L"filters.en-us.ini.damaged")));
+    }
+}
+
+// Without a good backup a damaged file counts as absent: the next source or the defaults are
+// used, the damaged file is set aside first (an earlier damaged copy is never replaced), and no
+// backup is made from anything but a good file.
+TEST_F(FiltersConfig, DamagedFileWithoutABackupIsSetAsideBeforeTheDefaults) {
+    const std::string junk = BinaryJunk();
+    ASSERT_TRUE(testfx::WriteFileBytes(Path(L"filters.en-us.ini"), junk));
+    ASSERT_TRUE(testfx::WriteFileBytes(Path(L"filters.bak"), "Bad=\x01\n"));  // itself damaged
+    InitFilterCategories();
+    EXPECT_EQ(L"All Files", g_filterCategories[0].name);
+    EXPECT_EQ(8u, g_filterCategories.size());
+    EXPECT_EQ(EnglishDefaultsFile(), testfx::ReadFileBytes(Path(L"filters.en-us.ini")));
+    EXPECT_EQ(junk, testfx::ReadFileBytes(Path(L"filters.en-us.ini.damaged")));
+    EXPECT_EQ("Bad=\x01\n", testfx::ReadFileBytes(Path(L"filters.bak")));
+
+    // Damaged again, with a good shared filters.ini: that one is used and backed up.
+    DeleteFileW(Path(L"filters.bak").c_str());
+    const std::string again("Again=\0\n", 8);
+    ASSERT_TRUE(testfx::WriteFileBytes(Path(L"filters.en-us.ini"), again));
+    ASSERT_TRUE(testfx::WriteFileBytes(Path(L"filters.ini"), "Mine=\nFolders=.dir\n"));
+    InitFilterCategories();
+    EXPECT_EQ(Names(g_filterCategories), (std::vector<std::wstring>{L"Mine", L"Folders"}));
+    EXPECT_FALSE(Exists(L"filters.en-us.ini"));
+    EXPECT_EQ(junk, testfx::ReadFileBytes(Path(L"filters.en-us.ini.damaged")));
+    EXPECT_EQ(again, testfx::ReadFileBytes(Path(L"filters.en-us.ini.damaged.2")));
+    EXPECT_EQ("Mine=\nFolders=.dir\n", testfx::ReadFileBytes(Path(L"filters.ini")));
+    EXPECT_EQ("Mine=\nFolders=.dir\n", testfx::ReadFileBytes(Path(L"filters.bak")));
+
+    // A language switch never applies a damaged per-language file either, and sets it aside
+    // before the new language's defaults are written in its place.
+    DeleteFileW(Path(L"filters.ini").c_str());
+    ASSERT_TRUE(testfx::WriteFileBytes(Path(L"filters.en-us.ini"), junk + "Tail=.t\n"));
+    EXPECT_TRUE(ReloadFilterCategoriesForLanguage(nullptr));
+    EXPECT_EQ(L"All Files", g_filterCategories[0].name);
+    EXPECT_EQ(EnglishDefaultsFile(), testfx::ReadFileBytes(Path(L"filters.en-us.ini")));
+    EXPECT_EQ(junk + "Tail=.t\n", testfx::ReadFileBytes(Path(L"filters.en-us.ini.damaged.3")));
 }
 
 // A language code from language.ini names the per-language filters file: one that climbs out of
