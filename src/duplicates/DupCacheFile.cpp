@@ -177,6 +177,10 @@ bool ReadDupCache(const std::wstring& path, wchar_t drive, int64_t minSize, uint
         } else if (isOpen) {
             DupFileItem item;
             DupUtf8ToWide(line, &item.path);
+            // Every path a scan wrote is a full path on its drive: anything else (another drive,
+            // "..", a stream, a relative name) was not written by it, and the view would offer
+            // it for deletion.
+            good = IsFullLocalPath(item.path, drive);
             item.size = open.size;
             // One file listed twice would stand for a second copy that does not exist.
             good = openPaths.insert(PathKey(item.path)).second;

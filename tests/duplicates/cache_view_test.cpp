@@ -76,6 +76,11 @@ TEST_F(DupCacheFileTest, DamagedFilesMakeNoGroups) {
         {"path twice in other case", head + "size=4096\nhash=" + h + "\nD:\\dir\\p1\nd:\\DIR\\P1\n---\n", false, 0},
         {"same name in two groups", head + body + body, true, 2},
         {"wrong magic", "DUPCACHE2\n" + head.substr(10) + body, false, 0},
+        // Paths that a scan of drive D never wrote: the whole cache is refused (a scan runs anew).
+        {"path on another drive", head + "size=4096\nhash=" + h + "\nD:\\p1\nC:\\Windows\\x.dll\n---\n", false, 0},
+        {"path that climbs out", head + "size=4096\nhash=" + h + "\nD:\\p1\nD:\\a\\..\\..\\x\n---\n", false, 0},
+        {"relative path", head + "size=4096\nhash=" + h + "\nD:\\p1\np2\n---\n", false, 0},
+        {"stream of a file", head + "size=4096\nhash=" + h + "\nD:\\p1\nD:\\p1:hidden\n---\n", false, 0},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(testfx::WriteFileBytes(path_, c.bytes));
