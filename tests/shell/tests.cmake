@@ -7,3 +7,5 @@ add_test(NAME chrome_e2e COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/chrome_e2e.sh $<
 set_tests_properties(chrome_e2e PROPERTIES TIMEOUT 400 ENVIRONMENT "TARNWICK_PROBE=$<TARGET_FILE:probe>")
 add_test(NAME restart_e2e COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/restart_e2e.sh $<TARGET_FILE:Tarnwick>)
 set_tests_properties(restart_e2e PROPERTIES TIMEOUT 400 ENVIRONMENT "TARNWICK_PROBE=$<TARGET_FILE:probe>")
+add_test(NAME config_e2e COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/config_e2e.sh $<TARGET_FILE:Tarnwick>)
+set_tests_properties(config_e2e PROPERTIES TIMEOUT 300 ENVIRONMENT "TARNWICK_PROBE=$<TARGET_FILE:probe>")
