@@ -180,10 +180,9 @@ bool ReadDupCache(const std::wstring& path, wchar_t drive, int64_t minSize, uint
             // Every path a scan wrote is a full path on its drive: anything else (another drive,
             // "..", a stream, a relative name) was not written by it, and the view would offer
             // it for deletion.
-            good = IsFullLocalPath(item.path, drive);
-            item.size = open.size;
             // One file listed twice would stand for a second copy that does not exist.
-            good = openPaths.insert(PathKey(item.path)).second;
+            good = IsFullLocalPath(item.path, drive) && openPaths.insert(PathKey(item.path)).second;
+            item.size = open.size;
             open.files.push_back(std::move(item));
         }
     }
