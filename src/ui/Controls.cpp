@@ -835,10 +835,15 @@ void ApplyMonthCalendarTheme(HWND picker) {
     SendMessageW(cal, MCM_SETCOLOR, MCSC_TITLEBK, p.controlBg);
     SendMessageW(cal, MCM_SETCOLOR, MCSC_TITLETEXT, p.text);
     SendMessageW(cal, MCM_SETCOLOR, MCSC_TRAILINGTEXT, kSlate);
+    // The drop-down container that holds the calendar as a child, if it has one. A calendar that
+    // is a pop-up of its own has none: GetParent would give its owner, the window that holds the
+    // picker, which must keep its size.
+    HWND container = (GetWindowLongPtrW(cal, GWL_STYLE) & WS_CHILD) ? GetAncestor(cal, GA_PARENT) : nullptr;
+    if (container == picker || container == GetAncestor(picker, GA_ROOT) || !IsLive(container)) container = nullptr;
     RECT min{};
-    HWND parent = GetParent(cal);
-    if (SendMessageW(cal, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&min)) && IsLive(parent)) {
-        for (HWND h : {cal, parent}) {
+    if (SendMessageW(cal, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&min))) {
+        for (HWND h : {cal, container}) {
+            if (!h) continue;
             LONG_PTR ex = GetWindowLongPtrW(h, GWL_EXSTYLE);
             if (ex & WS_EX_CLIENTEDGE) {
                 SetWindowLongPtrW(h, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE));
@@ -846,12 +851,14 @@ void ApplyMonthCalendarTheme(HWND picker) {
                              SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             }
         }
-        RECT pr{};
-        GetWindowRect(parent, &pr);
-        SetWindowPos(parent, nullptr, 0, 0, std::max<LONG>(min.right - min.left, pr.right - pr.left) + 2,
-                     std::max<LONG>(min.bottom - min.top, pr.bottom - pr.top) + 2,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        DrawWindowBorder(parent);
+        if (container) {
+            RECT pr{};
+            GetWindowRect(container, &pr);
+            SetWindowPos(container, nullptr, 0, 0, std::max<LONG>(min.right - min.left, pr.right - pr.left) + 2,
+                         std::max<LONG>(min.bottom - min.top, pr.bottom - pr.top) + 2,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            DrawWindowBorder(container);
+        }
         DrawClientBorder(cal);
     }
     InvalidateRect(cal, nullptr, TRUE);

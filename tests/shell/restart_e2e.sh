@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end test of what survives a restart, under Wine and Xvfb: sizes kept in the attribute
 # cache are not shown for a file that grew while the program was closed (a size filter counts the
-# file only with its new size), and a settings file that cannot be written is told to the user
-# once, not at every save.
+# file only with its new size), a start and an exit that change no setting leave window.ini as it
+# was, and a settings file that cannot be written is told to the user once, not at every save.
 # Usage: restart_e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test plus TARNWICK_PROBE)
 set -uo pipefail
 EXE="$1"
@@ -46,6 +46,9 @@ if [ -s "$CONFIG/attrcache.v1.bin" ]; then pass "attribute cache saved at exit";
 
 # While the program is closed the small file grows into the filter's range.
 head -c 5000000 /dev/zero > "$T/rst/qzxstale_small.bin"
+# What the exit wrote is what the next start restores: a run that changes no setting (a search
+# is no setting) leaves window.ini as it was, byte for byte (the window keeps its size).
+cp "$CONFIG/window.ini" "$ARTIFACTS/restart-e2e-window.ini"
 
 tw_start "$EXE"
 PID=$TW_PID
@@ -53,6 +56,11 @@ W=$(tw_wait_window "$PID" 60) || { echo "FAIL: no main window"; exit 1; }
 tw_wait_ready "$W" 120 || fail "title stayed '$(tw_title "$W")'"
 filtered_hits "$W" 3 "after a restart with a grown file"
 exit_program "$PID"
+if cmp -s "$ARTIFACTS/restart-e2e-window.ini" "$CONFIG/window.ini"; then
+  pass "window.ini unchanged by a start and an exit"
+else
+  fail "window.ini changed: $(diff <(tr -d '\r' < "$ARTIFACTS/restart-e2e-window.ini") <(tr -d '\r' < "$CONFIG/window.ini") | tr '\n' ' ')"
+fi
 
 # A folder where window.ini belongs: every resize and the exit try to save it; the user is told
 # once.

@@ -186,6 +186,28 @@ TEST(UiControls, ThemedControlsPaint) {
     DestroyWindow(host);
 }
 
+// Theming a date picker's calendar (at creation and at every drop-down) sizes only the calendar's
+// own drop-down container: the window that holds the picker keeps its size however often it runs
+// (where the calendar is a pop-up of its own, its owner is that window).
+TEST(UiControls, CalendarThemeLeavesThePickersWindowAlone) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
+    InitCommonControlsEx(&icc);
+    HWND host = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 50, 50, 700, 500, nullptr, nullptr, nullptr,
+                                nullptr);
+    ASSERT_TRUE(host);
+    HWND picker = CreateWindowExW(0, DATETIMEPICK_CLASSW, L"", WS_CHILD | WS_VISIBLE, 10, 10, 130, 30, host,
+                                  reinterpret_cast<HMENU>(111), nullptr, nullptr);
+    ASSERT_TRUE(picker);
+    RECT before{};
+    GetWindowRect(host, &before);
+    for (int i = 0; i < 3; ++i) ApplyMonthCalendarTheme(picker);
+    RECT after{};
+    GetWindowRect(host, &after);
+    EXPECT_EQ(before.right - before.left, after.right - after.left);
+    EXPECT_EQ(before.bottom - before.top, after.bottom - after.top);
+    DestroyWindow(host);
+}
+
 // A drive combo keeps the drive the user chose when the drives before it come or go, falls back
 // to "all" when that drive went, and takes the remembered index only when it had no selection.
 TEST(UiControls, DriveComboRefillKeepsTheChosenDrive) {
