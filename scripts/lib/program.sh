@@ -257,6 +257,37 @@ tw_e2e_end() {
   exit 0
 }
 
+# The Settings Center: a top-level window of the program (class TarnwickSettingsTabsV2).
+TW_SETTINGS_CLASS=TarnwickSettingsTabsV2
+# A line of its controls: hwnd id=N class=... visible=0|1 rect=x,y,w,h text="..."
+tw_settings_control() { tw_probe --class "$TW_SETTINGS_CLASS" controls | grep " id=$1 " | head -n 1; }
+# The X window of the Settings Center that process PID shows (found by its title as it is now).
+tw_settings_xwindow() {
+  local title
+  title="$(tw_probe --class "$TW_SETTINGS_CLASS" windows | sed -n "s/^0x[0-9a-f]* $TW_SETTINGS_CLASS \"\(.*\)\"$/\1/p" | head -n 1)"
+  [ -n "$title" ] || return 1
+  xdotool search --all --onlyvisible --pid "$1" --name "^$title\$" 2>/dev/null | head -n 1
+}
+# Clicks the centre of a Settings Center control as a user does: tw_settings_click XWINDOW ID
+tw_settings_click() {
+  local sx="$1" rect x y w h
+  rect="$(tw_settings_control "$2" | sed -n 's/.* rect=\([0-9-]*,[0-9-]*,[0-9]*,[0-9]*\) .*/\1/p')"
+  IFS=, read -r x y w h <<<"$rect"
+  [ -n "$x" ] || return 1
+  xdotool windowactivate --sync "$sx" 2>/dev/null || xdotool windowfocus --sync "$sx" 2>/dev/null
+  xdotool mousemove --window "$sx" $((x + w / 2)) $((y + h / 2)) click 1
+  sleep 0.3
+}
+# Opens a Settings Center drop list by a click and moves its selection with keys, then Return:
+# tw_settings_choose XWINDOW ID KEY...
+tw_settings_choose() {
+  local sx="$1" id="$2"
+  shift 2
+  tw_settings_click "$sx" "$id" || return 1
+  xdotool key --clearmodifiers "$@" Return
+  sleep 0.5
+}
+
 # Waits until no top-level window of the program matches REGEX (a message box has closed).
 tw_wait_no_dialog() {
   local regex="$1" limit="$2"

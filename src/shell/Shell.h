@@ -97,11 +97,16 @@ struct TopBarLayout {
 TopBarLayout ComputeTopBarLayout(int clientWidth, bool sizeCustom, bool dateCustom);
 
 // Theme: rebuilds the palette from the base and the custom colours and re-themes the main
-// window and its controls; the toggle switches light and dark and saves window.ini.
+// window and its controls.
 void ApplyTheme(HWND mainWindow);
-void ToggleTheme(HWND mainWindow);
-// Menu id of the results context menu's theme switch.
-constexpr UINT kMenuThemeToggle = IDM_TOGGLE_THEME;
+
+// The language menu of the main window (a submenu of the results menu): one item per entry of
+// the language list, rebuilt from the language folder first, the current language checked, then
+// "Open Current Language File". Null when no menu can be made; the caller owns it.
+HMENU CreateLanguageMenu();
+// A command of the language menu: a language entry switches the UI language and tells the switch
+// on the status line; the last item opens the current language's file. False for other ids.
+bool RunLanguageMenuCommand(HWND window, UINT id);
 
 // Modes. The disk-analysis and duplicate modes are units: they show, lay out and enter
 // themselves on the mode change.
@@ -137,10 +142,12 @@ POINT ClampToWorkArea(POINT p, int w, int h, const RECT& work);
 POINT ClampTooltipToMonitor(POINT anchor, TOOLINFOW ti);
 void MoveTrackingTooltip(HWND window, POINT anchor);
 
-// The window's feature units (Tray.cpp, Hotkeys.cpp) and their registration (Units.cpp), done
-// once before the window is created.
+// The window's feature units (Tray.cpp, Hotkeys.cpp, ShellLanguage.cpp: the language menu's
+// commands as the window receives them) and their registration (Units.cpp), done once before the
+// window is created.
 WindowUnit& TrayWindowUnit();
 WindowUnit& HotkeysWindowUnit();
+WindowUnit& LanguageMenuWindowUnit();
 void RegisterShellUnits();
 
 // Global hotkeys (Hotkeys.cpp).

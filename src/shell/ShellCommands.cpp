@@ -84,9 +84,7 @@ void OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     if (lParam == 0 && code == 0) {
         // A command without a control: the tray menu's and the results menu's choices, as the
         // test probe and other tools post them.
-        if (id == static_cast<int>(kMenuThemeToggle)) {
-            ToggleTheme(hwnd);
-        } else if (id >= IDM_VIEW_LIST && id <= IDM_VIEW_LARGE_ICONS) {
+        if (id >= IDM_VIEW_LIST && id <= IDM_VIEW_LARGE_ICONS) {
             SetViewMode(hwnd, id - IDM_VIEW_LIST);
         } else if (id == IDM_SWITCH_TO_ANALYSIS) {
             ToggleSearchAnalysisMode(hwnd);
@@ -241,14 +239,14 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     AppendItem(menu, IDM_CLEAR_RECENT, Tr(L"Menu_ClearRecent", L"清除最近打开", L"Clear Recent Opens"), true);
     AppendItem(menu, IDM_SWITCH_TO_ANALYSIS, Tr(L"Menu_SwitchToAnalysis", L"切换到分析", L"Switch to Analysis"), true);
     AppendItem(menu, IDM_SWITCH_TO_DUPLICATES, Tr(L"Menu_SwitchToDup", L"切换到重复文件", L"Switch to Duplicate Files"), true);
+    if (HMENU language = CreateLanguageMenu())
+        AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(language), Tr(L"Menu_Language", L"语言", L"Language").c_str());
     AppendItem(menu, kMenuSettingsCenter, Tr(L"Settings_Title", L"设置中心", L"Settings Center"), true);
-    AppendItem(menu, kMenuThemeToggle, Tr(L"Menu_ThemeToggle", L"主题：深色/浅色", L"Theme: Dark/Light"), true,
-               g_darkTheme);
 
     UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr));
     DestroyMenu(menu);
-    if (RunResultMenuCommand(hwnd, chosen, cursor)) return;
+    if (RunResultMenuCommand(hwnd, chosen, cursor) || RunLanguageMenuCommand(hwnd, chosen)) return;
     switch (chosen) {
     case IDM_REFRESH_NON_NTFS:
         if (RefreshVolumeAvailability()) {
@@ -270,9 +268,6 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
     case IDM_SORT_BY_PATH: DoSortAsync(6, false); break;
     case IDM_FILTER_LAYOUT_SIDEBAR: SetFilterLayout(true); break;
     case IDM_FILTER_LAYOUT_TOPBAR: SetFilterLayout(false); break;
-    case kMenuThemeToggle:
-        ToggleTheme(hwnd);
-        break;
     case IDM_SWITCH_TO_ANALYSIS:
         ToggleSearchAnalysisMode(hwnd);
         break;

@@ -1,10 +1,14 @@
 // The main window's part of a language switch: everything visible is re-translated and laid out
-// again once the text table of the new language is active.
+// again once the text table of the new language is active; and the main window's language menu.
+#include <cwchar>
+
 #include "core/Core.h"
 #include "duplicates/DupMode.h"
 #include "i18n/I18n.h"
+#include "settings/ConfigFiles.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
+#include "ui/Controls.h"
 #include "ui/Ui.h"
 #include "ui/WindowUnit.h"
 
@@ -30,4 +34,66 @@ void RefreshWindowForLanguage() {
         ResizeBackBuffer(wnd, g_clientWidth, g_clientHeight);
         RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The language menu
+
+namespace {
+
+// A language's name as a menu item: bounded, and an ampersand shown as itself.
+std::wstring MenuItemName(const std::wstring& name) {
+    constexpr size_t kMaxChars = 80;
+    std::wstring text;
+    for (wchar_t c : name.substr(0, kMaxChars)) {
+        if (c == L'\t' || c == L'\r' || c == L'\n') c = L' ';
+        text += c;
+        if (c == L'&') text += L'&';
+    }
+    return text;
+}
+
+class LanguageMenuUnit final : public WindowUnit {
+public:
+    bool OnCommand(HWND window, int id, int code, HWND control) override {
+        if (control || code != 0 || id < 0) return false;
+        return RunLanguageMenuCommand(window, static_cast<UINT>(id));
+    }
+};
+
+}  // namespace
+
+HMENU CreateLanguageMenu() {
+    BuildLanguageList();
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return nullptr;
+    for (size_t i = 0; i < g_languageList.size(); ++i) {
+        const LanguageEntry& entry = g_languageList[i];
+        const bool current = _wcsicmp(entry.code.c_str(), g_uiLanguageCode.c_str()) == 0;
+        AppendMenuItem(menu, MF_ENABLED | (current ? MF_CHECKED : MF_UNCHECKED), IDM_LANGUAGE_FIRST + i,
+                       MenuItemName(entry.displayName));
+    }
+    AppendMenuSeparator(menu);
+    AppendMenuItem(menu, MF_ENABLED, IDM_OPEN_LANGUAGE_FILE,
+                   Tr(L"Menu_OpenLanguageFolder", L"打开当前语言文件", L"Open Current Language File"));
+    return menu;
+}
+
+bool RunLanguageMenuCommand(HWND window, UINT id) {
+    (void)window;
+    if (id == IDM_OPEN_LANGUAGE_FILE) {
+        OpenLanguageFile();
+        return true;
+    }
+    const UINT first = static_cast<UINT>(IDM_LANGUAGE_FIRST);
+    if (id < first || id - first >= g_languageList.size()) return false;
+    const LanguageEntry entry = g_languageList[id - first];
+    SetUiLanguage(entry.code);
+    SetStatusText(Tr(L"LanguageChanged", L"语言已切换: ", L"Language switched: ") + entry.displayName);
+    return true;
+}
+
+WindowUnit& LanguageMenuWindowUnit() {
+    static LanguageMenuUnit unit;
+    return unit;
 }

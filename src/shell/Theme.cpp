@@ -1,4 +1,5 @@
-// The theme of the main window: the light/dark switch and the re-theming of every control.
+// The theme of the main window: the re-theming of every control (the light/dark choice is the
+// Settings Center's).
 #include "duplicates/DupMode.h"
 #include "results/Results.h"
 #include "search/Search.h"
@@ -33,10 +34,4 @@ void ApplyTheme(HWND mainWindow) {
             DeleteObject(fresh);
         }
     }
-}
-
-void ToggleTheme(HWND mainWindow) {
-    g_darkTheme = !g_darkTheme;
-    ApplyTheme(mainWindow);
-    SaveWindowIni(mainWindow);
 }

@@ -10,6 +10,7 @@
 void RegisterShellUnits() {
     RegisterWindowUnit(TrayWindowUnit());
     RegisterWindowUnit(HotkeysWindowUnit());
+    RegisterWindowUnit(LanguageMenuWindowUnit());
     RegisterWindowUnit(DuplicatesWindowUnit());
     RegisterWindowUnit(AnalysisWindowUnit());
     RegisterWindowUnit(SettingsToolsWindowUnit());

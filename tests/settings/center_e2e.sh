@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # End-to-end test of the Settings Center under Wine and Xvfb: opened from the results menu and
-# again (menu and tray command) it stays one window; its language combo switches the program to
-# Japanese (main title, results menu, its own title and pages); the grid-lines box, the theme
-# combo and a colour preset change the main window at once and land in window.ini and
-# ui_colors.ini; after a restart the language, the settings and the boxes are still there.
+# again (menu and tray command) it stays one window; the grid-lines box, the theme combo and a
+# colour preset change the main window at once and land in window.ini and ui_colors.ini; the
+# main window's Language menu switches to German and back (status line, list header, the
+# Settings Center following); its language combo switches the program to Japanese (main title,
+# results menu, its own title and pages); after a restart the language, the settings and the
+# boxes are still there.
 # Usage: center_e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test plus TARNWICK_PROBE)
 set -uo pipefail
 EXE="$1"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/program.sh"
 tw_e2e_begin settings-center
 
-SETTINGS_CLASS=TarnwickSettingsTabsV2
+SETTINGS_CLASS=$TW_SETTINGS_CLASS
 # Where the results menu is opened: high enough that it drops down and right of the pointer.
 MENU_Y=240
 MIDNIGHT_SURFACE=141518
@@ -23,27 +25,12 @@ reset_config
 
 sprobe() { tw_probe --class "$SETTINGS_CLASS" "$@"; }
 settings_windows() { tw_windows | grep -c " $SETTINGS_CLASS " ; }
-# A line of the Settings Center's controls: hwnd id=N class=... visible=... rect=x,y,w,h text="..."
-control_line() { sprobe controls | grep " id=$1 " | head -n 1; }
+control_line() { tw_settings_control "$1"; }
 control_hwnd() { control_line "$1" | cut -d' ' -f1; }
-# Clicks the centre of a Settings Center control (the X window of the Settings Center is $SX).
-click_control() {
-  local rect x y w h
-  rect="$(control_line "$1" | sed -n 's/.* rect=\([0-9-]*,[0-9-]*,[0-9]*,[0-9]*\) .*/\1/p')"
-  IFS=, read -r x y w h <<<"$rect"
-  if [ -z "$x" ]; then fail "no control $1"; return 1; fi
-  xdotool windowactivate --sync "$SX" 2>/dev/null || xdotool windowfocus --sync "$SX" 2>/dev/null
-  xdotool mousemove --window "$SX" $((x + w / 2)) $((y + h / 2)) click 1
-  sleep 0.3
-}
-# Opens a drop list by a click and moves its selection with the keyboard as a user does.
-choose_in_combo() {
-  local id="$1"
-  shift
-  click_control "$id" || return 1
-  xdotool key --clearmodifiers "$@" Return
-  sleep 0.5
-}
+# Clicks a Settings Center control and chooses in its drop lists (the X window of the Settings
+# Center is $SX).
+click_control() { tw_settings_click "$SX" "$1" || { fail "no control $1"; return 1; }; }
+choose_in_combo() { tw_settings_choose "$SX" "$@" || { fail "no control $1"; return 1; }; }
 # Shows tab N: a click on the first tab (which also gives the tab control the keyboard), Left to
 # the first tab whatever the click did, then N presses of Right (the tab control's own keys).
 show_tab() {
@@ -76,18 +63,28 @@ menu_shot() {
   xdotool key --clearmodifiers Escape
   sleep 0.3
 }
-# The results menu's next-to-last item is the Settings Center.
-# The results menu's last item switches the theme.
-choose_theme_from_menu() {
-  open_results_menu || { fail "no results menu"; return 1; }
-  xdotool key --clearmodifiers Up Return
-  sleep 1
-}
+# The results menu's last item is the Settings Center.
 open_settings_from_menu() {
   open_results_menu || { fail "no results menu"; return 1; }
-  xdotool key --clearmodifiers Up Up Return
+  xdotool key --clearmodifiers Up Return
   tw_wait_dialog " $SETTINGS_CLASS " 10
 }
+# The item before it is the Language submenu, whose entries are the language list in its order
+# (zh-cn, zh-tw, en-us, ja-jp, ko-kr, de-de, ...): chooses entry N (from 0).
+choose_language_from_menu() {
+  open_results_menu || { fail "no results menu"; return 1; }
+  xdotool key --clearmodifiers Up Up Right
+  sleep 0.3
+  local i
+  for ((i = 0; i < $1; i++)); do xdotool key --clearmodifiers Down; done
+  xdotool key --clearmodifiers Return
+  sleep 1
+  xdotool mousemove --window "$W" 5 5   # no hover look on the list
+  sleep 0.3
+}
+# The list header of the main window (client band below the filter tags, at 96 DPI).
+header_shot() { import -window "$W" -crop 1080x36+0+132 +repage "$1" 2>/dev/null; }
+pixels_differing() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d. -f1; }
 
 wait_pixel() { tw_wait_pixel "$LIST_X" "$LIST_Y" "$1" "$2"; }
 wait_file_line() {
@@ -112,7 +109,7 @@ tw_wait_ready "$W" 120 || fail "title stayed '$(tw_title "$W")'"
 
 # Opened from the menu, then again from the menu and from the tray's command: one window.
 if open_settings_from_menu; then pass "Settings Center opens from the results menu"; else fail "no Settings Center from the menu"; fi
-SX=$(xdotool search --all --onlyvisible --pid "$PID" --name '^Settings Center$' 2>/dev/null | head -n 1)
+SX=$(tw_settings_xwindow "$PID")
 [ -n "$SX" ] || fail "no X window titled Settings Center"
 open_settings_from_menu
 tw_command 20025
@@ -161,11 +158,33 @@ xdotool key --clearmodifiers ctrl+alt+j
 sleep 0.5
 if control_line 40017 | grep -q 'text="Ctrl+Alt+J"'; then pass "captured Ctrl+Alt+J"; else fail "hotkey edit after the keys: $(control_line 40017)"; fi
 if wait_file_line "$CONFIG/hotkey.ini" '(^|[^_])modifiers=3$' 5 && wait_file_line "$CONFIG/hotkey.ini" '^key=74$' 5; then pass "hotkey.ini keeps Ctrl+Alt+J"; else fail "hotkey.ini: $(tr -d '\r' < "$CONFIG/hotkey.ini" 2>/dev/null | tr '\n' ' ')"; fi
-# A theme switched from the results menu shows in the open Settings Center at once.
 show_tab 0
-choose_theme_from_menu
-if [ "$(combo_sel 40020)" = 0 ]; then pass "theme combo follows the menu's switch"; else fail "theme combo after the menu's switch: $(combo_sel 40020)"; fi
-choose_theme_from_menu
+click_control 40015
+
+# German from the main window's Language menu: told on the status line, the list header drawn
+# in German, the Settings Center (hidden, still there) in German too; English from the same menu
+# brings back the very same header.
+header_shot "$ARTIFACTS/settings-header-en.png"
+choose_language_from_menu 5
+status="$(tw_probe text 103)"
+if [ "$status" = "Sprache gewechselt: Deutsch (DE)" ]; then pass "status line: $status"; else fail "status line after German from the menu: '$status'"; fi
+header_shot "$ARTIFACTS/settings-header-de.png"
+changed="$(pixels_differing "$ARTIFACTS/settings-header-en.png" "$ARTIFACTS/settings-header-de.png")"
+if [ "${changed:-0}" -gt 200 ] 2>/dev/null; then pass "list header redrawn in German ($changed pixels differ)"; else fail "list header unchanged ($changed pixels differ)"; fi
+if wait_file_line "$CONFIG/language.ini" 'lang=de-de' 5; then pass "German saved"; else fail "language.ini: $(cat "$CONFIG/language.ini" 2>/dev/null)"; fi
+tw_command 20025
+if tw_wait_dialog "$SETTINGS_CLASS \"Einstellungen\"" 10 && control_line 40019 | grep -q 'text="Deutsch (DE)"'; then
+  pass "Settings Center follows the menu's switch"
+else
+  fail "Settings Center after the menu's switch: $(tw_windows | grep "$SETTINGS_CLASS") $(control_line 40019)"
+fi
+click_control 40015
+choose_language_from_menu 2
+status="$(tw_probe text 103)"
+if [ "$status" = "Language switched: English (US)" ]; then pass "status line: $status"; else fail "status line after English from the menu: '$status'"; fi
+header_shot "$ARTIFACTS/settings-header-en2.png"
+changed="$(pixels_differing "$ARTIFACTS/settings-header-en.png" "$ARTIFACTS/settings-header-en2.png")"
+if [ "$changed" = 0 ]; then pass "English header back"; else fail "English header differs from the first one ($changed pixels)"; fi
 
 # The language combo on the first page switches the program to Japanese.
 menu_shot "$ARTIFACTS/settings-menu-en.png" || fail "no results menu before the switch"

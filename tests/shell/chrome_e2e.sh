@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end test of the window's chrome under Wine and Xvfb: the dark and light themes from the
-# results menu, the tray icon (after start and after "TaskbarCreated"), closing to the tray and
+# Settings Center, the tray icon (after start and after "TaskbarCreated"), closing to the tray and
 # back, the show/hide hotkey, the icon view with thumbnails, a hotkey.ini combination and the
 # fonts at 144 DPI after a restart, and a combination held by another program.
 # Usage: chrome_e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test, TARNWICK_PROBE)
@@ -34,14 +34,18 @@ exit_program() {
   tw_wait_exit "$pid" 30 || { fail "program did not exit"; kill "$pid" 2>/dev/null; }
 }
 
-# Opens the results context menu at a list point and chooses its last item (the theme switch).
-choose_theme_from_menu() {
-  local w="$1"
+# Switches the theme where the user does: the Settings Center, opened by the results menu's last
+# item, its theme list moved with KEY (Down: Dark, Up: Light), then closed.
+choose_theme_in_settings() {
+  local w="$1" key="$2" sx
   xdotool windowactivate --sync "$w" 2>/dev/null || xdotool windowfocus --sync "$w" 2>/dev/null
-  xdotool mousemove --window "$w" "$LIST_X" "$LIST_Y" click 3
+  xdotool mousemove --window "$w" "$LIST_X" 240 click 3
   tw_wait_dialog '#32768' 10 || true
   xdotool key --clearmodifiers Up Return
-  sleep 1
+  tw_wait_dialog " $TW_SETTINGS_CLASS " 10 || { fail "no Settings Center from the results menu"; return 1; }
+  sx="$(tw_settings_xwindow "$PID")"
+  tw_settings_choose "$sx" 40020 "$key" || fail "no theme list"
+  tw_settings_click "$sx" 40015 || fail "no Close button"
   # The pointer away from the list, so no hover look covers the point.
   xdotool mousemove --window "$w" 5 5
 }
@@ -60,11 +64,11 @@ sleep 1
 if tw_wait_probe 'tray=1' 10 tray; then pass "tray icon after TaskbarCreated"; else fail "no tray icon after TaskbarCreated"; fi
 
 if got=$(wait_pixel "$LIGHT_SURFACE" 20); then pass "light list surface"; else fail "list surface $got, want $LIGHT_SURFACE"; fi
-choose_theme_from_menu "$W"
-if got=$(wait_pixel "$DARK_SURFACE" 20); then pass "dark theme from the menu"; else fail "list surface after the dark theme $got"; fi
+choose_theme_in_settings "$W" Down
+if got=$(wait_pixel "$DARK_SURFACE" 20); then pass "dark theme from the Settings Center"; else fail "list surface after the dark theme $got"; fi
 import -window root "$ARTIFACTS/theme-dark.png" 2>/dev/null || true
 if grep -q "themeMode=dark" "$CONFIG/window.ini" 2>/dev/null; then pass "dark theme saved"; else fail "window.ini has no themeMode=dark"; fi
-choose_theme_from_menu "$W"
+choose_theme_in_settings "$W" Up
 if got=$(wait_pixel "$LIGHT_SURFACE" 20); then pass "light theme back"; else fail "list surface after switching back $got"; fi
 import -window root "$ARTIFACTS/theme-light.png" 2>/dev/null || true
 
