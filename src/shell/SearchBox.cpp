@@ -116,12 +116,7 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
             if (parent) SetWindowTextW(parent, (L"Tarnwick - " + canceled).c_str());
             return 0;
         }
-        if (!text.empty() && parent) {
-            // Esc on a name query empties the box and shows the empty-query view again.
-            if (parent) KillTimer(parent, TIMER_SEARCH_DEBOUNCE);
-            ClearQueryAndReset(parent);
-            return 0;
-        }
+        // Any other query: the key is the edit's, and the text stays.
     }
     if (msg == WM_CHAR && wParam == 0x1B) return 0;  // the Esc key's character
     if (msg == WM_PAINT || msg == WM_NCPAINT) {
