@@ -79,6 +79,10 @@ std::wstring Tr(const std::wstring& key, const std::wstring& chineseDefault,
 // The same for null-terminated wide strings; a null pointer counts as an empty string.
 std::wstring TrW(const wchar_t* key, const wchar_t* chineseDefault, const wchar_t* englishDefault);
 
+// The text telling that a settings file could not be written, followed by the file's path
+// (after a blank line when `ownParagraph`, else after a blank).
+std::wstring SettingsNotSavedText(const std::wstring& path, bool ownParagraph);
+
 // Reads the active table directly (no fallbacks, no alias, no logging); safe from any thread.
 bool FindActiveText(const std::wstring& key, std::wstring& text);
 

@@ -118,3 +118,10 @@ const TextTable& GetBuiltinTextTable(const std::wstring& code) {
     if (it != g_builtinTextTables.end()) return it->second;
     return g_builtinTextTables.at(L"en-us");
 }
+
+std::wstring SettingsNotSavedText(const std::wstring& path, bool ownParagraph) {
+    return Tr(L"Msg_SettingsNotSaved", L"无法保存设置。之后的设置更改可能会在程序关闭时丢失。请确认该文件可以写入（且没有同名文件夹）：",
+              L"Your settings could not be saved. Changes to them may be lost when the program closes. "
+              L"Make sure this file can be written (and that no folder has its name):") +
+           (ownParagraph ? L"\n\n" : L" ") + path;
+}

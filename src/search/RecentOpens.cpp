@@ -47,7 +47,7 @@ bool ItemStillNamesEntry(const MatchItem& item, const std::wstring& path, uint64
 
 std::wstring GetRecentListPath() { return GetConfigDir() + L"\\recent.ini"; }
 
-void SaveRecentList() {
+bool SaveRecentList() {
     std::wstring text;
     {
         std::lock_guard<std::mutex> lock(g_recentMutex);
@@ -56,7 +56,7 @@ void SaveRecentList() {
             text += std::to_wstring(e.openedTick) + L"\t" + e.path + L"\n";
         }
     }
-    (void)WriteTextFileReplacing(GetRecentListPath(), text);
+    return WriteTextFileReplacing(GetRecentListPath(), text);
 }
 
 void LoadRecentList() {
@@ -80,12 +80,12 @@ void LoadRecentList() {
     g_recentEntries = std::move(loaded);
 }
 
-void ClearRecentList() {
+bool ClearRecentList() {
     {
         std::lock_guard<std::mutex> lock(g_recentMutex);
         g_recentEntries.clear();
     }
-    SaveRecentList();
+    return SaveRecentList();
 }
 
 void RecordRecentOpen(const MatchItem& item) {
@@ -116,7 +116,7 @@ void RecordRecentOpen(const MatchItem& item) {
         g_recentEntries.insert(g_recentEntries.begin(), std::move(entry));
         if (g_recentEntries.size() > kMaxRecentEntries) g_recentEntries.resize(kMaxRecentEntries);
     }
-    SaveRecentList();
+    (void)SaveRecentList();  // a failure is told by the main window
 }
 
 void UpdateRecentPath(const MatchItem& renamed, const std::wstring& oldPath, const std::wstring& newPath) {
@@ -134,7 +134,7 @@ void UpdateRecentPath(const MatchItem& renamed, const std::wstring& oldPath, con
             }
         }
     }
-    if (changed) SaveRecentList();
+    if (changed) (void)SaveRecentList();
 }
 
 std::shared_ptr<std::vector<MatchItem>> BuildRecentMatchItems() {

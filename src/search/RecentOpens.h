@@ -21,9 +21,12 @@ extern std::mutex g_recentMutex;
 inline constexpr size_t kMaxRecentEntries = 100;
 
 std::wstring GetRecentListPath();
-void SaveRecentList();
+// Writes recent.ini from the list; false when the file could not be written.
+bool SaveRecentList();
 void LoadRecentList();
-void ClearRecentList();
+// Empties the list and recent.ini; false when the file could not be written (the list in
+// memory is empty all the same).
+[[nodiscard]] bool ClearRecentList();
 void RecordRecentOpen(const MatchItem& item);
 // Follows an in-place rename of the row `renamed` (the result list's inline rename passes the row
 // it edits): every entry of that row or of oldPath gets newPath. A null volume changes nothing.

@@ -35,6 +35,7 @@ inline constexpr wchar_t kSettingsWindowClass[] = L"TarnwickSettingsTabsV2";
 inline constexpr int kSettingsPageCount = 7;
 inline constexpr int kSettingsTabId = 40992;
 inline constexpr int kSettingsCloseId = 40015;
+inline constexpr int kSettingsStatusId = 40023;  // the status line left of Close
 inline constexpr int kSettingsPageIdFirst = 41000;  // page of tab i: 41000 + i
 
 // Page controls.
@@ -97,6 +98,8 @@ void LayoutSettingsWindow(HWND window);
 // 96-DPI values. Null when it cannot be created.
 HWND CreateSettingsControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD extraStyle,
                            int id, int x, int y, int width, int height);
+// Shows what a command did on the window's status line (an empty text clears it).
+void SetSettingsStatus(HWND window, const std::wstring& text);
 // The font of every Settings Center control (the stock GUI font while it cannot be made).
 HFONT GetSettingsFont();
 // A control by id: a child of `window`, else of a page, else of the current page; null if none.

@@ -392,16 +392,22 @@ bool HandleSettingsCommand(HWND window, int id, int code, HWND control) {
         LoadContentZipSettings();
         ShellOpenPath(GetContentZipPatternsPath());
         return true;
-    case kSetResetFilters:
+    case kSetResetFilters: {
         ResetFilterCategoriesToDefaults();
-        WriteFilterCategories(GetFiltersPath(), g_filterCategories);
+        const bool saved = WriteFilterCategories(GetFiltersPath(), g_filterCategories);
         CreateFilterButtons();
         UpdateFilterButtonCounts();
+        SetSettingsStatus(window, saved ? T(L"Msg_ResetComplete", L"重置完成。", L"Reset complete.")
+                                        : SettingsNotSavedText(GetFiltersPath(), false));
         return true;
-    case kSetClearRecent:
-        ClearRecentList();
+    }
+    case kSetClearRecent: {
+        const bool saved = ClearRecentList();
         RefreshRecentViewIfNeeded();
+        SetSettingsStatus(window, saved ? T(L"Settings_RecentCleared", L"最近打开记录已清空。", L"Recent opens cleared.")
+                                        : SettingsNotSavedText(GetRecentListPath(), false));
         return true;
+    }
     case kSettingsCloseId:
         SendMessageW(window, WM_CLOSE, 0, 0);
         return true;

@@ -118,6 +118,8 @@ LRESULT OnCreate(HWND window) {
     }
     BuildPages(window);
     CreateSettingsControl(window, L"BUTTON", CloseText(), 0, kSettingsCloseId, 380, 0, 90, 26);
+    CreateSettingsControl(window, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX,
+                          kSettingsStatusId, 16, 0, 360, 26);
     ShowSettingsPage(0);
     if (g_settingsTab) SendMessageW(g_settingsTab, TCM_SETCURSEL, 0, 0);
     SyncSettingsControls(window);
@@ -195,6 +197,14 @@ void LayoutSettingsWindow(HWND window) {
     }
     if (HWND close = GetDlgItem(window, kSettingsCloseId))
         MoveWindow(close, w - ScaleForDpi(108), h - ScaleForDpi(34), ScaleForDpi(90), ScaleForDpi(26), TRUE);
+    if (HWND status = GetDlgItem(window, kSettingsStatusId))
+        MoveWindow(status, ScaleForDpi(16), h - ScaleForDpi(34), std::max(0, w - ScaleForDpi(108) - ScaleForDpi(28)),
+                   ScaleForDpi(26), TRUE);
+}
+
+void SetSettingsStatus(HWND window, const std::wstring& text) {
+    if (HWND status = IsLiveWindow(window) ? GetDlgItem(window, kSettingsStatusId) : nullptr)
+        SetWindowTextW(status, text.c_str());
 }
 
 void ShowSettingsCenter(HWND owner) {
@@ -204,6 +214,7 @@ void ShowSettingsCenter(HWND owner) {
         wchar_t className[65] = {};
         GetClassNameW(g_hSettingsWnd, className, 65);
         if (_wcsicmp(className, kSettingsWindowClass) == 0) {
+            SetSettingsStatus(g_hSettingsWnd, L"");  // what was done on an earlier visit is no news
             SyncSettingsControls(g_hSettingsWnd);
             ShowWindow(g_hSettingsWnd, SW_SHOWNORMAL);
             CenterOn(g_hSettingsWnd, owner);
@@ -247,6 +258,7 @@ void RelocalizeSettingsCenter() {
     const int tab = SelectedTab();
     SetWindowTextW(window, TitleText().c_str());
     if (HWND close = GetDlgItem(window, kSettingsCloseId)) SetWindowTextW(close, CloseText().c_str());
+    SetSettingsStatus(window, L"");
     if (IsLiveWindow(g_settingsTab)) {
         for (int i = 0; i < kSettingsPageCount; ++i) SetTabCaption(i, TabText(i));
         SendMessageW(g_settingsTab, WM_SETFONT, reinterpret_cast<WPARAM>(GetSettingsFont()), TRUE);

@@ -277,7 +277,8 @@ void ShowResultsContextMenu(HWND hwnd, POINT pt) {
                          L"Switched to Duplicate Files (right-click to switch modes)."));
         break;
     case IDM_CLEAR_RECENT:
-        ClearRecentList();
+        // A recent.ini that cannot be written is told by the main window (once per run).
+        (void)ClearRecentList();
         RefreshRecentViewIfNeeded();
         break;
     case kMenuSettingsCenter:

@@ -295,11 +295,7 @@ bool HandleWorkerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
         // Told once per run: settings changed from now on may be lost at exit.
         std::wstring path;
         if (TakeSettingsNotSavedNotice(&path)) {
-            const std::wstring text =
-                Tr(L"Msg_SettingsNotSaved", L"无法保存设置。之后的设置更改可能会在程序关闭时丢失。请确认该文件可以写入（且没有同名文件夹）：",
-                   L"Your settings could not be saved. Changes to them may be lost when the program closes. "
-                   L"Make sure this file can be written (and that no folder has its name):") +
-                L"\n\n" + path;
+            const std::wstring text = SettingsNotSavedText(path, true);
             MessageBoxW(hwnd, text.c_str(), Tr(L"MsgTitle_Error", L"错误", L"Error").c_str(), MB_ICONWARNING | MB_OK);
         }
         return true;

@@ -130,7 +130,7 @@ TEST_F(RecentTest, RecordDedupeCapAndSave) {
     LoadRecentList();
     EXPECT_EQ(Paths(), paths);
 
-    ClearRecentList();
+    EXPECT_TRUE(ClearRecentList());
     EXPECT_TRUE(Paths().empty());
     EXPECT_EQ(testfx::ReadFileBytes(GetRecentListPath()), "\xEF\xBB\xBF");
 }

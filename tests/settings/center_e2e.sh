@@ -2,6 +2,7 @@
 # End-to-end test of the Settings Center under Wine and Xvfb: opened from the results menu and
 # again (menu and tray command) it stays one window; the grid-lines box, the theme combo and a
 # colour preset change the main window at once and land in window.ini and ui_colors.ini; the
+# maintenance buttons tell what they did on its status line; the
 # main window's Language menu switches to German and back (status line, list header, the
 # Settings Center following); its language combo switches the program to Japanese (main title,
 # results menu, its own title and pages); after a restart the language, the settings and the
@@ -158,6 +159,13 @@ xdotool key --clearmodifiers ctrl+alt+j
 sleep 0.5
 if control_line 40017 | grep -q 'text="Ctrl+Alt+J"'; then pass "captured Ctrl+Alt+J"; else fail "hotkey edit after the keys: $(control_line 40017)"; fi
 if wait_file_line "$CONFIG/hotkey.ini" '(^|[^_])modifiers=3$' 5 && wait_file_line "$CONFIG/hotkey.ini" '^key=74$' 5; then pass "hotkey.ini keeps Ctrl+Alt+J"; else fail "hotkey.ini: $(tr -d '\r' < "$CONFIG/hotkey.ini" 2>/dev/null | tr '\n' ' ')"; fi
+# The maintenance page: each button acts at once and tells it on the status line.
+show_tab 5
+click_control 40014
+if control_line 40023 | grep -q 'text="Recent opens cleared."'; then pass "Clear Recent Opens tells it"; else fail "status after Clear Recent Opens: $(control_line 40023)"; fi
+click_control 40013
+if control_line 40023 | grep -q 'text="Settings have been reset."'; then pass "Reset Filter Tags tells it"; else fail "status after Reset Filter Tags: $(control_line 40023)"; fi
+import -window root "$ARTIFACTS/settings-maintenance.png" 2>/dev/null || true
 show_tab 0
 click_control 40015
 

@@ -355,6 +355,41 @@ TEST_F(SettingsCenter, CommandsApplyAndSave) {
     g_filterLayoutSidebar = false;
 }
 
+// The two maintenance buttons act at once and tell on the status line what they did, or that
+// their file could not be written; the next visit starts with an empty status line.
+TEST_F(SettingsCenter, MaintenanceButtonsTellTheirOutcome) {
+    ShowSettingsCenter(nullptr);
+    HWND status = GetDlgItem(g_hSettingsWnd, kSettingsStatusId);
+    ASSERT_NE(nullptr, status);
+    EXPECT_EQ(L"", Text(status));
+
+    Click(kSetResetFilters);
+    EXPECT_EQ(L"Settings have been reset.", Text(status));
+    EXPECT_FALSE(testfx::ReadFileBytes(GetFiltersPath()).empty());
+    Click(kSetClearRecent);
+    EXPECT_EQ(L"Recent opens cleared.", Text(status));
+    EXPECT_EQ("\xEF\xBB\xBF", testfx::ReadFileBytes(GetRecentListPath()));
+
+    // A folder where a file belongs: the button says so instead of claiming success.
+    struct Case {
+        int button;
+        std::wstring path;
+    } cases[] = {{kSetResetFilters, GetFiltersPath()}, {kSetClearRecent, GetRecentListPath()}};
+    for (const Case& c : cases) {
+        DeleteFileW(c.path.c_str());
+        ASSERT_TRUE(CreateDirectoryW(c.path.c_str(), nullptr)) << c.button;
+        Click(c.button);
+        const std::wstring text = Text(status);
+        EXPECT_EQ(0u, text.find(L"Your settings could not be saved.")) << text;
+        EXPECT_EQ(text.size() - c.path.size(), text.rfind(c.path)) << text;
+        RemoveDirectoryW(c.path.c_str());
+    }
+
+    SendMessageW(g_hSettingsWnd, WM_CLOSE, 0, 0);
+    ShowSettingsCenter(nullptr);
+    EXPECT_EQ(L"", Text(status));
+}
+
 TEST_F(SettingsCenter, PresetsCustomiseEverySlotAndReset) {
     ShowSettingsCenter(nullptr);
     const int midnight = 3;  // "Midnight Slate", a dark set
