@@ -189,12 +189,17 @@ void SearchEngine::RunInitBackground(HWND hwnd) {
     }
     if (ready && !g_shuttingDown) LoadVolumeCaches(*this);
     size_t count;
+    uint64_t names = 0;
     {
+        // Lock order: engine mutex, then each volume's index lock (RecordCountLocked).
         std::lock_guard<std::mutex> lock(mutex);
         count = volumes.size();
+        for (const auto& v : volumes)
+            if (v) names += v->RecordCountLocked();
     }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-    AppendPerfMetric(L"startup index_ms=" + std::to_wstring(ms) + L" volume_count=" + std::to_wstring(count));
+    AppendPerfMetric(L"startup index_ms=" + std::to_wstring(ms) + L" volume_count=" + std::to_wstring(count) +
+                     L" name_count=" + std::to_wstring(names));
     // Every start-up drive is done: cleared before the message goes, so that the searches the
     // window runs on it are final.
     startupRunning = false;
