@@ -114,8 +114,7 @@ enum MenuCommand : int {
     IDM_ANALYSIS_DELETE_PERMANENTLY = 10044,
     IDM_ANALYSIS_SELECT_ALL = 10045,
     IDM_SORT_BY_TYPE = 10046,
-    IDM_OPEN_LANGUAGE_FILE = 10048,  // the language menu's "Open Current Language File"
-    IDM_LANGUAGE_FIRST = 20100,      // the language menu: entry i of the language list is 20100 + i
+    IDM_LANGUAGE_FIRST = 20100,  // the language menu: entry i of the language list is 20100 + i
 };
 
 // ---------------------------------------------------------------------------------------------

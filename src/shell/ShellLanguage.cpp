@@ -5,7 +5,7 @@
 #include "core/Core.h"
 #include "duplicates/DupMode.h"
 #include "i18n/I18n.h"
-#include "settings/ConfigFiles.h"
+#include "settings/SettingsTools.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
 #include "ui/Controls.h"
@@ -56,7 +56,8 @@ std::wstring MenuItemName(const std::wstring& name) {
 class LanguageMenuUnit final : public WindowUnit {
 public:
     bool OnCommand(HWND window, int id, int code, HWND control) override {
-        if (control || code != 0 || id < 0) return false;
+        // The language file's command is the settings tools' (the Settings Center's button id).
+        if (control || code != 0 || id < 0 || id == kCmdOpenLanguageFile) return false;
         return RunLanguageMenuCommand(window, static_cast<UINT>(id));
     }
 };
@@ -74,17 +75,13 @@ HMENU CreateLanguageMenu() {
                        MenuItemName(entry.displayName));
     }
     AppendMenuSeparator(menu);
-    AppendMenuItem(menu, MF_ENABLED, IDM_OPEN_LANGUAGE_FILE,
+    AppendMenuItem(menu, MF_ENABLED, kCmdOpenLanguageFile,
                    Tr(L"Menu_OpenLanguageFolder", L"打开当前语言文件", L"Open Current Language File"));
     return menu;
 }
 
 bool RunLanguageMenuCommand(HWND window, UINT id) {
-    (void)window;
-    if (id == IDM_OPEN_LANGUAGE_FILE) {
-        OpenLanguageFile();
-        return true;
-    }
+    if (id == static_cast<UINT>(kCmdOpenLanguageFile)) return RunSettingsToolCommand(window, kCmdOpenLanguageFile);
     const UINT first = static_cast<UINT>(IDM_LANGUAGE_FIRST);
     if (id < first || id - first >= g_languageList.size()) return false;
     const LanguageEntry entry = g_languageList[id - first];

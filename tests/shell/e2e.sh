@@ -31,8 +31,7 @@ if tw_wait_ready "$W" 120; then pass "index ready after $(( $(date +%s%3N) - sta
 tw_type_query "$W" "qzxtoken"
 if tw_wait_count "$W" 37 30; then pass "37 results for qzxtoken"; else fail "title '$(tw_title "$W")' for qzxtoken"; fi
 import -window root "$ARTIFACTS/shell-e2e-results.png" 2>/dev/null || true
-controls="$(tw_controls)"
-if grep -q 'id=101 class=Edit visible=1 .*text="qzxtoken"' <<<"$controls"; then pass "search box shows the query"; else fail "search box: $(grep 'id=101 ' <<<"$controls")"; fi
+if tw_wait_probe 'id=101 class=Edit visible=1 .*text="qzxtoken"' 5 controls; then pass "search box shows the query"; else fail "search box: $(tw_controls | grep 'id=101 ')"; fi
 
 tw_type_query "$W" "_alpha"
 if tw_wait_count "$W" 23 30; then pass "23 results for qzxtoken_alpha"; else fail "title '$(tw_title "$W")' for qzxtoken_alpha"; fi
@@ -40,7 +39,7 @@ if tw_wait_count "$W" 23 30; then pass "23 results for qzxtoken_alpha"; else fai
 # Esc on a name query goes to the box: the text and its results stay.
 xdotool key --clearmodifiers Escape
 sleep 1
-if grep -q 'id=101 class=Edit visible=1 .*text="qzxtoken_alpha"' <<<"$(tw_controls)"; then pass "Esc keeps the query"; else fail "search box after Esc: $(tw_controls | grep 'id=101 ')"; fi
+if tw_wait_probe 'id=101 class=Edit visible=1 .*text="qzxtoken_alpha"' 5 controls; then pass "Esc keeps the query"; else fail "search box after Esc: $(tw_controls | grep 'id=101 ')"; fi
 if [ "$(tw_count "$W")" = 23 ]; then pass "Esc keeps the results"; else fail "after Esc the title is '$(tw_title "$W")'"; fi
 
 # The window was written at start-up (every resize saves it); a second instance activates the

@@ -10,6 +10,7 @@
 #include "core/Core.h"
 #include "i18n/I18n.h"
 #include "settings/ConfigFiles.h"
+#include "settings/SettingsTools.h"
 #include "shell/Shell.h"
 #include "support/fixture.h"
 #include "ui/WindowUnit.h"
@@ -92,7 +93,7 @@ TEST_F(LanguageMenu, ListsTheLanguagesOfNowWithTheCurrentOneChecked) {
     }
     EXPECT_EQ(L"Xish", items[IndexOf(L"xx")].text);
     EXPECT_TRUE(items[items.size() - 2].separator);
-    EXPECT_EQ(static_cast<UINT>(IDM_OPEN_LANGUAGE_FILE), items.back().id);
+    EXPECT_EQ(static_cast<UINT>(kCmdOpenLanguageFile), items.back().id);
     EXPECT_EQ(Tr(L"Menu_OpenLanguageFolder", L"打开当前语言文件", L"Open Current Language File"), items.back().text);
     EXPECT_NE(L"Open Current Language File", items.back().text);  // in German
 }
@@ -108,7 +109,7 @@ TEST_F(LanguageMenu, EntrySwitchesTheLanguageAndTellsItOnTheStatusLine) {
 
     // Ids past the list, or below it, are no language.
     for (UINT id : {static_cast<UINT>(IDM_LANGUAGE_FIRST + g_languageList.size()), IDM_LANGUAGE_FIRST - 1u,
-                    static_cast<UINT>(IDM_OPEN_LANGUAGE_FILE) + 1u})
+                    static_cast<UINT>(kCmdOpenLanguageFile) + 1u})
         EXPECT_FALSE(RunLanguageMenuCommand(window, id)) << id;
     EXPECT_EQ(L"ja-jp", g_uiLanguageCode);
 
@@ -123,7 +124,7 @@ TEST_F(LanguageMenu, EntrySwitchesTheLanguageAndTellsItOnTheStatusLine) {
     // The last item opens the current language's file.
     std::vector<std::wstring> opened;
     SetShellOpenHook([&](const std::wstring& path) { opened.push_back(path); });
-    EXPECT_TRUE(RunLanguageMenuCommand(window, IDM_OPEN_LANGUAGE_FILE));
+    EXPECT_TRUE(RunLanguageMenuCommand(window, kCmdOpenLanguageFile));
     ASSERT_EQ(1u, opened.size());
     EXPECT_EQ(dir + L"\\lang\\en-us.ini", opened[0]);
 }
