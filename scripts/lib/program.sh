@@ -156,6 +156,29 @@ tw_search() { tw_probe search-text "$1" >/dev/null; }
 # Succeeds when the program's notification icon exists.
 tw_tray_present() { [ "$(tw_probe tray)" = "tray=1" ]; }
 
+# The program's own icon on the screen (tests/shell/icon_check.py compares with the images that
+# src/shell/app_icon.py draws; what it compared goes to stdout). tw_window_icon_is_ours X_WINDOW:
+# the icon a top-level window shows (its _NET_WM_ICON). tw_tray_icon_is_ours: the notification
+# icon, read from Wine's stand-alone tray window (the test display has no other tray).
+tw_window_icon_is_ours() {
+  local file
+  file="$(mktemp)"
+  xprop -id "$1" -notype -f _NET_WM_ICON 32c _NET_WM_ICON >"$file" 2>/dev/null
+  python3 "$(dirname "${BASH_SOURCE[0]}")/../../tests/shell/icon_check.py" netwm "$file"
+  local rc=$?
+  rm -f "$file"
+  return $rc
+}
+tw_tray_icon_is_ours() {
+  local file
+  file="$(mktemp)"
+  tw_probe --class __winex11_standalone_tray window-pixels __winex11_tray_icon >"$file"
+  python3 "$(dirname "${BASH_SOURCE[0]}")/../../tests/shell/icon_check.py" screen "$file"
+  local rc=$?
+  rm -f "$file"
+  return $rc
+}
+
 # Waits until a probe command's output matches an extended regular expression:
 # tw_wait_probe REGEX LIMIT_SECONDS COMMAND [ARGS...]
 tw_wait_probe() {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "core/AppInfo.h"
 #include "core/Window.h"
 #include "i18n/I18n.h"
 #include "settings/ColorPage.h"
@@ -22,8 +23,6 @@ namespace {
 
 HFONT g_settingsFont = nullptr;  // kept for the process
 bool g_settingsClassRegistered = false;
-
-constexpr int kProgramIconId = 104;
 
 struct TabCaption {
     const wchar_t* key;
@@ -66,11 +65,6 @@ void ForgetWindows() {
     g_settingsTab = nullptr;
     g_settingsCurrentPage = nullptr;
     for (HWND& page : g_hSettingsPages) page = nullptr;
-}
-
-HICON LoadProgramIcon(int size) {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON, size, size, 0));
 }
 
 void SetTabCaption(int index, const std::wstring& text) {

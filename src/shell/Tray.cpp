@@ -57,8 +57,7 @@ TOOLINFOW TrackTool(HWND window) {
 
 void LoadTrayIcon() {
     if (g_trayIconData.hIcon) return;
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    g_trayIconData.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(104), IMAGE_ICON, 16, 16, 0));
+    g_trayIconData.hIcon = LoadProgramIcon(16);
     g_trayIconOwned = g_trayIconData.hIcon != nullptr;
     if (!g_trayIconData.hIcon) g_trayIconData.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
 }

@@ -166,16 +166,20 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR lpCmdLine, int nCmdSho
     ApplyCustomColorOverrides();
 
     g_brushWindowClass = CreateSolidBrush(g_uiPalette.surface);
-    WNDCLASSW wc{};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = WndProc;
     wc.hInstance = hInstance;
-    wc.hIcon = static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(104), IMAGE_ICON, 32, 32, 0));
+    wc.hIcon = LoadProgramIcon(32);
     if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    // The caption and the task bar take the small image drawn for their size, not the 32 px one
+    // shrunk (a system may shrink the large icon when the class names no small one).
+    wc.hIconSm = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = g_brushWindowClass;
     wc.lpszClassName = kMainWindowClass;
-    if (!RegisterClassW(&wc)) return StartupFailed(L"RegisterClassW");
+    if (!RegisterClassExW(&wc)) return StartupFailed(L"RegisterClassExW");
 
     RECT work{};
     if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))

@@ -31,6 +31,9 @@
 //   pixel X Y [X Y ...]        the colour "RRGGBB" at each client point X,Y of the target, one
 //                              line per point (read from the screen: the window must be visible
 //                              and uncovered)
+//   window-pixels [CLASS]      the client area of the target (or of its first child window of
+//                              class CLASS) read from the screen: a line "W H", then H lines of
+//                              W colours "RRGGBB" separated by blanks
 //   tray                       "tray=1" when the target has its notification icon (uID 1),
 //                              "tray=0" otherwise (an icon-less NIM_MODIFY succeeds only for an
 //                              icon that was added)
@@ -405,6 +408,45 @@ int Pixels(HWND target, const std::vector<POINT>& points) {
   return all ? 0 : 1;
 }
 
+// The client area of a window as seen on the screen (a notification icon of the shell, say).
+int WindowPixels(HWND window) {
+  RECT client{};
+  if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) return 1;
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  HDC screen = GetDC(nullptr);
+  Out(std::to_wstring(client.right) + L" " + std::to_wstring(client.bottom));
+  for (int y = 0; y < client.bottom; ++y) {
+    std::wstring line;
+    for (int x = 0; x < client.right; ++x) {
+      COLORREF c = GetPixel(screen, origin.x + x, origin.y + y);
+      wchar_t buf[16];
+      _snwprintf(buf, 16, L"%s%02X%02X%02X", x ? L" " : L"", GetRValue(c), GetGValue(c), GetBValue(c));
+      line += buf;
+    }
+    Out(line);
+  }
+  ReleaseDC(nullptr, screen);
+  return 0;
+}
+
+HWND FirstChildOfClass(HWND parent, const std::wstring& cls) {
+  struct Find {
+    const std::wstring* cls;
+    HWND found;
+  } find{&cls, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM p) -> BOOL {
+        auto* f = reinterpret_cast<Find*>(p);
+        if (_wcsicmp(ClassOf(child).c_str(), f->cls->c_str()) != 0) return TRUE;
+        f->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
 int Tray(HWND target) {
   NOTIFYICONDATAW data{};
   data.cbSize = sizeof(data);
@@ -515,6 +557,10 @@ int wmain(int argc, wchar_t** argv) {
     return Pixels(target, points);
   }
   if (command == L"tray") return Tray(target);
+  if (command == L"window-pixels") {
+    HWND window = rest >= 1 ? FirstChildOfClass(target, args[0]) : target;
+    return window ? WindowPixels(window) : 1;
+  }
   if (command == L"set-title") {
     if (rest < 1) return 2;
     DWORD_PTR ignored = 0;

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # End-to-end test of the Settings Center under Wine and Xvfb: opened from the results menu and
-# again (menu and tray command) it stays one window; the grid-lines box, the theme combo and a
-# colour preset change the main window at once and land in window.ini and ui_colors.ini; the
-# maintenance buttons tell what they did on its status line; the
-# main window's Language menu switches to German and back (status line, list header, the
-# Settings Center following); its language combo switches the program to Japanese (main title,
-# results menu, its own title and pages); after a restart the language, the settings and the
-# boxes are still there.
+# again (menu and tray command) it stays one window and shows the program's icon; the grid-lines
+# box, the theme combo and a colour preset change the main window at once and land in window.ini
+# and ui_colors.ini; the maintenance buttons tell what they did on its status line; the main
+# window's Language menu switches to German and back (status line, list header, the Settings
+# Center following); its language combo switches the program to Japanese (main title, results
+# menu, its own title and pages); after a restart the language, the settings and the boxes are
+# still there.
 # Usage: center_e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test plus TARNWICK_PROBE)
 set -uo pipefail
 EXE="$1"
@@ -112,6 +112,7 @@ tw_wait_ready "$W" 120 || fail "title stayed '$(tw_title "$W")'"
 if open_settings_from_menu; then pass "Settings Center opens from the results menu"; else fail "no Settings Center from the menu"; fi
 SX=$(tw_settings_xwindow "$PID")
 [ -n "$SX" ] || fail "no X window titled Settings Center"
+if got=$(tw_window_icon_is_ours "$SX"); then pass "the Settings Center shows the program's icon"; else fail "Settings Center icon: $got"; fi
 open_settings_from_menu
 tw_command 20025
 sleep 1

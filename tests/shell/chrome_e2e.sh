@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end test of the window's chrome under Wine and Xvfb: the dark and light themes from the
-# Settings Center, the tray icon (after start and after "TaskbarCreated"), closing to the tray and
+# Settings Center, the tray icon (after start and after "TaskbarCreated") and the program's icon in
+# the tray and on the window, closing to the tray and
 # back, the show/hide hotkey, the icon view with thumbnails, a hotkey.ini combination and the
 # fonts at 144 DPI after a restart, and a combination held by another program.
 # Usage: chrome_e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test, TARNWICK_PROBE)
@@ -59,9 +60,12 @@ W=$(tw_wait_window "$PID" 60) || fail "no main window"
 tw_wait_ready "$W" 120 || fail "title stayed '$(tw_title "$W")'"
 
 if tw_wait_probe 'tray=1' 10 tray; then pass "tray icon after start"; else fail "no tray icon after start"; fi
+if got=$(tw_tray_icon_is_ours); then pass "the tray shows the program's icon ($got)"; else fail "tray icon is not ours: $got"; fi
+if got=$(tw_window_icon_is_ours "$W"); then pass "the main window shows the program's icon"; else fail "main window icon: $got"; fi
 tw_post reg:TaskbarCreated
 sleep 1
 if tw_wait_probe 'tray=1' 10 tray; then pass "tray icon after TaskbarCreated"; else fail "no tray icon after TaskbarCreated"; fi
+if got=$(tw_tray_icon_is_ours); then pass "the tray shows the program's icon again"; else fail "tray icon after TaskbarCreated: $got"; fi
 
 if got=$(wait_pixel "$LIGHT_SURFACE" 20); then pass "light list surface"; else fail "list surface $got, want $LIGHT_SURFACE"; fi
 choose_theme_in_settings "$W" Down
