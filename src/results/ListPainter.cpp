@@ -1,6 +1,5 @@
 // List mode of the results list: the rows on screen with their seven columns, the header with
 // the sort arrow, and the highlighting of the search term in names.
-#include <chrono>
 #include <cwctype>
 #include <optional>
 
@@ -70,40 +69,6 @@ std::vector<ListRowInfo> CollectRows(const std::vector<MatchItem>& rows, int64_t
         ReleaseSRWLockShared(&v->indexLock);
     }
     return infos;
-}
-
-// Counts one attribute-cache probe of the paint with its lock wait. The cache's process-wide
-// hit, miss and wait counters belong to the index; until they exist the probe is not counted.
-void NoteAttrCacheProbe(bool /*hit*/, uint64_t /*lockWaitUs*/) {}
-
-// Reads a row's attribute entry the way VolumeIndex::LookupAttr does, counting the probe.
-bool ProbeAttributes(VolumeIndex* v, uint64_t frn, FileAttrInfo& out, bool& found) {
-    auto t0 = std::chrono::steady_clock::now();
-    AcquireSRWLockShared(&v->attrCacheLock);
-    auto t1 = std::chrono::steady_clock::now();
-    auto it = v->attrCache.find(frn);
-    found = it != v->attrCache.end();
-    if (found) out = it->second;
-    ReleaseSRWLockShared(&v->attrCacheLock);
-    bool valid = found && out.valid;
-    NoteAttrCacheProbe(valid, static_cast<uint64_t>(
-                                  std::chrono::duration_cast<std::chrono::microseconds>(t1 - t0).count()));
-    return valid;
-}
-
-// The file's size from the volume's MFT size map: the full reference first, then the record
-// number (low 48 bits).
-bool LookupMftSize(VolumeIndex* v, uint64_t frn, SizePair& out) {
-    bool found = false;
-    AcquireSRWLockShared(&v->fileSizesLock);
-    auto it = v->fileSizes.find(frn);
-    if (it == v->fileSizes.end()) it = v->fileSizes.find(frn & 0xFFFFFFFFFFFFull);
-    if (it != v->fileSizes.end()) {
-        out = it->second;
-        found = true;
-    }
-    ReleaseSRWLockShared(&v->fileSizesLock);
-    return found;
 }
 
 std::wstring FolderSizeText(VolumeIndex* v, uint64_t frn) {
@@ -239,17 +204,15 @@ bool PaintListRows(HDC hdc, const ListPaintFrame& f, const std::vector<MatchItem
         if (!info.valid) continue;
         VolumeIndex* v = rows[static_cast<size_t>(row)].volume;
 
+        // The cache's own lookup: the probe and its lock wait count in the hit-ratio summary.
+        // An entry that is not valid is still copied (its size is the fallback below).
         FileAttrInfo attr;
-        bool entryFound = false;
-        bool attrValid = ProbeAttributes(v, info.frn, attr, entryFound);
+        const bool attrValid = v->LookupAttr(info.frn, &attr);
         if (!f.scrolling && (!attrValid || (!info.isDir && TimesAreZero(attr)))) needAttrHydration = true;
-        uint64_t fileSize = attrValid ? attr.size : 0;
+        uint64_t fileSize = attr.size;
         if (!info.isDir && !attrValid) {
             SizePair pair;
-            if (LookupMftSize(v, info.frn, pair))
-                fileSize = static_cast<uint64_t>(std::max<int64_t>(pair.size, 0));
-            else
-                fileSize = entryFound ? attr.size : 0;
+            if (v->LookupFileSize(info.frn, &pair)) fileSize = static_cast<uint64_t>(std::max<int64_t>(pair.size, 0));
         }
 
         const int rowY = y0 + h * static_cast<int>(row - first);

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "index/Index.h"
@@ -353,6 +355,43 @@ TEST_F(PainterTest, SizeColumnFromAttributesOrTheMftSizeMap) {
     for (int x = 350; x < 430; ++x)
         for (int y = RowTop(2); y < RowTop(3); ++y)
             ASSERT_EQ(withoutSize.At(x, y), fromAttributes.At(x, y)) << x << "," << y;
+}
+
+TEST_F(PainterTest, PaintCountsItsAttributeProbesInTheCacheTotals) {
+    // Row 0 has a valid entry, row 2 one that is not valid, the folder row 3 none; the deleted
+    // row 1 is not probed. While a thumb is dragged the paint starts no hydration, so nothing
+    // else probes the cache meanwhile.
+    FileAttrInfo valid;
+    valid.valid = true;
+    valid.size = 10;
+    valid.lastWrite.dwLowDateTime = 1;
+    volume.attrCache[0x100001] = valid;
+    FileAttrInfo notValid;
+    notValid.size = 7;
+    volume.attrCache[0x100003] = notValid;
+    g_scrollDragging = true;
+    // Hydration that earlier paints started reads the cache too: it ends first.
+    for (int i = 0; i < 500 && (g_attrHydrationBusy || g_prewarmBusy); ++i) Sleep(10);
+    ASSERT_FALSE(g_attrHydrationBusy || g_prewarmBusy);
+
+    // The cache is held for writing while the paint starts: the paint's wait is counted too.
+    std::atomic<bool> held{false};
+    std::thread writer([&] {
+        AcquireSRWLockExclusive(&volume.attrCacheLock);
+        held = true;
+        Sleep(60);
+        ReleaseSRWLockExclusive(&volume.attrCacheLock);
+    });
+    while (!held) Sleep(1);
+    const uint64_t hits = g_attrCacheHits, misses = g_attrCacheMisses, waited = g_attrCacheLockWaitUs;
+    Canvas out(1100, 400, kMagenta);
+    PaintMainWindow(out.dc, nullptr);
+    writer.join();
+    g_scrollDragging = false;
+
+    EXPECT_EQ(1u, g_attrCacheHits - hits);
+    EXPECT_EQ(2u, g_attrCacheMisses - misses);
+    EXPECT_GE(g_attrCacheLockWaitUs - waited, 30000u);
 }
 
 TEST_F(PainterTest, EmptySetAndTinyWindow) {
