@@ -9,6 +9,7 @@
 
 #include "results/FileActions.h"
 #include "core/Window.h"
+#include "ui/Tooltip.h"
 #include "ui/Ui.h"
 
 namespace {
@@ -230,13 +231,7 @@ bool StartFileDrag(HWND window) {
         OleUninitialize();
         return false;
     }
-    if (g_hTooltip && IsWindow(g_hTooltip)) {
-        TOOLINFOW ti{};
-        ti.cbSize = sizeof(ti);
-        ti.hwnd = window;
-        ti.uId = reinterpret_cast<UINT_PTR>(window);
-        SendMessageW(g_hTooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
-    }
+    HideTrackingTooltip(window);
     DWORD effect = DROPEFFECT_NONE;
     const HRESULT hr = DoDragDrop(data, source, DROPEFFECT_COPY, &effect);
     data->Release();

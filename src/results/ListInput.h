@@ -20,6 +20,9 @@ void ScrollHorizontalToTrackPoint(int x);
 // item under the mouse is g_hoveredFilterIndex (ui/Controls.h), which the tag painter reads too.
 extern int64_t g_hoveredRow;
 extern int g_hoveredColumn;
+// Hides the hover tip (it would float over what changed under it: the list scrolled, the mode
+// switched, the window went to the background); the next move over a cell shows that cell's tip.
+void DropHoverTooltip();
 
 // The filter sidebar scrolled by the wheel (notches up positive) and by its scroll bar (id 117).
 void ScrollFilterSidebarByNotches(int notches);

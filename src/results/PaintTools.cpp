@@ -1,7 +1,9 @@
 // Brushes and pens of one paint, rounded fills and the hover state the painters read.
 #include "results/ListInput.h"
 #include "results/ResultsInternal.h"
+#include "core/Window.h"
 #include "ui/Theme.h"
+#include "ui/Tooltip.h"
 #include "ui/Ui.h"
 
 namespace {
@@ -54,5 +56,10 @@ int64_t g_hoveredRow = -1;
 int g_hoveredColumn = -1;
 
 int64_t GetHoveredResultRow() { return g_hoveredRow; }
+
+void DropHoverTooltip() {
+    HideTrackingTooltip(g_hMainWnd);
+    g_hoveredColumn = -1;
+}
 
 int GetHoveredFilterIndex() { return g_hoveredFilterIndex; }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "results/ListInput.h"
 #include "search/Search.h"
 #include "core/Window.h"
 #include "ui/Ui.h"
@@ -67,6 +68,7 @@ void SetVerticalScroll(int64_t y) {
     y = std::clamp<int64_t>(y, 0, maximum);
     if (y == g_scrollY) return;
     g_scrollY = y;
+    DropHoverTooltip();
     if (ScrollStillActive()) {
         ScheduleResultsRepaint(12);
         return;
@@ -86,6 +88,7 @@ void SetHorizontalScroll(int x) {
     x = std::clamp(x, 0, std::max(maximum, 0));
     if (x == g_scrollX) return;
     g_scrollX = x;
+    DropHoverTooltip();
     if (g_overlayScrollDrag == 2) {
         ScheduleResultsRepaint(12);
         return;

@@ -16,7 +16,9 @@
 #include "search/Search.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
+#include "ui/Tooltip.h"
 #include "ui/Ui.h"
+#include "ui/WindowUnit.h"
 
 namespace {
 
@@ -31,7 +33,6 @@ bool g_columnResizing = false;
 int g_resizeColumn = -1;
 int g_resizeStartX = 0;
 int g_resizeStartWidth = 0;
-std::wstring g_tooltipText;
 bool g_tooltipCrashReported = false;
 
 int SidebarWidth() { return g_filterLayoutSidebar ? g_filterSidebarWidth : 0; }
@@ -83,43 +84,15 @@ void TrackLeave(HWND hwnd) {
     TrackMouseEvent(&tme);
 }
 
-TOOLINFOW ToolOf(HWND hwnd) {
-    TOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
-    ti.hwnd = hwnd;
-    ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
-    return ti;
-}
+void HideTooltip(HWND hwnd) { HideTrackingTooltip(hwnd); }
 
-void HideTooltip(HWND hwnd) {
-    if (!g_hTooltip || !IsWindow(g_hTooltip)) return;
-    TOOLINFOW ti = ToolOf(hwnd);
-    SendMessageW(g_hTooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
-}
-
+// The tip of a cell below and right of the pointer, kept on the monitor (ui/Tooltip.h).
 void ShowTooltip(HWND hwnd, const std::wstring& text) {
-    if (!g_hTooltip || !IsWindow(g_hTooltip)) return;
-    if (text.empty()) {
-        HideTooltip(hwnd);
-        return;
-    }
-    g_tooltipText = text;
-    TOOLINFOW ti = ToolOf(hwnd);
-    ti.lpszText = const_cast<wchar_t*>(g_tooltipText.c_str());
-    SendMessageW(g_hTooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
-    POINT pt{};
-    GetCursorPos(&pt);
-    pt.x += ScaleForDpi(12);
-    pt.y += ScaleForDpi(20);
-    if (text.size() < 512) {
-        MONITORINFO info{sizeof(info)};
-        if (GetMonitorInfoW(MonitorFromPoint(pt, MONITOR_DEFAULTTONEAREST), &info)) {
-            pt.x = std::min<LONG>(pt.x, info.rcWork.right - ScaleForDpi(40));
-            pt.y = std::min<LONG>(pt.y, info.rcWork.bottom - ScaleForDpi(30));
-        }
-    }
-    SendMessageW(g_hTooltip, TTM_TRACKPOSITION, 0, MAKELPARAM(pt.x, pt.y));
-    SendMessageW(g_hTooltip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+    POINT anchor{};
+    GetCursorPos(&anchor);
+    anchor.x += ScaleForDpi(12);
+    anchor.y += ScaleForDpi(20);
+    ShowTrackingTooltip(hwnd, text, anchor);
 }
 
 // The hover text of a cell; false when the record index is beyond the volume's records.
@@ -434,7 +407,30 @@ bool OnSetCursor(HWND hwnd, LPARAM lParam) {
     return true;
 }
 
+// Hides the list's hover tip when what it points at goes away: another mode takes the client
+// area, the window is deactivated, hidden or minimised, or a menu opens. It never consumes the
+// message.
+class ListTooltipUnit final : public WindowUnit {
+public:
+    void OnModeChanged(HWND window, int /*oldMode*/, int /*newMode*/) override {
+        g_hoveredRow = -1;
+        DropHoverTooltip();
+        (void)window;
+    }
+    bool OnMessage(HWND /*window*/, UINT msg, WPARAM wParam, LPARAM /*lParam*/, LRESULT& /*result*/) override {
+        if ((msg == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) || (msg == WM_SHOWWINDOW && !wParam) ||
+            (msg == WM_SIZE && wParam == SIZE_MINIMIZED) || msg == WM_ENTERMENULOOP)
+            DropHoverTooltip();
+        return false;
+    }
+};
+
 }  // namespace
+
+WindowUnit& ListTooltipWindowUnit() {
+    static ListTooltipUnit unit;
+    return unit;
+}
 
 bool HandleResultsListInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = 0;

@@ -137,10 +137,6 @@ void ShowTrayNotice(const std::wstring& text);
 bool TrayHandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 // The tray menu's commands (Show Window, Exit); also reachable as WM_COMMAND with the same ids.
 void RunTrayCommand(HWND window, UINT id);
-void HideTrackingTooltip(HWND window);
-POINT ClampToWorkArea(POINT p, int w, int h, const RECT& work);
-POINT ClampTooltipToMonitor(POINT anchor, TOOLINFOW ti);
-void MoveTrackingTooltip(HWND window, POINT anchor);
 
 // The window's feature units (Tray.cpp, Hotkeys.cpp, ShellLanguage.cpp: the language menu's
 // commands as the window receives them) and their registration (Units.cpp), done once before the
@@ -148,6 +144,7 @@ void MoveTrackingTooltip(HWND window, POINT anchor);
 WindowUnit& TrayWindowUnit();
 WindowUnit& HotkeysWindowUnit();
 WindowUnit& LanguageMenuWindowUnit();
+WindowUnit& ListTooltipWindowUnit();
 void RegisterShellUnits();
 
 // Global hotkeys (Hotkeys.cpp).

@@ -1,9 +1,8 @@
 // The notification-area icon: adding it (with a retry timer while the shell is not ready),
-// re-adding it after "TaskbarCreated", its tip and menu, and the main window's tracking tooltip.
+// re-adding it after "TaskbarCreated", its tip and its menu.
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cwchar>
 
 #include "core/Core.h"
@@ -34,24 +33,6 @@ void ShowPendingNotice() {
 }
 
 bool IsLive(HWND h) { return h && IsWindow(h); }
-
-RECT WorkAreaNear(POINT p) {
-    RECT work{};
-    MONITORINFO info{sizeof(info)};
-    HMONITOR monitor = MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST);
-    if (monitor && GetMonitorInfoW(monitor, &info)) work = info.rcWork;
-    else SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    return work;
-}
-
-TOOLINFOW TrackTool(HWND window) {
-    TOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
-    ti.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
-    ti.hwnd = window;
-    ti.uId = reinterpret_cast<UINT_PTR>(window);
-    return ti;
-}
 
 }  // namespace
 
@@ -192,36 +173,6 @@ void RunTrayCommand(HWND hwnd, UINT id) {
         g_exitRequested = true;
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
     }
-}
-
-void HideTrackingTooltip(HWND window) {
-    if (!IsLive(g_hTooltip)) return;
-    TOOLINFOW ti = TrackTool(window);
-    SendMessageW(g_hTooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
-}
-
-POINT ClampToWorkArea(POINT p, int w, int h, const RECT& work) {
-    POINT out;
-    out.x = (w > 0 && p.x + w > work.right) ? std::max<LONG>(work.right - w, work.left) : std::max<LONG>(p.x, work.left);
-    out.y = (h > 0 && p.y + h > work.bottom) ? std::max<LONG>(work.bottom - h, work.top)
-                                             : std::max<LONG>(p.y, work.top);
-    return out;
-}
-
-POINT ClampTooltipToMonitor(POINT anchor, TOOLINFOW ti) {
-    if (!IsLive(g_hTooltip)) return anchor;
-    LRESULT size = SendMessageW(g_hTooltip, TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&ti));
-    return ClampToWorkArea(anchor, LOWORD(size), HIWORD(size), WorkAreaNear(anchor));
-}
-
-void MoveTrackingTooltip(HWND window, POINT anchor) {
-    if (!IsLive(g_hTooltip)) return;
-    RECT rc{};
-    GetWindowRect(g_hTooltip, &rc);
-    POINT p = ClampToWorkArea(anchor, rc.right - rc.left, rc.bottom - rc.top, WorkAreaNear(anchor));
-    if (p.x != anchor.x || p.y != anchor.y)
-        SendMessageW(g_hTooltip, TTM_TRACKPOSITION, 0, MAKELPARAM(p.x, p.y));
-    (void)window;
 }
 
 namespace {

@@ -11,6 +11,7 @@ void RegisterShellUnits() {
     RegisterWindowUnit(TrayWindowUnit());
     RegisterWindowUnit(HotkeysWindowUnit());
     RegisterWindowUnit(LanguageMenuWindowUnit());
+    RegisterWindowUnit(ListTooltipWindowUnit());
     RegisterWindowUnit(DuplicatesWindowUnit());
     RegisterWindowUnit(AnalysisWindowUnit());
     RegisterWindowUnit(SettingsToolsWindowUnit());

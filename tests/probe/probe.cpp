@@ -34,6 +34,9 @@
 //   window-pixels [CLASS]      the client area of the target (or of its first child window of
 //                              class CLASS) read from the screen: a line "W H", then H lines of
 //                              W colours "RRGGBB" separated by blanks
+//   window-rect CLASS          the first visible top-level window of the target's process of class
+//                              CLASS (a tooltip, say): "rect=x,y,w,h work=left,top,right,bottom"
+//                              in screen coordinates, with the work area of its monitor
 //   tray                       "tray=1" when the target has its notification icon (uID 1),
 //                              "tray=0" otherwise (an icon-less NIM_MODIFY succeeds only for an
 //                              icon that was added)
@@ -447,6 +450,37 @@ HWND FirstChildOfClass(HWND parent, const std::wstring& cls) {
   return find.found;
 }
 
+int WindowRect(HWND target, const std::wstring& cls) {
+  struct Find {
+    DWORD pid;
+    const std::wstring* cls;
+    HWND found;
+  } find{0, &cls, nullptr};
+  GetWindowThreadProcessId(target, &find.pid);
+  EnumWindows(
+      [](HWND hwnd, LPARAM p) -> BOOL {
+        auto* f = reinterpret_cast<Find*>(p);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid != f->pid || !IsWindowVisible(hwnd) || _wcsicmp(ClassOf(hwnd).c_str(), f->cls->c_str()) != 0)
+          return TRUE;
+        f->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  if (!find.found) return 1;
+  RECT r{};
+  GetWindowRect(find.found, &r);
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  GetMonitorInfoW(MonitorFromWindow(find.found, MONITOR_DEFAULTTONEAREST), &info);
+  wchar_t line[160];
+  _snwprintf(line, 160, L"rect=%ld,%ld,%ld,%ld work=%ld,%ld,%ld,%ld", r.left, r.top, r.right - r.left,
+             r.bottom - r.top, info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom);
+  Out(line);
+  return 0;
+}
+
 int Tray(HWND target) {
   NOTIFYICONDATAW data{};
   data.cbSize = sizeof(data);
@@ -557,6 +591,7 @@ int wmain(int argc, wchar_t** argv) {
     return Pixels(target, points);
   }
   if (command == L"tray") return Tray(target);
+  if (command == L"window-rect") return rest >= 1 ? WindowRect(target, args[0]) : 2;
   if (command == L"window-pixels") {
     HWND window = rest >= 1 ? FirstChildOfClass(target, args[0]) : target;
     return window ? WindowPixels(window) : 1;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end test of acting on results, under Wine and Xvfb with one program start: sizes and
-# dates of a fresh row appear without any cache, a click and Ctrl+C put the file on the
+# dates of a fresh row appear without any cache, a wide tip stays on the screen and is hidden by a
+# mode switch, a click and Ctrl+C put the file on the
 # clipboard, Shift-click selects a range, double-click and Enter run a batch file, a header
 # click reverses the order, the Explorer menu's Copy puts a file list on the clipboard, F2
 # renames on disk and in the index, Delete moves to the host trash and the count drops,
@@ -24,6 +25,9 @@ rm -rf "$T/rs"
 mkdir -p "$T/rs"
 for i in 1 2 3 4 5; do echo "row $i" > "$T/rs/qzxrow_$i.txt"; done
 head -c 95000 /dev/zero > "$T/rs/qzxbig.h"
+LONG_FOLDER="$T/rs/a_folder_whose_name_is_long_enough_to_make_the_path_tip_wider_than_the_room_right_of_the_pointer"
+mkdir -p "$LONG_FOLDER/and_one_more_level_of_folders_below_it"
+: > "$LONG_FOLDER/and_one_more_level_of_folders_below_it/qzxlongtip.txt"
 printf '@echo off\r\necho ran> T:\\rs\\marker.txt\r\n' > "$T/rs/qzxrun.bat"
 TRASH="$HOME/.local/share/Trash/files"
 rm -rf "$HOME/.local/share/Trash"
@@ -72,6 +76,30 @@ if tw_wait_probe '"92 KB"' 15 windows; then pass "size shown: 92 KB"; else fail 
 xdotool mousemove --window "$W" 520 "$(row_y 1)"
 if tw_wait_probe '"[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}"' 15 windows; then pass "date shown: $(tooltip_text)"; else fail "date tip '$(tooltip_text)'"; fi
 import -window root "$ARTIFACTS/results-e2e-hydrated.png" 2>/dev/null || true
+
+# A tip stays on the screen: the long path of a row hovered near the window's right edge (the tip
+# is wider than the room right of the pointer) is pulled back inside the work area. A tip still
+# shown when the mode changes is hidden with the list.
+inside_work_area() {
+  local r x y w h left top right bottom
+  r="$(tw_probe window-rect tooltips_class32)" || return 1
+  IFS=', ' read -r x y w h left top right bottom <<<"$(sed 's/rect=//; s/work=//' <<<"$r")"
+  echo "$r"
+  [ "$x" -ge "$left" ] && [ "$y" -ge "$top" ] && [ $((x + w)) -le "$right" ] && [ $((y + h)) -le "$bottom" ]
+}
+search qzxlongtip 1
+xdotool mousemove --window "$W" 1000 "$(row_y 1)"
+sleep 0.2
+xdotool mousemove --window "$W" 1002 "$(row_y 1)"
+if tw_wait_probe 'tooltips_class32 "T:.*qzxlongtip.txt"' 15 windows; then
+  if got="$(inside_work_area)"; then pass "a wide tip stays inside the work area ($got)"; else fail "tip leaves the work area: $got"; fi
+  tw_command 10036
+  if tw_wait_no_dialog tooltips_class32 10; then pass "the tip is hidden when the mode changes"; else fail "tip still shown in the duplicate view: $(tooltip_text)"; fi
+  xdotool mousemove --window "$W" 60 33 click 1  # the duplicate view's Back button
+  tw_wait_probe 'id=101 class=Edit visible=1' 15 controls || fail "Back did not return to the search"
+else
+  fail "no path tip: '$(tooltip_text)'"
+fi
 
 # Header clicks on Name sort by name and reverse it. A click is refused while the cache is
 # prewarmed, and the index's own order may already be by name: a click counts once the sort it

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/Shell.h"
+#include "ui/Tooltip.h"
 #include "support/fixture.h"
 
 TEST(ShellText, HiddenSwitchIsAWholeArgumentInAnyCase) {
