@@ -3,6 +3,7 @@
 // that act (Enter, Tab) are consumed together with their characters, and pasted text is put on
 // one line.
 #include "core/Core.h"
+#include "core/Raii.h"
 #include "i18n/I18n.h"
 #include "search/Search.h"
 #include "shell/ContentExtPicker.h"
@@ -119,6 +120,17 @@ LRESULT CALLBACK SearchEditSubclassProc(HWND edit, UINT msg, WPARAM wParam, LPAR
         // Any other query: the key is the edit's, and the text stays.
     }
     if (msg == WM_CHAR && wParam == 0x1B) return 0;  // the Esc key's character
+    if (msg == WM_ERASEBKGND) {
+        // The rounded well in the edit colour, the corners outside it in the band's colour.
+        if (HDC given = reinterpret_cast<HDC>(wParam)) {
+            DrawRoundedEditFrame(edit, given, false);
+            return 1;
+        }
+        WindowDc own(edit);
+        if (!own) return CallPrevious(previous, edit, msg, wParam, lParam);
+        DrawRoundedEditFrame(edit, own.get(), false);
+        return 1;
+    }
     if (msg == WM_PAINT || msg == WM_NCPAINT) {
         LRESULT r = CallPrevious(previous, edit, msg, wParam, lParam);
         DrawEditFrame(edit);

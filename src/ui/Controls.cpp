@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "core/Raii.h"
 #include "search/Filters.h"
 #include "ui/Theme.h"
 #include "ui/Ui.h"
@@ -878,9 +879,18 @@ void DrawRoundedEditFrame(HWND edit, HDC dc, bool frameOnly) {
     RECT rc{};
     GetClientRect(edit, &rc);
     const int r = ScaleForDpi(8);
+    // The corners outside the rounded frame show the top band behind the box, also after the
+    // edit's own paint filled its whole client area with the well's colour.
+    GdiObject<HRGN> outside(CreateRectRgnIndirect(&rc));
+    GdiObject<HRGN> well(CreateRoundRectRgn(rc.left, rc.top, rc.right + 1, rc.bottom + 1, r, r));
+    if (outside && well && CombineRgn(outside.get(), outside.get(), well.get(), RGN_DIFF) != ERROR) {
+        SolidBrush band(g_uiPalette.toolbar);
+        FillRgn(dc, outside.get(), band.get());
+    }
     if (!frameOnly) {
         SolidBrush fill(g_uiPalette.editWell);
-        FillRoundRect(dc, rc, r, fill.get());
+        if (well) FillRgn(dc, well.get(), fill.get());
+        else FillRect(dc, &rc, fill.get());
     }
     SelectedPen pen(dc, g_uiPalette.border, true);
     RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, r, r);

@@ -115,6 +115,8 @@ void ApplyMonthCalendarTheme(HWND picker);
 void SubclassThemedBackground(HWND button);
 // A one-pixel frame, or the rounded frame for the search box.
 void DrawEditFrame(HWND edit);
+// The search box's rounded frame on `dc`: the corners outside it in the top band's colour, the
+// well inside it in the edit colour (unless frameOnly), then the 1-px border.
 void DrawRoundedEditFrame(HWND edit, HDC dc, bool frameOnly);
 // The edit that gets the rounded frame (the search box).
 void SetRoundFramedEdit(HWND edit);

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end test of the window's chrome under Wine and Xvfb: the dark and light themes from the
 # Settings Center, the tray icon (after start and after "TaskbarCreated") and the program's icon in
-# the tray and on the window, closing to the tray and
-# back, the show/hide hotkey, the icon view with thumbnails, a hotkey.ini combination and the
-# fonts at 144 DPI after a restart, and a combination held by another program.
+# the tray and on the window, the search box's rounded corners in both themes, closing to the
+# tray and back, the show/hide hotkey, the icon view with thumbnails, a hotkey.ini combination and
+# the fonts at 144 DPI after a restart, and a combination held by another program.
 # Usage: chrome_e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test, TARNWICK_PROBE)
 set -uo pipefail
 EXE="$1"
@@ -53,6 +53,18 @@ choose_theme_in_settings() {
 
 wait_pixel() { tw_wait_pixel "$LIST_X" "$LIST_Y" "$1" "$2"; }
 
+# The search box's four corner pixels lie outside its rounded frame: they show the band around
+# the box, not the box's own colour. Prints what it read.
+search_box_corners_ok() {
+  local x y w h band well corners
+  IFS=, read -r x y w h <<<"$(tw_controls | sed -n 's/.* id=101 class=Edit visible=1 rect=\([0-9,-]*\) .*/\1/p')"
+  [ -n "$h" ] || { echo "no search box"; return 1; }
+  read -r band well corners <<<"$(tw_probe pixel $((x - 3)) $((y + h / 2)) $((x + w / 2)) $((y + h / 2)) \
+    "$x" "$y" $((x + w - 1)) "$y" "$x" $((y + h - 1)) $((x + w - 1)) $((y + h - 1)) | tr '\n' ' ')"
+  echo "band $band, box $well, corners $corners"
+  [ "$band" != "$well" ] && [ "$corners" = "$band $band $band $band" ]
+}
+
 # ---------------------------------------------------------------------------------------------
 tw_start "$EXE"
 PID=$TW_PID
@@ -68,8 +80,10 @@ if tw_wait_probe 'tray=1' 10 tray; then pass "tray icon after TaskbarCreated"; e
 if got=$(tw_tray_icon_is_ours); then pass "the tray shows the program's icon again"; else fail "tray icon after TaskbarCreated: $got"; fi
 
 if got=$(wait_pixel "$LIGHT_SURFACE" 20); then pass "light list surface"; else fail "list surface $got, want $LIGHT_SURFACE"; fi
+if got=$(search_box_corners_ok); then pass "light search box has no square corners ($got)"; else fail "light search box corners: $got"; fi
 choose_theme_in_settings "$W" Down
 if got=$(wait_pixel "$DARK_SURFACE" 20); then pass "dark theme from the Settings Center"; else fail "list surface after the dark theme $got"; fi
+if got=$(search_box_corners_ok); then pass "dark search box has no square corners ($got)"; else fail "dark search box corners: $got"; fi
 import -window root "$ARTIFACTS/theme-dark.png" 2>/dev/null || true
 if grep -q "themeMode=dark" "$CONFIG/window.ini" 2>/dev/null; then pass "dark theme saved"; else fail "window.ini has no themeMode=dark"; fi
 choose_theme_in_settings "$W" Up
