@@ -84,8 +84,6 @@ void TrackLeave(HWND hwnd) {
     TrackMouseEvent(&tme);
 }
 
-void HideTooltip(HWND hwnd) { HideTrackingTooltip(hwnd); }
-
 // The tip of a cell below and right of the pointer, kept on the monitor (ui/Tooltip.h).
 void ShowTooltip(HWND hwnd, const std::wstring& text) {
     POINT anchor{};
@@ -169,7 +167,7 @@ void UpdateHoverTooltip(HWND hwnd, int x, int y) {
     try {
         std::shared_ptr<std::vector<MatchItem>> rows = GetVisibleResults();
         if (!rows || rows->empty()) {
-            HideTooltip(hwnd);
+            HideTrackingTooltip(hwnd);
             return;
         }
         const int64_t row = HitTestResultRow(x, y, rows);
@@ -182,15 +180,15 @@ void UpdateHoverTooltip(HWND hwnd, int x, int y) {
         if (repaintRows) InvalidateListArea(hwnd);
         std::wstring text;
         if (!CellText((*rows)[static_cast<size_t>(row)], column, text)) {
-            HideTooltip(hwnd);
+            HideTrackingTooltip(hwnd);
             return;
         }
         ShowTooltip(hwnd, text);
     } catch (const std::exception& e) {
-        HideTooltip(hwnd);
+        HideTrackingTooltip(hwnd);
         ReportTooltipFault(e.what());
     } catch (...) {
-        HideTooltip(hwnd);
+        HideTrackingTooltip(hwnd);
         ReportTooltipFault(nullptr);
     }
 }
@@ -316,7 +314,7 @@ void OnMouseMove(HWND hwnd, int x, int y) {
     if (x < SidebarWidth() || y < GetResultsListTop()) {
         if (g_hoveredRow >= 0) InvalidateListArea(hwnd);
         g_hoveredRow = -1;
-        HideTooltip(hwnd);
+        HideTrackingTooltip(hwnd);
         TrackLeave(hwnd);
         return;
     }
@@ -412,10 +410,9 @@ bool OnSetCursor(HWND hwnd, LPARAM lParam) {
 // message.
 class ListTooltipUnit final : public WindowUnit {
 public:
-    void OnModeChanged(HWND window, int /*oldMode*/, int /*newMode*/) override {
+    void OnModeChanged(HWND /*window*/, int /*oldMode*/, int /*newMode*/) override {
         g_hoveredRow = -1;
         DropHoverTooltip();
-        (void)window;
     }
     bool OnMessage(HWND /*window*/, UINT msg, WPARAM wParam, LPARAM /*lParam*/, LRESULT& /*result*/) override {
         if ((msg == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) || (msg == WM_SHOWWINDOW && !wParam) ||
@@ -468,7 +465,7 @@ bool HandleResultsListInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, L
         if (g_hoveredFilterIndex >= 0) UpdateFilterHover(hwnd, -1, -1);
         g_hoveredFilterIndex = -1;
         g_overlayScrollHover = 0;
-        HideTooltip(hwnd);
+        HideTrackingTooltip(hwnd);
         MaybeTrimOnIdle();
         return true;
     case WM_SETCURSOR:
