@@ -1,6 +1,6 @@
 // The program's own resources, read from the built executable: its manifest asks for common
 // controls 6 (themed controls, the date picker's info message), and its icon 104 is the one the
-// build drew (build/generated/Tarnwick.ico, from src/shell/app_icon.py) in every size.
+// build took (a copy of src/shell/Tarnwick.ico in build/generated) in every size.
 #include <gtest/gtest.h>
 #include <windows.h>
 
