@@ -1,6 +1,7 @@
 // Breadcrumbs, the two scroll bars, hit testing and deleting in the analysis panel.
 #include <algorithm>
 #include <cwchar>
+#include <unordered_map>
 
 #include "analysis/AnalysisView.h"
 #include "core/Core.h"
@@ -257,7 +258,8 @@ void DeleteSelectedInAnalysisView(bool recycle, AnalysisDeleter deleter) {
     struct Target {
         std::wstring path;
         uint64_t frn;
-        bool keepsData;  // other names of the file stay
+        uint64_t reference;  // the file's identity, as the file system gave it
+        uint32_t links;      // names the file had before the deletion
     };
     std::vector<Target> checked;
     size_t asked = 0;
@@ -273,7 +275,7 @@ void DeleteSelectedInAnalysisView(bool recycle, AnalysisDeleter deleter) {
         if (ownReferences &&
             AnalysisRecordNumber(facts.reference) != AnalysisRecordNumber(m->FileIdentity(static_cast<uint32_t>(i))))
             continue;
-        checked.push_back({std::move(path), f, facts.links > 1});
+        checked.push_back({std::move(path), f, facts.reference, facts.links});
     }
     if (checked.size() < asked) {
         // Silence here would read as a deletion that worked: the user is told what was left.
@@ -291,16 +293,23 @@ void DeleteSelectedInAnalysisView(bool recycle, AnalysisDeleter deleter) {
     for (const Target& t : checked) paths.push_back(t.path);
     const std::vector<std::wstring> deleted = (deleter ? deleter : &DeleteFilesWithConfirm)(paths, recycle);
     if (deleted.empty()) return;
+    auto wasDeleted = [&](const Target& t) {
+        return std::any_of(deleted.begin(), deleted.end(),
+                           [&](const std::wstring& d) { return _wcsicmp(d.c_str(), t.path.c_str()) == 0; });
+    };
+    // Names of each file that went in this deletion: the file keeps its data only while it has
+    // more names than that (two names of one file both deleted free its data).
+    std::unordered_map<uint64_t, uint32_t> goneNames;
+    for (const Target& t : checked)
+        if (wasDeleted(t)) ++goneNames[t.reference];
     std::vector<uint64_t> removed;
     bool any = false;
-    for (const Target& t : checked)
-        for (const std::wstring& d : deleted)
-            if (_wcsicmp(d.c_str(), t.path.c_str()) == 0) {
-                removed.push_back(t.frn);
-                // A name of a file that keeps other names frees no space: the totals keep it.
-                any = m->RemoveFileNode(t.frn, t.keepsData) || any;
-                break;
-            }
+    for (const Target& t : checked) {
+        if (!wasDeleted(t)) continue;
+        removed.push_back(t.frn);
+        // A name of a file that keeps other names frees no space: the totals keep it.
+        any = m->RemoveFileNode(t.frn, t.links > goneNames[t.reference]) || any;
+    }
     if (any) {
         m->BuildChildLists();
         m->BuildExtensionStats();

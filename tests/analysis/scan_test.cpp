@@ -127,6 +127,17 @@ protected:
         }
     }
 
+    // Analyses T: and shows the drive in the panel; false (and a failure) when no drive came out.
+    bool ScanAndShow() {
+        AnalysisScanOutcome out = AnalyzeVolumes({volume_}, {}, {});
+        EXPECT_EQ(out.drives.size(), 1u) << testing::PrintToString(out.error);
+        if (out.drives.size() != 1) return false;
+        std::vector<std::unique_ptr<DriveAnalysis>> drives;
+        drives.push_back(std::move(out.drives[0]));
+        atest::ShowDrives(std::move(drives), false);
+        return true;
+    }
+
     std::wstring root_, out_;
     VolumeIndex* volume_ = nullptr;
 };
@@ -329,11 +340,7 @@ TEST_F(AnalysisScanOnDrive, AFileWithSeveralNamesCountsOnceAndEachNameCanBeDelet
                                "/docs/deep/c.bin' '" + host + "/c-top.bin'") != 0)
         GTEST_SKIP() << "host commands cannot be run";
     IndexDrive();  // with the links
-    AnalysisScanOutcome out = AnalyzeVolumes({volume_}, {}, {});
-    ASSERT_EQ(out.drives.size(), 1u) << testing::PrintToString(out.error);
-    std::vector<std::unique_ptr<DriveAnalysis>> drives;
-    drives.push_back(std::move(out.drives[0]));
-    atest::ShowDrives(std::move(drives), false);
+    ASSERT_TRUE(ScanAndShow());
     AnalysisView& view = g_analysisView;
     DiskAnalysisModel& m = *view.CurrentModel();
     EXPECT_EQ(m.RootTotalSize(), DuBytes(""));
@@ -378,6 +385,58 @@ TEST_F(AnalysisScanOnDrive, AFileWithSeveralNamesCountsOnceAndEachNameCanBeDelet
     }
     SetFileActionMessageBox(nullptr);
     g_analysisView.Reset();
+}
+
+// Every name of a file deleted in one go (both names selected): each name saw two links before
+// the deletion, but nothing keeps the data afterwards, so the totals drop by the file's size.
+// When one of the names could not be deleted, the data stays and so do the totals.
+TEST_F(AnalysisScanOnDrive, DeletingEveryNameOfAFileAtOnceFreesItsData) {
+    const std::string host = testfx::FixtureDriveHostPath(L'T');
+    if (testfx::RunHostCommand("ln '" + host + "/docs/deep/c.bin' '" + host + "/media/c-link.bin'") != 0)
+        GTEST_SKIP() << "host commands cannot be run";
+    IndexDrive();
+    struct Case {
+        const char* name;
+        bool secondDeleted;  // the deleter deletes the first name only otherwise
+    } cases[] = {{"both names deleted", true}, {"one name left", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.secondDeleted) {
+            ASSERT_EQ(testfx::RunHostCommand("ln '" + host + "/docs/deep/c.bin' '" + host + "/media/c-link.bin'"), 0);
+            IndexDrive();
+        }
+        ASSERT_TRUE(ScanAndShow());
+        AnalysisView& view = g_analysisView;
+        DiskAnalysisModel& m = *view.CurrentModel();
+        const int64_t before = m.RootTotalSize();
+        EXPECT_EQ(before, DuBytes(""));
+        auto leaf = [&](const std::string& folder, const wchar_t* name) {
+            for (const ChildEntry& e : *m.ChildrenOf(Folder(m, folder)->frn))
+                if (std::wstring(e.name, e.nameLength) == name) return e.frn;
+            return uint64_t{0};
+        };
+        const uint64_t a = leaf("docs/deep", L"c.bin"), b = leaf("media", L"c-link.bin");
+        ASSERT_NE(a, 0u);
+        ASSERT_NE(b, 0u);
+        view.NavigateTo(m.rootFrn);
+        view.selection = {a, b};
+        static bool s_secondDeleted;
+        s_secondDeleted = c.secondDeleted;
+        DeleteSelectedInAnalysisView(false, [](const std::vector<std::wstring>& paths, bool) {
+            std::vector<std::wstring> done;
+            for (const std::wstring& p : paths)
+                if ((done.empty() || s_secondDeleted) && DeleteFileW(p.c_str())) done.push_back(p);
+            return done;
+        });
+        EXPECT_EQ(m.RootTotalSize(), DuBytes(""));
+        EXPECT_EQ(m.RootTotalSize(), c.secondDeleted ? before - 700000 : before);
+        EXPECT_EQ(Folder(m, "docs")->totalSize + Folder(m, "media")->totalSize, DuBytes("docs") + DuBytes("media"));
+        g_analysisView.Reset();
+        // What the first case left: c.bin and its link are gone; the second case makes them anew.
+        if (c.secondDeleted) {
+            ASSERT_TRUE(testfx::WriteFileBytes(root_ + L"docs\\deep\\c.bin", std::string(700000, 'x')));
+        }
+    }
 }
 
 // A worker that ends by an exception of any kind does not leave the panel busy (the Scan button
