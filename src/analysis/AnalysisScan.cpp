@@ -409,7 +409,9 @@ void RunScan(const ScanRequest& req) {
         }
         const bool any = !outcome.drives.empty();
         {
+            // A newer scan may have published already: a stale worker leaves its results alone.
             std::lock_guard<std::mutex> lock(g_analysisScanMutex);
+            if (!Current(req.generation)) return;
             g_analysisScanResults = std::move(outcome.drives);
             g_analysisScanAllDisks = req.all;
             g_analysisScanError = any ? std::wstring() : outcome.error;
@@ -419,8 +421,10 @@ void RunScan(const ScanRequest& req) {
         // Whatever was thrown, the scan ends as failed: the view must not stay busy.
         try {
             std::lock_guard<std::mutex> lock(g_analysisScanMutex);
-            g_analysisScanResults.clear();
-            g_analysisScanError = ScanFailedText();
+            if (Current(req.generation)) {
+                g_analysisScanResults.clear();
+                g_analysisScanError = ScanFailedText();
+            }
         } catch (...) {
         }
         LogBackgroundException(L"analysis_scan");

@@ -478,4 +478,59 @@ TEST(AnalysisScanWorker, AnyExceptionEndsTheScanAsFailed) {
     testfx::InstallVolumes({});
 }
 
+
+// A scan that was replaced by a newer one and then fails must not take the newer scan's results
+// away: the newer drive is still shown.
+HANDLE g_staleEntered = nullptr;
+HANDLE g_staleRelease = nullptr;
+std::atomic<int> g_staleCalls{0};
+AnalysisScanOutcome FirstFailsLate(const std::vector<VolumeIndex*>&, std::vector<std::unique_ptr<DriveAnalysis>>,
+                                   const AnalysisScanHooks&) {
+    if (g_staleCalls++ == 0) {
+        SetEvent(g_staleEntered);
+        WaitForSingleObject(g_staleRelease, 10000);
+        throw 7;
+    }
+    AnalysisScanOutcome outcome;
+    outcome.drives.push_back(std::make_unique<DriveAnalysis>());
+    outcome.drives.back()->letter = L'T';
+    outcome.drives.back()->ready = true;
+    return outcome;
+}
+
+TEST(AnalysisScanWorker, AReplacedScanThatFailsLeavesTheNewerResults) {
+    std::vector<std::unique_ptr<VolumeIndex>> list;
+    list.push_back(testfx::MakeSyntheticVolume(L"T:"));
+    testfx::InstallVolumes(std::move(list));
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    g_staleEntered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_staleRelease = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_staleCalls = 0;
+    const size_t tasksBefore = RunningTaskCount();
+    SetAnalysisVolumesScanner(&FirstFailsLate);
+    StartDiskAnalysisScan(window, true);
+    ASSERT_EQ(WaitForSingleObject(g_staleEntered, 5000), WAIT_OBJECT_0);
+    StartDiskAnalysisScan(window, true);  // the newer scan
+    MSG m{};
+    bool done = false;
+    for (const ULONGLONG end = GetTickCount64() + 5000; GetTickCount64() < end && !done;)
+        if (PeekMessageW(&m, window, WM_APP_ANALYSIS_DONE, WM_APP_ANALYSIS_DONE, PM_REMOVE)) done = true;
+        else Sleep(5);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(m.wParam, 1u);
+    // The replaced scan fails now, before the window takes the newer results.
+    SetEvent(g_staleRelease);
+    for (const ULONGLONG end = GetTickCount64() + 5000; RunningTaskCount() > tasksBefore && GetTickCount64() < end;) Sleep(5);
+    EXPECT_EQ(RunningTaskCount(), tasksBefore);
+    OnAnalysisScanDone(window, m.wParam);
+    EXPECT_TRUE(g_analysisView.ready.load());
+    EXPECT_FALSE(g_analysisView.failed.load());
+    SetAnalysisVolumesScanner(nullptr);
+    g_analysisView.Reset();
+    DestroyWindow(window);
+    CloseHandle(g_staleEntered);
+    CloseHandle(g_staleRelease);
+    testfx::InstallVolumes({});
+}
+
 }  // namespace
