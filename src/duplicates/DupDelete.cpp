@@ -71,11 +71,13 @@ DupKeepCheck DupCheckKeptCopy(const DupGroup& group, const std::vector<std::wstr
     std::vector<DupFileIdentity> read;  // identities of the selected files as they were read
     for (const std::wstring& path : paths) {
         DupFileIdentity stamp;
-        const std::wstring hash = DupHashFileNow(path, cancel, &onBytes, &stamp);
+        UniqueHandle hold;
+        const std::wstring hash = DupHashFileNow(path, cancel, &onBytes, &stamp, &hold);
         if (hash.empty() || (!content.empty() && hash != content)) return failed();
         content = hash;
         read.push_back(stamp);
         found.stamps.push_back({path, stamp});
+        found.held.push_back(std::move(hold));
     }
     // The first other member with that content, read now, is the copy that stays.
     bool first = true;
@@ -86,10 +88,12 @@ DupKeepCheck DupCheckKeptCopy(const DupGroup& group, const std::vector<std::wstr
         }
         const std::wstring& path = others[candidate]->path;
         DupFileIdentity stamp;
-        const std::wstring hash = DupHashFileNow(path, cancel, &onBytes, &stamp);
+        UniqueHandle hold;
+        const std::wstring hash = DupHashFileNow(path, cancel, &onBytes, &stamp, &hold);
         if (IsSet(cancel)) return DupKeepCheck::Cancelled;
         if (hash.empty() || hash != content || std::find(read.begin(), read.end(), stamp) != read.end()) continue;
         found.stamps.push_back({path, stamp});
+        found.held.push_back(std::move(hold));
         found.kept = path;
         if (proof) *proof = std::move(found);
         return DupKeepCheck::Ok;
@@ -209,11 +213,13 @@ void FinishDelete(HWND window, const ActiveCheck& check, CheckOutcome& outcome) 
     }
     SetStatusLine(L"");
     if (!check.recycle && !ConfirmPermanentDelete(check.paths)) return;
-    // The user may have taken a while to answer: the files must still be those that were read.
+    // The files were held against writing while the user answered; they must still be those
+    // that were read (a file moved or replaced by another under its name is not).
     if (!DupKeepProofStillHolds(outcome.proof)) {
         ShowRefusal(window, DupKeepCheck::NoOtherCopy);
         return;
     }
+    outcome.proof.held.clear();
     const DeleteOutcome deleted = DeletePaths(check.paths, check.recycle, true);
     if (deleted.deleted.empty()) return;
     DupApplyDeletedPaths(g_dupFindView, deleted.deleted);

@@ -30,10 +30,13 @@ enum class DupKeepCheck {
 };
 
 // What a successful check found: the copy that stays, and the identity, size and time of each
-// file read (the selected ones and the kept one) as they were when read.
+// file read (the selected ones and the kept one) as they were when read. The files stay open
+// without write sharing (held) until the proof goes or `held` is cleared, so that none of them
+// can be rewritten while the user answers the question before a permanent deletion.
 struct DupKeepProof {
     std::wstring kept;
     std::vector<std::pair<std::wstring, DupFileIdentity>> stamps;
+    std::vector<UniqueHandle> held;
 };
 
 // Told the bytes read so far and the bytes the check expects to read.

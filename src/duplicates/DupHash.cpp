@@ -206,10 +206,13 @@ bool RunTimed(std::function<void()> job, uint32_t waitMs, const std::atomic<bool
 
 enum : int { kPending = 0, kDone = 1, kAbandoned = 2 };
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 struct OpenState {
     std::wstring path;
     DWORD access = GENERIC_READ;
     DWORD flags = FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN;
+    DWORD share = kShareAll;
     std::atomic<int> state{kPending};
     HANDLE handle = INVALID_HANDLE_VALUE;
     DWORD error = 0;
@@ -218,15 +221,15 @@ struct OpenState {
 // The helper's half of a timed open: the handle is handed over only while the caller still
 // waits; otherwise the helper closes it itself. Exactly one side ends up owning it.
 void OpenOnHelper(const std::shared_ptr<OpenState>& st) {
-    HANDLE h = CreateFileW(st->path.c_str(), st->access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, st->flags, nullptr);
+    HANDLE h = CreateFileW(st->path.c_str(), st->access, st->share, nullptr, OPEN_EXISTING, st->flags, nullptr);
     st->error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     st->handle = h;
     int expected = kPending;
     if (!st->state.compare_exchange_strong(expected, kDone) && h != INVALID_HANDLE_VALUE) CloseHandle(h);
 }
 
-HANDLE OpenTimed(const std::wstring& path, DWORD access, DWORD flags, const std::atomic<bool>* cancel) {
+HANDLE OpenTimed(const std::wstring& path, DWORD access, DWORD flags, const std::atomic<bool>* cancel,
+                 DWORD share = kShareAll) {
     if (DupHashDeadlinePassed() || Cancelled(cancel)) {
         tls_hashTimedOut = true;
         return INVALID_HANDLE_VALUE;
@@ -235,6 +238,7 @@ HANDLE OpenTimed(const std::wstring& path, DWORD access, DWORD flags, const std:
     st->path = path;
     st->access = access;
     st->flags = flags;
+    st->share = share;
     RunTimed([st] { OpenOnHelper(st); }, kDupOpenWaitMs, cancel);
     int expected = kPending;
     if (st->state.compare_exchange_strong(expected, kAbandoned)) {
@@ -406,13 +410,13 @@ struct FileCloser {
 // the helper thread and the overlapped waits would only add system calls per file; the
 // per-file deadline and the cancel flag are still checked before the open and every read.
 
-HANDLE OpenDirect(const std::wstring& path, DWORD access, DWORD flags, const std::atomic<bool>* cancel) {
+HANDLE OpenDirect(const std::wstring& path, DWORD access, DWORD flags, const std::atomic<bool>* cancel,
+                  DWORD share = kShareAll) {
     if (DupHashDeadlinePassed() || Cancelled(cancel)) {
         tls_hashTimedOut = true;
         return INVALID_HANDLE_VALUE;
     }
-    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, flags, nullptr);
+    return CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
 // Reads n bytes at offset (n at most kReadBufferSize), fewer only where the file ends.
@@ -692,7 +696,7 @@ bool DupQueryFileIdentity(const std::wstring& path, DupFileIdentity* out, const 
 }
 
 std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* cancel, const DupReadProgress* progress,
-                            DupFileIdentity* stamp) {
+                            DupFileIdentity* stamp, UniqueHandle* hold) {
     // No overall deadline for this thread while the file is read (restored afterwards).
     struct DeadlineOff {
         uint64_t saved = tls_hashDeadline;
@@ -703,8 +707,11 @@ std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* c
         ~DeadlineOff() { tls_hashDeadline = saved; }
     } off;
     const bool direct = DupPathIsOnLocalFixedDrive(path);
-    FileCloser file{direct ? OpenDirect(path, GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN, cancel)
-                           : OpenFileForHashTimed(path, cancel)};
+    // A held file is opened without write sharing: nobody can write to it while the handle lives.
+    const DWORD share = hold ? FILE_SHARE_READ | FILE_SHARE_DELETE : kShareAll;
+    FileCloser file{direct ? OpenDirect(path, GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN, cancel, share)
+                           : OpenTimed(path, GENERIC_READ, FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN,
+                                       cancel, share)};
     if (file.h == INVALID_HANDLE_VALUE) return {};
     DupFileIdentity before, after;
     if (!IdentityOf(file.h, &before) || before.size < 0) return {};
@@ -713,6 +720,7 @@ std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* c
     // Written to while it was read: what was read is no content the file has.
     if (!IdentityOf(file.h, &after) || !after.SameState(before)) return {};
     if (stamp) *stamp = before;
+    if (hold) hold->reset(std::exchange(file.h, INVALID_HANDLE_VALUE));
     return HashDigestToHex(digest);
 }
 

@@ -17,6 +17,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "core/Raii.h"
+
 extern thread_local bool tls_hashTimedOut;
 extern thread_local uint64_t tls_hashDeadline;
 
@@ -83,9 +85,11 @@ using DupReadProgress = std::function<void(uint64_t bytes)>;
 // identity, size and time (*stamp) from the same open. No overall time limit applies: a file on
 // a local fixed drive is read to its end however long that takes; elsewhere each open and read
 // keeps its own wait. Empty when the file cannot be read whole, changed while it was read, or
-// the cancel flag was set.
+// the cancel flag was set. With hold, the file is opened without write sharing and, once hashed,
+// stays open in *hold: while that handle lives no program can write to the file (a program that
+// has it open for writing already makes the open fail).
 std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* cancel, const DupReadProgress* progress,
-                            DupFileIdentity* stamp);
+                            DupFileIdentity* stamp, UniqueHandle* hold = nullptr);
 
 // Whether the system's SHA-256 provider can be opened (status: the failing call's NTSTATUS,
 // which is also logged to the performance log; 0 when available).

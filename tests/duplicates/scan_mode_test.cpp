@@ -307,10 +307,30 @@ TEST_F(DupDeleteTest, AnotherCopyMustStay) {
               DupKeepCheck::Ok);
     EXPECT_EQ(lastDone, 6000u);
     EXPECT_EQ(lastTotal, 6000u);
-    // The proof holds until one of the files changes.
+    // While the proof is kept, no program can write to the files read (the user may take a while
+    // to answer the question before a permanent deletion); the kept copy and the selected one
+    // can still be read. Once let go, the proof holds until one of the files changes.
     EXPECT_TRUE(DupKeepProofStillHolds(proof));
+    EXPECT_FALSE(Put(root_ + L"c1", changed));
+    EXPECT_FALSE(Put(root_ + L"c3", changed));
+    EXPECT_EQ(testfx::ReadFileBytes(root_ + L"c1"), body);
+    EXPECT_TRUE(DupKeepProofStillHolds(proof));
+    proof.held.clear();
     ASSERT_TRUE(Put(root_ + L"c1", changed));
     EXPECT_FALSE(DupKeepProofStillHolds(proof));
+    // A file another program has open for writing may change under the check: it is neither
+    // deleted nor trusted as the copy that stays.
+    ASSERT_TRUE(Put(root_ + L"c1", body));
+    {
+        UniqueHandle writer(CreateFileW((root_ + L"c1").c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(writer);
+        DupKeepProof other;
+        EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c3"}, nullptr, nullptr, &other), DupKeepCheck::Ok);
+        EXPECT_EQ(other.kept, root_ + L"c2");
+        EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c1"}, nullptr, nullptr, nullptr), DupKeepCheck::NoOtherCopy);
+    }
     const std::atomic<bool> cancel{true};
     EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c3"}, &cancel, nullptr, nullptr), DupKeepCheck::Cancelled);
 }
