@@ -2,14 +2,22 @@
 //
 // Per drive it keeps a model of the folder tree (every file and folder with its reference,
 // parent, name, attributes, times and size) and a log of USN_RECORD_V2 entries. The model is
-// built by one walk of the drive; afterwards every query or read of the journal runs a change
-// scan that brings the model up to date and logs what changed:
-//   - a subtree change notification on the drive root names the folders that changed (every
-//     folder is opened once by the walk, so that the notification covers folders that existed
-//     before it was set up);
-//   - a sweep compares the last-write time of a slice of the folders per scan (at most one
-//     slice per 50 ms) with the time seen when the folder was last listed, so that a change the
-//     notification missed is found within one round of the sweep;
+// built by one walk of the drive (two threads list the folders, the caller builds the model from
+// their listings meanwhile); afterwards every query or read of the journal runs a change scan
+// that brings the model up to date and logs what changed:
+//   - a subtree change notification on the drive root names the folders that changed. Wine
+//     watches a folder below such a notification only once the folder is opened while the
+//     notification is set up, and its cost of watching grows with the square of the watched
+//     folders (a minute of the shared Wine server for 100,000 folders). So the notification is
+//     set up before the walk, which opens every folder, only for the first
+//     kWalkWatchLimit folders; on a larger drive it is set up again after the walk and covers the
+//     root and the folders listed since (changed and new ones);
+//   - a sweep compares the last-write time of every folder, a slice per scan, with the time seen
+//     when the folder was last listed, so that a creation, deletion or rename anywhere is found
+//     within one round of the sweep (its slices take kSweepShare of the elapsed time: a round of
+//     about 8 s for 100,000 folders). A change of a file's data or attributes alone leaves its
+//     folder's time as it was: in a folder the notification does not cover it is seen only with
+//     the folder's next listing;
 //   - a changed folder is listed again and compared entry by entry with the model: new
 //     references are creations, vanished ones deletions, a reference under another name or
 //     folder a rename, other sizes, times or attributes data and basic-info changes.
@@ -19,6 +27,9 @@
 // with the next sequence number (the reference's high 16 bits). The drive's root folder is 5.
 // Entries without a usable index of their own (links, duplicates of a reference) get a stable
 // synthetic reference from their parent and name and no record.
+// The model is compact (StandInStore.h): an entry lives in its record's slot (a folder's entries
+// linked from it), its name in a shared store, and file indexes find their records through an
+// open-addressing table of record numbers.
 #include "platform/StandInJournal.h"
 
 #include <algorithm>
@@ -28,16 +39,17 @@
 #include <cstring>
 #include <deque>
 #include <map>
-#include <set>
 #include <memory>
 #include <mutex>
-#include <condition_variable>
-#include <thread>
+#include <set>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "core/Core.h"
+#include "platform/StandInListing.h"
+#include "platform/StandInStore.h"
 
 namespace volumeio {
 namespace {
@@ -50,35 +62,50 @@ constexpr DWORD kReasonCreate = 0x100, kReasonDelete = 0x200, kReasonBasicInfo =
 constexpr DWORD kReasonOldName = 0x1000, kReasonNewName = 0x2000, kReasonClose = 0x80000000;
 constexpr size_t kMaxLogBytes = 32u << 20;            // USN bytes kept in memory
 constexpr int64_t kUsnReservation = 64ll << 20;       // USN range reserved per state-file write
-constexpr int kSweepBudgetWatchedUs = 4000;           // sweep time per scan with notifications
-constexpr int kSweepBudgetUnwatchedUs = 25000;        // sweep time per scan without them
+// Share of the elapsed time the sweep's slices take. A folder's time costs about 11 us under
+// Wine (no server request): 100,000 folders take a round of about 7 s at this share.
+constexpr double kSweepShare = 0.15;
+constexpr std::chrono::milliseconds kSweepMaxSlice{100};   // longest slice of one scan
 constexpr DWORD kMaxWaitMs = 10000;                   // longest wait of a waiting read
 constexpr std::chrono::milliseconds kSweepInterval{50};   // at most one sweep slice per interval
 constexpr int kMaxDepth = 256;
+constexpr unsigned kListers = 2;                      // listing threads of the first walk
 constexpr DWORD kWatchFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
                                FILE_NOTIFY_CHANGE_ATTRIBUTES | FILE_NOTIFY_CHANGE_SIZE |
                                FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_CREATION;
 
+// What a record number's slot holds.
+enum SlotState : uint8_t {
+    kFreeSlot = 0,
+    kEntrySlot,       // an entry of the drive
+    kExtensionSlot,   // the extension record of the entry `parent` names
+    kReservedSlot,    // given to a file index asked for by handle before a scan found the file
+};
+
+// One entry of the model (72 bytes): in its record's slot, or in the map of synthetic entries.
 struct Node {
-    uint64_t parent = 0;
-    std::wstring name;
-    DWORD attrs = 0;
-    int64_t created = 0, written = 0, size = 0;
+    uint64_t parent = 0;       // the folder holding it (extension slots: the owner's reference)
+    uint64_t next = 0;         // the next entry of the same folder; 0 ends the list
+    uint64_t link = 0;         // folders: the first entry; files: the extension record, or 0
+    int64_t written = 0;
+    int64_t sizeOrStamp = 0;   // files: size; folders: last-write time when last listed
     int64_t usn = 0;
-    int64_t dirStamp = 0;               // folders: last-write time when last listed
-    uint64_t fileId = 0;                // the file system's file index (0: synthetic reference)
-    uint64_t extension = 0;             // reference of the extension record holding its data, or 0
-    std::vector<uint64_t> children;     // folders: references of the entries
+    uint64_t fileId = 0;       // the file system's file index (0: synthetic reference)
+    uint32_t nameAt = 0;       // in the drive's NameStore
+    DWORD attrs = 0;
+    uint32_t createdPrint = 0;   // fingerprint of the creation time
+    uint16_t sequence = 0;       // record slots: the sequence number last given out
+    uint8_t nameLength = 0;
+    uint8_t state = kFreeSlot;
     bool IsDir() const { return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool Descend() const { return IsDir() && !(attrs & FILE_ATTRIBUTE_REPARSE_POINT); }
 };
+static_assert(sizeof(Node) == 72, "the model's entry stays small");
 
-struct Listed {
-    uint64_t fileId = 0;
-    std::wstring name;
-    DWORD attrs = 0;
-    int64_t created = 0, written = 0, size = 0;
-};
+uint32_t CreatedPrint(int64_t created) {
+    const uint64_t v = static_cast<uint64_t>(created);
+    return static_cast<uint32_t>(v ^ (v >> 32));
+}
 
 struct LogRec {
     int64_t usn;
@@ -88,7 +115,7 @@ struct LogRec {
     std::wstring name;
 };
 
-std::wstring Join(const std::wstring& folder, const std::wstring& name) {
+std::wstring Join(const std::wstring& folder, std::wstring_view name) {
     std::wstring p = folder;
     if (p.empty() || p.back() != L'\\') p += L'\\';
     p += name;
@@ -159,7 +186,7 @@ public:
         LoadJournal();
         if (!EnsureTree()) return false;
         Scan(false);
-        *count = records_.size();
+        *count = slots_.size();
         return true;
     }
     bool RunScan(bool fullSweep) {
@@ -186,22 +213,37 @@ private:
     // Tree model.
     std::wstring RootPath() const;
     std::wstring PathOf(uint64_t ref) const;
+    Node* Get(uint64_t ref);
+    const Node* Get(uint64_t ref) const { return const_cast<Drive*>(this)->Get(ref); }
+    uint64_t SlotRef(uint64_t number) const {
+        return number | (static_cast<uint64_t>(slots_[number].sequence) << 48);
+    }
+    std::wstring_view NameOf(const Node& n) const { return names_.Get(n.nameAt, n.nameLength); }
+    void SetName(Node& n, std::wstring_view name);
+    template <class Fn>
+    void ForEachEntry(Fn fn);   // fn(ref, node) for every entry, the root included
     uint64_t KnownRef(uint64_t id) const;
+    void IndexId(uint64_t id, uint64_t number);
+    void UnindexId(uint64_t id, uint64_t number);
     uint64_t AllocateRef(uint64_t id);
     uint64_t TakeRecord(uint64_t owner, bool extension);
-    void FreeRecords(uint64_t ref, const Node& n);
+    void RemoveEntry(uint64_t ref);
     StandInFile FileOf(uint64_t ref, const Node& n) const;
-    uint64_t SyntheticRef(uint64_t parent, const std::wstring& name) const;
-    bool ListFolder(const std::wstring& path, std::vector<Listed>& out);
+    uint64_t SyntheticRef(uint64_t parent, std::wstring_view name) const;
+    bool ListFolder(const std::wstring& path, Listing& out);
     bool EnsureTree();
-    void WalkNew(uint64_t folderRef, const std::wstring& path, int depth, std::unordered_set<uint64_t>* pending);
-    uint64_t BaselineRef(uint64_t parent, const Listed& e);
-    uint64_t AddNode(uint64_t parent, const Listed& e, uint64_t ref, bool log);
-    uint64_t Place(uint64_t folderRef, const Listed& e, std::unordered_set<uint64_t>& pending, bool* walk);
+    void WalkFirst();
+    void WalkNew(uint64_t folderRef, const std::wstring& path, int depth, std::unordered_set<uint64_t>& pending);
+    uint64_t BaselineRef(uint64_t parent, const ListedEntry& e, std::wstring_view name);
+    uint64_t AddNode(uint64_t parent, const ListedEntry& e, std::wstring_view name, uint64_t ref, bool log);
+    uint64_t Place(uint64_t folderRef, const ListedEntry& e, std::wstring_view name,
+                   std::unordered_set<uint64_t>& pending, bool* walk);
     void RelistFolder(uint64_t ref, int64_t stamp, std::unordered_set<uint64_t>& pendingDelete);
     void DeleteSubtree(uint64_t ref);
+    void AttachToParent(uint64_t ref, Node& n, uint64_t parent);
     void DetachFromParent(uint64_t ref, uint64_t parent);
-    void Emit(uint64_t ref, uint64_t parent, const std::wstring& name, DWORD reason, DWORD attrs);
+    void CompactNames();
+    void Emit(uint64_t ref, uint64_t parent, std::wstring_view name, DWORD reason, DWORD attrs);
     void TrimLog();
     void Scan(bool fullSweep);
     void DrainWatch(std::unordered_set<uint64_t>& dirty, bool& overflow);
@@ -225,17 +267,11 @@ private:
     bool treeBuilt_ = false;
     uint64_t rootFileId_ = 0;
     bool rootFileIdKnown_ = false;
-    std::unordered_map<uint64_t, Node> nodes_;
-    // Record numbers: who holds each one (its base reference; 0 = free) and its last sequence.
-    struct RecordSlot {
-        uint64_t owner = 0;
-        uint16_t sequence = 0;
-        bool extension = false;
-    };
-    std::vector<RecordSlot> records_;
-    std::set<uint64_t> freeRecords_;                   // lowest first, as NTFS reuses them
-    std::unordered_map<uint64_t, uint64_t> idRefs_;    // file index -> reference
-    std::vector<uint64_t> enumOrder_;
+    ChunkedArray<Node> slots_;                          // by record number
+    std::unordered_map<uint64_t, Node> synthetic_;      // entries with synthetic references
+    NameStore names_;
+    RecordIndex ids_;                                   // file index -> record number
+    std::set<uint64_t> freeRecords_;                    // lowest first, as NTFS reuses them
     std::map<std::pair<uint64_t, std::wstring>, uint64_t> aliases_;   // earlier (parent, name) of folders
     std::vector<uint64_t> sweepList_;
     size_t sweepPos_ = 0;
@@ -384,29 +420,67 @@ uint64_t Drive::NewJournalId() const {
 
 // ---- tree model -------------------------------------------------------------------------------
 
+Node* Drive::Get(uint64_t ref) {
+    if (ref & kSyntheticBit) {
+        auto it = synthetic_.find(ref);
+        return it == synthetic_.end() ? nullptr : &it->second;
+    }
+    const uint64_t number = ref & kMask48;
+    if (number >= slots_.size()) return nullptr;
+    Node& n = slots_[number];
+    return n.state == kEntrySlot && SlotRef(number) == ref ? &n : nullptr;
+}
+
+template <class Fn>
+void Drive::ForEachEntry(Fn fn) {
+    for (size_t i = 0; i < slots_.size(); ++i)
+        if (slots_[i].state == kEntrySlot) fn(SlotRef(i), slots_[i]);
+    for (auto& [ref, n] : synthetic_) fn(ref, n);
+}
+
+void Drive::SetName(Node& n, std::wstring_view name) {
+    if (n.nameLength) names_.Release(n.nameLength);
+    n.nameLength = 0;
+    n.nameAt = names_.Add(name);
+    n.nameLength = static_cast<uint8_t>(name.size());
+}
+
 // The reference of a file index seen before, or 0.
 uint64_t Drive::KnownRef(uint64_t id) const {
     if (rootFileIdKnown_ && id == rootFileId_) return kRootRef;
-    auto it = idRefs_.find(id);
-    return it == idRefs_.end() ? 0 : it->second;
+    const uint32_t number = ids_.Find(id, [this](uint32_t n) { return slots_[n].fileId; });
+    return number ? SlotRef(number) : 0;
+}
+
+void Drive::IndexId(uint64_t id, uint64_t number) {
+    slots_[number].fileId = id;
+    ids_.Insert(id, static_cast<uint32_t>(number), [this](uint32_t n) { return slots_[n].fileId; });
+}
+
+void Drive::UnindexId(uint64_t id, uint64_t number) {
+    ids_.Erase(id, static_cast<uint32_t>(number), [this](uint32_t n) { return slots_[n].fileId; });
 }
 
 // Takes the lowest free record number with its next sequence number; returns the reference.
 uint64_t Drive::TakeRecord(uint64_t owner, bool extension) {
-    if (records_.size() < kStandInFirstFileRecord) records_.resize(kStandInFirstFileRecord);
+    slots_.grow_to(kStandInFirstFileRecord);
     uint64_t number;
     if (!freeRecords_.empty()) {
         number = *freeRecords_.begin();
         freeRecords_.erase(freeRecords_.begin());
     } else {
-        number = records_.size();
-        records_.emplace_back();
+        number = slots_.size();
+        if (number >= 0xFFFFFFFFull) throw std::length_error("record numbers exhausted");
+        slots_.emplace_back();
     }
-    RecordSlot& slot = records_[number];
-    if (++slot.sequence == 0) slot.sequence = 1;
-    const uint64_t ref = number | (static_cast<uint64_t>(slot.sequence) << 48);
-    slot.owner = owner ? owner : ref;
-    slot.extension = extension;
+    Node& slot = slots_[number];
+    uint16_t sequence = static_cast<uint16_t>(slot.sequence + 1);
+    if (sequence == 0) sequence = 1;
+    slot = Node{};
+    slot.sequence = sequence;
+    slot.state = extension ? kExtensionSlot : kReservedSlot;
+    const uint64_t ref = SlotRef(number);
+    slot.parent = extension ? owner : 0;
     return ref;
 }
 
@@ -414,31 +488,45 @@ uint64_t Drive::TakeRecord(uint64_t owner, bool extension) {
 // it keeps the reference given here when the scan adds it.
 uint64_t Drive::AllocateRef(uint64_t id) {
     const uint64_t ref = TakeRecord(0, false);
-    idRefs_[id] = ref;
+    IndexId(id, ref & kMask48);
     return ref;
 }
 
-void Drive::FreeRecords(uint64_t ref, const Node& n) {
-    auto release = [this](uint64_t r, uint64_t owner) {
+// Takes an entry out of the model: its records become free, its name dead. The caller has
+// detached it from its folder.
+void Drive::RemoveEntry(uint64_t ref) {
+    Node* n = Get(ref);
+    if (!n) return;
+    names_.Release(n->nameLength);
+    if (ref & kSyntheticBit) {
+        synthetic_.erase(ref);
+        return;
+    }
+    auto release = [this](uint64_t r) {
         const uint64_t number = r & kMask48;
-        if (r == kRootRef || (r & kSyntheticBit) || number >= records_.size()) return;
-        if (records_[number].owner != owner) return;
-        records_[number].owner = 0;
+        if (r == kRootRef || (r & kSyntheticBit) || number >= slots_.size() || SlotRef(number) != r) return;
+        Node& slot = slots_[number];
+        if (slot.state == kFreeSlot) return;
+        if (slot.fileId && KnownRef(slot.fileId) == r) UnindexId(slot.fileId, number);
+        const uint16_t sequence = slot.sequence;
+        slot = Node{};
+        slot.sequence = sequence;
         freeRecords_.insert(number);
     };
-    if (n.fileId) {
-        auto it = idRefs_.find(n.fileId);
-        if (it != idRefs_.end() && it->second == ref) idRefs_.erase(it);
+    if (!n->IsDir() && n->link) {
+        const uint64_t ext = n->link;
+        const uint64_t number = ext & kMask48;
+        if (number < slots_.size() && slots_[number].state == kExtensionSlot && slots_[number].parent == ref)
+            release(ext);
     }
-    if (n.extension) release(n.extension, ref);
-    release(ref, ref);
+    release(ref);
 }
 
 StandInFile Drive::FileOf(uint64_t ref, const Node& n) const {
-    return StandInFile{ref, n.IsDir(), n.size, n.IsDir() ? 0 : n.extension};
+    return StandInFile{ref, n.IsDir(), n.IsDir() ? 0 : n.sizeOrStamp, n.IsDir() ? 0 : n.link};
 }
 
-uint64_t Drive::SyntheticRef(uint64_t parent, const std::wstring& name) const {
+uint64_t Drive::SyntheticRef(uint64_t parent, std::wstring_view name) const {
     uint64_t h = 0xCBF29CE484222325ull ^ parent;
     for (wchar_t c : name) {
         h ^= (uint64_t)c;
@@ -446,201 +534,40 @@ uint64_t Drive::SyntheticRef(uint64_t parent, const std::wstring& name) const {
     }
     for (int probe = 0; probe < 64; ++probe) {
         uint64_t r = kSyntheticBit | ((h + (uint64_t)probe * 0x9E3779B97F4A7C15ull) & (kSyntheticBit - 1));
-        auto it = nodes_.find(r);
-        if (it == nodes_.end() || (it->second.parent == parent && it->second.name == name)) return r;
+        auto it = synthetic_.find(r);
+        if (it == synthetic_.end() || (it->second.parent == parent && NameOf(it->second) == name)) return r;
     }
     return kSyntheticBit | (h & (kSyntheticBit - 1));
 }
 
 std::wstring Drive::PathOf(uint64_t ref) const {
-    std::vector<const std::wstring*> parts;
+    std::vector<std::wstring_view> parts;
     uint64_t cur = ref;
     for (int depth = 0; cur != kRootRef && depth < kMaxDepth + 2; ++depth) {
-        auto it = nodes_.find(cur);
-        if (it == nodes_.end()) break;
-        parts.push_back(&it->second.name);
-        cur = it->second.parent;
+        const Node* n = Get(cur);
+        if (!n) break;
+        parts.push_back(NameOf(*n));
+        cur = n->parent;
     }
     std::wstring p = RootPath();
     for (size_t i = parts.size(); i-- > 0;) {
-        p += *parts[i];
+        p += parts[i];
         if (i) p += L'\\';
     }
     return p;
 }
 
-// Lists a folder's entries (without "." and "..") into out; buf is the caller's 64 KiB buffer.
-bool ListFolderEntries(const std::wstring& path, std::vector<BYTE>& buf, std::vector<Listed>& out) {
-    out.clear();
-    HANDLE h = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, 7, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    if (buf.size() != 65536) buf.assign(65536, 0);
-    FILE_INFO_BY_HANDLE_CLASS cls = FileIdBothDirectoryRestartInfo;
-    bool ok = true;
-    while (GetFileInformationByHandleEx(h, cls, buf.data(), (DWORD)buf.size())) {
-        cls = FileIdBothDirectoryInfo;
-        size_t off = 0;
-        for (;;) {
-            if (off + sizeof(FILE_ID_BOTH_DIR_INFO) > buf.size()) break;
-            auto* e = reinterpret_cast<FILE_ID_BOTH_DIR_INFO*>(buf.data() + off);
-            size_t nameBytes = e->FileNameLength;
-            size_t nameOff = off + offsetof(FILE_ID_BOTH_DIR_INFO, FileName);
-            if (nameOff + nameBytes > buf.size()) break;
-            size_t n = nameBytes / 2;
-            bool dot = (n == 1 && e->FileName[0] == L'.') || (n == 2 && e->FileName[0] == L'.' && e->FileName[1] == L'.');
-            if (!dot && n > 0 && n <= 255) {
-                Listed l;
-                l.fileId = (uint64_t)e->FileId.QuadPart;
-                l.name.assign(e->FileName, n);
-                l.attrs = e->FileAttributes;
-                l.created = e->CreationTime.QuadPart;
-                l.written = e->LastWriteTime.QuadPart;
-                l.size = (l.attrs & FILE_ATTRIBUTE_DIRECTORY) ? 0 : e->EndOfFile.QuadPart;
-                out.push_back(std::move(l));
-            }
-            if (!e->NextEntryOffset) break;
-            off += e->NextEntryOffset;
-        }
-    }
-    DWORD err = GetLastError();
-    if (err != ERROR_NO_MORE_FILES && err != ERROR_FILE_NOT_FOUND) ok = false;
-    CloseHandle(h);
-    return ok;
-}
-
-// Lists the folders a walk will enter next on one helper thread while the walk goes on. Listing
-// is nearly all of a walk's time and mostly waits on the file system: two listings at a time
-// take little more than one, while more than two contend with each other. The walk announces
-// each folder it will enter (Ahead) and takes its listing (List); the helper lists the most
-// recently announced folders first (a depth-first walk enters them next). A listing the helper
-// has not started is made by the caller itself.
-class ReadAheadLister {
-public:
-    ReadAheadLister() = default;
-    ReadAheadLister(const ReadAheadLister&) = delete;
-    ReadAheadLister& operator=(const ReadAheadLister&) = delete;
-    ~ReadAheadLister() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stop_ = true;
-        }
-        cv_.notify_all();
-        if (thread_.joinable()) thread_.join();
-    }
-
-    void Ahead(const std::wstring& path) {
-        if (!started_) {
-            started_ = true;
-            try {
-                thread_ = std::thread([this] { Run(); });
-            } catch (...) {
-                return;  // no helper: every listing is made by the caller
-            }
-        }
-        if (!thread_.joinable()) return;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            requests_.push_back(path);
-        }
-        cv_.notify_all();
-    }
-
-    bool List(const std::wstring& path, std::vector<BYTE>& buf, std::vector<Listed>& out) {
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            for (;;) {
-                auto it = done_.find(path);
-                if (it != done_.end()) {
-                    const bool ok = it->second.ok;
-                    out = std::move(it->second.entries);
-                    done_.erase(it);
-                    cv_.notify_all();
-                    return ok;
-                }
-                if (busy_ && current_ == path) {
-                    cv_.wait(lock);
-                    continue;
-                }
-                for (size_t i = requests_.size(); i-- > 0;) {
-                    if (requests_[i] == path) {
-                        requests_.erase(requests_.begin() + static_cast<std::ptrdiff_t>(i));
-                        break;
-                    }
-                }
-                break;
-            }
-        }
-        return ListFolderEntries(path, buf, out);
-    }
-
-private:
-    struct Result {
-        bool ok = false;
-        std::vector<Listed> entries;
-    };
-    static constexpr size_t kMaxReady = 512;  // listings made but not yet taken
-
-    void Run() {
-        std::vector<BYTE> buf;
-        for (;;) {
-            std::wstring path;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                cv_.wait(lock, [this] { return stop_ || (!requests_.empty() && done_.size() < kMaxReady); });
-                if (stop_) return;
-                // The newest folder is the one the walk enters next and most likely lists itself
-                // while this one is made: the helper takes the one after it.
-                const size_t pick = requests_.size() >= 2 ? requests_.size() - 2 : requests_.size() - 1;
-                path = std::move(requests_[pick]);
-                requests_.erase(requests_.begin() + static_cast<std::ptrdiff_t>(pick));
-                current_ = path;
-                busy_ = true;
-            }
-            Result r;
-            bool made = true;
-            try {
-                r.ok = ListFolderEntries(path, buf, r.entries);
-            } catch (...) {
-                made = false;  // out of memory: the walk lists this folder itself
-            }
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                if (made) {
-                    try {
-                        done_.emplace(path, std::move(r));
-                    } catch (...) {
-                    }
-                }
-                busy_ = false;
-                current_.clear();
-            }
-            cv_.notify_all();
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    std::vector<std::wstring> requests_;
-    std::unordered_map<std::wstring, Result> done_;
-    std::wstring current_;
-    bool busy_ = false;
-    bool stop_ = false;
-    bool started_ = false;
-    std::thread thread_;
-};
-
-bool Drive::ListFolder(const std::wstring& path, std::vector<Listed>& out) {
+bool Drive::ListFolder(const std::wstring& path, Listing& out) {
     ++foldersListed_;
     return ListFolderEntries(path, listBuf_, out);
 }
 
-void Drive::Emit(uint64_t ref, uint64_t parent, const std::wstring& name, DWORD reason, DWORD attrs) {
-    LogRec r{nextUsn_, ref, parent, reason, attrs, NowFileTime(), name};
+void Drive::Emit(uint64_t ref, uint64_t parent, std::wstring_view name, DWORD reason, DWORD attrs) {
+    LogRec r{nextUsn_, ref, parent, reason, attrs, NowFileTime(), std::wstring(name)};
     DWORD len = RecordLength(name.size());
     nextUsn_ += len;
     logBytes_ += len;
-    auto it = nodes_.find(ref);
-    if (it != nodes_.end()) it->second.usn = r.usn;
+    if (Node* n = Get(ref)) n->usn = r.usn;
     log_.push_back(std::move(r));
     TrimLog();
     ReserveUsn();
@@ -655,63 +582,123 @@ void Drive::TrimLog() {
     }
 }
 
-uint64_t Drive::BaselineRef(uint64_t parent, const Listed& e) {
+uint64_t Drive::BaselineRef(uint64_t parent, const ListedEntry& e, std::wstring_view name) {
     bool synthetic = (e.attrs & FILE_ATTRIBUTE_REPARSE_POINT) || e.fileId == 0;
     if (!synthetic) {
         uint64_t ref = KnownRef(e.fileId);
         if (ref == 0) return AllocateRef(e.fileId);
-        if (ref != kRootRef && !nodes_.count(ref)) return ref;
+        if (ref != kRootRef && !Get(ref)) return ref;
     }
-    return SyntheticRef(parent, e.name);   // a link, or a second name of one file
+    return SyntheticRef(parent, name);   // a link, or a second name of one file
 }
 
-uint64_t Drive::AddNode(uint64_t parent, const Listed& e, uint64_t ref, bool log) {
-    Node n;
+void Drive::AttachToParent(uint64_t ref, Node& n, uint64_t parent) {
     n.parent = parent;
-    n.name = e.name;
-    n.attrs = e.attrs;
-    n.created = e.created;
-    n.written = e.written;
-    n.size = e.size;
-    n.dirStamp = e.written;
-    n.usn = firstUsn_;
-    if (!(ref & kSyntheticBit) && ref != kRootRef) {
-        n.fileId = e.fileId;
-        // Some files keep their data in an extension record, as files with many attributes do.
-        if (!n.IsDir() && (ref & kMask48) % 7 == 3) n.extension = TakeRecord(ref, true);
+    n.next = 0;
+    Node* p = Get(parent);
+    if (!p || ref == kRootRef) return;
+    n.next = p->link;
+    p->link = ref;
+}
+
+void Drive::DetachFromParent(uint64_t ref, uint64_t parent) {
+    Node* p = Get(parent);
+    if (!p) return;
+    uint64_t* at = &p->link;
+    for (size_t guard = 0; *at && guard < (size_t)1 << 32; ++guard) {
+        Node* c = Get(*at);
+        if (!c) {   // a stale link ends the list here
+            *at = 0;
+            return;
+        }
+        if (*at == ref) {
+            *at = c->next;
+            c->next = 0;
+            return;
+        }
+        at = &c->next;
     }
-    nodes_[ref] = std::move(n);
-    auto p = nodes_.find(parent);
-    if (p != nodes_.end()) p->second.children.push_back(ref);
-    if (log) Emit(ref, parent, e.name, kReasonCreate | kReasonClose, e.attrs);
+}
+
+uint64_t Drive::AddNode(uint64_t parent, const ListedEntry& e, std::wstring_view name, uint64_t ref, bool log) {
+    Node* n;
+    if (ref & kSyntheticBit) {
+        n = &synthetic_[ref];
+        *n = Node{};
+    } else {
+        Node& slot = slots_[ref & kMask48];
+        const uint16_t sequence = slot.sequence;
+        slot = Node{};
+        slot.sequence = sequence;
+        n = &slot;
+    }
+    n->state = kEntrySlot;
+    n->attrs = e.attrs;
+    n->createdPrint = CreatedPrint(e.created);
+    n->written = e.written;
+    n->sizeOrStamp = n->IsDir() ? e.written : e.size;
+    n->usn = firstUsn_;
+    SetName(*n, name);
+    if (!(ref & kSyntheticBit) && ref != kRootRef) {
+        IndexId(e.fileId, ref & kMask48);
+        // Some files keep their data in an extension record, as files with many attributes do.
+        if (!n->IsDir() && (ref & kMask48) % 7 == 3) {
+            const uint64_t ext = TakeRecord(ref, true);
+            n = Get(ref);
+            n->link = ext;
+        }
+    }
+    AttachToParent(ref, *n, parent);
+    if (log) Emit(ref, parent, name, kReasonCreate | kReasonClose, e.attrs);
     return ref;
 }
 
-void Drive::WalkNew(uint64_t folderRef, const std::wstring& path, int depth, std::unordered_set<uint64_t>* pending) {
+// The drive's first walk: two listers list the folders ahead while this thread builds the
+// model from their listings, in the order of a walk by one thread (depth first, each folder's
+// entries in the order of its listing), so that an unchanged drive gets the same references in
+// every run.
+void Drive::WalkFirst() {
+    const uint64_t watchLimit = DriveWalkWatchLimit(letter_);
+    struct Item {
+        uint64_t ref;
+        int depth;
+        std::wstring path;
+    };
+    std::vector<Item> stack{{kRootRef, 0, RootPath()}};
+    ParallelLister lister(kListers, stack.back().path, kMaxDepth);
+    ParallelLister::Result r;
+    while (!stack.empty()) {
+        const Item folder = std::move(stack.back());
+        stack.pop_back();
+        lister.Take(folder.path, r);
+        ++foldersListed_;
+        // Past the limit the notification is given up for the rest of the walk (see the top of
+        // this file) and set up again after it.
+        if (watchDir_ != INVALID_HANDLE_VALUE && foldersListed_ > watchLimit) CloseWatch();
+        if (!r.ok) continue;
+        const Listing& l = r.listing;
+        for (const ListedEntry& e : l.entries) {
+            const std::wstring_view name = l.Name(e);
+            const uint64_t ref = AddNode(folder.ref, e, name, BaselineRef(folder.ref, e, name), false);
+            if (folder.depth < kMaxDepth && Get(ref)->Descend()) stack.push_back({ref, folder.depth + 1, Join(folder.path, name)});
+        }
+    }
+}
+
+// Adds a folder found by a scan with everything below it.
+void Drive::WalkNew(uint64_t folderRef, const std::wstring& path, int depth, std::unordered_set<uint64_t>& pending) {
     struct Item { uint64_t ref; std::wstring path; int depth; };
     std::vector<Item> stack{{folderRef, path, depth}};
-    std::vector<Listed> entries;
-    // The first walk of a drive lists ahead; the walks of new folders found by a scan are small.
-    std::unique_ptr<ReadAheadLister> ahead;
-    if (!pending) ahead = std::make_unique<ReadAheadLister>();
+    Listing listing;
     while (!stack.empty()) {
         Item it = std::move(stack.back());
         stack.pop_back();
-        const bool listed = ahead ? (++foldersListed_, ahead->List(it.path, listBuf_, entries)) : ListFolder(it.path, entries);
-        if (!listed) continue;
-        for (const Listed& e : entries) {
-            uint64_t ref;
-            bool walk;
-            if (pending) {
-                ref = Place(it.ref, e, *pending, &walk);
-            } else {
-                ref = AddNode(it.ref, e, BaselineRef(it.ref, e), false);
-                walk = nodes_[ref].Descend();
-            }
-            if (walk && it.depth < kMaxDepth) {
-                stack.push_back({ref, Join(it.path, e.name), it.depth + 1});
-                if (ahead) ahead->Ahead(stack.back().path);
-            }
+        if (!ListFolder(it.path, listing)) continue;
+        for (const ListedEntry& e : listing.entries) {
+            bool walk = false;
+            const std::wstring_view name = listing.Name(e);
+            const uint64_t ref = Place(it.ref, e, name, pending, &walk);
+            if (walk && it.depth < kMaxDepth) stack.push_back({ref, Join(it.path, name), it.depth + 1});
         }
     }
 }
@@ -720,154 +707,193 @@ bool Drive::EnsureTree() {
     if (treeBuilt_) return true;
     std::wstring root = RootPath();
     if (GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    nodes_.clear();
+    // A walk that failed half way (out of memory) starts again from nothing.
+    slots_.clear();
+    synthetic_.clear();
+    names_.Clear();
+    ids_.Clear();
+    freeRecords_.clear();
     aliases_.clear();
-    Node r;
+    slots_.grow_to(kStandInFirstFileRecord);
+    Node& r = slots_[kRootRef];
+    r.state = kEntrySlot;
     r.parent = kRootRef;
     r.attrs = FILE_ATTRIBUTE_DIRECTORY;
     WIN32_FILE_ATTRIBUTE_DATA fa{};
     if (GetFileAttributesExW(root.c_str(), GetFileExInfoStandard, &fa))
-        r.dirStamp = (int64_t)(((uint64_t)fa.ftLastWriteTime.dwHighDateTime << 32) | fa.ftLastWriteTime.dwLowDateTime);
-    nodes_[kRootRef] = std::move(r);
-    if (records_.size() < kStandInFirstFileRecord) records_.resize(kStandInFirstFileRecord);
-    records_[kRootRef].owner = kRootRef;
-    // The notification comes first, so that nothing changed during the walk goes unseen; the
-    // walk opens every folder, which also brings it under the notification.
+        r.sizeOrStamp = (int64_t)(((uint64_t)fa.ftLastWriteTime.dwHighDateTime << 32) | fa.ftLastWriteTime.dwLowDateTime);
+    // The notification comes first, so that nothing changed during the walk goes unseen, and the
+    // walk opens every folder, which brings it under the notification, as long as the drive has
+    // few folders. On a larger drive it is set up again after the walk: then it covers the root
+    // and every folder listed from then on, and a change the walk missed, in a folder after its
+    // listing, is found by the sweep (the folder's time differs from what its parent's listing
+    // gave).
     OpenWatch();
-    WalkNew(kRootRef, root, 0, nullptr);
+    WalkFirst();
+    if (watchDir_ == INVALID_HANDLE_VALUE) OpenWatch();
     treeBuilt_ = true;
-    enumOrder_.clear();
     sweepList_.clear();
     sweepPos_ = 0;
     return true;
-}
-
-void Drive::DetachFromParent(uint64_t ref, uint64_t parent) {
-    auto p = nodes_.find(parent);
-    if (p == nodes_.end()) return;
-    auto& c = p->second.children;
-    auto it = std::find(c.begin(), c.end(), ref);
-    if (it != c.end()) {
-        *it = c.back();
-        c.pop_back();
-    }
 }
 
 void Drive::DeleteSubtree(uint64_t ref) {
     // Deepest entries first, as a file system reports them.
     std::vector<uint64_t> order{ref};
     for (size_t i = 0; i < order.size(); ++i) {
-        auto it = nodes_.find(order[i]);
-        if (it == nodes_.end()) continue;
-        for (uint64_t c : it->second.children) order.push_back(c);
+        const Node* n = Get(order[i]);
+        if (!n || !n->IsDir()) continue;
+        for (uint64_t c = n->link; c; ) {
+            const Node* cn = Get(c);
+            if (!cn) break;
+            order.push_back(c);
+            c = cn->next;
+        }
     }
-    auto top = nodes_.find(ref);
-    if (top != nodes_.end()) DetachFromParent(ref, top->second.parent);
+    if (const Node* top = Get(ref)) DetachFromParent(ref, top->parent);
     for (size_t i = order.size(); i-- > 0;) {
-        auto it = nodes_.find(order[i]);
-        if (it == nodes_.end()) continue;
-        Emit(order[i], it->second.parent, it->second.name, kReasonDelete | kReasonClose, it->second.attrs);
-        FreeRecords(order[i], it->second);
-        nodes_.erase(it);
+        const Node* n = Get(order[i]);
+        if (!n) continue;
+        Emit(order[i], n->parent, NameOf(*n), kReasonDelete | kReasonClose, n->attrs);
+        RemoveEntry(order[i]);
     }
 }
 
 // Brings one entry listed in folder `folderRef` into the model and logs what changed; returns
 // its reference and sets *walk for a folder whose contents are new to the model.
-uint64_t Drive::Place(uint64_t folderRef, const Listed& e, std::unordered_set<uint64_t>& pending, bool* walk) {
+uint64_t Drive::Place(uint64_t folderRef, const ListedEntry& e, std::wstring_view name,
+                      std::unordered_set<uint64_t>& pending, bool* walk) {
     *walk = false;
     bool synthetic = (e.attrs & FILE_ATTRIBUTE_REPARSE_POINT) || e.fileId == 0;
-    uint64_t ref = synthetic ? SyntheticRef(folderRef, e.name) : KnownRef(e.fileId);
+    uint64_t ref = synthetic ? SyntheticRef(folderRef, name) : KnownRef(e.fileId);
     if (ref == 0) ref = AllocateRef(e.fileId);
-    auto it = nodes_.find(ref);
-    if (it != nodes_.end() && !synthetic && ref != kRootRef && it->second.parent != folderRef &&
-        !pending.count(ref)) {
+    Node* found = Get(ref);
+    if (found && !synthetic && ref != kRootRef && found->parent != folderRef && !pending.count(ref)) {
         // Known elsewhere: moved here, or a second name of the same file.
         std::wstring oldPath = PathOf(ref);
         if (GetFileAttributesW(oldPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            ref = SyntheticRef(folderRef, e.name);
-            it = nodes_.find(ref);
+            ref = SyntheticRef(folderRef, name);
+            found = Get(ref);
         }
     }
     if (ref == kRootRef) {
-        ref = SyntheticRef(folderRef, e.name);
-        it = nodes_.find(ref);
+        ref = SyntheticRef(folderRef, name);
+        found = Get(ref);
     }
-    if (it == nodes_.end()) {
-        uint64_t added = AddNode(folderRef, e, ref, true);
-        *walk = nodes_[added].Descend();
+    if (!found) {
+        uint64_t added = AddNode(folderRef, e, name, ref, true);
+        *walk = Get(added)->Descend();
         return added;
     }
-    Node& n = it->second;
-    if (n.parent != folderRef || n.name != e.name) {
-        Emit(ref, n.parent, n.name, kReasonOldName, n.attrs);
-        if (n.Descend()) {
+    if (found->parent != folderRef || NameOf(*found) != name) {
+        Emit(ref, found->parent, NameOf(*found), kReasonOldName, found->attrs);
+        found = Get(ref);
+        if (found->Descend()) {
             if (aliases_.size() >= 10000) aliases_.clear();
-            aliases_[{n.parent, n.name}] = ref;
+            aliases_[{found->parent, std::wstring(NameOf(*found))}] = ref;
         }
-        if (n.parent != folderRef) {
-            DetachFromParent(ref, n.parent);
-            auto f2 = nodes_.find(folderRef);
-            if (f2 != nodes_.end()) f2->second.children.push_back(ref);
+        if (found->parent != folderRef) {
+            DetachFromParent(ref, found->parent);
+            AttachToParent(ref, *found, folderRef);
         }
         pending.erase(ref);
-        Node& m = nodes_[ref];
-        m.parent = folderRef;
-        m.name = e.name;
-        Emit(ref, folderRef, e.name, kReasonNewName | kReasonClose, e.attrs);
+        SetName(*found, name);
+        Emit(ref, folderRef, name, kReasonNewName | kReasonClose, e.attrs);
     }
-    Node& m = nodes_[ref];
+    Node& m = *Get(ref);
     DWORD reason = 0;
     if (!m.IsDir()) {
-        if (e.size > m.size) reason |= kReasonDataExtend;
-        else if (e.size < m.size) reason |= kReasonDataTruncation;
+        if (e.size > m.sizeOrStamp) reason |= kReasonDataExtend;
+        else if (e.size < m.sizeOrStamp) reason |= kReasonDataTruncation;
         else if (e.written != m.written) reason |= kReasonDataOverwrite;
     }
     const DWORD basicMask = ~(DWORD)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL);
     // Some file systems derive the creation time from the write time: a creation time that moved
     // with the write time is part of the data change.
-    if ((e.attrs & basicMask) != (m.attrs & basicMask) || (e.created != m.created && e.written == m.written))
+    if ((e.attrs & basicMask) != (m.attrs & basicMask) ||
+        (CreatedPrint(e.created) != m.createdPrint && e.written == m.written))
         reason |= kReasonBasicInfo;
-    bool wasDir = m.Descend();
+    const bool wasDir = m.Descend();
+    if (m.IsDir() != ((e.attrs & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
+        // A file became a folder or the other way round under the same reference: its link and
+        // size field change meaning.
+        if (!m.IsDir() && m.link) {
+            const uint64_t ext = m.link;
+            m.link = 0;
+            const uint64_t number = ext & kMask48;
+            if (number < slots_.size() && slots_[number].state == kExtensionSlot && slots_[number].parent == ref) {
+                const uint16_t sequence = slots_[number].sequence;
+                slots_[number] = Node{};
+                slots_[number].sequence = sequence;
+                freeRecords_.insert(number);
+            }
+        } else if (m.IsDir()) {
+            // Its entries are gone with it: the next listing of the folder deletes them.
+            for (uint64_t c = m.link; c;) {
+                Node* cn = Get(c);
+                if (!cn) break;
+                pending.insert(c);
+                c = cn->next;
+            }
+        }
+        m.sizeOrStamp = e.written;
+    }
     m.attrs = e.attrs;
-    m.created = e.created;
+    m.createdPrint = CreatedPrint(e.created);
     m.written = e.written;
-    m.size = e.size;
-    if (reason) Emit(ref, folderRef, e.name, reason | kReasonClose, e.attrs);
-    if (!wasDir && m.Descend()) *walk = true;
+    if (!m.IsDir()) m.sizeOrStamp = e.size;
+    if (reason) Emit(ref, folderRef, name, reason | kReasonClose, e.attrs);
+    if (!wasDir && Get(ref)->Descend()) *walk = true;
     return ref;
 }
 
 void Drive::RelistFolder(uint64_t folderRef, int64_t stamp, std::unordered_set<uint64_t>& pendingDelete) {
-    auto fit = nodes_.find(folderRef);
-    if (fit == nodes_.end() || !fit->second.Descend()) return;
+    const Node* f = Get(folderRef);
+    if (!f || !f->Descend()) return;
     std::wstring path = PathOf(folderRef);
-    std::vector<Listed> entries;
-    if (!ListFolder(path, entries)) {
+    Listing listing;
+    if (!ListFolder(path, listing)) {
         // The folder itself went away or cannot be read: its parent's listing tells.
         if (folderRef != kRootRef && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            uint64_t parent = fit->second.parent;
+            uint64_t parent = f->parent;
             if (parent != folderRef) RelistFolder(parent, 0, pendingDelete);
         }
         return;
     }
-    fit = nodes_.find(folderRef);
-    if (fit == nodes_.end()) return;
-    if (stamp) fit->second.dirStamp = stamp;
-    std::vector<uint64_t> before = fit->second.children;
+    Node* fn = Get(folderRef);
+    if (!fn) return;
+    if (stamp) fn->sizeOrStamp = stamp;
+    std::vector<uint64_t> before;
+    for (uint64_t c = fn->link; c;) {
+        const Node* cn = Get(c);
+        if (!cn) break;
+        before.push_back(c);
+        c = cn->next;
+    }
     std::unordered_set<uint64_t> present;
-    present.reserve(entries.size() * 2 + 1);
-    for (const Listed& e : entries) {
+    present.reserve(listing.entries.size() * 2 + 1);
+    for (const ListedEntry& e : listing.entries) {
         bool walk = false;
-        uint64_t ref = Place(folderRef, e, pendingDelete, &walk);
+        const std::wstring_view name = listing.Name(e);
+        uint64_t ref = Place(folderRef, e, name, pendingDelete, &walk);
         present.insert(ref);
-        if (walk) WalkNew(ref, Join(path, e.name), 1, &pendingDelete);
+        if (walk) WalkNew(ref, Join(path, name), 1, pendingDelete);
     }
     for (uint64_t ref : before) {
         if (present.count(ref)) continue;
-        auto it = nodes_.find(ref);
-        if (it != nodes_.end() && it->second.parent == folderRef) pendingDelete.insert(ref);
+        const Node* n = Get(ref);
+        if (n && n->parent == folderRef) pendingDelete.insert(ref);
     }
+}
+
+// Copies the live names into a fresh store once renames and deletions left more dead than live.
+void Drive::CompactNames() {
+    NameStore fresh;
+    ForEachEntry([&](uint64_t, Node& n) {
+        if (!n.nameLength) return;
+        n.nameAt = fresh.Add(NameOf(n));
+    });
+    names_.Swap(fresh);
 }
 
 // ---- change notification ---------------------------------------------------------------------
@@ -919,19 +945,24 @@ uint64_t Drive::ResolveFolder(const wchar_t* rel, size_t len) {
         while (end < len && rel[end] != L'\\') ++end;
         if (end == len) break;   // the last part is the entry itself
         std::wstring part(rel + pos, end - pos);
-        auto it = nodes_.find(cur);
-        if (it == nodes_.end()) break;
+        const Node* folder = Get(cur);
+        if (!folder) break;
         uint64_t next = 0;
-        for (uint64_t c : it->second.children) {
-            auto ci = nodes_.find(c);
-            if (ci != nodes_.end() && ci->second.Descend() && ci->second.name == part) { next = c; break; }
+        for (uint64_t c = folder->link; c;) {
+            const Node* cn = Get(c);
+            if (!cn) break;
+            if (cn->Descend() && NameOf(*cn) == part) {
+                next = c;
+                break;
+            }
+            c = cn->next;
         }
         if (!next) {
             // Notifications inside a renamed folder may still carry its old path.
             auto a = aliases_.find({cur, part});
             if (a != aliases_.end()) {
-                auto ai = nodes_.find(a->second);
-                if (ai != nodes_.end() && ai->second.Descend()) next = a->second;
+                const Node* an = Get(a->second);
+                if (an && an->Descend()) next = a->second;
             }
         }
         if (!next) break;   // an unknown folder: listing the known one above finds it
@@ -980,44 +1011,45 @@ void Drive::Scan(bool fullSweep) {
     ++scans_;
     std::unordered_set<uint64_t> dirty;
     bool overflow = false;
-    bool watched = watchDir_ != INVALID_HANDLE_VALUE;
     DrainWatch(dirty, overflow);
     std::unordered_map<uint64_t, int64_t> stamps;
     // Sweep: a slice of the folders per scan (all of them after lost notifications).
     if (sweepList_.empty() || sweepPos_ >= sweepList_.size()) {
         sweepList_.clear();
-        for (auto& [ref, n] : nodes_)
+        ForEachEntry([&](uint64_t ref, const Node& n) {
             if (n.Descend()) sweepList_.push_back(ref);
+        });
         sweepPos_ = 0;
     }
     bool all = fullSweep || overflow;
     if (all) sweepPos_ = 0;
-    int budgetUs = watched ? kSweepBudgetWatchedUs : kSweepBudgetUnwatchedUs;
-    size_t checked = 0;
-    // Calls that come in quick succession (a query, then a read) share one slice.
-    const bool sweep = all || t0 - lastSweep_ >= kSweepInterval;
+    // Calls that come in quick succession (a query, then a read) share one slice; a slice takes
+    // kSweepShare of the time since the last one.
+    const auto since = t0 - lastSweep_;
+    const bool sweep = all || since >= kSweepInterval;
+    const auto budget = std::min<std::chrono::steady_clock::duration>(
+        kSweepMaxSlice, std::chrono::duration_cast<std::chrono::steady_clock::duration>(since * kSweepShare));
     if (sweep) lastSweep_ = t0;
+    size_t checked = 0;
     while (sweep && sweepPos_ < sweepList_.size()) {
         uint64_t ref = sweepList_[sweepPos_++];
         ++checked;
-        auto it = nodes_.find(ref);
-        if (it != nodes_.end() && it->second.Descend()) {
+        const Node* n = Get(ref);
+        if (n && n->Descend()) {
             std::wstring p = PathOf(ref);
             WIN32_FILE_ATTRIBUTE_DATA fa{};
             ++foldersChecked_;
             if (!GetFileAttributesExW(p.c_str(), GetFileExInfoStandard, &fa)) {
-                if (ref != kRootRef) dirty.insert(it->second.parent);
+                if (ref != kRootRef) dirty.insert(n->parent);
             } else {
                 int64_t w = (int64_t)(((uint64_t)fa.ftLastWriteTime.dwHighDateTime << 32) | fa.ftLastWriteTime.dwLowDateTime);
-                if (w != it->second.dirStamp) {
+                if (w != n->sizeOrStamp) {
                     dirty.insert(ref);
                     stamps[ref] = w;
                 }
             }
         }
-        if (!all && (checked & 15) == 0 &&
-            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0).count() > budgetUs)
-            break;
+        if (!all && (checked & 15) == 0 && std::chrono::steady_clock::now() - t0 > budget) break;
     }
     if (!dirty.empty()) {
         std::unordered_set<uint64_t> pendingDelete;
@@ -1027,9 +1059,9 @@ void Drive::Scan(bool fullSweep) {
             size_t depth = 0;
             uint64_t cur = ref;
             while (cur != kRootRef && depth < (size_t)kMaxDepth + 2) {
-                auto it = nodes_.find(cur);
-                if (it == nodes_.end()) break;
-                cur = it->second.parent;
+                const Node* n = Get(cur);
+                if (!n) break;
+                cur = n->parent;
                 ++depth;
             }
             order.push_back({depth, ref});
@@ -1047,11 +1079,9 @@ void Drive::Scan(bool fullSweep) {
             }
             RelistFolder(ref, stamp, pendingDelete);
         }
-        for (uint64_t ref : pendingDelete) {
-            auto it = nodes_.find(ref);
-            if (it != nodes_.end()) DeleteSubtree(ref);
-        }
-        enumOrder_.clear();
+        for (uint64_t ref : pendingDelete)
+            if (Get(ref)) DeleteSubtree(ref);
+        if (names_.WantsCompaction()) CompactNames();
     }
     lastScanMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
@@ -1119,6 +1149,9 @@ BOOL Drive::Delete(const void* in, DWORD inSize, DWORD* returned) {
     return TRUE;
 }
 
+// Entries come in record-number order, then the synthetic ones in the order of their references;
+// StartFileReferenceNumber and the next start returned are positions in that order (a record
+// number, or a synthetic reference).
 BOOL Drive::Enumerate(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) {
     if (!in || inSize < sizeof(VolumeIoMftEnumDataV0)) return Fail(ERROR_INVALID_PARAMETER);
     VolumeIoMftEnumDataV1 q{};
@@ -1127,36 +1160,52 @@ BOOL Drive::Enumerate(const void* in, DWORD inSize, void* out, DWORD outSize, DW
         return Fail(ERROR_INVALID_PARAMETER);
     if (!out || outSize < 8) return Fail(ERROR_INSUFFICIENT_BUFFER);
     if (!EnsureTree()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
-    if (enumOrder_.empty() || q.StartFileReferenceNumber == 0) {
-        enumOrder_.clear();
-        enumOrder_.reserve(nodes_.size());
-        for (auto& [ref, n] : nodes_)
-            if (ref != kRootRef) enumOrder_.push_back(ref);
-        std::sort(enumOrder_.begin(), enumOrder_.end());
-    }
     BYTE* o = static_cast<BYTE*>(out);
     DWORD used = 8;
-    auto pos = std::lower_bound(enumOrder_.begin(), enumOrder_.end(), q.StartFileReferenceNumber);
-    uint64_t next = q.StartFileReferenceNumber;
-    bool any = false;
-    for (; pos != enumOrder_.end(); ++pos) {
-        auto it = nodes_.find(*pos);
-        if (it == nodes_.end()) { next = *pos + 1; continue; }
-        const Node& n = it->second;
-        if (n.usn < q.LowUsn || n.usn > q.HighUsn) { next = *pos + 1; continue; }
-        DWORD len = RecordLength(n.name.size());
-        if (used + len > outSize) break;
-        WriteRecord(o + used, LogRec{n.usn, *pos, n.parent, 0, n.attrs, n.written, n.name});
+    const uint64_t start = q.StartFileReferenceNumber & kMask48;
+    uint64_t next = start;
+    bool any = false, full = false;
+    // Writes one entry; false when it does not fit.
+    auto put = [&](uint64_t ref, const Node& n) {
+        if (n.usn < q.LowUsn || n.usn > q.HighUsn) return true;
+        const std::wstring_view name = NameOf(n);
+        const DWORD len = RecordLength(name.size());
+        if (used + len > outSize) return false;
+        WriteRecord(o + used, LogRec{n.usn, ref, n.parent, 0, n.attrs, n.written, std::wstring(name)});
         used += len;
-        next = *pos + 1;
         any = true;
+        return true;
+    };
+    if (start < kSyntheticBit) {
+        for (uint64_t number = start; number < slots_.size(); ++number) {
+            const Node& n = slots_[number];
+            if (n.state == kEntrySlot && number != kRootRef && !put(SlotRef(number), n)) {
+                full = true;
+                break;
+            }
+            next = number + 1;
+        }
+    }
+    if (!full) {
+        std::vector<uint64_t> synthetic;
+        for (auto& [ref, n] : synthetic_)
+            if ((ref & kMask48) >= start) synthetic.push_back(ref);
+        std::sort(synthetic.begin(), synthetic.end());
+        for (uint64_t ref : synthetic) {
+            if (!put(ref, synthetic_.at(ref))) {
+                full = true;
+                break;
+            }
+            next = (ref & kMask48) + 1;
+        }
+        if (!full) next = std::max<uint64_t>(next, kSyntheticBit);
     }
     if (!any) {
-        if (pos == enumOrder_.end()) {
+        if (!full) {
             *returned = 0;
             return Fail(ERROR_HANDLE_EOF);
         }
-        if (next == q.StartFileReferenceNumber) {   // the first entry does not fit the buffer
+        if (next == start) {   // the first entry does not fit the buffer
             *returned = 0;
             return Fail(ERROR_MORE_DATA);
         }
@@ -1165,6 +1214,7 @@ BOOL Drive::Enumerate(const void* in, DWORD inSize, void* out, DWORD outSize, DW
     *returned = used;
     return TRUE;
 }
+
 
 DWORD Drive::FillRead(int64_t startUsn, DWORD mask, bool onlyOnClose, BYTE* out, DWORD outSize, size_t* matched) {
     DWORD used = 8;
@@ -1255,8 +1305,7 @@ bool Drive::CollectFiles(std::vector<StandInFile>& out) {
     out.clear();
     if (!EnsureTree()) return false;
     Scan(false);
-    out.reserve(nodes_.size());
-    for (auto& [ref, n] : nodes_) out.push_back(FileOf(ref, n));
+    ForEachEntry([&](uint64_t ref, const Node& n) { out.push_back(FileOf(ref, n)); });
     return true;
 }
 
@@ -1265,17 +1314,22 @@ bool Drive::FindRecord(uint64_t record, StandInRecord* out) {
     LoadJournal();
     if (!EnsureTree()) return false;
     // As the file system does: the record asked for when in use, else the nearest one below.
-    uint64_t number = std::min<uint64_t>(record & kMask48, records_.empty() ? 0 : records_.size() - 1);
-    for (; number < records_.size(); --number) {
-        const RecordSlot& slot = records_[number];
-        auto it = slot.owner ? nodes_.find(slot.owner) : nodes_.end();
-        if (it != nodes_.end()) {
-            const StandInFile f = FileOf(it->first, it->second);
-            const uint64_t ref = number | (static_cast<uint64_t>(slot.sequence) << 48);
-            if (!slot.extension || f.extension == ref) {
-                out->file = f;
-                out->extension = slot.extension;
-                out->reference = slot.extension ? ref : it->first;
+    uint64_t number = std::min<uint64_t>(record & kMask48, slots_.size() ? slots_.size() - 1 : 0);
+    for (; number < slots_.size(); --number) {
+        const Node& slot = slots_[number];
+        const uint64_t ref = SlotRef(number);
+        if (slot.state == kEntrySlot) {
+            out->file = FileOf(ref, slot);
+            out->extension = false;
+            out->reference = ref;
+            return true;
+        }
+        if (slot.state == kExtensionSlot) {
+            const Node* owner = Get(slot.parent);
+            if (owner && !owner->IsDir() && owner->link == ref) {
+                out->file = FileOf(slot.parent, *owner);
+                out->extension = true;
+                out->reference = ref;
                 return true;
             }
         }
@@ -1289,9 +1343,11 @@ VolumeIoStandInStats Drive::Stats() {
     VolumeIoStandInStats s;
     s.active = active_;
     s.journalId = journalId_;
-    s.entries = nodes_.empty() ? 0 : nodes_.size() - 1;
-    for (auto& [ref, n] : nodes_)
-        if (ref != kRootRef && n.IsDir()) ++s.folders;
+    ForEachEntry([&](uint64_t ref, const Node& n) {
+        if (ref == kRootRef) return;
+        ++s.entries;
+        if (n.IsDir()) ++s.folders;
+    });
     s.scans = scans_;
     s.foldersChecked = foldersChecked_;
     s.foldersListed = foldersListed_;

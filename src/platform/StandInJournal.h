@@ -17,6 +17,11 @@ namespace volumeio {
 BOOL StandInControl(wchar_t letter, DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
                     DWORD* returned, HANDLE cancelEvent);
 
+// Folders a drive's first walk lists under the change notification, at most (the drive's
+// option walkWatchLimit, else kWalkWatchLimit).
+constexpr uint64_t kWalkWatchLimit = 4096;
+uint64_t DriveWalkWatchLimit(wchar_t letter);
+
 // True for the control codes StandInControl serves.
 bool IsJournalControlCode(DWORD code);
 

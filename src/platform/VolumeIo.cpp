@@ -395,6 +395,16 @@ void VolumeIoSetDriveOptions(wchar_t letter, const VolumeIoDriveOptions& options
     State().config[up - L'A'].options = options;
 }
 
+namespace volumeio {
+uint64_t DriveWalkWatchLimit(wchar_t letter) {
+    const wchar_t up = UpperLetter(letter);
+    if (!up) return kWalkWatchLimit;
+    std::lock_guard<std::mutex> lock(State().mutex);
+    const uint64_t limit = State().config[up - L'A'].options.walkWatchLimit;
+    return limit ? limit : kWalkWatchLimit;
+}
+}  // namespace volumeio
+
 void VolumeIoClearDriveOptions() {
     std::lock_guard<std::mutex> lock(State().mutex);
     for (auto& c : State().config) c.options = VolumeIoDriveOptions{};

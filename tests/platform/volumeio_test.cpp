@@ -431,6 +431,33 @@ TEST_F(VolumeIoDrive, JournalFollowsNativeAndWin32Changes) {
     EXPECT_EQ(Find(again, L"n.txt", kCreate), nullptr);
 }
 
+// A drive with more folders than the first walk lists under the change notification: the
+// folders past the limit are not watched, and creations, deletions and moves in them are found
+// by the sweep of the folders' times.
+TEST_F(VolumeIoDrive, ChangesPastTheWalkWatchLimitAreFoundByTheSweep) {
+    VolumeIoDriveOptions options;
+    options.walkWatchLimit = 2;
+    VolumeIoSetDriveOptions(L'T', options);
+    Host("mkdir -p a/b/c/d e/f/g && echo x > a/b/c/d/old.txt && echo y > e/f/g/keep.txt");
+    auto j = OpenJournal();
+    std::map<std::wstring, uint64_t> ref;
+    for (auto& r : EnumerateAll(j.NextUsn)) ref[r.name] = r.ref;
+    int64_t usn = j.NextUsn;
+    Host("echo n > a/b/c/d/new.txt && rm e/f/g/keep.txt && mv a/b/c/d/old.txt e/f/g/moved.txt");
+    auto recs = ReadUntil(j, usn, 0xFFFFFFFF, [](auto& r) {
+        return Find(r, L"new.txt", kCreate) && Find(r, L"keep.txt", kDelete) && Find(r, L"moved.txt", kNewName);
+    });
+    const Rec* created = Find(recs, L"new.txt", kCreate);
+    const Rec* deleted = Find(recs, L"keep.txt", kDelete);
+    const Rec* moved = Find(recs, L"moved.txt", kNewName);
+    ASSERT_TRUE(created && deleted && moved);
+    EXPECT_EQ(created->parent, ref[L"d"]);
+    EXPECT_EQ(deleted->ref, ref[L"keep.txt"]);
+    EXPECT_EQ(moved->ref, ref[L"old.txt"]);
+    EXPECT_EQ(moved->parent, ref[L"g"]);
+    EXPECT_EQ(Find(recs, L"moved.txt", kCreate), nullptr) << "a move is not a new file";
+}
+
 TEST_F(VolumeIoDrive, JournalIdIsKeptAcrossRunsAndRenewedByDelete) {
     ASSERT_NE(OpenVolume(), INVALID_HANDLE_VALUE);
     VolumeIoUsnJournalDataV0 d{};
