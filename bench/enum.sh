@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
 # Enumeration of the 1M tree of real names (bench/corpus.py), what a user waits for before the
 # first search can find every file, side by side with its peers over the same tree:
+#   enum_floor_s_1m      a minimal lister of ours under Wine (bench_enum_floor.exe): the listing
+#                        I/O alone, the fastest of its in-process variants
 #   tarnwick_enum_s_1m   the volume layer's enumeration under Wine (bench_standin.exe: every
-#                        FSCTL_ENUM_USN_DATA call of a build, on a drive mapped to the tree)
+#                        FSCTL_ENUM_USN_DATA call of a build, on a drive mapped to the tree; its
+#                        first and only run), and tarnwick_enum_over_floor_1m
+#   standin_bytes_per_entry_1m  the layer's memory after that enumeration, per entry
+#   standin_change_seen_ms_1m   then, with the volume index built on the drive as the program
+#                        builds it, files created in five random deep folders: the median time
+#                        until the index holds each
 #   updatedb_s_1m        updatedb.plocate writing a fresh database of the tree
 #   find_s_1m, bfs_s_1m  find and bfs listing the tree into a file
 # Caches are warm for all (the tree is listed once first); the peers take the median of three
@@ -10,7 +17,8 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/common.sh"
 : "${WINEPREFIX:?run through scripts/bench}"
 EXE="$BUILD/bench/bench_standin.exe"
-[ -f "$EXE" ] || { log "bench_standin.exe not built"; exit 1; }
+FLOOR="$BUILD/bench/bench_enum_floor.exe"
+[ -f "$EXE" ] && [ -f "$FLOOR" ] || { log "bench_standin.exe or bench_enum_floor.exe not built"; exit 1; }
 make_corpus
 DATA="$CORPUS"
 TREE="$DATA/tree-1m"
@@ -54,13 +62,32 @@ ln -sfn "$TREE" "$WINEPREFIX/dosdevices/$LETTER:"
 stop_wineserver
 start_wineserver
 trap 'rm -f "$WINEPREFIX/dosdevices/$LETTER:"; stop_wineserver; start_wineserver' EXIT
-out=$("$ROOT/scripts/wine-run" --prefix "$WINEPREFIX" "$EXE" "${LETTER^^}:" --enum-only | tr -d '\r') || {
+echo "machine_load_before_1m=$(cut -d' ' -f1-3 /proc/loadavg)"
+floor=$("$ROOT/scripts/wine-run" --prefix "$WINEPREFIX" "$FLOOR" "${LETTER^^}:" | tr -d '\r') || {
+  log "bench_enum_floor.exe failed: $floor"
+  failed=1
+}
+grep -v '^enum_floor_s=\|^enum_floor_entries=' <<< "$floor" | sed 's/=/_1m=/'
+floor_s=$(sed -n 's/^enum_floor_s=//p' <<< "$floor")
+echo "enum_floor_s_1m=$floor_s"
+check floor "$(sed -n 's/^enum_floor_entries=//p' <<< "$floor")"
+out=$("$ROOT/scripts/wine-run" --prefix "$WINEPREFIX" "$EXE" "${LETTER^^}:" --change-seen | tr -d '\r') || {
   log "bench_standin.exe failed: $out"
   failed=1
 }
-echo "tarnwick_enum_s_1m=$(sed -n 's/^standin_enum_s=//p' <<< "$out")"
+enum_s=$(sed -n 's/^standin_enum_s=//p' <<< "$out")
+echo "tarnwick_enum_s_1m=$enum_s"
 check Tarnwick "$(sed -n 's/^standin_enum_entries=//p' <<< "$out")"
+if [ -n "$enum_s" ] && [ -n "$floor_s" ]; then
+  echo "tarnwick_enum_over_floor_1m=$(awk -v a="$enum_s" -v b="$floor_s" 'BEGIN { printf "%.2f", a / b }')"
+fi
+echo "standin_bytes_per_entry_1m=$(sed -n 's/^standin_bytes_per_entry=//p' <<< "$out")"
+echo "standin_change_seen_ms_1m=$(sed -n 's/^standin_change_seen_ms=//p' <<< "$out")"
+sed -n 's/^\(standin_change_seen_depth[0-9]*_ms\|standin_change_seed\|standin_index_build_s\)=/\1_1m=/p' <<< "$out"
+echo "machine_load_after_1m=$(cut -d' ' -f1-3 /proc/loadavg)"
 echo "updatedb_s_1m=$(printf '%s\n' "${up[@]}" | median)"
 echo "find_s_1m=$(printf '%s\n' "${fi[@]}" | median)"
 echo "bfs_s_1m=$(printf '%s\n' "${bf[@]}" | median)"
+# The tree must be as it was: the files made for the change figure are gone again.
+check "the tree after the run" "$(( $(find "$TREE" | wc -l) - 1 ))"
 exit $failed
