@@ -19,7 +19,7 @@ BOOL StandInControl(wchar_t letter, DWORD code, const void* in, DWORD inSize, vo
 
 // Folders a drive's first walk lists under the change notification, at most (the drive's
 // option walkWatchLimit, else kWalkWatchLimit).
-constexpr uint64_t kWalkWatchLimit = 4096;
+constexpr uint64_t kWalkWatchLimit = 256;
 uint64_t DriveWalkWatchLimit(wchar_t letter);
 
 // True for the control codes StandInControl serves.

@@ -150,7 +150,7 @@ struct VolumeIoDriveOptions {
                                         // as the drive's file-system name
     uint64_t walkWatchLimit = 0;        // folders the layer's first walk of the drive lists under
                                         // its change notification, at most (0: the default,
-                                        // 4096); past it the notification covers only the root
+                                        // 256); past it the notification covers only the root
                                         // and the folders listed after the walk
 };
 void VolumeIoSetDriveOptions(wchar_t letter, const VolumeIoDriveOptions& options);
