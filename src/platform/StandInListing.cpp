@@ -91,7 +91,7 @@ bool ListFolderEntries(const std::wstring& path, std::vector<BYTE>& buffer, List
 }
 
 ParallelLister::ParallelLister(unsigned listers, const std::wstring& root, int maxDepth) : maxDepth_(maxDepth) {
-    AddFound(root, 0);
+    AddFound(root, 0, {});
     for (unsigned i = 0; i < listers; ++i) {
         try {
             threads_.emplace_back([this] { Run(); });
@@ -110,15 +110,16 @@ ParallelLister::~ParallelLister() {
     for (auto& t : threads_) t.join();
 }
 
-void ParallelLister::AddFound(const std::wstring& path, int depth) {
+void ParallelLister::AddFound(const std::wstring& path, int depth, Order order) {
     auto [it, added] = folders_.try_emplace(path);
     if (!added) return;
     it->second.depth = depth;
-    waiting_.push_back(path);
+    it->second.order = order;
+    waiting_.emplace(std::move(order), path);
 }
 
-// The folder the caller waits for when it is not started, else the newest one while the
-// listings made ahead leave room.
+// The folder the caller waits for when it is not started, else the first in the caller's
+// order while the listings made ahead leave room.
 bool ParallelLister::TakeWork(std::wstring& path) {
     auto it = folders_.end();
     if (!wanted_.empty()) {
@@ -127,14 +128,14 @@ bool ParallelLister::TakeWork(std::wstring& path) {
         if (it != folders_.end() && it->second.state != State::Waiting) it = folders_.end();
     }
     if (it == folders_.end()) {
-        if (ready_ + busy_ >= kMaxReady) return false;
-        while (!waiting_.empty() && it == folders_.end()) {
-            it = folders_.find(waiting_.back());
-            waiting_.pop_back();
-            if (it != folders_.end() && it->second.state != State::Waiting) it = folders_.end();
+        if (ready_ + busy_ >= kMaxReady || waiting_.empty()) return false;
+        it = folders_.find(waiting_.begin()->second);
+        if (it == folders_.end()) {   // cannot happen: a waiting folder is known
+            waiting_.erase(waiting_.begin());
+            return false;
         }
-        if (it == folders_.end()) return false;
     }
+    waiting_.erase(it->second.order);
     it->second.state = State::Busy;
     ++busy_;
     path = it->first;
@@ -187,13 +188,20 @@ void ParallelLister::Run() {
         auto it = folders_.find(path);
         try {
             if (r.ok && depth < maxDepth_) {
+                // The caller enters the subfolders from the last listed to the first.
+                size_t subfolders = 0;
+                for (const ListedEntry& e : r.listing.entries)
+                    subfolders += (e.attrs & FILE_ATTRIBUTE_DIRECTORY) && !(e.attrs & FILE_ATTRIBUTE_REPARSE_POINT);
                 std::wstring child;
+                Order order = it->second.order;
+                order.push_back(0);
                 for (const ListedEntry& e : r.listing.entries)
                     if ((e.attrs & FILE_ATTRIBUTE_DIRECTORY) && !(e.attrs & FILE_ATTRIBUTE_REPARSE_POINT)) {
                         child = path;
                         if (child.empty() || child.back() != L'\\') child += L'\\';
                         child += r.listing.Name(e);
-                        AddFound(child, depth + 1);
+                        order.back() = static_cast<uint32_t>(--subfolders);
+                        AddFound(child, depth + 1, order);
                     }
             }
             it->second.result = std::move(r);

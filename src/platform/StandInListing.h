@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <unordered_map>
 #include <mutex>
 #include <string>
@@ -41,10 +42,12 @@ bool ListFolderEntries(const std::wstring& path, std::vector<BYTE>& buffer, List
 // listings. Under Wine a listing holds one lock of the process for most of its time: two
 // listings at a time take little more than one and more than two contend, so a walk runs best
 // with two listers and a caller that lists nothing itself. The listers walk the tree on their
-// own, as a plain parallel walk does (the newest folder found first: depth first), and the caller
-// takes the listings by path in an order of its own (Take), so that what it builds does not
-// depend on which listing ends first; a folder the caller waits for is listed before any other.
-// A folder is entered when it is a folder and no reparse point, down to `maxDepth` levels.
+// own and the caller takes the listings by path (Take) in the order of a depth-first walk by one
+// thread that enters a folder's subfolders from its last listed to its first, so that what it
+// builds does not depend on which listing ends first. The listers list the folders in that same
+// order (the first the caller will need first), so the caller seldom waits and few listings wait
+// for it; a folder it does wait for is listed before any other. A folder is entered when it is a
+// folder and no reparse point, down to `maxDepth` levels.
 class ParallelLister {
 public:
     struct Result {
@@ -64,23 +67,24 @@ public:
 
 private:
     enum class State { Waiting, Busy, Done };
+    using Order = std::vector<uint32_t>;   // place in the caller's walk: compared as words
     struct Folder {
         int depth = 0;
         State state = State::Waiting;
+        Order order;
         Result result;
     };
     static constexpr size_t kMaxReady = 256;   // listings made ahead and not taken, at most
     void Run();
     // The next folder to list, marked busy (caller holds mutex_); false when there is none.
     bool TakeWork(std::wstring& path);
-    void AddFound(const std::wstring& path, int depth);   // caller holds mutex_
+    void AddFound(const std::wstring& path, int depth, Order order);   // caller holds mutex_
 
     const int maxDepth_;
     std::mutex mutex_;
     std::condition_variable workCv_, doneCv_;
     std::unordered_map<std::wstring, Folder> folders_;   // found and not taken
-    std::vector<std::wstring> waiting_;                  // folders to list, newest last (and some
-                                                         // already listed out of turn)
+    std::map<Order, std::wstring> waiting_;              // folders to list, in the caller's order
     size_t ready_ = 0, busy_ = 0;
     std::wstring wanted_;                                // the caller waits for it, not started
     bool stop_ = false;

@@ -345,6 +345,30 @@ TEST_F(VolumeIoDrive, FirstWalkFindsEveryEntryOfADeepAndWideTree) {
     EXPECT_EQ(paths.size(), want.size());
 }
 
+// The first walk lists on several threads, but an unchanged drive gets the same references in
+// every run (caches keyed by reference, such as the duplicate finder's, rely on it).
+TEST_F(VolumeIoDrive, AnUnchangedDriveKeepsItsReferencesFromRunToRun) {
+    Host("for a in $(seq 1 40); do mkdir -p w$a/x/y w$a/z; : > w$a/f; : > w$a/x/g; : > w$a/x/y/h; done");
+    std::map<std::wstring, uint64_t> first;
+    for (int run = 0; run < 3; ++run) {
+        VolumeIoResetForTests();   // as a new process
+        VolumeIoSetStateFolder(stateDir_);
+        auto j = OpenJournal();
+        std::map<uint64_t, Rec> byRef;
+        for (auto& r : EnumerateAll(j.NextUsn)) byRef[r.ref] = r;
+        std::map<std::wstring, uint64_t> refs;
+        for (auto& [ref, r] : byRef) {
+            std::wstring path = r.name;
+            for (uint64_t p = r.parent; p != 5 && byRef.count(p); p = byRef[p].parent) path = byRef[p].name + L"\\" + path;
+            refs[path] = ref;
+        }
+        ASSERT_EQ(refs.size(), 40u * 7);
+        if (run == 0) first = refs;
+        else EXPECT_EQ(refs, first) << "run " << run;
+        CloseVolume();
+    }
+}
+
 TEST_F(VolumeIoDrive, JournalFollowsNativeAndWin32Changes) {
     Host("mkdir -p A/B/C && echo x > A/B/f.txt && echo y > A/B/C/deep.txt && mkdir -p Old/Sub && echo z > Old/Sub/s.txt");
     auto j = OpenJournal();
