@@ -63,9 +63,10 @@ stop_wineserver
 start_wineserver
 trap 'rm -f "$WINEPREFIX/dosdevices/$LETTER:"; stop_wineserver; start_wineserver' EXIT
 echo "machine_load_before_1m=$(cut -d' ' -f1-3 /proc/loadavg)"
-# The floor's two variants run one before and one after the layer's enumeration, so that a
-# machine that gets busier or quieter meanwhile weighs on both sides alike.
-floor=$("$ROOT/scripts/wine-run" --prefix "$WINEPREFIX" "$FLOOR" "${LETTER^^}:" nt2 | tr -d '\r') || {
+# The floor's variants (two interfaces, two and three threads) run half before and half after
+# the layer's enumeration, so that a machine that gets busier or quieter meanwhile weighs on both
+# sides alike.
+floor=$("$ROOT/scripts/wine-run" --prefix "$WINEPREFIX" "$FLOOR" "${LETTER^^}:" nt2,nt3 | tr -d '\r') || {
   log "bench_enum_floor.exe failed: $floor"
   failed=1
 }
@@ -73,7 +74,7 @@ out=$("$ROOT/scripts/wine-run" --prefix "$WINEPREFIX" "$EXE" "${LETTER^^}:" --ch
   log "bench_standin.exe failed: $out"
   failed=1
 }
-floor+=$'\n'$("$ROOT/scripts/wine-run" --prefix "$WINEPREFIX" "$FLOOR" "${LETTER^^}:" api2 | tr -d '\r') || {
+floor+=$'\n'$("$ROOT/scripts/wine-run" --prefix "$WINEPREFIX" "$FLOOR" "${LETTER^^}:" api3,api2 | tr -d '\r') || {
   log "bench_enum_floor.exe failed: $floor"
   failed=1
 }

@@ -1,8 +1,8 @@
 // The floor of a folder walk under this platform: a minimal lister of ours that only lists the
 // folders of the drive given on the command line (bench/enum.sh maps the 1M tree to it) and
 // counts their entries, with the listing's I/O and nothing else: no model, no names kept.
-// Each variant walks once: NtQueryDirectoryFile and GetFileInformationByHandleEx, one to three
-// threads in one process (a shared stack of folders, newest first). Asks for
+// Each variant named on the command line walks once: NtQueryDirectoryFile (ntN) or
+// GetFileInformationByHandleEx (apiN) on N threads in one process (a shared stack of folders, newest first). Asks for
 // FileIdBothDirectoryInformation, the information the volume layer's journal needs. Prints
 // enum_floor_<variant>_s and _entries for each and enum_floor_s / enum_floor_variant for the
 // fastest. Without an argument it prints nothing (scripts/bench runs every benchmark once so).

@@ -39,9 +39,9 @@ struct Listing {
 bool ListFolderEntries(const std::wstring& path, std::vector<BYTE>& buffer, Listing& out);
 
 // Lists the folders of a tree on threads of its own while the caller builds its model from the
-// listings. Under Wine a listing holds one lock of the process for most of its time: two
-// listings at a time take little more than one and more than two contend, so a walk runs best
-// with two listers and a caller that lists nothing itself. The listers walk the tree on their
+// listings. Under Wine a listing holds one lock of the process for most of its time, so a few
+// listers at most pay (the caller chooses how many) and the caller lists nothing itself. The
+// listers walk the tree on their
 // own and the caller takes the listings by path (Take) in the order of a depth-first walk by one
 // thread that enters a folder's subfolders from its last listed to its first, so that what it
 // builds does not depend on which listing ends first. The listers list the folders in that same
