@@ -15,9 +15,11 @@
 //   - a sweep compares the last-write time of every folder, a slice per scan, with the time seen
 //     when the folder was last listed, so that a creation, deletion or rename anywhere is found
 //     within one round of the sweep (its slices take kSweepShare of the elapsed time: a round of
-//     about 8 s for 100,000 folders). A change of a file's data or attributes alone leaves its
-//     folder's time as it was: in a folder the notification does not cover it is seen only with
-//     the folder's next listing;
+//     about 8 s for 100,000 folders). A change of a file's data alone leaves its folder's time as
+//     it was: where the notification does not cover every folder, a slower sweep of the files
+//     compares each file's size and last-write time with the model (a round at most every
+//     kFileSweepRound, its slices taking kFileSweepShare of the elapsed time: about 7 minutes for
+//     a million files) and has the folder of a changed file listed again;
 //   - a changed folder is listed again and compared entry by entry with the model: new
 //     references are creations, vanished ones deletions, a reference under another name or
 //     folder a rename, other sizes, times or attributes data and basic-info changes.
@@ -68,6 +70,9 @@ constexpr double kSweepShare = 0.15;
 constexpr std::chrono::milliseconds kSweepMaxSlice{100};   // longest slice of one scan
 constexpr DWORD kMaxWaitMs = 10000;                   // longest wait of a waiting read
 constexpr std::chrono::milliseconds kSweepInterval{50};   // at most one sweep slice per interval
+// The files' sweep (see the top of this file): a file's time costs about as much as a folder's.
+constexpr double kFileSweepShare = 0.03;
+constexpr std::chrono::seconds kFileSweepRound{30};     // a new round starts at most this often
 constexpr int kMaxDepth = 256;
 // Listing threads of the first walk. Measured on the 1M tree under Wine, the model built beside
 // them: three took 25-35 s where two took 32-43 s in the same minutes (each listing holds one
@@ -249,6 +254,7 @@ private:
     void Emit(uint64_t ref, uint64_t parent, std::wstring_view name, DWORD reason, DWORD attrs);
     void TrimLog();
     void Scan(bool fullSweep);
+    void SweepFiles(bool whole, std::unordered_set<uint64_t>& dirty);
     void DrainWatch(std::unordered_set<uint64_t>& dirty, bool& overflow);
     uint64_t ResolveFolder(const wchar_t* rel, size_t len);
     void OpenWatch();
@@ -279,6 +285,9 @@ private:
     std::vector<uint64_t> sweepList_;
     size_t sweepPos_ = 0;
     std::chrono::steady_clock::time_point lastSweep_{};
+    bool watchPartial_ = false;                          // the walk gave up the notification
+    size_t fileSweepPos_ = 0;                            // next record number of the files' sweep
+    std::chrono::steady_clock::time_point lastFileSweep_{}, fileRoundStart_{};
     std::vector<BYTE> listBuf_;
     // notification
     HANDLE watchDir_ = INVALID_HANDLE_VALUE;
@@ -287,6 +296,7 @@ private:
     bool watchPending_ = false;
     // stats
     uint64_t scans_ = 0, foldersChecked_ = 0, foldersListed_ = 0, notifications_ = 0;
+    uint64_t filesChecked_ = 0, filesChanged_ = 0;
     double lastScanMs_ = 0;
 
 public:
@@ -677,7 +687,10 @@ void Drive::WalkFirst() {
         ++foldersListed_;
         // Past the limit the notification is given up for the rest of the walk (see the top of
         // this file) and set up again after it.
-        if (watchDir_ != INVALID_HANDLE_VALUE && foldersListed_ > watchLimit) CloseWatch();
+        if (watchDir_ != INVALID_HANDLE_VALUE && foldersListed_ > watchLimit) {
+            CloseWatch();
+            watchPartial_ = true;
+        }
         if (!r.ok) continue;
         const Listing& l = r.listing;
         for (const ListedEntry& e : l.entries) {
@@ -731,12 +744,15 @@ bool Drive::EnsureTree() {
     // and every folder listed from then on, and a change the walk missed, in a folder after its
     // listing, is found by the sweep (the folder's time differs from what its parent's listing
     // gave).
+    watchPartial_ = false;
     OpenWatch();
     WalkFirst();
     if (watchDir_ == INVALID_HANDLE_VALUE) OpenWatch();
     treeBuilt_ = true;
     sweepList_.clear();
     sweepPos_ = 0;
+    fileSweepPos_ = 0;
+    fileRoundStart_ = lastFileSweep_ = std::chrono::steady_clock::now();
     return true;
 }
 
@@ -1009,6 +1025,49 @@ void Drive::DrainWatch(std::unordered_set<uint64_t>& dirty, bool& overflow) {
     }
 }
 
+// A slice of the files' sweep (all files when whole): a file whose size or last-write time
+// differs from the model, or that cannot be asked, has its folder listed again.
+void Drive::SweepFiles(bool whole, std::unordered_set<uint64_t>& dirty) {
+    const auto t0 = std::chrono::steady_clock::now();
+    if (whole) {
+        fileSweepPos_ = 0;
+    } else if (fileSweepPos_ == 0) {
+        // A round starts at most every kFileSweepRound; the time until then earns no budget.
+        if (t0 - fileRoundStart_ < kFileSweepRound) {
+            lastFileSweep_ = t0;
+            return;
+        }
+        fileRoundStart_ = t0;
+    }
+    const auto since = t0 - lastFileSweep_;
+    if (!whole && since < kSweepInterval) return;
+    lastFileSweep_ = t0;
+    const auto budget = std::min<std::chrono::steady_clock::duration>(
+        kSweepMaxSlice, std::chrono::duration_cast<std::chrono::steady_clock::duration>(since * kFileSweepShare));
+    size_t checked = 0;
+    while (fileSweepPos_ < slots_.size()) {
+        const size_t number = fileSweepPos_++;
+        const Node& n = slots_[number];
+        if (n.state != kEntrySlot || n.IsDir() || dirty.count(n.parent)) continue;
+        ++checked;
+        ++filesChecked_;
+        WIN32_FILE_ATTRIBUTE_DATA fa{};
+        if (!GetFileAttributesExW(PathOf(SlotRef(number)).c_str(), GetFileExInfoStandard, &fa)) {
+            dirty.insert(n.parent);
+        } else {
+            const int64_t size = (int64_t)(((uint64_t)fa.nFileSizeHigh << 32) | fa.nFileSizeLow);
+            const int64_t written =
+                (int64_t)(((uint64_t)fa.ftLastWriteTime.dwHighDateTime << 32) | fa.ftLastWriteTime.dwLowDateTime);
+            if (size != n.sizeOrStamp || written != n.written) {
+                dirty.insert(n.parent);
+                ++filesChanged_;
+            }
+        }
+        if (!whole && (checked & 15) == 0 && std::chrono::steady_clock::now() - t0 > budget) return;
+    }
+    fileSweepPos_ = 0;
+}
+
 void Drive::Scan(bool fullSweep) {
     auto t0 = std::chrono::steady_clock::now();
     ++scans_;
@@ -1054,6 +1113,8 @@ void Drive::Scan(bool fullSweep) {
         }
         if (!all && (checked & 15) == 0 && std::chrono::steady_clock::now() - t0 > budget) break;
     }
+    // Without a notification for every folder a change of a file's data would go unseen.
+    if (watchPartial_ || watchDir_ == INVALID_HANDLE_VALUE) SweepFiles(fullSweep, dirty);
     if (!dirty.empty()) {
         std::unordered_set<uint64_t> pendingDelete;
         // Upper folders first, so that a folder moved between two listed folders is seen as moved.
@@ -1355,6 +1416,8 @@ VolumeIoStandInStats Drive::Stats() {
     s.foldersChecked = foldersChecked_;
     s.foldersListed = foldersListed_;
     s.notifications = notifications_;
+    s.filesChecked = filesChecked_;
+    s.filesChanged = filesChanged_;
     s.lastScanMs = lastScanMs_;
     return s;
 }

@@ -181,11 +181,14 @@ struct VolumeIoStandInStats {
     uint64_t foldersChecked = 0;     // folder time checks done by those scans, in total
     uint64_t foldersListed = 0;      // folder listings done by those scans, in total
     uint64_t notifications = 0;      // change notifications taken, in total
+    uint64_t filesChecked = 0;       // file checks of the files' sweep, in total
+    uint64_t filesChanged = 0;       // files that sweep found changed, in total
     double lastScanMs = 0;           // duration of the last change scan
     uint64_t fileRecordsServed = 0;  // FSCTL_GET_NTFS_FILE_RECORD calls the layer answered
 };
 VolumeIoStandInStats VolumeIoGetStandInStats(wchar_t letter);
 
 // Runs one change scan of the drive's own journal now; with fullSweep every folder's time is
-// checked, not only a slice. False when the drive's journal has not read the drive yet.
+// checked, not only a slice (and, where the change notification does not cover every folder,
+// every file's size and time). False when the drive's journal has not read the drive yet.
 bool VolumeIoRunChangeScan(wchar_t letter, bool fullSweep);

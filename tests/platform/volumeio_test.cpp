@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr DWORD kCreate = 0x100, kDelete = 0x200, kOldName = 0x1000, kNewName = 0x2000;
+constexpr DWORD kCreate = 0x100, kDelete = 0x200, kOldName = 0x1000, kNewName = 0x2000, kDataExtend = 0x2;
 constexpr DWORD kDataMask = 0x7, kBasicInfo = 0x8000, kClose = 0x80000000;
 
 struct Rec {
@@ -462,7 +462,8 @@ TEST_F(VolumeIoDrive, ChangesPastTheWalkWatchLimitAreFoundByTheSweep) {
     VolumeIoDriveOptions options;
     options.walkWatchLimit = 2;
     VolumeIoSetDriveOptions(L'T', options);
-    Host("mkdir -p a/b/c/d e/f/g && echo x > a/b/c/d/old.txt && echo y > e/f/g/keep.txt");
+    Host("mkdir -p a/b/c/d e/f/g h/i/j && echo x > a/b/c/d/old.txt && echo y > e/f/g/keep.txt && "
+         "echo z > h/i/j/data.txt");
     auto j = OpenJournal();
     std::map<std::wstring, uint64_t> ref;
     for (auto& r : EnumerateAll(j.NextUsn)) ref[r.name] = r.ref;
@@ -480,6 +481,20 @@ TEST_F(VolumeIoDrive, ChangesPastTheWalkWatchLimitAreFoundByTheSweep) {
     EXPECT_EQ(moved->ref, ref[L"old.txt"]);
     EXPECT_EQ(moved->parent, ref[L"g"]);
     EXPECT_EQ(Find(recs, L"moved.txt", kCreate), nullptr) << "a move is not a new file";
+
+    // A file's data changed in place leaves its folder's time alone: the files' sweep finds it,
+    // and finds nothing on files that did not change.
+    const VolumeIoStandInStats before = VolumeIoGetStandInStats(L'T');
+    ASSERT_TRUE(VolumeIoRunChangeScan(L'T', true));
+    const VolumeIoStandInStats quiet = VolumeIoGetStandInStats(L'T');
+    EXPECT_GT(quiet.filesChecked, before.filesChecked);
+    EXPECT_EQ(quiet.filesChanged, before.filesChanged) << "an unchanged file looked changed";
+    Host("echo more >> h/i/j/data.txt");
+    ASSERT_TRUE(VolumeIoRunChangeScan(L'T', true));
+    recs = ReadUntil(j, usn, 0xFFFFFFFF, [](auto& r) { return Find(r, L"data.txt", kDataExtend) != nullptr; });
+    const Rec* grown = Find(recs, L"data.txt", kDataExtend);
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(grown->ref, ref[L"data.txt"]);
 }
 
 TEST_F(VolumeIoDrive, JournalIdIsKeptAcrossRunsAndRenewedByDelete) {
