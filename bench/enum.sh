@@ -10,6 +10,10 @@
 #   standin_change_seen_ms_1m   then, with the volume index built on the drive as the program
 #                        builds it, files created in five random deep folders: the median time
 #                        until the index holds each
+#   standin_whole_sweep_s_1m    then one change scan with every folder's time and every file's
+#                        size and time checked (a round of what runs in slices where the change
+#                        notification does not cover every folder); its files found changed on
+#                        the unchanged tree (standin_whole_sweep_files_changed_1m) must be 0
 #   updatedb_s_1m        updatedb.plocate writing a fresh database of the tree
 #   find_s_1m, bfs_s_1m  find and bfs listing the tree into a file
 # Caches are warm for all (the tree is listed once first); the peers take the median of three
@@ -93,6 +97,7 @@ fi
 echo "standin_bytes_per_entry_1m=$(sed -n 's/^standin_bytes_per_entry=//p' <<< "$out")"
 echo "standin_change_seen_ms_1m=$(sed -n 's/^standin_change_seen_ms=//p' <<< "$out")"
 sed -n 's/^\(standin_change_seen_depth[0-9]*_ms\|standin_change_seed\|standin_index_build_s\)=/\1_1m=/p' <<< "$out"
+sed -n 's/^\(standin_whole_sweep_[a-z_]*\)=/\1_1m=/p' <<< "$out"
 echo "machine_load_after_1m=$(cut -d' ' -f1-3 /proc/loadavg)"
 echo "updatedb_s_1m=$(printf '%s\n' "${up[@]}" | median)"
 echo "find_s_1m=$(printf '%s\n' "${fi[@]}" | median)"
