@@ -439,6 +439,13 @@ TEST_F(AnalysisScanOnDrive, DeletingEveryNameOfAFileAtOnceFreesItsData) {
     }
 }
 
+// Takes the scan's done message from the window's queue (at most 5 s).
+bool WaitForScanDone(HWND window, MSG* m) {
+    for (const ULONGLONG end = GetTickCount64() + 5000; GetTickCount64() < end; Sleep(5))
+        if (PeekMessageW(m, window, WM_APP_ANALYSIS_DONE, WM_APP_ANALYSIS_DONE, PM_REMOVE)) return true;
+    return false;
+}
+
 // A worker that ends by an exception of any kind does not leave the panel busy (the Scan button
 // would stay on "Scanning..." for the rest of the session): it reports a failed scan.
 AnalysisScanOutcome ThrowsInteger(const std::vector<VolumeIndex*>&, std::vector<std::unique_ptr<DriveAnalysis>>,
@@ -462,11 +469,7 @@ TEST(AnalysisScanWorker, AnyExceptionEndsTheScanAsFailed) {
         while (g_analysisView.busy.load() && GetTickCount64() < end) Sleep(5);
         EXPECT_FALSE(g_analysisView.busy.load());
         MSG m{};
-        bool done = false;
-        while (GetTickCount64() < end && !done)
-            if (PeekMessageW(&m, window, WM_APP_ANALYSIS_DONE, WM_APP_ANALYSIS_DONE, PM_REMOVE)) done = true;
-            else Sleep(5);
-        ASSERT_TRUE(done);
+        ASSERT_TRUE(WaitForScanDone(window, &m));
         EXPECT_EQ(m.wParam, 0u);
         OnAnalysisScanDone(window, m.wParam);
         EXPECT_TRUE(g_analysisView.failed.load());
@@ -512,11 +515,7 @@ TEST(AnalysisScanWorker, AReplacedScanThatFailsLeavesTheNewerResults) {
     ASSERT_EQ(WaitForSingleObject(g_staleEntered, 5000), WAIT_OBJECT_0);
     StartDiskAnalysisScan(window, true);  // the newer scan
     MSG m{};
-    bool done = false;
-    for (const ULONGLONG end = GetTickCount64() + 5000; GetTickCount64() < end && !done;)
-        if (PeekMessageW(&m, window, WM_APP_ANALYSIS_DONE, WM_APP_ANALYSIS_DONE, PM_REMOVE)) done = true;
-        else Sleep(5);
-    ASSERT_TRUE(done);
+    ASSERT_TRUE(WaitForScanDone(window, &m));
     EXPECT_EQ(m.wParam, 1u);
     // The replaced scan fails now, before the window takes the newer results.
     SetEvent(g_staleRelease);
