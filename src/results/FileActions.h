@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,11 @@ bool ConfirmPermanentDelete(const std::vector<std::wstring>& paths);
 // Asks (permanent deletion, unless the caller has asked with ConfirmPermanentDelete: asked),
 // deletes with the order of its kind, reports failures. Paths the Recycle Bin does not take are
 // deleted for good only when the user agrees (No is the default).
-DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, bool asked = false);
+// Called right before paths the Recycle Bin did not take are deleted for good, after the user's
+// Yes to the question that follows; false deletes none of them (they count as refused).
+using BeforePermanentDeleteFn = std::function<bool(const std::vector<std::wstring>& paths)>;
+DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, bool asked = false,
+                          const BeforePermanentDeleteFn& beforePermanent = {});
 // The same, returning the deleted paths (the duplicate and analysis views update from them).
 std::vector<std::wstring> DeleteFilesWithConfirm(const std::vector<std::wstring>& paths, bool recycle);
 

@@ -159,7 +159,8 @@ void ReportRecycleFailures() {
 
 }  // namespace
 
-DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, bool asked) {
+DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, bool asked,
+                          const BeforePermanentDeleteFn& beforePermanent) {
     DeleteOutcome out;
     if (paths.empty()) return out;
     if (!recycle && !asked && !ConfirmPermanentDelete(paths)) {
@@ -185,7 +186,9 @@ DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, 
                                   L" path(s) not taken by the Recycle Bin, first: " + paths[notRecycled.front()] +
                                   L"\r\n";
         OutputDebugStringW(line.c_str());
-        if (ConfirmPermanentAfterRecycleFailed(notRecycled.size())) {
+        std::vector<std::wstring> left;
+        for (size_t i : notRecycled) left.push_back(paths[i]);
+        if (ConfirmPermanentAfterRecycleFailed(notRecycled.size()) && (!beforePermanent || beforePermanent(left))) {
             permanentTried = true;
             for (size_t i : notRecycled) gone[i] = DeletePathPermanently(paths[i]);
         } else {
