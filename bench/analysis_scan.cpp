@@ -4,6 +4,8 @@
 // journal, the model built again). Run by bench/analysis_scan.sh with the fixture's drive:
 //   bench_analysis_scan.exe Q: LABEL  ->  analysis_scan_s_LABEL, analysis_rescan_s_LABEL,
 //                                         analysis_rescan_changed_s_LABEL,
+//                                         analysis_files_asked_by_path_LABEL (files of the first
+//                                         analysis asked by path: none without hard links),
 //                                         analysis_bytes_LABEL, analysis_files_LABEL
 // The drive's name index is built first and not timed (the analysis starts from it).
 // Without arguments it prints nothing (scripts/bench runs every benchmark once on its own).
@@ -30,7 +32,7 @@ double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
 
 // One analysis of the volume; `previous` holds the last one's drives (kept when still current).
 bool Analyze(VolumeIndex* volume, std::vector<std::unique_ptr<DriveAnalysis>>& previous, double* seconds,
-             int64_t* bytes, uint64_t* files) {
+             int64_t* bytes, uint64_t* files, uint64_t* asked = nullptr) {
     LARGE_INTEGER t0, t1;
     QueryPerformanceCounter(&t0);
     AnalysisScanOutcome out = AnalyzeVolumes({volume}, std::move(previous), {});
@@ -42,6 +44,7 @@ bool Analyze(VolumeIndex* volume, std::vector<std::unique_ptr<DriveAnalysis>>& p
     }
     *bytes = out.drives[0]->model.RootTotalSize();
     *files = out.drives[0]->model.fileCount;
+    if (asked) *asked = out.drives[0]->model.filesAskedByPath;
     previous = std::move(out.drives);
     return true;
 }
@@ -113,10 +116,12 @@ int main() {
     std::vector<std::unique_ptr<DriveAnalysis>> previous;
     double first = 0, second = 0;
     int64_t bytes = 0, again = 0;
-    uint64_t files = 0, againFiles = 0;
-    if (!Analyze(volume, previous, &first, &bytes, &files) || !Analyze(volume, previous, &second, &again, &againFiles))
+    uint64_t files = 0, againFiles = 0, asked = 0;
+    if (!Analyze(volume, previous, &first, &bytes, &files, &asked) ||
+        !Analyze(volume, previous, &second, &again, &againFiles))
         return 1;
     printf("analysis_scan_s_%s=%.3f\n", label.c_str(), first);
+    printf("analysis_files_asked_by_path_%s=%llu\n", label.c_str(), static_cast<unsigned long long>(asked));
     printf("analysis_rescan_s_%s=%.3f\n", label.c_str(), second);
     printf("analysis_bytes_%s=%lld\n", label.c_str(), static_cast<long long>(bytes));
     printf("analysis_files_%s=%llu\n", label.c_str(), static_cast<unsigned long long>(files));

@@ -5,10 +5,14 @@
 #   analysis_rescan_s_<N>  the same analysis again, nothing changed (the analysis is kept)
 #   analysis_rescan_changed_s_<N>  again after three files grew (the size cache caught up from
 #                          the journal, the model built again); the files get their sizes back
+#   analysis_files_asked_by_path_<N>  files the first analysis asked the file system about by
+#                          path: names the size table does not know whose reference is no record
+#                          of the file table (further names of a file); none on this folder,
+#                          which has no file with several names (its empty files are records)
 #   du_s_<N>               du -sb over the folder
 #   gdu_s_<N>              gdu non-interactive, apparent sizes, over the folder
-# The results are checked: the analysis total equals du's sum over the files, and gdu's total
-# equals du -sb's. Run by scripts/bench (Wine prefix set).
+# The results are checked: the analysis total equals du's sum over the files, gdu's total
+# equals du -sb's, and no file was asked by path. Run by scripts/bench (Wine prefix set).
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/common.sh"
 : "${WINEPREFIX:?run through scripts/bench}"
 EXE="$BUILD/bench/bench_analysis_scan.exe"
@@ -58,4 +62,6 @@ else
 fi
 got=$(sed -n "s/^analysis_bytes_$label=//p" <<<"$out")
 if [ "$got" != "$files_total" ]; then log "analysis bench: analysis total '$got', du over the files $files_total"; status=1; fi
+asked=$(sed -n "s/^analysis_files_asked_by_path_$label=//p" <<<"$out")
+if [ "$asked" != 0 ]; then log "analysis bench: '$asked' files asked by path on a folder without hard links"; status=1; fi
 exit $status

@@ -65,6 +65,7 @@ void DiskAnalysisModel::Clear() {
     driveLetter = 0;
     rootFrn = kNtfsRootRecord;
     fileCount = folderCount = 0;
+    filesAskedByPath = 0;
     nodes.clear();
     frnToNode.clear();
     {
@@ -93,7 +94,7 @@ int64_t DiskAnalysisModel::FindNode(uint64_t frn) const {
 }
 
 bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, const MftSizeMap& sizes,
-                              wchar_t letter, const AnalysisFileQuery& query) {
+                              wchar_t letter, const AnalysisFileQuery& query, uint64_t tableRecords) {
     Clear();
     if (!entries || count == 0) return false;
     driveLetter = letter;
@@ -149,7 +150,8 @@ bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, c
         Clear();
         return false;
     }
-    std::vector<uint32_t> unsized;  // files the sizes know under neither key
+    // Files the sizes know under neither key and that are no record of the file table: asked.
+    std::vector<uint32_t> unsized;
     if (!missed.empty()) {
         // One pass over the sizes for just the record numbers of those files.
         FrnMap wanted;   // record number -> index into found
@@ -167,7 +169,8 @@ bool DiskAnalysisModel::Build(const AnalysisIndexEntry* entries, size_t count, c
         for (uint32_t i : missed) {
             const auto& [known, pair] = found[static_cast<size_t>(wanted.find(AnalysisRecordNumber(nodes[i].frn))->second)];
             if (!known) {
-                unsized.push_back(i);
+                // A record of the table without sizes is an empty file: it keeps its 0.
+                if (tableRecords == 0 || AnalysisRecordNumber(nodes[i].frn) >= tableRecords) unsized.push_back(i);
                 continue;
             }
             AnalysisNode& n = nodes[i];
@@ -267,6 +270,7 @@ void DiskAnalysisModel::AskUnsizedFiles(const std::vector<uint32_t>& unsized, co
                                         const AnalysisFileQuery& query) {
     for (uint32_t i : unsized) {
         AnalysisFileFacts facts;
+        ++filesAskedByPath;
         if (!query(FullPathOf(i), facts) || facts.isFolder) continue;
         AnalysisNode& n = nodes[i];
         const uint64_t identity = facts.reference ? facts.reference : n.frn;

@@ -79,12 +79,16 @@ public:
     DiskAnalysisModel(const DiskAnalysisModel&) = delete;
     DiskAnalysisModel& operator=(const DiskAnalysisModel&) = delete;
 
-    // Clears the model and builds it. False for no entries or no usable entry. Files the sizes do
-    // not know are asked through `query` (when given) by their path: they get the size of the
-    // file the path names, and a name of a file that another name already carries is counted
-    // once (as du does).
+    // Clears the model and builds it. False for no entries or no usable entry. A file the sizes
+    // do not know is empty (size 0) when its record number is below `tableRecords`, the number of
+    // records of the drive's file table: the sizes leave out no file with data, only empty files
+    // and folders. A name whose reference is at or beyond that count (or every unknown name, when
+    // `tableRecords` is 0: not known) is no record of the table but a name the volume layer gave a
+    // reference of its own, such as a further name of a file: it is asked through `query` (when
+    // given) by its path, gets the size of the file the path names, and a name of a file that
+    // another name already carries is counted once (as du does).
     bool Build(const AnalysisIndexEntry* entries, size_t count, const MftSizeMap& sizes, wchar_t driveLetter,
-               const AnalysisFileQuery& query = nullptr);
+               const AnalysisFileQuery& query = nullptr, uint64_t tableRecords = 0);
     // Sums a folder's subtree (without recursion: deep trees are fine).
     void ComputeTotals(uint32_t nodeIndex);
     // Drops the child lists: each is made again, from the current totals, when next asked for.
@@ -117,6 +121,9 @@ public:
     uint64_t rootFrn = 5;
     uint64_t fileCount = 0;
     uint64_t folderCount = 0;
+    // Files the last build asked the file system about by their path (unknown to the sizes and no
+    // record of the drive's file table).
+    uint64_t filesAskedByPath = 0;
     std::vector<AnalysisNode> nodes;
     // Node index by FRN: every node under its full FRN and under its record number (the later
     // of two nodes with one key wins); a removed file's keys lead past the nodes.

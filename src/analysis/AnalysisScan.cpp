@@ -159,9 +159,11 @@ void LogDriveAnalysis(const DriveAnalysis& drive, std::chrono::steady_clock::tim
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     wchar_t line[260];
     _snwprintf(line, 259,
-               L"analysis drive=%lc files=%llu folders=%llu bytes=%lld ms=%lld table=%d cached=%d reread=%llu kept=%d",
+               L"analysis drive=%lc files=%llu folders=%llu asked=%llu bytes=%lld ms=%lld table=%d cached=%d reread=%llu "
+               L"kept=%d",
                drive.letter, static_cast<unsigned long long>(drive.model.fileCount),
                static_cast<unsigned long long>(drive.model.folderCount),
+               static_cast<unsigned long long>(drive.model.filesAskedByPath),
                static_cast<long long>(drive.model.RootTotalSize()), static_cast<long long>(ms.count()), table ? 1 : 0,
                cached ? 1 : 0, static_cast<unsigned long long>(reread), kept ? 1 : 0);
     line[259] = 0;
@@ -233,15 +235,19 @@ AnalysisScanOutcome AnalyzeDrives(std::vector<AnalysisScanJob>& jobs, const Anal
         drive->displayName = job.displayName;
         drive->totalBytes = job.totalBytes;
         drive->freeBytes = job.freeBytes;
-        // A file the table does not know (a further name of a file, on a drive whose volume layer
-        // gives such names references of their own) is asked by its path; only where the
-        // references are the file system's, so that its answer names the same files.
+        // A file the table does not know is empty, as long as its reference is a record of the
+        // table (the table leaves empty files out). A reference beyond the table's records is a
+        // further name of a file on a drive whose volume layer gives such names references of
+        // their own: only those are asked by their path, and only where the references are the
+        // file system's, so that its answer names the same files. On NTFS itself every name of a
+        // file has the file's reference: nothing is asked.
         AnalysisFileQuery query;
         if (job.isNtfs)
             query = [&](const std::wstring& path, AnalysisFileFacts& facts) {
                 return !stop() && QueryAnalysisFile(path, facts);
             };
-        const bool built = drive->model.Build(job.entries.data(), job.entries.size(), map, job.letter, query);
+        const bool built =
+            drive->model.Build(job.entries.data(), job.entries.size(), map, job.letter, query, stats.fileRecords);
         // The volume keeps the map and the model every size it shows: the map is handed over,
         // not copied (the drive's own copy was never read again).
         MergeIntoVolume(job.letter, std::move(map));

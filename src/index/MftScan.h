@@ -88,6 +88,9 @@ struct MftSizeMapStats {
     // The journal position the map is current to (journalId 0: none, the map follows no journal).
     uint64_t journalId = 0;
     int64_t journalUsn = 0;
+    // Records the volume's file table holds (its valid length by the record size; 0: not read).
+    // Every file of the volume has a record number below it.
+    uint64_t fileRecords = 0;
 };
 
 // The id and next position of the drive's change journal; false when it cannot be asked.

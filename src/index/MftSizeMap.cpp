@@ -275,6 +275,7 @@ bool BuildMftSizeMap(wchar_t letter, MftSizeMap& out, const SizeScanProgress& pr
         recordSize % 512 != 0)
         return fail(L"Unusable NTFS volume data");
     const uint64_t totalRecords = g.mftValidDataLength / recordSize;
+    stats.fileRecords = totalRecords;
 
     const bool useCache = cachePath && !cachePath->empty();
     if (useCache) {
@@ -285,6 +286,7 @@ bool BuildMftSizeMap(wchar_t letter, MftSizeMap& out, const SizeScanProgress& pr
         }
         out.clear();
         stats = MftSizeMapStats{};
+        stats.fileRecords = totalRecords;
         if (cancel && cancel()) return fail(L"MFT scan cancelled");
     }
 

@@ -147,59 +147,78 @@ TEST(AnalysisModel, RemovingAFileLowersEveryAncestorAndNeverGoesNegative) {
     EXPECT_EQ(c.totalSize, 0);
 }
 
-// Names the size map does not know are asked by path. Two of them name one file (reference
-// 900, whose own record is not among the names): both show its size, one carries it. solo.dat is
-// a file whose other names the index does not hold: deleting it frees nothing.
+// Names the size map does not know. The drive's file table has 200 records: empty.log (150) is
+// one of them that the map leaves out, an empty file, and is not asked; one.dat and two.dat (200
+// and 201) are not, and are asked by path. Both name one file (reference 190, whose own record is
+// not among the names): both show its size, one carries it. solo.dat is a file whose other names
+// the index does not hold: deleting it frees nothing. With no record count known, every name the
+// map does not know is asked.
 TEST(AnalysisModel, NamesOfOneFileCountItOnce) {
-    Tree t;
-    t.Folder(100, 5, L"a").Folder(101, 5, L"b").File(200, 100, L"one.dat", -1).File(201, 101, L"two.dat", -1)
-        .File(202, 101, L"own.txt", 10).File(203, 5, L"solo.dat", 50);
-    t.sizes[900] = SizePair{4000, 4096};
-    std::vector<std::wstring> asked;
-    const AnalysisFileQuery query = [&](const std::wstring& path, AnalysisFileFacts& f) {
-        asked.push_back(path);
-        f.reference = 900;
-        f.size = 1;  // the map's sizes win for a reference it knows
-        f.links = 2;
-        return true;
-    };
-    DiskAnalysisModel m;
-    ASSERT_TRUE(m.Build(t.entries.data(), t.entries.size(), t.sizes, L'H', query));
-    EXPECT_EQ(asked, (std::vector<std::wstring>{L"H:\\a\\one.dat", L"H:\\b\\two.dat"}));
-    auto folder = [&](uint64_t f) {
-        ChildEntry e;
-        EXPECT_TRUE(m.GetNodeInfo(f, e));
-        return e.totalSize;
-    };
-    EXPECT_EQ(m.RootTotalSize(), 4060);
-    EXPECT_EQ(folder(100) + folder(101), 4010);
-    for (uint64_t f : {200ull, 201ull}) {
-        ChildEntry e;
-        ASSERT_TRUE(m.GetNodeInfo(f, e));
-        EXPECT_EQ(e.size, 4000) << f;
-    }
-    EXPECT_EQ(m.ChildrenOf(101)->front().size, 4000);  // rows are ordered by the size they show
-    const ExtStat& dat = m.extensions.front();
-    EXPECT_EQ(dat.extension, L".dat");
-    EXPECT_EQ(dat.totalSize, 4050);
-    EXPECT_EQ(dat.fileCount, 3u);
+    struct Case {
+        uint64_t tableRecords;
+        std::vector<std::wstring> asked;
+    } cases[] = {{200, {L"H:\\a\\one.dat", L"H:\\b\\two.dat"}},
+                 {0, {L"H:\\a\\one.dat", L"H:\\b\\two.dat", L"H:\\a\\empty.log"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tableRecords);
+        Tree t;
+        t.Folder(100, 5, L"a").Folder(101, 5, L"b").File(200, 100, L"one.dat", -1).File(201, 101, L"two.dat", -1)
+            .File(202, 101, L"own.txt", 10).File(203, 5, L"solo.dat", 50).File(150, 100, L"empty.log", -1);
+        t.sizes[190] = SizePair{4000, 4096};
+        std::vector<std::wstring> asked;
+        const AnalysisFileQuery query = [&](const std::wstring& path, AnalysisFileFacts& f) {
+            asked.push_back(path);
+            if (path.find(L"empty.log") != std::wstring::npos) {
+                f.reference = 150;
+                return true;
+            }
+            f.reference = 190;
+            f.size = 1;  // the map's sizes win for a reference it knows
+            f.links = 2;
+            return true;
+        };
+        DiskAnalysisModel m;
+        ASSERT_TRUE(m.Build(t.entries.data(), t.entries.size(), t.sizes, L'H', query, c.tableRecords));
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(m.filesAskedByPath, c.asked.size());
+        auto folder = [&](uint64_t f) {
+            ChildEntry e;
+            EXPECT_TRUE(m.GetNodeInfo(f, e));
+            return e.totalSize;
+        };
+        EXPECT_EQ(m.RootTotalSize(), 4060);
+        EXPECT_EQ(folder(100) + folder(101), 4010);
+        for (uint64_t f : {200ull, 201ull}) {
+            ChildEntry e;
+            ASSERT_TRUE(m.GetNodeInfo(f, e));
+            EXPECT_EQ(e.size, 4000) << f;
+        }
+        ChildEntry empty;
+        ASSERT_TRUE(m.GetNodeInfo(150, empty));
+        EXPECT_EQ(empty.size, 0);
+        EXPECT_EQ(m.ChildrenOf(101)->front().size, 4000);  // rows are ordered by the size they show
+        const ExtStat& dat = m.extensions.front();
+        EXPECT_EQ(dat.extension, L".dat");
+        EXPECT_EQ(dat.totalSize, 4050);
+        EXPECT_EQ(dat.fileCount, 3u);
 
-    // Deleting names while the file keeps others: the totals keep its data; the name left
-    // carries it in its own folder.
-    ASSERT_TRUE(m.RemoveFileNode(203, true));
-    EXPECT_EQ(m.RootTotalSize(), 4060);
-    const uint64_t carrier = m.nodes[m.FindNode(200)].carriesData ? 200 : 201;
-    const uint64_t other = carrier == 200 ? 201 : 200;
-    const uint64_t otherFolder = other == 200 ? 100 : 101;
-    const int64_t before = folder(otherFolder);
-    ASSERT_TRUE(m.RemoveFileNode(carrier, true));
-    EXPECT_EQ(m.RootTotalSize(), 4060);
-    EXPECT_EQ(folder(otherFolder), before + 4000);
-    EXPECT_EQ(folder(100) + folder(101), 4010);
-    // The last name goes with the data.
-    ASSERT_TRUE(m.RemoveFileNode(other, false));
-    EXPECT_EQ(m.RootTotalSize(), 60);
-    EXPECT_EQ(folder(100) + folder(101), 10);
+        // Deleting names while the file keeps others: the totals keep its data; the name left
+        // carries it in its own folder.
+        ASSERT_TRUE(m.RemoveFileNode(203, true));
+        EXPECT_EQ(m.RootTotalSize(), 4060);
+        const uint64_t carrier = m.nodes[m.FindNode(200)].carriesData ? 200 : 201;
+        const uint64_t other = carrier == 200 ? 201 : 200;
+        const uint64_t otherFolder = other == 200 ? 100 : 101;
+        const int64_t before = folder(otherFolder);
+        ASSERT_TRUE(m.RemoveFileNode(carrier, true));
+        EXPECT_EQ(m.RootTotalSize(), 4060);
+        EXPECT_EQ(folder(otherFolder), before + 4000);
+        EXPECT_EQ(folder(100) + folder(101), 4010);
+        // The last name goes with the data.
+        ASSERT_TRUE(m.RemoveFileNode(other, false));
+        EXPECT_EQ(m.RootTotalSize(), 60);
+        EXPECT_EQ(folder(100) + folder(101), 10);
+    }
 }
 
 TEST(AnalysisModel, ExtensionsColoursAndShortSizes) {

@@ -160,6 +160,9 @@ TEST_F(AnalysisScanOnDrive, SizesFromTheTableMatchDuForEveryFolder) {
     EXPECT_EQ(d.displayName, L"T:  " + d.label);
     EXPECT_EQ(d.model.fileCount, std::size(kFiles));
     ExpectTotalsMatchDu(d.model);
+    // The empty file, which the table leaves out, is a record of the table: it counts 0, and no
+    // file is asked by its path.
+    EXPECT_EQ(d.model.filesAskedByPath, 0u);
     // Progress: units of the drive, finished at the end.
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back().first, progress.back().second);
@@ -344,6 +347,8 @@ TEST_F(AnalysisScanOnDrive, AFileWithSeveralNamesCountsOnceAndEachNameCanBeDelet
     AnalysisView& view = g_analysisView;
     DiskAnalysisModel& m = *view.CurrentModel();
     EXPECT_EQ(m.RootTotalSize(), DuBytes(""));
+    // Only the two further names were asked by path, not the fixture's empty file.
+    EXPECT_EQ(m.filesAskedByPath, 2u);
 
     std::vector<std::string> names = {"media/c-link.bin", "c-top.bin", "docs/deep/c.bin"};
     auto frnOf = [&](const std::string& path) {
