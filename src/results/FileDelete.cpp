@@ -157,22 +157,21 @@ bool PathIsGone(const std::wstring& path) {
 
 bool RecyclePath(const std::wstring& path) {
     if (path.empty()) return false;
-    // Every file gets a second name first, which keeps it if a call deletes it for good. A
-    // folder is handed to the shell object unguarded (its sink refuses every delete that would
-    // not go to the bin); SHFileOperationW gets a folder only with the mirror of its tree.
+    // The shell object recycles only through its sink, which refuses every delete that would not
+    // go to the bin. SHFileOperationW deletes for good what the bin cannot take: it gets a path
+    // only with a second name for everything in it (RecycleGuard), and a path that cannot have
+    // one stays. A file gets its second name before both calls (it is cheap).
     const DWORD attributes = GetFileAttributesW(path.c_str());
     const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     RecycleGuard guard;
-    if (!folder && !guard.Guard(path)) {
-        LogFailure((L"[Delete] no second name for " + path + L"; not handed to the Recycle Bin").c_str(), GetLastError());
-        return false;
-    }
+    if (!folder) (void)guard.Guard(path);
     // A step that says it succeeded counts only when the path is really gone.
     SetLastError(ERROR_SUCCESS);
     const bool refused = !g_methods->fileOperation(path, true) && GetLastError() == ERROR_CANCELLED;
     if (!refused && !PathIsGone(path)) {
-        if (folder && !guard.Guard(path)) {
-            LogFailure((L"[Delete] folder not guarded; not handed to SHFileOperationW: " + path).c_str(), GetLastError());
+        if (!guard.Active() && !guard.Guard(path)) {
+            LogFailure((L"[Delete] no second name for " + path + L"; not handed to SHFileOperationW").c_str(),
+                       GetLastError());
             return false;
         }
         (void)g_methods->shellOperation(path, true);

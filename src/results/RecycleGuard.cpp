@@ -88,10 +88,11 @@ bool RecycleGuard::Guard(const std::wstring& path) {
 }
 
 bool RecycleGuard::GuardFolder() {
-    std::vector<std::wstring> pending{L""};
-    while (!pending.empty()) {
-        const std::wstring rel = std::move(pending.back());
-        pending.pop_back();
+    // The tree is read whole first (cheap), so that a folder that cannot be guarded costs no links.
+    std::vector<Entry> found;
+    std::vector<std::wstring> folders{L""};
+    for (size_t i = 0; i < folders.size(); ++i) {
+        const std::wstring rel = folders[i];
         WIN32_FIND_DATAW data;
         UniqueFindHandle find(FindFirstFileExW((original_ + rel + L"\\*").c_str(), FindExInfoBasic, &data,
                                                FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
@@ -99,16 +100,19 @@ bool RecycleGuard::GuardFolder() {
         do {
             const std::wstring name = data.cFileName;
             if (name == L"." || name == L"..") continue;
-            if (entries_.size() > kMaxEntries || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
-            const std::wstring child = rel + L"\\" + name;
-            const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            const bool made = folder ? CreateDirectoryW((root_ + child).c_str(), nullptr) != FALSE
-                                     : CreateHardLinkW((root_ + child).c_str(), (original_ + child).c_str(), nullptr) != FALSE;
-            if (!made) return false;
-            entries_.push_back(Entry{child, folder});
-            if (folder) pending.push_back(child);
+            if (found.size() >= kMaxEntries || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+            found.push_back(Entry{rel + L"\\" + name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+            if (found.back().folder) folders.push_back(found.back().rel);
         } while (FindNextFileW(find.get(), &data));
         if (GetLastError() != ERROR_NO_MORE_FILES) return false;
+    }
+    // Parents come before their children: a folder is listed after it was found.
+    for (Entry& e : found) {
+        const std::wstring to = root_ + e.rel;
+        if (!(e.folder ? CreateDirectoryW(to.c_str(), nullptr)
+                       : CreateHardLinkW(to.c_str(), (original_ + e.rel).c_str(), nullptr)))
+            return false;
+        entries_.push_back(std::move(e));
     }
     return true;
 }
@@ -166,7 +170,10 @@ bool RecycleGuard::Finish() {
         // The folder went for good with something in it: the mirror takes its place whole.
         for (const Entry& e : entries_) {
             if (e.folder || LinkCount(root_ + e.rel) != 1) continue;
-            SetFileAttributesW(root_.c_str(), originalAttributes_);
+            constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                        FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+            const DWORD attributes = originalAttributes_ & kSettable;
+            SetFileAttributesW(root_.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
             entries_.assign(1, Entry{L"", false});  // the mirror is now moved like one file
             Rescue(L"");
             entries_.clear();

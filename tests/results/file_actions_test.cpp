@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "results/FileActions.h"
+#include "results/RecycleGuard.h"
 #include "search/Search.h"
 #include "support/synthetic_volume.h"
 #include "support/fixture.h"
@@ -260,6 +261,25 @@ TEST_F(FileActionTest, RecycleNeverLosesWhatTheShellDeletesForGood) {
             EXPECT_TRUE(TreeContents(work).empty());
         }
         SetDeleteMethods(nullptr);
+        testfx::RemoveTree(work);
+        ASSERT_TRUE(RemoveDirectoryW(work.c_str()));
+    }
+
+    // A folder too large to guard is not handed to the shell at all.
+    {
+        ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));
+        const std::wstring big = work + L"\\big";
+        ASSERT_TRUE(CreateDirectoryW(big.c_str(), nullptr));
+        for (size_t i = 0; i <= RecycleGuard::kMaxEntries; ++i)
+            ASSERT_TRUE(testfx::WriteFileBytes(big + L"\\" + std::to_wstring(i), "x"));
+        const DeleteMethods methods{CountingDirect, ShellDeletingForGood, NoFileOperation};
+        SetDeleteMethods(&methods);
+        g_shellCalls = 0;
+        boxes_ = BoxLog{};
+        boxes_.answer = IDNO;
+        EXPECT_TRUE(DeletePaths({big}, true).refused);
+        EXPECT_EQ(g_shellCalls, 0);
+        EXPECT_EQ(TreeContents(work).size(), RecycleGuard::kMaxEntries + 2);
         testfx::RemoveTree(work);
         ASSERT_TRUE(RemoveDirectoryW(work.c_str()));
     }
