@@ -170,7 +170,7 @@ bool RecyclePath(const std::wstring& path) {
     const bool refused = !g_methods->fileOperation(path, true) && GetLastError() == ERROR_CANCELLED;
     if (!refused && !PathIsGone(path)) {
         if (!guard.Active() && !guard.Guard(path)) {
-            LogFailure((L"[Delete] no second name for " + path + L"; not handed to SHFileOperationW").c_str(),
+            LogFailure((L"[Delete] a second name for " + path + L" (so it is not handed to SHFileOperationW)").c_str(),
                        GetLastError());
             return false;
         }

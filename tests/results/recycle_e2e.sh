@@ -36,13 +36,6 @@ printf 'not a folder' > "$TRASH_DIR"
 CONFIG="$(tw_config_dir)"
 rm -f "$CONFIG/recent.ini"
 
-start_program() {
-  tw_start "$EXE"
-  PID=$TW_PID
-  W=$(tw_wait_window "$PID" 60) || { echo "FAIL: no main window"; exit 1; }
-  tw_wait_ready "$W" 120 || fail "title stayed '$(tw_title "$W")'"
-  xdotool windowactivate --sync "$W" 2>/dev/null || xdotool windowfocus --sync "$W" 2>/dev/null
-}
 stop_program() {
   tw_command 20002  # the tray menu's Exit
   tw_wait_exit "$PID" 30 || { fail "program still runs after Exit"; kill "$PID" 2>/dev/null; }
@@ -74,7 +67,7 @@ no_guard_names() {
   if [ -z "$left" ]; then pass "no second name left behind ($1)"; else fail "left behind ($1): $left"; fi
 }
 
-start_program
+tw_start_ready "$EXE"
 
 # A file: it stays with its content while the question is open; No keeps it; Yes deletes it.
 search qzxkeep.txt 1
@@ -117,7 +110,7 @@ stop_program
 # file in the trash and asks nothing.
 rm -f "$TRASH_DIR"
 restore_trash
-start_program
+tw_start_ready "$EXE"
 search qzxrecycled 1
 deleted=""
 for attempt in 1 2 3; do
