@@ -59,6 +59,17 @@ tw_wait_window() {
 
 tw_title() { xdotool getwindowname "$1" 2>/dev/null; }
 
+# Starts the program, waits for its window and its index, and activates the window; sets PID and
+# W (the window). Ends the script when no window shows; a title that stays at the index build is
+# a failure (the caller's fail).
+tw_start_ready() {
+  tw_start "$@"
+  PID=$TW_PID
+  W=$(tw_wait_window "$PID" 60) || { echo "FAIL: no main window"; exit 1; }
+  tw_wait_ready "$W" 120 || fail "title stayed '$(tw_title "$W")'"
+  xdotool windowactivate --sync "$W" 2>/dev/null || xdotool windowfocus --sync "$W" 2>/dev/null
+}
+
 # Waits until the title no longer says that the index is being built.
 tw_wait_ready() {
   local w="$1" limit="$2" title

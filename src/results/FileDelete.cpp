@@ -6,7 +6,10 @@
 
 #include "core/Core.h"
 #include "i18n/I18n.h"
+#include "core/Logs.h"
+#include "core/Raii.h"
 #include "results/FileActions.h"
+#include "results/RecycleGuard.h"
 #include "core/Window.h"
 
 namespace {
@@ -65,28 +68,83 @@ bool DeleteWithShFileOperation(const std::wstring& path, bool recycle) {
     return rc == 0 && !op.fAnyOperationsAborted;
 }
 
+namespace {
+
+// Refuses every delete that would not go to the Recycle Bin: with FOF_NOCONFIRMATION the shell
+// deletes for good what the bin cannot take, and asks nothing.
+class RecycleOnlySink final : public IFileOperationProgressSink {
+public:
+    bool refused = false;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IFileOperationProgressSink) {
+            *out = static_cast<IFileOperationProgressSink*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the caller's stack
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE PreDeleteItem(DWORD flags, IShellItem*) override {
+        if (flags & TSF_DELETE_RECYCLE_IF_POSSIBLE) return S_OK;
+        refused = true;
+        return HRESULT_FROM_WIN32(ERROR_CANCELLED);
+    }
+    HRESULT STDMETHODCALLTYPE StartOperations() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE FinishOperations(HRESULT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PreRenameItem(DWORD, IShellItem*, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostRenameItem(DWORD, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PreMoveItem(DWORD, IShellItem*, IShellItem*, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostMoveItem(DWORD, IShellItem*, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PreCopyItem(DWORD, IShellItem*, IShellItem*, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostCopyItem(DWORD, IShellItem*, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PostDeleteItem(DWORD, IShellItem*, HRESULT, IShellItem*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PreNewItem(DWORD, IShellItem*, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostNewItem(DWORD, IShellItem*, LPCWSTR, LPCWSTR, DWORD, HRESULT, IShellItem*) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE UpdateProgress(UINT, UINT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResetTimer() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PauseTimer() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResumeTimer() override { return S_OK; }
+};
+
+}  // namespace
+
 bool DeleteWithFileOperation(const std::wstring& path, bool recycle) {
     if (path.empty()) return false;
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     const bool uninit = init == S_OK || init == S_FALSE;
     bool ok = false;
-    IFileOperation* op = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOperation,
-                                   reinterpret_cast<void**>(&op))) &&
-        op) {
-        (void)op->SetOperationFlags(kSilentDeleteFlags | (recycle ? FOF_ALLOWUNDO : 0));
-        IShellItem* item = nullptr;
-        if (SUCCEEDED(SHCreateItemFromParsingName(path.c_str(), nullptr, IID_IShellItem,
-                                                  reinterpret_cast<void**>(&item))) &&
+    bool refused = false;
+    {
+        ComPtr<IFileOperation> op;
+        ComPtr<IShellItem> item;
+        RecycleOnlySink sink;
+        DWORD cookie = 0;
+        const DWORD flags = recycle ? kSilentDeleteFlags | FOF_ALLOWUNDO | FOFX_RECYCLEONDELETE : kSilentDeleteFlags;
+        // A recycle runs only with the sink in place.
+        if (SUCCEEDED(CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOperation,
+                                       reinterpret_cast<void**>(op.put()))) &&
+            op && SUCCEEDED(op->SetOperationFlags(flags)) && (!recycle || SUCCEEDED(op->Advise(&sink, &cookie))) &&
+            SUCCEEDED(SHCreateItemFromParsingName(path.c_str(), nullptr, IID_IShellItem,
+                                                  reinterpret_cast<void**>(item.put()))) &&
             item) {
             BOOL aborted = TRUE;
-            ok = SUCCEEDED(op->DeleteItem(item, nullptr)) && SUCCEEDED(op->PerformOperations()) &&
-                 SUCCEEDED(op->GetAnyOperationsAborted(&aborted)) && !aborted;
-            item->Release();
+            ok = SUCCEEDED(op->DeleteItem(item.get(), nullptr)) && SUCCEEDED(op->PerformOperations()) &&
+                 SUCCEEDED(op->GetAnyOperationsAborted(&aborted)) && !aborted && !sink.refused;
+            refused = sink.refused;
+            if (recycle) (void)op->Unadvise(cookie);
         }
-        op->Release();
     }
     if (uninit) CoUninitialize();
+    // The caller tells "the Recycle Bin cannot take it" from "this way is not available".
+    SetLastError(refused ? ERROR_CANCELLED : ok ? ERROR_SUCCESS : ERROR_NOT_SUPPORTED);
     return ok;
 }
 
@@ -99,10 +157,26 @@ bool PathIsGone(const std::wstring& path) {
 
 bool RecyclePath(const std::wstring& path) {
     if (path.empty()) return false;
+    // The shell object recycles only through its sink, which refuses every delete that would not
+    // go to the bin. SHFileOperationW deletes for good what the bin cannot take: it gets a path
+    // only with a second name for everything in it (RecycleGuard), and a path that cannot have
+    // one stays. A file gets its second name before both calls (it is cheap).
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    RecycleGuard guard;
+    if (!folder) (void)guard.Guard(path);
     // A step that says it succeeded counts only when the path is really gone.
-    if (g_methods->fileOperation(path, true) && PathIsGone(path)) return true;
-    if (PathIsGone(path)) return true;
-    return g_methods->shellOperation(path, true) && PathIsGone(path);
+    SetLastError(ERROR_SUCCESS);
+    const bool refused = !g_methods->fileOperation(path, true) && GetLastError() == ERROR_CANCELLED;
+    if (!refused && !PathIsGone(path)) {
+        if (!guard.Active() && !guard.Guard(path)) {
+            LogFailure((L"[Delete] a second name for " + path + L" (so it is not handed to SHFileOperationW)").c_str(),
+                       GetLastError());
+            return false;
+        }
+        (void)g_methods->shellOperation(path, true);
+    }
+    return guard.Active() ? guard.Finish() : PathIsGone(path);
 }
 
 bool DeletePathPermanently(const std::wstring& path) {

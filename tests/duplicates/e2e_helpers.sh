@@ -14,11 +14,7 @@ drive_index() {
 # Starts the program and waits until its index is ready; sets PID, W (the window) and CW (its
 # width).
 start_program() {
-  tw_start "$EXE"
-  PID=$TW_PID
-  W=$(tw_wait_window "$PID" 60) || { echo "FAIL: no main window"; exit 1; }
-  tw_wait_ready "$W" 120 || fail "title stayed '$(tw_title "$W")'"
-  xdotool windowactivate --sync "$W" 2>/dev/null || xdotool windowfocus --sync "$W" 2>/dev/null
+  tw_start_ready "$EXE"
   CW=$(xdotool getwindowgeometry "$W" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
   CW=${CW:-1100}
 }

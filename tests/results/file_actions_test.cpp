@@ -5,11 +5,13 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "results/FileActions.h"
+#include "results/RecycleGuard.h"
 #include "search/Search.h"
 #include "support/synthetic_volume.h"
 #include "support/fixture.h"
@@ -122,6 +124,182 @@ TEST_F(FileActionTest, PermanentDeletionAsksFirstAndCountsOnlyWhatIsGone) {
     EXPECT_TRUE(Exists(c));
     EXPECT_TRUE(out.deleted.empty());
     EXPECT_EQ(out.failed, 1u);
+}
+
+// Shells that a recycle can meet: one that deletes for good what it was told to recycle (the
+// shell does that where the bin cannot take a path), one that takes the path into a bin on the
+// same drive (a rename: the file keeps its identity), one that deletes for good and then finds a
+// new file at the path (another program wrote one meanwhile), one that reports success and does
+// nothing. The shell object is not available, as under Wine.
+std::wstring g_bin;
+int g_shellCalls = 0;
+bool ShellDeletingForGood(const std::wstring& path, bool) {
+    ++g_shellCalls;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    testfx::RemoveTree(path);
+    RemoveDirectoryW(path.c_str());
+    DeleteFileW(path.c_str());
+    return true;
+}
+bool ShellRecycling(const std::wstring& path, bool) {
+    ++g_shellCalls;
+    return MoveFileExW(path.c_str(), (g_bin + L"\\" + std::to_wstring(g_shellCalls)).c_str(), 0) != FALSE;
+}
+bool ShellDeletingThenNewFile(const std::wstring& path, bool recycle) {
+    ShellDeletingForGood(path, recycle);
+    return testfx::WriteFileBytes(path, "new");
+}
+bool ShellDoingNothing(const std::wstring&, bool) {
+    ++g_shellCalls;
+    return true;
+}
+bool NoFileOperation(const std::wstring&, bool) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return false;
+}
+bool FileOperationRefusing(const std::wstring&, bool) {  // its sink refused a delete for good
+    SetLastError(ERROR_CANCELLED);
+    return false;
+}
+
+// Every name in a folder tree, relative, with the bytes of each file.
+std::vector<std::pair<std::wstring, std::string>> TreeContents(const std::wstring& root, const std::wstring& rel = L"") {
+    std::vector<std::pair<std::wstring, std::string>> out;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((root + rel + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return out;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.emplace_back(rel + L"\\" + name + L"\\", "");
+            for (auto& e : TreeContents(root, rel + L"\\" + name)) out.push_back(std::move(e));
+        } else {
+            out.emplace_back(rel + L"\\" + name, testfx::ReadFileBytes(root + rel + L"\\" + name));
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST_F(FileActionTest, RecycleNeverLosesWhatTheShellDeletesForGood) {
+    g_bin = dir_ + L"\\bin";
+    ASSERT_TRUE(CreateDirectoryW(g_bin.c_str(), nullptr));
+    const std::wstring work = dir_ + L"\\work";
+    struct Case {
+        const char* name;
+        bool (*shell)(const std::wstring&, bool);
+        bool (*fileOperation)(const std::wstring&, bool);
+        bool folder;
+        bool readOnly;
+        bool taken;  // the path went into the bin; otherwise it stays and the question follows
+        int shellCalls;
+    };
+    const Case cases[] = {
+        {"file deleted for good", ShellDeletingForGood, NoFileOperation, false, false, false, 1},
+        {"read-only file deleted for good", ShellDeletingForGood, NoFileOperation, false, true, false, 1},
+        {"folder deleted for good", ShellDeletingForGood, NoFileOperation, true, false, false, 1},
+        {"file recycled", ShellRecycling, NoFileOperation, false, false, true, 1},
+        {"read-only file recycled", ShellRecycling, NoFileOperation, false, true, true, 1},
+        {"folder recycled", ShellRecycling, NoFileOperation, true, false, true, 1},
+        {"shell says yes, does nothing", ShellDoingNothing, NoFileOperation, false, false, false, 1},
+        {"the shell object's sink refused", ShellDeletingForGood, FileOperationRefusing, false, false, false, 0},
+        {"folder: the shell object's sink refused", ShellDeletingForGood, FileOperationRefusing, true, false, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));
+        std::wstring path = work + L"\\doc.txt";
+        if (c.folder) {
+            path = work + L"\\folder";
+            ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+            ASSERT_TRUE(CreateDirectoryW((path + L"\\empty").c_str(), nullptr));
+            ASSERT_TRUE(CreateDirectoryW((path + L"\\sub").c_str(), nullptr));
+            ASSERT_TRUE(testfx::WriteFileBytes(path + L"\\top.txt", "top"));
+            ASSERT_TRUE(testfx::WriteFileBytes(path + L"\\sub\\deep.txt", "deep"));
+        } else {
+            ASSERT_TRUE(testfx::WriteFileBytes(path, "only copy"));
+            ASSERT_TRUE(!c.readOnly || SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        const auto before = TreeContents(work);
+        const DeleteMethods methods{CountingDirect, c.shell, c.fileOperation};
+        SetDeleteMethods(&methods);
+        g_shellCalls = 0;
+        g_directCalls = 0;
+        boxes_ = BoxLog{};
+        boxes_.answer = IDNO;
+
+        DeleteOutcome out = DeletePaths({path}, true);
+        EXPECT_EQ(g_shellCalls, c.shellCalls);
+        EXPECT_EQ(g_directCalls, 0);
+        if (c.taken) {
+            EXPECT_EQ(out.deleted, std::vector<std::wstring>{path});
+            EXPECT_TRUE(boxes_.texts.empty());
+            EXPECT_TRUE(TreeContents(work).empty()) << "a guard name was left behind";
+            const std::wstring inBin = g_bin + L"\\1";
+            EXPECT_EQ(testfx::ReadFileBytes(c.folder ? inBin + L"\\sub\\deep.txt" : inBin),
+                      c.folder ? "deep" : "only copy");
+            if (c.readOnly) {
+                EXPECT_TRUE(GetFileAttributesW(inBin.c_str()) & FILE_ATTRIBUTE_READONLY);
+            }
+            SetFileAttributesW(inBin.c_str(), FILE_ATTRIBUTE_NORMAL);
+            testfx::RemoveTree(inBin);
+            RemoveDirectoryW(inBin.c_str());
+            DeleteFileW(inBin.c_str());
+        } else {
+            EXPECT_TRUE(out.deleted.empty());
+            EXPECT_TRUE(out.refused);
+            EXPECT_EQ(TreeContents(work), before) << "the path is back as it was, and nothing else is there";
+            ASSERT_EQ(boxes_.texts.size(), 1u);
+            EXPECT_NE(boxes_.texts[0].find(L"could not be moved to the Recycle Bin"), std::wstring::npos);
+            // Yes deletes it for good.
+            boxes_ = BoxLog{};
+            boxes_.answer = IDYES;
+            out = DeletePaths({path}, true);
+            EXPECT_EQ(out.deleted, std::vector<std::wstring>{path});
+            EXPECT_TRUE(TreeContents(work).empty());
+        }
+        SetDeleteMethods(nullptr);
+        testfx::RemoveTree(work);
+        ASSERT_TRUE(RemoveDirectoryW(work.c_str()));
+    }
+
+    // A folder too large to guard is not handed to the shell at all.
+    {
+        ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));
+        const std::wstring big = work + L"\\big";
+        ASSERT_TRUE(CreateDirectoryW(big.c_str(), nullptr));
+        for (size_t i = 0; i <= RecycleGuard::kMaxEntries; ++i)
+            ASSERT_TRUE(testfx::WriteFileBytes(big + L"\\" + std::to_wstring(i), "x"));
+        const DeleteMethods methods{CountingDirect, ShellDeletingForGood, NoFileOperation};
+        SetDeleteMethods(&methods);
+        g_shellCalls = 0;
+        boxes_ = BoxLog{};
+        boxes_.answer = IDNO;
+        EXPECT_TRUE(DeletePaths({big}, true).refused);
+        EXPECT_EQ(g_shellCalls, 0);
+        EXPECT_EQ(TreeContents(work).size(), RecycleGuard::kMaxEntries + 2);
+        testfx::RemoveTree(work);
+        ASSERT_TRUE(RemoveDirectoryW(work.c_str()));
+    }
+
+    // The shell deleted the file for good and another program put a new file at its path
+    // meanwhile: the new file stays, the old bytes are kept beside it.
+    ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));
+    const std::wstring path = work + L"\\doc.txt";
+    ASSERT_TRUE(testfx::WriteFileBytes(path, "only copy"));
+    const DeleteMethods methods{CountingDirect, ShellDeletingThenNewFile, NoFileOperation};
+    SetDeleteMethods(&methods);
+    boxes_ = BoxLog{};
+    boxes_.answer = IDNO;
+    DeleteOutcome out = DeletePaths({path}, true);
+    EXPECT_TRUE(out.deleted.empty());
+    EXPECT_EQ(testfx::ReadFileBytes(path), "new");
+    const auto left = TreeContents(work);
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(left[1].first.rfind(L"\\doc.txt.kept-", 0), 0u) << std::string(left[1].first.begin(), left[1].first.end());
+    EXPECT_EQ(left[1].second, "only copy");
 }
 
 TEST_F(FileActionTest, DirectDeleteKeepsTheProtectionOfWhatItCouldNotDelete) {
