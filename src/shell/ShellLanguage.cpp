@@ -21,6 +21,7 @@ void RefreshWindowForLanguage() {
         SetWindowTextW(wnd, Tr(L"App_TitleMain", L"Tarnwick", L"Tarnwick").c_str());
         if (g_hStatusText) SetWindowTextW(g_hStatusText, L"");
         PopulateSizeDateFilterCombos();
+        FillSearchScopeCombo();  // "Desktop" and the drives' default names
         UpdateCustomFilterControls();
         UpdateFilterButtonCounts();
         ApplyModeLayout(wnd);
