@@ -6,6 +6,7 @@
 #include "duplicates/DupMode.h"
 #include "i18n/I18n.h"
 #include "settings/SettingsTools.h"
+#include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
 #include "ui/Controls.h"
@@ -22,6 +23,7 @@ void RefreshWindowForLanguage() {
         if (g_hStatusText) SetWindowTextW(g_hStatusText, L"");
         PopulateSizeDateFilterCombos();
         FillSearchScopeCombo();  // "Desktop" and the drives' default names
+        RelocalizeContentExtPicker();
         UpdateCustomFilterControls();
         UpdateFilterButtonCounts();
         ApplyModeLayout(wnd);

@@ -22,6 +22,7 @@
 #include "duplicates/DupView.h"
 #include "i18n/I18n.h"
 #include "search/Search.h"
+#include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "support/fixture.h"
 #include "support/synthetic_volume.h"
@@ -70,6 +71,20 @@ std::vector<std::wstring> AnalysisViewTexts() {
     InvalidateAnalysisLayout();
     ComputeAnalysisLayout();
     return Drawn([](HDC dc) { g_analysisView.Paint(dc, g_fontUi, g_fontUi); });
+}
+
+// The title of a top-level window and the texts of its controls.
+std::vector<std::wstring> WindowTexts(HWND window) {
+    std::vector<std::wstring> texts;
+    auto add = [](HWND h, LPARAM out) -> BOOL {
+        wchar_t text[512] = {};
+        GetWindowTextW(h, text, 512);
+        reinterpret_cast<std::vector<std::wstring>*>(out)->push_back(text);
+        return TRUE;
+    };
+    add(window, reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(window, add, reinterpret_cast<LPARAM>(&texts));
+    return texts;
 }
 
 bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
@@ -281,6 +296,11 @@ TEST_F(ViewLanguage, EveryViewStateFollowsASwitch) {
              return std::vector<std::wstring>{text};
          },
          {{L"Scope_Desktop", L"桌面", L"Desktop"}}},
+        {L"content-search file types, picker open", kAppModeSearch, [](HWND w) { ShowContentExtPicker(w, false); },
+         [] { return WindowTexts(g_contentExtPickerWnd); },
+         {{L"ContentExt_Title", L"选择内容搜索的文件类型", L"Choose content-search file types"},
+          {L"Button_OK", L"确定", L"OK"}},
+         [](HWND) { CloseContentExtPicker(); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.name));
