@@ -22,6 +22,7 @@
 #include "duplicates/DupView.h"
 #include "i18n/I18n.h"
 #include "search/Search.h"
+#include "settings/ColorPicker.h"
 #include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "support/fixture.h"
@@ -149,6 +150,7 @@ struct ViewLanguage : ::testing::Test {
     HWND window = nullptr;
     FilterConflictQuestionFn savedQuestion = nullptr;
     LanguageChangedHandler savedHandler = nullptr;
+    LanguageSwitchHooks savedSwitchHooks;
     int savedMode = 0;
 
     void SetUp() override {
@@ -156,6 +158,7 @@ struct ViewLanguage : ::testing::Test {
         savedQuestion = g_filterConflictQuestion;
         g_filterConflictQuestion = [](HWND, const std::wstring&, const std::wstring&) { return IDCANCEL; };
         savedHandler = g_languageChangedHandler.load();
+        savedSwitchHooks = g_languageSwitchHooks;
         savedMode = g_appMode;
         InstallShellHooks();
         testfx::InstallVolumes({});
@@ -197,6 +200,7 @@ struct ViewLanguage : ::testing::Test {
         g_appMode = savedMode;
         testfx::InstallVolumes({});
         g_languageChangedHandler = savedHandler;
+        g_languageSwitchHooks = savedSwitchHooks;
         g_filterConflictQuestion = savedQuestion;
         LoadUiLanguageTexts(L"en-us");
         SetConfigDirOverride(L"");
@@ -320,5 +324,35 @@ TEST_F(ViewLanguage, EveryViewStateFollowsASwitch) {
             EXPECT_FALSE(Contains(shown, before[i])) << Narrow(before[i]) << " in " << Narrow(Join(shown));
         }
         c.leave(window);
+    }
+}
+
+// The colour picker is modal: the switch happens while its loop runs (as from the main window's
+// language menu while the picker is open over the Settings Center).
+TEST_F(ViewLanguage, AnOpenColourPickerFollowsASwitch) {
+    static std::vector<std::wstring> before, after;
+    before.clear();
+    after.clear();
+    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        HWND picker = GetLiveColorPickerWindow();
+        if (!picker) return;
+        before = WindowTexts(picker);
+        SetUiLanguage(L"en-us");
+        after = WindowTexts(picker);
+        PostMessageW(picker, WM_CLOSE, 0, 0);
+    });
+    const Text texts[] = {{L"Settings_ColorPickerTitle", L"实时配色 - ", L"Live color - "},
+                          {L"Button_OK", L"确定", L"OK"},
+                          {L"Button_Cancel", L"取消", L"Cancel"}};
+    std::vector<std::wstring> chinese;
+    for (const Text& t : texts) chinese.push_back(TrW(t.key, t.chinese, t.english));
+    EXPECT_FALSE(ShowLiveColorPicker(nullptr, 0));  // closed: the colour is put back
+    for (size_t i = 0; i < std::size(texts); ++i) {
+        const std::wstring english = TrW(texts[i].key, texts[i].chinese, texts[i].english);
+        ASSERT_NE(chinese[i], english);
+        EXPECT_TRUE(Contains(before, chinese[i])) << Narrow(Join(before));
+        EXPECT_TRUE(Contains(after, english)) << Narrow(Join(after));
+        EXPECT_FALSE(Contains(after, chinese[i])) << Narrow(Join(after));
     }
 }
