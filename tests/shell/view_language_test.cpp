@@ -104,6 +104,18 @@ AnalysisScanOutcome NothingAnalysed(const std::vector<VolumeIndex*>&, std::vecto
     return {};
 }
 
+// Starts an analysis of a drive T: whose scan analyses nothing (held until let go with hold).
+void StartAnalysisOfT(HWND window, bool hold) {
+    std::vector<std::unique_ptr<VolumeIndex>> volumes;
+    volumes.push_back(testfx::MakeSyntheticVolume(L"T:\\"));
+    testfx::InstallVolumes(std::move(volumes));
+    g_analysisComboIndex = 1;
+    g_holdAnalysis = hold;
+    SetAnalysisVolumesScanner(&NothingAnalysed);
+    StartDiskAnalysisScan(window, true);
+    EXPECT_TRUE(g_analysisView.busy.load() || !hold);
+}
+
 void FinishAnalysisScan(HWND window) {
     g_holdAnalysis = false;
     ASSERT_TRUE(WaitUntil([] { return !g_analysisView.busy.load(); }));
@@ -252,26 +264,12 @@ TEST_F(ViewLanguage, EveryViewStateFollowsASwitch) {
         {L"analysis, no drive to scan", kAppModeAnalysis, [](HWND w) { StartDiskAnalysisScan(w, true); },
          AnalysisViewTexts, {{L"Analysis_NeedDrive", L"请选择一个磁盘", L"Please select a drive"}}},
         {L"analysis, scanning", kAppModeAnalysis,
-         [](HWND w) {
-             std::vector<std::unique_ptr<VolumeIndex>> volumes;
-             volumes.push_back(testfx::MakeSyntheticVolume(L"T:\\"));
-             testfx::InstallVolumes(std::move(volumes));
-             g_analysisComboIndex = 1;
-             g_holdAnalysis = true;
-             SetAnalysisVolumesScanner(&NothingAnalysed);
-             StartDiskAnalysisScan(w, true);
-             ASSERT_TRUE(g_analysisView.busy.load());
-         },
+         [](HWND w) { StartAnalysisOfT(w, true); },
          AnalysisViewTexts, {{L"Analysis_ScanningMft", L"正在扫描 MFT...", L"Scanning MFT..."}},
          [](HWND w) { FinishAnalysisScan(w); }},
         {L"analysis, scan failed", kAppModeAnalysis,
          [](HWND w) {
-             std::vector<std::unique_ptr<VolumeIndex>> volumes;
-             volumes.push_back(testfx::MakeSyntheticVolume(L"T:\\"));
-             testfx::InstallVolumes(std::move(volumes));
-             g_analysisComboIndex = 1;
-             SetAnalysisVolumesScanner(&NothingAnalysed);
-             StartDiskAnalysisScan(w, true);
+             StartAnalysisOfT(w, false);
              FinishAnalysisScan(w);
              ASSERT_TRUE(g_analysisView.failed.load());
          },
