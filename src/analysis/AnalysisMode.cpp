@@ -196,9 +196,9 @@ void EnterMode(HWND window) {
     Repaint(window);
 }
 
-// The panel's rows and captions in the new language (the mode is shown).
+// The panel laid out and drawn again in the new language (the mode is shown; its rows were
+// rebuilt by AnalysisView::Relocalize).
 void RetranslateView(HWND window) {
-    g_analysisView.Rebuild();
     InvalidateAnalysisLayout();
     LayoutAnalysisControls(window);
     Repaint(window);
@@ -525,7 +525,9 @@ void AnalysisModeUnit::OnModeChanged(HWND window, int, int newMode) {
 
 void AnalysisModeUnit::OnLanguageChanged(HWND window) {
     FillAnalysisDriveCombo();
-    // The ring takes its "Other" label when it is laid out again (on entering the mode).
+    // Names kept by the panel (drives without a label, the ring's title) follow at once, also
+    // while another mode is shown; the ring takes its "Other" label when it is laid out again.
+    g_analysisView.Relocalize();
     if (InMode()) RetranslateView(window);
 }
 

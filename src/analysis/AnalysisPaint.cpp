@@ -161,12 +161,7 @@ void AnalysisView::Paint(HDC dc, HFONT panelFont, HFONT uiFont) {
     else if (hovRow >= 0 && hovSeg < 0)
         hovSeg = FindSegmentForItem(chart, hovRow);
 
-    std::wstring status, error;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        status = statusText;
-        error = errorText;
-    }
+    const std::wstring status = StatusText();
 
     // Header.
     FillRectIfNonEmpty(dc, headerRect, bg);
@@ -252,8 +247,7 @@ void AnalysisView::Paint(HDC dc, HFONT panelFont, HFONT uiFont) {
             m = Tr(L"Analysis_NoSunburst", L"此处没有可显示的占用分布", L"No usage distribution to show here");
         } else {
             m = status;
-            if (m.empty() && failed.load())
-                m = !error.empty() ? error : Tr(L"Analysis_ScanFailedShort", L"扫描失败", L"Scan failed");
+            if (m.empty() && failed.load()) m = Tr(L"Analysis_ScanFailedShort", L"扫描失败", L"Scan failed");
             if (m.empty())
                 m = busy.load() ? Tr(L"Analysis_ScanningWait", L"正在扫描，请稍候...", L"Scanning, please wait...")
                                 : Tr(L"Analysis_SelectDriveHint", L"选择磁盘或 ALL 开始分析",

@@ -42,8 +42,6 @@ void AnalysisScanJob::BindNames() {
 
 namespace {
 
-std::wstring ScanFailedText() { return Tr(L"Analysis_ScanFailed", L"磁盘分析失败", L"Disk analysis failed"); }
-
 }  // namespace
 
 void FillDriveAnalysisCaptions(DriveAnalysis* out, const std::wstring& root, const std::wstring& fileSystem) {
@@ -52,15 +50,20 @@ void FillDriveAnalysisCaptions(DriveAnalysis* out, const std::wstring& root, con
     const std::wstring path = std::wstring(1, out->letter) + L":\\";
     wchar_t label[261] = {};
     if (GetVolumeInformationW(path.c_str(), label, 260, nullptr, nullptr, nullptr, nullptr, 0) && label[0])
-        out->label = label;
+        out->volumeLabel = label;
     else
-        out->label = Tr(L"Drive_LocalDiskOnly", L"本地磁盘", L"Local Disk");
-    out->displayName = std::wstring(1, out->letter) + L":  " + out->label;
+        out->volumeLabel.clear();
+    NameDriveAnalysis(out);
     ULARGE_INTEGER freeToCaller{}, total{};
     if (GetDiskFreeSpaceExW(path.c_str(), &freeToCaller, &total, nullptr)) {
         out->totalBytes = total.QuadPart;
         out->freeBytes = freeToCaller.QuadPart;
     }
+}
+
+void NameDriveAnalysis(DriveAnalysis* drive) {
+    drive->label = !drive->volumeLabel.empty() ? drive->volumeLabel : Tr(L"Drive_LocalDiskOnly", L"本地磁盘", L"Local Disk");
+    drive->displayName = std::wstring(1, drive->letter) + L":  " + drive->label;
 }
 
 bool QueryAnalysisFile(const std::wstring& path, AnalysisFileFacts& out) {
@@ -98,6 +101,7 @@ AnalysisScanJob MakeAnalysisScanJob(VolumeIndex* volume, bool withPaths) {
     DriveAnalysis captions;
     FillDriveAnalysisCaptions(&captions, volume->root, volume->fileSystem.Get());
     job.letter = captions.letter;
+    job.volumeLabel = captions.volumeLabel;
     job.label = captions.label;
     job.fileSystem = captions.fileSystem;
     job.displayName = captions.displayName;
@@ -218,18 +222,18 @@ AnalysisScanOutcome AnalyzeDrives(std::vector<AnalysisScanJob>& jobs, const Anal
             if (ok && map.empty() && job.fileEntries) {
                 // Files listed, none measured: not an honest result of all zeros.
                 ok = false;
-                error = ScanFailedText();
             }
         }
         unitsDone += std::max<uint64_t>(job.entries.size(), 1);
         if (stop()) break;
         if (hooks.progress) hooks.progress(unitsDone, std::max<uint64_t>(unitTotal, 1));
         if (!ok) {
-            lastError = error.empty() ? ScanFailedText() : error;
+            lastError = error;
             continue;
         }
         auto drive = std::make_unique<DriveAnalysis>();
         drive->letter = job.letter;
+        drive->volumeLabel = job.volumeLabel;
         drive->label = job.label;
         drive->fileSystem = job.fileSystem;
         drive->displayName = job.displayName;
@@ -252,7 +256,7 @@ AnalysisScanOutcome AnalyzeDrives(std::vector<AnalysisScanJob>& jobs, const Anal
         // not copied (the drive's own copy was never read again).
         MergeIntoVolume(job.letter, std::move(map));
         if (!built) {
-            lastError = ScanFailedText();
+            lastError.clear();
             continue;
         }
         drive->ready = true;
@@ -365,7 +369,7 @@ AnalysisScanOutcome AnalyzeVolumes(const std::vector<VolumeIndex*>& volumes,
                 break;
             }
     }
-    if (outcome.drives.empty()) outcome.error = fresh.error.empty() ? ScanFailedText() : fresh.error;
+    if (outcome.drives.empty()) outcome.error = fresh.error;
     return outcome;
 }
 
@@ -429,7 +433,7 @@ void RunScan(const ScanRequest& req) {
             std::lock_guard<std::mutex> lock(g_analysisScanMutex);
             if (Current(req.generation)) {
                 g_analysisScanResults.clear();
-                g_analysisScanError = ScanFailedText();
+                g_analysisScanError.clear();
             }
         } catch (...) {
         }
@@ -460,10 +464,7 @@ void StartDiskAnalysisScan(HWND window, bool force) {
     }
     if (volumes.empty()) {
         if (force) view.Reset();
-        {
-            std::lock_guard<std::mutex> lock(view.mutex);
-            view.statusText = Tr(L"Analysis_NeedDrive", L"请选择一个磁盘", L"Please select a drive");
-        }
+        view.SetStatus(AnalysisStatus::NeedDrive);
         if (IsLiveWindow(window)) InvalidateRect(window, nullptr, FALSE);
         return;
     }
@@ -483,11 +484,7 @@ void StartDiskAnalysisScan(HWND window, bool force) {
     view.ready.store(false);
     view.progressDone.store(0);
     view.progressTotal.store(0);
-    {
-        std::lock_guard<std::mutex> lock(view.mutex);
-        view.statusText = all ? Tr(L"Analysis_ScanningAll", L"正在扫描全部磁盘...", L"Scanning all disks...")
-                              : Tr(L"Analysis_ScanningMft", L"正在扫描 MFT...", L"Scanning MFT...");
-    }
+    view.SetStatus(all ? AnalysisStatus::ScanningAll : AnalysisStatus::ScanningDrive);
     InvalidateAnalysisLayout();
     if (IsLiveWindow(window)) InvalidateRect(window, nullptr, FALSE);
 
@@ -498,9 +495,7 @@ void StartDiskAnalysisScan(HWND window, bool force) {
         // No thread: the view does not stay busy for ever.
         view.busy.store(false);
         view.failed.store(true);
-        std::lock_guard<std::mutex> lock(view.mutex);
-        view.errorText = ScanFailedText();
-        view.statusText = view.errorText;
+        view.SetStatus(AnalysisStatus::Failed);
     }
 }
 
@@ -517,13 +512,11 @@ void OnAnalysisScanDone(HWND window, WPARAM wParam) {
     }
     AnalysisView& view = g_analysisView;
     if (wParam == 1 && !list.empty()) {
-        view.TakeDrives(std::move(list), allDisks, Tr(L"Analysis_ScanDoneSimple", L"分析完成", L"Analysis done"));
+        view.TakeDrives(std::move(list), allDisks);
     } else {
         view.failed.store(true);
         view.ready.store(false);
-        std::lock_guard<std::mutex> lock(view.mutex);
-        view.errorText = error.empty() ? ScanFailedText() : error;
-        view.statusText = view.errorText;
+        view.SetStatus(AnalysisStatus::Failed, error);
     }
     InvalidateAnalysisLayout();
     if (IsLiveWindow(window)) InvalidateRect(window, nullptr, FALSE);

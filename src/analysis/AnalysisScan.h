@@ -24,6 +24,7 @@ struct DriveAnalysis {
     DriveAnalysis& operator=(const DriveAnalysis&) = delete;
 
     wchar_t letter = L'C';
+    std::wstring volumeLabel;       // the volume's own label; empty: none (see NameDriveAnalysis)
     std::wstring label;
     std::wstring fileSystem;
     std::wstring displayName;       // "X:  label"
@@ -54,7 +55,7 @@ struct AnalysisScanJob {
     std::vector<AnalysisIndexEntry> entries;  // name pointers into nameText (see BindNames)
     std::vector<FilePathEntry> paths;         // files with their full paths (per-file sizes)
     uint64_t fileEntries = 0;
-    std::wstring label, fileSystem, displayName;
+    std::wstring volumeLabel, label, fileSystem, displayName;
     uint64_t totalBytes = 0, freeBytes = 0;
     VolumeIndex* volume = nullptr;            // volumes live until the process ends
     uint64_t indexJournalId = 0;              // the index's journal and the position it had
@@ -70,6 +71,9 @@ bool QueryAnalysisFile(const std::wstring& path, AnalysisFileFacts& out);
 
 // Letter, label, file system, display name, total and free bytes of a drive.
 void FillDriveAnalysisCaptions(DriveAnalysis* out, const std::wstring& root, const std::wstring& fileSystem);
+// label and displayName from the letter and the volume's own label, or, for a volume without
+// one, the current language's name of a local disk (again after a language switch).
+void NameDriveAnalysis(DriveAnalysis* drive);
 
 // The available volumes to analyse (caller holds the engine mutex): all of them, or the one the
 // drive combo chose (saved index i: volume i - 1), else the first.
@@ -88,7 +92,9 @@ struct AnalysisScanHooks {
 // The result of AnalyzeDrives.
 struct AnalysisScanOutcome {
     std::vector<std::unique_ptr<DriveAnalysis>> drives;
-    std::wstring error;             // empty when at least one drive was analysed
+    // Why no drive was analysed, in the system's words (not translated): empty when at least
+    // one drive was analysed, or when nothing more is known than that it failed.
+    std::wstring error;
     bool stopped = false;           // cancelled
 };
 
@@ -121,7 +127,7 @@ extern std::atomic<uint64_t> g_analysisScanGeneration;
 extern std::mutex g_analysisScanMutex;
 extern std::vector<std::unique_ptr<DriveAnalysis>> g_analysisScanResults;
 extern bool g_analysisScanAllDisks;
-extern std::wstring g_analysisScanError;
+extern std::wstring g_analysisScanError;  // AnalysisScanOutcome::error of the last scan
 
 // Starts a scan of the drive combo's choice (UI thread). force: the Scan/Rescan button and the
 // drive combo; without it a running scan is left alone. The view's drives go to the scan, which

@@ -32,8 +32,8 @@ void AnalysisView::Reset() {
     progressTotal.store(0);
     {
         std::lock_guard<std::mutex> lock(mutex);
+        status = AnalysisStatus::None;
         errorText.clear();
-        statusText.clear();
         drives.clear();
     }
     ClearChart();
@@ -58,6 +58,39 @@ void AnalysisView::Reset() {
     backStack.clear();
     forwardStack.clear();
     fromHistory = false;
+}
+
+std::wstring AnalysisView::StatusText() {
+    AnalysisStatus now;
+    std::wstring error;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        now = status;
+        error = errorText;
+    }
+    switch (now) {
+    case AnalysisStatus::NeedDrive: return Tr(L"Analysis_NeedDrive", L"请选择一个磁盘", L"Please select a drive");
+    case AnalysisStatus::ScanningAll: return Tr(L"Analysis_ScanningAll", L"正在扫描全部磁盘...", L"Scanning all disks...");
+    case AnalysisStatus::ScanningDrive: return Tr(L"Analysis_ScanningMft", L"正在扫描 MFT...", L"Scanning MFT...");
+    case AnalysisStatus::Done: return Tr(L"Analysis_ScanDoneSimple", L"分析完成", L"Analysis done");
+    case AnalysisStatus::Failed:
+        return error.empty() ? Tr(L"Analysis_ScanFailed", L"磁盘分析失败", L"Disk analysis failed") : error;
+    case AnalysisStatus::None: break;
+    }
+    return {};
+}
+
+void AnalysisView::SetStatus(AnalysisStatus newStatus, const std::wstring& error) {
+    std::lock_guard<std::mutex> lock(mutex);
+    status = newStatus;
+    errorText = error;
+}
+
+void AnalysisView::Relocalize() {
+    for (const auto& d : drives)
+        if (d) NameDriveAnalysis(d.get());
+    UpdateSummary();
+    Rebuild();
 }
 
 DriveAnalysis* AnalysisView::CurrentDrive() const {
@@ -193,12 +226,13 @@ void AnalysisView::MoveTo(int32_t drive, uint64_t folder, bool summary) {
     Rebuild();
 }
 
-void AnalysisView::TakeDrives(std::vector<std::unique_ptr<DriveAnalysis>> list, bool allDisks, const std::wstring& status) {
+void AnalysisView::TakeDrives(std::vector<std::unique_ptr<DriveAnalysis>> list, bool allDisks) {
     const size_t count = list.size();
     {
         std::lock_guard<std::mutex> lock(mutex);
         drives = std::move(list);
-        statusText = status;
+        status = AnalysisStatus::Done;
+        errorText.clear();
     }
     allDisksMode = allDisks || count > 1;
     ready.store(true);

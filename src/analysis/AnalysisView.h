@@ -82,16 +82,22 @@ struct AnalysisHit {
 inline uint64_t MakeDriveRowFrn(uint32_t index) { return 0xFFFF000000000000ull + index; }
 inline bool IsDriveRowFrn(uint64_t frn) { return (frn >> 48) == 0xFFFF; }
 
+enum class AnalysisStatus { None, NeedDrive, ScanningAll, ScanningDrive, Done, Failed };
+
 class AnalysisView {
 public:
     AnalysisView();
     ~AnalysisView();
 
     SunburstChart chart;
-    std::mutex mutex;               // drives, errorText, statusText
+    std::mutex mutex;               // drives, status, errorText
     std::atomic<bool> busy{false}, cancel{false}, failed{false};
     std::atomic<uint64_t> progressDone{0}, progressTotal{0};
-    std::wstring errorText, statusText;
+    // What the panel's status says, kept as a state and looked up when it is shown (so that it
+    // follows a language switch); errorText is what the system said of a failure (not
+    // translated; empty when nothing more is known than that the scan failed).
+    AnalysisStatus status = AnalysisStatus::None;
+    std::wstring errorText;
     bool allDisksMode = false;
     int32_t currentDrive = -1;
     std::vector<std::unique_ptr<DriveAnalysis>> drives;
@@ -124,8 +130,15 @@ public:
     std::vector<AnalysisLocation> backStack, forwardStack;
     bool fromHistory = false;
 
+    // The status in the current language (empty for none); takes `mutex`.
+    std::wstring StatusText();
+    void SetStatus(AnalysisStatus newStatus, const std::wstring& error = {});
+
     // State and navigation.
     void Reset();
+    // After a language switch: the drives' default names, the summary and the rows in the new
+    // language.
+    void Relocalize();
     DriveAnalysis* CurrentDrive() const;
     DiskAnalysisModel* CurrentModel() const;
     void UpdateSummary();
@@ -169,7 +182,7 @@ public:
 
     // A finished scan's drives become the view's; the first location is All Disks, or the root of
     // the only drive.
-    void TakeDrives(std::vector<std::unique_ptr<DriveAnalysis>> list, bool allDisks, const std::wstring& status);
+    void TakeDrives(std::vector<std::unique_ptr<DriveAnalysis>> list, bool allDisks);
 
 private:
     // Location change without history: selection, anchor and row scroll start afresh.

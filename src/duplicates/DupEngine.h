@@ -31,7 +31,8 @@ void DupParallelFor(uint64_t count, const std::atomic<bool>* cancel,
 void DupPostProgressThrottled(DuplicateFindView* view);
 // Phase with its name as status, progress 0 of total, the given permille.
 void DupReportPhase(DuplicateFindView* view, uint32_t phase, uint64_t total, uint32_t permille);
-// "Reading index", ... for the phases 1..6; empty for any other.
+// "Reading index", ... for the phases 1..6; none (empty) for any other.
+DupStatus DupPhaseStatus(uint32_t phase);
 std::wstring DupPhaseName(uint32_t phase);
 
 // Groups the candidates (taken over) by size and extension (SizeOnly), by sampled hash (Fast),

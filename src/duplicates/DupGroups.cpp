@@ -118,7 +118,7 @@ struct HashPass {
         }
         if (list.empty()) return;
         if (view) {
-            view->SetPhase(phase, Tr(L"Dup_PhaseSlowRetry", L"重试慢速文件", L"Retrying slow files"));
+            view->SetPhase(phase, DupStatus(L"Dup_PhaseSlowRetry", L"重试慢速文件", L"Retrying slow files"));
             DupPostProgressThrottled(view);
         }
         std::atomic<uint64_t> next{0};
@@ -226,9 +226,7 @@ std::vector<DupGroup> GroupBySizeAndExtension(std::unordered_map<int64_t, std::v
         return a.key < b.key;
     });
     if (view) {
-        view->SetPhase(3, FormatTableText(Tr(L"Dup_StatusSizeOnlyFmt", L"", L"").c_str(),
-                                          (unsigned long long)sameExt, (unsigned long long)mixed,
-                                          (unsigned long long)skipped, (unsigned long long)candidates));
+        view->SetPhase(3, DupStatus(L"Dup_StatusSizeOnlyFmt", L"", L"", {sameExt, mixed, skipped, candidates}));
         view->permille = 1000;
         view->progressDone = candidates;
         view->progressTotal = std::max<uint64_t>(candidates, 1);
@@ -314,7 +312,7 @@ std::vector<DupGroup> DupBuildGroups(std::vector<DupFileItem> candidates, std::a
                                      std::atomic<uint64_t>* done, std::atomic<uint64_t>* total,
                                      DuplicateFindView* view, DupFileHashStore* store, DupCompareMode mode) {
     if (view) {
-        view->SetPhase(3, DupPhaseName(3));
+        view->SetPhase(3, DupPhaseStatus(3));
         view->permille = 360;
         DupPostProgressThrottled(view);
     }
@@ -342,9 +340,7 @@ std::vector<DupGroup> DupBuildGroups(std::vector<DupFileItem> candidates, std::a
     HashPass quick(false, cancel, view, store, &sizeGroups, done, total);
     const uint64_t n = quick.tasks.size();
     if (view) {
-        view->SetPhase(4, FormatTableText(Tr(L"Dup_StatusQuickStatsFmt", L"", L"").c_str(), (unsigned long long)n,
-                                          (unsigned long long)skipped, (unsigned long long)candidateCount,
-                                          (unsigned long long)sizeGroups.size()));
+        view->SetPhase(4, DupStatus(L"Dup_StatusQuickStatsFmt", L"", L"", {n, skipped, candidateCount, sizeGroups.size()}));
         view->progressDone = 0;
         view->progressTotal = std::max<uint64_t>(n, 1);
         view->permille = 360;

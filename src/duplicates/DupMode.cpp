@@ -77,8 +77,6 @@ void SetButtonText(HWND button, const std::wstring& text) {
     if (text != current) SetWindowTextW(button, text.c_str());
 }
 
-std::wstring HintText() { return TrW(L"Dup_HintStart", L"选择磁盘后点击“扫描”", L"Select a drive and click Scan"); }
-
 void ShowContextMenu(HWND window, POINT client) {
     DuplicateFindView& view = g_dupFindView;
     const DupHit hit = view.HitTest(client.x, client.y);
@@ -272,7 +270,7 @@ void OnDriveChanged(HWND window) {
     if (drive != view.drive) {
         view.Reset();
         view.drive = drive;
-        view.SetStatusText(HintText());
+        view.SetStatus(DupHintStatus());
     }
     InvalidateDupLayout();
     UpdateDupButtons();
@@ -289,7 +287,7 @@ void OnCompareModeChanged(HWND window) {
     view.Reset();
     view.compareMode = mode;
     view.drive = GetSelectedDupDrive();
-    view.SetStatusText(HintText());
+    view.SetStatus(DupHintStatus());
     if (LoadDupCache(window, view.drive)) return;
     InvalidateDupLayout();
     UpdateDupButtons();
@@ -503,7 +501,7 @@ void DupModeUnit::OnCreate(HWND window) {
     g_controls.pauseButton = CreateThemedButton(window, IDC_DUP_PAUSE, 430, 14, 80, TrW(L"Dup_Pause", L"暂停", L"Pause"));
     g_controls.backButton = CreateThemedButton(window, IDC_DUP_BACK, 20, 14, 96, TrW(L"Dup_Back", L"返回", L"Back"));
     FillDupDriveCombo();
-    g_dupFindView.SetStatusText(HintText());
+    g_dupFindView.SetStatus(DupHintStatus());
 }
 
 void DupModeUnit::OnDestroy(HWND window) {

@@ -246,10 +246,10 @@ void DuplicateFindView::Paint(HDC dc, HFONT mainFont) {
         RECT r = groupListRect;
         InflateRect(&r, -s(16), -s(16));
         // Without results the status says how the last scan ended (cancelled, failed), else how
-        // to start one.
+        // to start one; either is looked up now, in the language of now.
         std::wstring hint = resultsReady.load() ? TrW(L"Dup_NoResults", L"未找到重复文件", L"No duplicate files found")
                                                 : GetStatusText();
-        if (hint.empty()) hint = TrW(L"Dup_HintStart", L"选择磁盘后点击“扫描”", L"Select a drive and click Scan");
+        if (hint.empty()) hint = DupHintStatus().Text();
         Text(dc, hint, r, mainFont, kMuted, kLine | DT_CENTER);
     }
 

@@ -50,16 +50,6 @@ bool VolumeChosen(const VolumeIndex& v, wchar_t drive) {
     return drive == L'*' ? IsFixedDrive(letter) : letter == (wchar_t)towupper(drive);
 }
 
-std::wstring Text(const wchar_t* key, const wchar_t* chinese, const wchar_t* english) {
-    return TrW(key, chinese, english);
-}
-
-std::wstring CountText(const wchar_t* key, const wchar_t* chinese, const wchar_t* english, size_t count) {
-    std::wstring text = FormatTableText(Text(key, chinese, english).c_str(), count);
-    if (text.size() > 255) text.resize(255);
-    return text;
-}
-
 void PostProgress(HWND window) { PostMessageIfWindow(window, WM_APP_DUP_PROGRESS, 0, 0); }
 
 // True while a volume the scan of `drive` takes part in is being indexed (again): its records are
@@ -134,10 +124,10 @@ bool FolderWalk(wchar_t letter, const DupScanRequest& req, std::vector<DupFileIt
 }
 
 // The scan ends as failed: the buttons come back, the status says why, the window hears of it.
-void ReportDupScanFailed(uint64_t generation, HWND window, const std::wstring& text) {
+void ReportDupScanFailed(uint64_t generation, HWND window, const DupStatus& status) {
     if (g_dupScanGeneration.load() != generation || Closing()) return;
     g_dupFindView.running = false;
-    g_dupFindView.SetStatusText(text);
+    g_dupFindView.SetStatus(status);
     PostMessageIfWindow(window, WM_APP_DUP_DONE, 0, 0);
 }
 
@@ -155,7 +145,7 @@ void ScanBody(const DupScanRequest& req) {
         _snwprintf(code, 16, L"0x%08lX", (unsigned long)hashStatus);
         LogGdi((std::wstring(L"dup_find_scan: SHA-256 provider not available, status=") + code).c_str());
         return ReportDupScanFailed(gen, req.window,
-                                   Text(L"Dup_StatusHashUnavailable", L"扫描失败：无法使用系统的 SHA-256 哈希。",
+                                   DupStatus(L"Dup_StatusHashUnavailable", L"扫描失败：无法使用系统的 SHA-256 哈希。",
                                         L"Scan failed: the system's SHA-256 hashing is not available."));
     }
 
@@ -188,12 +178,12 @@ void ScanBody(const DupScanRequest& req) {
             const SizeScanCancel cancel = [&] { return cancelled(); };
             bool found = false;
             if (vol.haveSizes) {
-                view.SetPhase(2, Text(L"Dup_StatusMftReuse", L"复用分析得到的大小（跳过 MFT）...",
+                view.SetPhase(2, DupStatus(L"Dup_StatusMftReuse", L"复用分析得到的大小（跳过 MFT）...",
                                       L"Reusing analysis sizes (skip MFT)..."));
                 found = true;
             } else {
                 if (vol.isNtfs) {
-                    view.SetPhase(2, Text(L"Dup_StatusMft", L"正在从 MFT 读取文件大小...",
+                    view.SetPhase(2, DupStatus(L"Dup_StatusMft", L"正在从 MFT 读取文件大小...",
                                           L"Reading file sizes from MFT..."));
                     std::wstring error;
                     const std::wstring cachePath = GetMftSizeCachePath(vol.letter);
@@ -213,7 +203,7 @@ void ScanBody(const DupScanRequest& req) {
                 std::unordered_map<uint64_t, int64_t> byRecord;
                 byRecord.reserve(vol.sizes.size());
                 for (const auto& [ref, pair] : vol.sizes) byRecord.try_emplace(ref & kFrnRecordMask, pair.size);
-                view.SetPhase(3, Text(L"Dup_PhaseFilter", L"按大小筛选", L"Filtering by size"));
+                view.SetPhase(3, DupStatus(L"Dup_PhaseFilter", L"按大小筛选", L"Filtering by size"));
                 // Files the size map does not know (a map kept from before they were made) are
                 // asked for their size by path rather than dropped as empty.
                 std::vector<FilePathEntry> unknown;
@@ -248,7 +238,7 @@ void ScanBody(const DupScanRequest& req) {
                     if (!found.empty()) MergeSizesIntoIndex(vol.letter, found);
                 }
             } else {
-                view.SetPhase(1, Text(L"Dup_StatusNoIndex", L"索引未就绪，改为遍历文件夹...",
+                view.SetPhase(1, DupStatus(L"Dup_StatusNoIndex", L"索引未就绪，改为遍历文件夹...",
                                       L"Index not ready; falling back to folder walk..."));
                 if (!FolderWalk(vol.letter, req, candidates) && cancelled()) return endCancelled();
                 processed += vol.files.size();
@@ -258,7 +248,7 @@ void ScanBody(const DupScanRequest& req) {
         }
         view.progressDone = processed;
     } else {
-        view.SetPhase(1, Text(L"Dup_StatusNoIndex", L"索引未就绪，改为遍历文件夹...",
+        view.SetPhase(1, DupStatus(L"Dup_StatusNoIndex", L"索引未就绪，改为遍历文件夹...",
                               L"Index not ready; falling back to folder walk..."));
         if (!req.allDrives) {
             if (!FolderWalk((wchar_t)towupper(req.drive), req, candidates) && cancelled()) return endCancelled();
@@ -279,15 +269,15 @@ void ScanBody(const DupScanRequest& req) {
     if (hashing) store.Load(storePath);
     switch (req.mode) {
     case DupCompareMode::SizeOnly:
-        view.SetPhase(3, Text(L"Dup_StatusSizeOnly", L"按大小/扩展名分组（不计算哈希）...",
+        view.SetPhase(3, DupStatus(L"Dup_StatusSizeOnly", L"按大小/扩展名分组（不计算哈希）...",
                               L"Grouping by size/extension (no hash)..."));
         break;
     case DupCompareMode::Fast:
-        view.SetPhase(4, Text(L"Dup_StatusHashFast", L"快速抽样比较（跳过完整哈希）...",
+        view.SetPhase(4, DupStatus(L"Dup_StatusHashFast", L"快速抽样比较（跳过完整哈希）...",
                               L"Fast sample compare (skip full hash)..."));
         break;
     case DupCompareMode::Exact:
-        view.SetPhase(4, Text(L"Dup_StatusHash", L"正在比较候选文件内容...", L"Comparing candidate file content..."));
+        view.SetPhase(4, DupStatus(L"Dup_StatusHash", L"正在比较候选文件内容...", L"Comparing candidate file content..."));
         break;
     }
     PostProgress(req.window);
@@ -314,7 +304,7 @@ void ScanBody(const DupScanRequest& req) {
     const wchar_t* english = req.mode == DupCompareMode::SizeOnly ? L"Found %zu size groups (no hash)"
                              : req.mode == DupCompareMode::Fast  ? L"Found %zu groups (fast mode)"
                                                                  : L"Found %zu duplicate groups";
-    view.SetStatusText(CountText(key, nullptr, english, count));
+    view.SetStatus(DupStatus(key, nullptr, english, {count}));
     view.running = false;
     PostMessageIfWindow(req.window, WM_APP_DUP_DONE, 1, 0);
 }
@@ -328,7 +318,7 @@ bool IsDupScanCancelled(uint64_t generation) {
 void ReportDupScanCancelled(uint64_t generation, HWND window) {
     if (g_dupScanGeneration.load() != generation || Closing()) return;
     g_dupFindView.running = false;
-    g_dupFindView.SetStatusText(Text(L"Dup_StatusCancelled", L"扫描已取消", L"Scan cancelled"));
+    g_dupFindView.SetStatus(DupStatus(L"Dup_StatusCancelled", L"扫描已取消", L"Scan cancelled"));
     PostMessageIfWindow(window, WM_APP_DUP_DONE, 0, 0);
 }
 
@@ -373,8 +363,8 @@ bool LoadDupCache(HWND window, wchar_t drive) {
     view.notifyWindow = window;
     view.drive = d;
     view.SetResults(std::move(groups), true);
-    view.SetStatusText(CountText(L"Dup_StatusCacheFmt", L"已加载缓存: %zu 组重复文件",
-                                 L"Loaded cache: %zu duplicate groups", view.groups.size()));
+    view.SetStatus(DupStatus(L"Dup_StatusCacheFmt", L"已加载缓存: %zu 组重复文件", L"Loaded cache: %zu duplicate groups",
+                             {view.groups.size()}));
     PostMessageIfWindow(window, WM_APP_DUP_DONE, 1, 0);
     return true;
 }
@@ -438,9 +428,9 @@ bool StartDupFindScanFor(HWND window, bool rescan, wchar_t drive, DupCompareMode
     view.progressDone = 0;
     view.progressTotal = 1;
     view.phase = 1;
-    view.SetStatusText(req.allDrives ? Text(L"Dup_StatusEnumAll", L"正在收集所有磁盘的索引...",
+    view.SetStatus(req.allDrives ? DupStatus(L"Dup_StatusEnumAll", L"正在收集所有磁盘的索引...",
                                             L"Collecting all-drive index...")
-                                     : Text(L"Dup_StatusEnum", L"正在读取索引 / MFT 大小...",
+                                     : DupStatus(L"Dup_StatusEnum", L"正在读取索引 / MFT 大小...",
                                             L"Reading index / MFT sizes..."));
     g_dupScanTasks.fetch_add(1);
     try {
@@ -453,7 +443,7 @@ bool StartDupFindScanFor(HWND window, bool rescan, wchar_t drive, DupCompareMode
     } catch (...) {
         g_dupScanTasks.fetch_sub(1);
         view.running = false;
-        view.SetStatusText(Text(L"Dup_StatusFailed", L"扫描失败", L"Scan failed"));
+        view.SetStatus(DupStatus(L"Dup_StatusFailed", L"扫描失败", L"Scan failed"));
         LogBackgroundException(L"dup_find_scan");
         return false;
     }
@@ -464,7 +454,7 @@ void RunDupScanDriver(const DupScanRequest& request) {
     try {
         ScanBody(request);
     } catch (...) {
-        ReportDupScanFailed(request.generation, request.window, Text(L"Dup_StatusFailed", L"扫描失败", L"Scan failed"));
+        ReportDupScanFailed(request.generation, request.window, DupStatus(L"Dup_StatusFailed", L"扫描失败", L"Scan failed"));
         throw;
     }
 }

@@ -2,7 +2,32 @@
 
 #include <algorithm>
 
+#include "i18n/I18n.h"
+
 DuplicateFindView g_dupFindView;
+
+// The counts go to the text's placeholders ("%zu", "%llu") as 64-bit values.
+static_assert(sizeof(size_t) == sizeof(unsigned long long), "counts are passed as 64-bit values");
+
+DupStatus::DupStatus(const wchar_t* k, const wchar_t* c, const wchar_t* e, std::initializer_list<uint64_t> values)
+    : key(k), chinese(c), english(e) {
+    for (uint64_t v : values) {
+        if (countCount == 4) break;
+        counts[countCount++] = v;
+    }
+}
+
+std::wstring DupStatus::Text() const {
+    if (!key) return {};
+    const std::wstring text = TrW(key, chinese, english);
+    if (countCount == 0) return text;
+    std::wstring formatted = FormatTableText(text.c_str(), (unsigned long long)counts[0], (unsigned long long)counts[1],
+                                             (unsigned long long)counts[2], (unsigned long long)counts[3]);
+    if (formatted.size() > 255) formatted.resize(255);
+    return formatted;
+}
+
+DupStatus DupHintStatus() { return {L"Dup_HintStart", L"选择磁盘后点击“扫描”", L"Select a drive and click Scan"}; }
 
 namespace {
 
@@ -47,19 +72,23 @@ bool DuplicateFindView::GetOldestWorkerFile(std::wstring* path, uint32_t* ageSec
     return true;
 }
 
-void DuplicateFindView::SetStatusText(const std::wstring& text) {
+void DuplicateFindView::SetStatus(const DupStatus& newStatus) {
     std::lock_guard<std::mutex> lock(mutex);
-    statusText = text;
+    status = newStatus;
 }
 
 std::wstring DuplicateFindView::GetStatusText() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return statusText;
+    DupStatus copy;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        copy = status;
+    }
+    return copy.Text();
 }
 
-void DuplicateFindView::SetPhase(uint32_t newPhase, const std::wstring& text) {
+void DuplicateFindView::SetPhase(uint32_t newPhase, const DupStatus& newStatus) {
     phase = newPhase;
-    SetStatusText(text);
+    SetStatus(newStatus);
 }
 
 void DuplicateFindView::ParkResults(std::vector<DupGroup> newGroups, bool cached, uint64_t generation) {
@@ -100,7 +129,7 @@ void DuplicateFindView::Reset() {
     timeoutCount = 0;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        statusText.clear();
+        status = DupStatus{};
         parkedGroups_.clear();
         hasParked_ = false;
     }

@@ -4,7 +4,7 @@
 // hit testing. One instance, g_dupFindView.
 //
 // Threads: flags, progress, phase, permille and the time-out count are atomics. The status
-// text is guarded by `mutex`, the worker slots by `slotMutex` (never held together). The
+// is guarded by `mutex`, the worker slots by `slotMutex` (never held together). The
 // groups, totals, selection, scroll, hover and layout belong to the UI thread: a scan never
 // writes them, it parks its finished groups with ParkResults and posts its done message; the
 // UI thread then takes them over with TakeParkedResults and SetResults.
@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <unordered_set>
@@ -20,6 +21,26 @@
 #include "duplicates/DupTypes.h"
 
 constexpr int kDupWorkerSlots = 16;
+
+// What the view's status says, kept as its text's key and counts rather than as text: the
+// text is looked up each time it is shown, so it follows a switch of the UI language. The key
+// and defaults are literals (static lifetime). No key: no status.
+struct DupStatus {
+    DupStatus() = default;
+    DupStatus(const wchar_t* key, const wchar_t* chinese, const wchar_t* english,
+              std::initializer_list<uint64_t> counts = {});
+    // In the current language, the counts put into its placeholders; empty without a key.
+    std::wstring Text() const;
+
+    const wchar_t* key = nullptr;
+    const wchar_t* chinese = nullptr;
+    const wchar_t* english = nullptr;
+    uint64_t counts[4] = {};
+    int countCount = 0;
+};
+
+// The status of an idle view: how to start a scan.
+DupStatus DupHintStatus();
 
 // What lies under a point of the view.
 struct DupHit {
@@ -32,7 +53,7 @@ class DuplicateFindView {
 public:
     DuplicateFindView();
 
-    std::mutex mutex;  // statusText (and the parked results)
+    std::mutex mutex;  // status (and the parked results)
     std::atomic<bool> running{false};
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> paused{false};
@@ -44,7 +65,7 @@ public:
     std::atomic<bool> fromCache{false};
     std::atomic<uint32_t> timeoutCount{0};
     std::atomic<HWND> notifyWindow{nullptr};
-    std::wstring statusText;
+    DupStatus status;  // under `mutex`; read it with GetStatusText
     wchar_t drive = 0;  // '*' all drives, a letter, or 0 after Reset
     int64_t minSize = 1024;
     DupCompareMode compareMode = DupCompareMode::SizeOnly;
@@ -86,9 +107,10 @@ public:
     void SetWorkerFile(int slot, const std::wstring& path);
     void ClearWorkerFile(int slot);
     bool GetOldestWorkerFile(std::wstring* path, uint32_t* ageSeconds);
-    void SetStatusText(const std::wstring& text);
+    void SetStatus(const DupStatus& status);
+    // The status in the current language (empty when there is none).
     std::wstring GetStatusText();
-    void SetPhase(uint32_t phase, const std::wstring& text);
+    void SetPhase(uint32_t phase, const DupStatus& status);
     // Hand-over of a finished scan's groups (scan thread parks, UI thread takes), tagged with
     // the scan's generation so that the UI thread can drop the groups of a superseded scan.
     void ParkResults(std::vector<DupGroup> groups, bool fromCache, uint64_t generation = 0);
@@ -115,7 +137,7 @@ public:
     void DragScrollTo(int y);
     DupHit HitTest(int x, int y) const;
     // Draws the whole mode into dc (the back buffer) from the layout rectangles; takes `mutex`
-    // only for the status text and `slotMutex` for the worker slots.
+    // only for the status and `slotMutex` for the worker slots.
     void Paint(HDC dc, HFONT mainFont);
 
 private:

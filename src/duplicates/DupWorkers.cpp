@@ -61,21 +61,23 @@ void DupPostProgressThrottled(DuplicateFindView* view) {
     PostMessageIfWindow(hwnd, WM_APP_DUP_PROGRESS, 0, 0);
 }
 
-std::wstring DupPhaseName(uint32_t phase) {
+DupStatus DupPhaseStatus(uint32_t phase) {
     switch (phase) {
-        case 1: return Tr(L"Dup_PhaseIndex", L"读取索引", L"Reading index");
-        case 2: return Tr(L"Dup_PhaseMft", L"读取 MFT 大小", L"Reading MFT sizes");
-        case 3: return Tr(L"Dup_PhaseFilter", L"按大小筛选", L"Filtering by size");
-        case 4: return Tr(L"Dup_PhaseQuick", L"快速哈希比较", L"Quick hash compare");
-        case 5: return Tr(L"Dup_PhaseFull", L"完整哈希校验", L"Full hash verify");
-        case 6: return Tr(L"Dup_PhaseCache", L"加载缓存", L"Loading cache");
+        case 1: return {L"Dup_PhaseIndex", L"读取索引", L"Reading index"};
+        case 2: return {L"Dup_PhaseMft", L"读取 MFT 大小", L"Reading MFT sizes"};
+        case 3: return {L"Dup_PhaseFilter", L"按大小筛选", L"Filtering by size"};
+        case 4: return {L"Dup_PhaseQuick", L"快速哈希比较", L"Quick hash compare"};
+        case 5: return {L"Dup_PhaseFull", L"完整哈希校验", L"Full hash verify"};
+        case 6: return {L"Dup_PhaseCache", L"加载缓存", L"Loading cache"};
         default: return {};
     }
 }
 
+std::wstring DupPhaseName(uint32_t phase) { return DupPhaseStatus(phase).Text(); }
+
 void DupReportPhase(DuplicateFindView* view, uint32_t phase, uint64_t total, uint32_t permille) {
     if (!view) return;
-    view->SetPhase(phase, DupPhaseName(phase));
+    view->SetPhase(phase, DupPhaseStatus(phase));
     view->progressDone = 0;
     view->progressTotal = total;
     view->permille = std::min<uint32_t>(permille, 1000);

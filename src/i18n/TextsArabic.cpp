@@ -26,7 +26,7 @@ const TextPair kTexts[] = {
     {L"Menu_Features", L"الميزات"},
     {L"Menu_AutoStart", L"التشغيل مع بدء النظام"},
     {L"Menu_SetHotkey", L"تعيين مفتاح الإظهار/الإخفاء"},
-    {L"Menu_ClearRecent", L"مسح الملفات المفتوحة مؤخرًا"},
+    {L"Menu_ClearRecent", L"مسح قائمة الملفات المفتوحة مؤخرًا"},
     {L"Menu_ShowMainWindow", L"إظهار النافذة"},
     {L"Menu_Exit", L"خروج"},
     {L"Menu_FilterLayoutSidebar", L"تخطيط عوامل التصفية: شريط جانبي"},
@@ -220,7 +220,7 @@ const wchar_t* const kSettings[] = {
     L"الصيانة",  // Settings_Cat6
     L"تم حفظ الإعدادات.",  // Settings_Saved
     L"تم تغيير السمة.",  // Settings_ThemeChanged
-    L"تم مسح الملفات المفتوحة مؤخرًا.",  // Settings_RecentCleared
+    L"تم مسح قائمة الملفات المفتوحة مؤخرًا.",  // Settings_RecentCleared
     L"تم تغيير اللغة.",  // Settings_LanguageChanged
     L"في الانتظار...",  // Settings_HotkeyWaiting
     L"يلزم Ctrl/Alt/Shift",  // Settings_HotkeyNeedModifierShort

@@ -26,7 +26,7 @@ const TextPair kTexts[] = {
     {L"Menu_Features", L"Fonctions"},
     {L"Menu_AutoStart", L"Lancer au démarrage"},
     {L"Menu_SetHotkey", L"Définir le raccourci Afficher/Masquer"},
-    {L"Menu_ClearRecent", L"Effacer les fichiers récents"},
+    {L"Menu_ClearRecent", L"Vider la liste des fichiers récents"},
     {L"Menu_ShowMainWindow", L"Afficher la fenêtre"},
     {L"Menu_Exit", L"Quitter"},
     {L"Menu_FilterLayoutSidebar", L"Disposition des filtres : barre latérale"},
@@ -220,7 +220,7 @@ const wchar_t* const kSettings[] = {
     L"Maintenance",  // Settings_Cat6
     L"Paramètres enregistrés.",  // Settings_Saved
     L"Thème modifié.",  // Settings_ThemeChanged
-    L"Fichiers récents effacés.",  // Settings_RecentCleared
+    L"Liste des fichiers récents vidée.",  // Settings_RecentCleared
     L"Langue modifiée.",  // Settings_LanguageChanged
     L"En attente...",  // Settings_HotkeyWaiting
     L"Ctrl/Alt/Maj requis",  // Settings_HotkeyNeedModifierShort

@@ -26,7 +26,7 @@ const TextPair kTexts[] = {
     {L"Menu_Features", L"Funktionen"},
     {L"Menu_AutoStart", L"Beim Systemstart ausführen"},
     {L"Menu_SetHotkey", L"Hotkey zum Ein-/Ausblenden festlegen"},
-    {L"Menu_ClearRecent", L"Zuletzt geöffnete Dateien löschen"},
+    {L"Menu_ClearRecent", L"Liste der zuletzt geöffneten Dateien leeren"},
     {L"Menu_ShowMainWindow", L"Fenster anzeigen"},
     {L"Menu_Exit", L"Beenden"},
     {L"Menu_FilterLayoutSidebar", L"Filterlayout: Seitenleiste"},

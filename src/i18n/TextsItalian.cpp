@@ -26,7 +26,7 @@ const TextPair kTexts[] = {
     {L"Menu_Features", L"Funzionalità"},
     {L"Menu_AutoStart", L"Avvia all'accensione"},
     {L"Menu_SetHotkey", L"Imposta tasto rapido Mostra/Nascondi"},
-    {L"Menu_ClearRecent", L"Cancella file recenti"},
+    {L"Menu_ClearRecent", L"Svuota l'elenco dei file recenti"},
     {L"Menu_ShowMainWindow", L"Mostra finestra"},
     {L"Menu_Exit", L"Esci"},
     {L"Menu_FilterLayoutSidebar", L"Layout filtri: barra laterale"},
@@ -119,7 +119,7 @@ const wchar_t* const kSettings[] = {
     L"Manutenzione",  // Settings_Cat6
     L"Impostazioni salvate.",  // Settings_Saved
     L"Tema cambiato.",  // Settings_ThemeChanged
-    L"File recenti cancellati.",  // Settings_RecentCleared
+    L"Elenco dei file recenti svuotato.",  // Settings_RecentCleared
     L"Lingua cambiata.",  // Settings_LanguageChanged
     L"In attesa...",  // Settings_HotkeyWaiting
     L"Serve Ctrl/Alt/Maiusc",  // Settings_HotkeyNeedModifierShort

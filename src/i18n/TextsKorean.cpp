@@ -26,7 +26,7 @@ const TextPair kTexts[] = {
     {L"Menu_Features", L"기능"},
     {L"Menu_AutoStart", L"시작 시 자동 실행"},
     {L"Menu_SetHotkey", L"표시/숨기기 단축키 설정"},
-    {L"Menu_ClearRecent", L"최근 연 항목 지우기"},
+    {L"Menu_ClearRecent", L"최근 연 파일 목록 지우기"},
     {L"Menu_ShowMainWindow", L"창 표시"},
     {L"Menu_Exit", L"종료"},
     {L"Menu_FilterLayoutSidebar", L"필터 배치: 사이드바"},
@@ -220,7 +220,7 @@ const wchar_t* const kSettings[] = {
     L"유지 관리",  // Settings_Cat6
     L"설정을 저장했습니다.",  // Settings_Saved
     L"테마를 변경했습니다.",  // Settings_ThemeChanged
-    L"최근 연 항목을 지웠습니다.",  // Settings_RecentCleared
+    L"최근 연 파일 목록을 지웠습니다.",  // Settings_RecentCleared
     L"언어를 변경했습니다.",  // Settings_LanguageChanged
     L"입력 대기 중...",  // Settings_HotkeyWaiting
     L"Ctrl/Alt/Shift 필요",  // Settings_HotkeyNeedModifierShort

@@ -26,7 +26,7 @@ const TextPair kTexts[] = {
     {L"Menu_Features", L"Recursos"},
     {L"Menu_AutoStart", L"Iniciar com o Windows"},
     {L"Menu_SetHotkey", L"Definir atalho de mostrar/ocultar"},
-    {L"Menu_ClearRecent", L"Limpar arquivos recentes"},
+    {L"Menu_ClearRecent", L"Limpar a lista de arquivos recentes"},
     {L"Menu_ShowMainWindow", L"Mostrar janela"},
     {L"Menu_Exit", L"Sair"},
     {L"Menu_FilterLayoutSidebar", L"Layout dos filtros: barra lateral"},
@@ -119,7 +119,7 @@ const wchar_t* const kSettings[] = {
     L"Manutenção",  // Settings_Cat6
     L"Configurações salvas.",  // Settings_Saved
     L"Tema alterado.",  // Settings_ThemeChanged
-    L"Arquivos recentes limpos.",  // Settings_RecentCleared
+    L"Lista de arquivos recentes limpa.",  // Settings_RecentCleared
     L"Idioma alterado.",  // Settings_LanguageChanged
     L"Aguardando...",  // Settings_HotkeyWaiting
     L"Requer Ctrl/Alt/Shift",  // Settings_HotkeyNeedModifierShort

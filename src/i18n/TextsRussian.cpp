@@ -26,7 +26,7 @@ const TextPair kTexts[] = {
     {L"Menu_Features", L"Функции"},
     {L"Menu_AutoStart", L"Запускать при старте системы"},
     {L"Menu_SetHotkey", L"Горячая клавиша показа/скрытия"},
-    {L"Menu_ClearRecent", L"Очистить недавние файлы"},
+    {L"Menu_ClearRecent", L"Очистить список недавних файлов"},
     {L"Menu_ShowMainWindow", L"Показать окно"},
     {L"Menu_Exit", L"Выход"},
     {L"Menu_FilterLayoutSidebar", L"Фильтры: боковая панель"},

@@ -26,7 +26,7 @@ const TextPair kTexts[] = {
     {L"Menu_Features", L"Funciones"},
     {L"Menu_AutoStart", L"Ejecutar al iniciar Windows"},
     {L"Menu_SetHotkey", L"Definir atajo para mostrar/ocultar"},
-    {L"Menu_ClearRecent", L"Borrar archivos recientes"},
+    {L"Menu_ClearRecent", L"Vaciar la lista de archivos recientes"},
     {L"Menu_ShowMainWindow", L"Mostrar ventana"},
     {L"Menu_Exit", L"Salir"},
     {L"Menu_FilterLayoutSidebar", L"Diseño de filtros: barra lateral"},
@@ -220,7 +220,7 @@ const wchar_t* const kSettings[] = {
     L"Mantenimiento",  // Settings_Cat6
     L"Configuración guardada.",  // Settings_Saved
     L"Tema cambiado.",  // Settings_ThemeChanged
-    L"Archivos recientes borrados.",  // Settings_RecentCleared
+    L"Lista de archivos recientes vaciada.",  // Settings_RecentCleared
     L"Idioma cambiado.",  // Settings_LanguageChanged
     L"Esperando...",  // Settings_HotkeyWaiting
     L"Requiere Ctrl/Alt/Mayús",  // Settings_HotkeyNeedModifierShort

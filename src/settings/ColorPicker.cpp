@@ -75,6 +75,12 @@ std::wstring SlotLabel(int slot) {
     return Tr(s.key, s.labelChinese, s.labelEnglish);
 }
 
+std::wstring PickerTitle(int slot) {
+    return Tr(L"Settings_ColorPickerTitle", L"实时配色 - ", L"Live color - ") + SlotLabel(slot);
+}
+std::wstring OkText() { return Tr(L"Button_OK", L"确定", L"OK"); }
+std::wstring CancelText() { return Tr(L"Button_Cancel", L"取消", L"Cancel"); }
+
 // Centres the window in the work area of the monitor of reference (the main window's without).
 void CenterOnMonitor(HWND window, HWND reference) {
     HWND basis = reference && IsWindow(reference) ? reference : g_hMainWnd;
@@ -433,10 +439,9 @@ LRESULT CALLBACK LiveColorPickerProc(HWND window, UINT msg, WPARAM wParam, LPARA
         HWND edit = CreateChild(window, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_UPPERCASE | ES_AUTOHSCROLL,
                                 kPickerHexId, 270, 330, 100, 26);
         if (edit) SendMessageW(edit, EM_LIMITTEXT, 31, 0);
-        CreateChild(window, 0, L"BUTTON", Tr(L"Button_OK", L"确定", L"OK").c_str(), WS_TABSTOP | BS_DEFPUSHBUTTON,
-                    IDOK, 270, 370, 100, 30);
-        CreateChild(window, 0, L"BUTTON", Tr(L"Button_Cancel", L"取消", L"Cancel").c_str(),
-                    WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, 270, 406, 100, 30);
+        CreateChild(window, 0, L"BUTTON", OkText().c_str(), WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, 270, 370, 100, 30);
+        CreateChild(window, 0, L"BUTTON", CancelText().c_str(), WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, 270, 406, 100,
+                    30);
         SyncPickerControls();
         return 0;
     }
@@ -552,7 +557,7 @@ bool ShowLiveColorPicker(HWND owner, int slot) {
     if (!RegisterPickerClass()) return false;
     g_picker.font.reset(CreateUiFont(12, FW_NORMAL));
 
-    const std::wstring title = Tr(L"Settings_ColorPickerTitle", L"实时配色 - ", L"Live color - ") + SlotLabel(slot);
+    const std::wstring title = PickerTitle(slot);
     // The window exists from WM_CREATE on; a slot that is not yet shown stays untouched until then.
     HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_CONTROLPARENT, kLiveColorPickerClass,
                                   title.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -618,4 +623,13 @@ bool ShowLiveColorPicker(HWND owner, int slot) {
     g_picker.slot = -1;
     if (quit) PostQuitMessage(static_cast<int>(quitCode));
     return ok;
+}
+
+void RelocalizeLiveColorPicker() {
+    HWND window = g_picker.window;
+    if (!window || !IsWindow(window)) return;
+    SetWindowTextW(window, PickerTitle(g_picker.slot).c_str());
+    if (HWND ok = GetDlgItem(window, IDOK)) SetWindowTextW(ok, OkText().c_str());
+    if (HWND cancel = GetDlgItem(window, IDCANCEL)) SetWindowTextW(cancel, CancelText().c_str());
+    InvalidateRect(window, nullptr, FALSE);  // the tip is drawn in the language of its paint
 }

@@ -40,6 +40,8 @@ inline constexpr int kPickerHexId = 304;
 bool ShowLiveColorPicker(HWND owner, int slot);
 // True while a picker runs.
 bool IsLiveColorPickerOpen();
+// Puts an open picker's title and buttons into the current language.
+void RelocalizeLiveColorPicker();
 // The picker window (null while none is open).
 HWND GetLiveColorPickerWindow();
 

@@ -10,6 +10,7 @@
 #include "core/Window.h"
 #include "i18n/I18n.h"
 #include "settings/ColorPage.h"
+#include "settings/ColorPicker.h"
 #include "settings/SettingsCenter.h"
 #include "ui/Ui.h"
 
@@ -246,6 +247,7 @@ void ShowSettingsCenter(HWND owner) {
 }
 
 void RelocalizeSettingsCenter() {
+    RelocalizeLiveColorPicker();  // open over the Settings Center, or on its own
     HWND window = g_hSettingsWnd;
     if (!IsLiveWindow(window)) return;
     EndCapture(true);

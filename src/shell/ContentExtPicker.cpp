@@ -27,6 +27,8 @@ constexpr int kIdEdit = 42184;
 constexpr int kIdAdd = 42185;
 constexpr int kIdInvert = 42186;
 constexpr int kIdDelete = 42187;
+constexpr int kIdTip = 42188;
+constexpr int kIdCustomLabel = 42189;
 constexpr UINT_PTR kKeySubclassId = 6;
 // Posted to the picker itself: hand the keyboard back to the search box.
 constexpr UINT kPickerReturnKeyboard = WM_APP + 1;
@@ -39,6 +41,34 @@ bool g_searchTextSetByPicker = false;
 // asked for (a window manager that focuses every new window) gives the keyboard back.
 bool g_pickerOpenedWhileTyping = false;
 std::wstring g_lastSearchTextSeen;
+
+// The picker's labelled controls and their texts, looked up when the picker is made and again
+// after a language switch.
+struct PickerLabel {
+    int id;
+    const wchar_t* key;
+    const wchar_t* chinese;
+    const wchar_t* english;
+};
+const PickerLabel kPickerLabels[] = {
+    {kIdTip, L"ContentExt_Tip",
+     L"\u52fe\u9009\u540e\u7f00\u540e\u70b9\u51fb\u786e\u5b9a\uff1b\u53ef\u5728\u4e0b\u65b9\u6dfb\u52a0/\u5220\u9664\u81ea\u5b9a\u4e49\u540e\u7f00\u3002",
+     L"Check extensions then OK; add/delete custom extensions below."},
+    {kIdCustomLabel, L"ContentExt_Custom", L"\u81ea\u5b9a\u4e49\u540e\u7f00", L"Custom ext"},
+    {kIdAdd, L"ContentExt_Add", L"\u6dfb\u52a0", L"Add"},
+    {kIdDelete, L"ContentExt_Delete", L"\u5220\u9664", L"Delete"},
+    {kIdOk, L"Button_OK", L"\u786e\u5b9a", L"OK"},
+    {kIdAll, L"ContentExt_SelectAll", L"\u5168\u9009", L"All"},
+    {kIdInvert, L"ContentExt_Invert", L"\u53cd\u9009", L"Invert"},
+    {kIdConfig, L"ContentExt_OpenConfig", L"\u914d\u7f6e", L"Config"},
+    {kIdCancel, L"Button_Cancel", L"\u53d6\u6d88", L"Cancel"},
+};
+
+std::wstring LabelText(int id) {
+    for (const PickerLabel& l : kPickerLabels)
+        if (l.id == id) return Tr(l.key, l.chinese, l.english);
+    return {};
+}
 
 std::wstring PickerTitle() {
     return Tr(L"ContentExt_Title", L"\u9009\u62e9\u5185\u5bb9\u641c\u7d22\u7684\u6587\u4ef6\u7c7b\u578b",
@@ -350,11 +380,7 @@ void CreatePickerButton(HWND parent, int x, int w, int id, const std::wstring& t
 
 void CreatePickerControls(HWND picker) {
     const DWORD child = WS_CHILD | WS_VISIBLE;
-    CreateControl(picker, 0, L"STATIC",
-                  Tr(L"ContentExt_Tip",
-                     L"\u52fe\u9009\u540e\u7f00\u540e\u70b9\u51fb\u786e\u5b9a\uff1b\u53ef\u5728\u4e0b\u65b9\u6dfb\u52a0/\u5220\u9664\u81ea\u5b9a\u4e49\u540e\u7f00\u3002",
-                     L"Check extensions then OK; add/delete custom extensions below."),
-                  child, 12, 10, 370, 36, 0);
+    CreateControl(picker, 0, L"STATIC", LabelText(kIdTip), child, 12, 10, 370, 36, kIdTip);
     HWND list = CreateControl(picker, WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                               child | WS_VSCROLL | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER, 12, 48,
                               360, 290, kIdList);
@@ -367,22 +393,19 @@ void CreatePickerControls(HWND picker) {
         SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
         FillExtListView(list, LoadContentSearchExts(), GetActiveContentSearchExts());
     }
-    CreateControl(picker, 0, L"STATIC", Tr(L"ContentExt_Custom", L"\u81ea\u5b9a\u4e49\u540e\u7f00", L"Custom ext"),
-                  child, 12, 348, 90, 24, 0);
+    CreateControl(picker, 0, L"STATIC", LabelText(kIdCustomLabel), child, 12, 348, 90, 24, kIdCustomLabel);
     HWND edit = CreateControl(picker, WS_EX_CLIENTEDGE, L"EDIT", L"", child | WS_TABSTOP | ES_AUTOHSCROLL, 104, 344,
                               140, 26, kIdEdit);
     if (edit)
         g_pickerEditPrevProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PickerEditSubclassProc)));
-    CreateControl(picker, 0, L"BUTTON", Tr(L"ContentExt_Add", L"\u6dfb\u52a0", L"Add"), child | WS_TABSTOP, 250, 344,
-                  60, 26, kIdAdd);
-    CreateControl(picker, 0, L"BUTTON", Tr(L"ContentExt_Delete", L"\u5220\u9664", L"Delete"), child | WS_TABSTOP, 316,
-                  344, 56, 26, kIdDelete);
-    CreatePickerButton(picker, 12, 68, kIdOk, Tr(L"Button_OK", L"\u786e\u5b9a", L"OK"));
-    CreatePickerButton(picker, 86, 68, kIdAll, Tr(L"ContentExt_SelectAll", L"\u5168\u9009", L"All"));
-    CreatePickerButton(picker, 160, 68, kIdInvert, Tr(L"ContentExt_Invert", L"\u53cd\u9009", L"Invert"));
-    CreatePickerButton(picker, 234, 80, kIdConfig, Tr(L"ContentExt_OpenConfig", L"\u914d\u7f6e", L"Config"));
-    CreatePickerButton(picker, 320, 60, kIdCancel, Tr(L"Button_Cancel", L"\u53d6\u6d88", L"Cancel"));
+    CreateControl(picker, 0, L"BUTTON", LabelText(kIdAdd), child | WS_TABSTOP, 250, 344, 60, 26, kIdAdd);
+    CreateControl(picker, 0, L"BUTTON", LabelText(kIdDelete), child | WS_TABSTOP, 316, 344, 56, 26, kIdDelete);
+    CreatePickerButton(picker, 12, 68, kIdOk, LabelText(kIdOk));
+    CreatePickerButton(picker, 86, 68, kIdAll, LabelText(kIdAll));
+    CreatePickerButton(picker, 160, 68, kIdInvert, LabelText(kIdInvert));
+    CreatePickerButton(picker, 234, 80, kIdConfig, LabelText(kIdConfig));
+    CreatePickerButton(picker, 320, 60, kIdCancel, LabelText(kIdCancel));
 }
 
 }  // namespace
@@ -431,6 +454,14 @@ void ShowContentExtPicker(HWND owner, bool activate) {
 }
 
 void CloseContentExtPicker() { DestroyPicker(); }
+
+void RelocalizeContentExtPicker() {
+    HWND picker = g_contentExtPickerWnd;
+    if (!picker || !IsWindow(picker)) return;
+    SetWindowTextW(picker, PickerTitle().c_str());
+    for (const PickerLabel& l : kPickerLabels)
+        if (HWND control = GetDlgItem(picker, l.id)) SetWindowTextW(control, LabelText(l.id).c_str());
+}
 
 bool MaybeShowContentExtPicker(const std::wstring& text) {
     if (g_searchTextSetByPicker) return false;

@@ -14,6 +14,9 @@ extern HWND g_contentExtPickerWnd;
 void ShowContentExtPicker(HWND owner, bool activate = true);
 // Destroys the picker when it is open (Cancel, the main window's end).
 void CloseContentExtPicker();
+// Puts an open picker's title and labels into the current language (its list, checks and typed
+// text stay).
+void RelocalizeContentExtPicker();
 // Called on every change of the search box text; true when it opened the picker.
 bool MaybeShowContentExtPicker(const std::wstring& text);
 // Writes "s:<keywords>|<exts>" into the search box with the caret after the keywords.

@@ -194,7 +194,10 @@ void FillSearchScopeCombo() {
     const std::wstring desktop = Tr(L"Scope_Desktop", L"桌面", L"Desktop");
     SendMessageW(g_hScopeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"ALL"));
     SendMessageW(g_hScopeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(desktop.c_str()));
-    int select = (!remembered.empty() && _wcsicmp(remembered.c_str(), desktop.c_str()) == 0) ? 1 : 0;
+    // The choice is found again by its place (Desktop) or its drive ("X:  name"), not by words
+    // of a language: a refill after a language switch keeps it.
+    int select = sel == 1 ? 1 : 0;
+    const std::wstring rememberedDrive = remembered.substr(0, remembered.find(L"  "));
     std::vector<std::wstring> roots;
     {
         std::lock_guard<std::mutex> lock(g_searchEngine.mutex);
@@ -206,8 +209,9 @@ void FillSearchScopeCombo() {
     for (const std::wstring& root : roots) {
         std::wstring display = GetDriveDisplayName(root);
         SendMessageW(g_hScopeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display.c_str()));
-        if (!remembered.empty() && (_wcsicmp(remembered.c_str(), root.c_str()) == 0 ||
-                                    _wcsicmp(remembered.c_str(), display.c_str()) == 0)) {
+        if (sel >= 2 && !remembered.empty() &&
+            (_wcsicmp(remembered.c_str(), root.c_str()) == 0 ||
+             _wcsicmp(rememberedDrive.c_str(), display.substr(0, display.find(L"  ")).c_str()) == 0)) {
             select = item;
         }
         ++item;

@@ -6,6 +6,7 @@
 #include "duplicates/DupMode.h"
 #include "i18n/I18n.h"
 #include "settings/SettingsTools.h"
+#include "shell/ContentExtPicker.h"
 #include "shell/Shell.h"
 #include "shell/ShellInternal.h"
 #include "ui/Controls.h"
@@ -21,6 +22,8 @@ void RefreshWindowForLanguage() {
         SetWindowTextW(wnd, Tr(L"App_TitleMain", L"Tarnwick", L"Tarnwick").c_str());
         if (g_hStatusText) SetWindowTextW(g_hStatusText, L"");
         PopulateSizeDateFilterCombos();
+        FillSearchScopeCombo();  // "Desktop" and the drives' default names
+        RelocalizeContentExtPicker();
         UpdateCustomFilterControls();
         UpdateFilterButtonCounts();
         ApplyModeLayout(wnd);

@@ -51,7 +51,7 @@ inline void ShowDrives(std::vector<std::unique_ptr<DriveAnalysis>> drives, bool 
     g_analysisView.Reset();
     InvalidateAnalysisLayout();
     ComputeAnalysisLayout();
-    g_analysisView.TakeDrives(std::move(drives), allDisks, L"");
+    g_analysisView.TakeDrives(std::move(drives), allDisks);
 }
 
 }  // namespace atest

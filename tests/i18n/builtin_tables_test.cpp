@@ -1,6 +1,7 @@
 // The 13 built-in tables: keys, placeholders, which texts are translated, and the texts that
 // the program's layout depends on.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <functional>
 #include <map>
@@ -358,6 +359,35 @@ TEST(BuiltinTables, SettingsAndAnalysisGroupOperations) {
     EXPECT_EQ(u.size(), T(L"en-us").size());
     EXPECT_EQ(u.at(L"Analysis_CountUnit"), L"Analysis_CountUnit");
     EXPECT_EQ(u.at(L"Menu_SwitchToAnalysis"), L"Menu_SwitchToAnalysis");
+}
+
+// Emptying the list of recent opens deletes no file, and no language may say it does: where the
+// command or its done message names the files, it names the list of them.
+TEST(BuiltinTables, ClearingRecentOpensNamesTheListNotTheFiles) {
+    struct Words {
+        const wchar_t* code;
+        const wchar_t* files;
+        const wchar_t* list;
+    };
+    const Words words[] = {
+        {L"zh-cn", L"文件", L"记录"},      {L"zh-tw", L"檔案", L"記錄"},    {L"en-us", L"file", L"list"},
+        {L"ja-jp", L"ファイル", L"履歴"},  {L"ko-kr", L"파일", L"목록"},    {L"de-de", L"dateien", L"liste"},
+        {L"fr-fr", L"fichiers", L"liste"}, {L"es-es", L"archivos", L"lista"}, {L"pt-br", L"arquivos", L"lista"},
+        {L"it-it", L"file", L"elenco"},    {L"ru-ru", L"файл", L"список"},  {L"no-no", L"filer", L"liste"},
+        {L"ar-sa", L"الملفات", L"قائمة"},
+    };
+    auto lower = [](std::wstring text) {
+        if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
+        return text;
+    };
+    ASSERT_EQ(std::size(words), GetBuiltinLanguageCodes().size());
+    for (const Words& w : words) {
+        for (const wchar_t* key : {L"Menu_ClearRecent", L"Settings_RecentCleared"}) {
+            const std::wstring text = lower(T(w.code).at(key));
+            if (text.find(w.files) == std::wstring::npos) continue;
+            EXPECT_NE(text.find(w.list), std::wstring::npos) << w.code << " " << key;
+        }
+    }
 }
 
 }  // namespace
