@@ -44,7 +44,7 @@ configure_and_build() {
 # stock GUI font; Wine's own Tahoma is not found either), and Wine falls back on a font per face
 # only through a system font link:
 # - a face that no font has but that has a link is drawn with its link's first font as the base;
-#   Arabic is drawn only from the base font (WenQuanYi as the base draws it blank), so the base is
+#   Arabic is drawn only from the base font (with WenQuanYi as the base it is missing), so the base is
 #   DejaVu Sans (Latin, Greek, Cyrillic, Hebrew, Arabic);
 # - the letters the base lacks come from the links of the base face's own full name ("DejaVu
 #   Sans", and "DejaVu Sans Bold" for weights from 600 up), here WenQuanYi Micro Hei (Chinese,
@@ -101,10 +101,11 @@ setup_prefix() {
   fi
   if [ "$(cat "$marker" 2>/dev/null)" != "$PREFIX_SETUP_VERSION" ]; then
     log "applying the settings of Wine prefix $prefix (version $PREFIX_SETUP_VERSION)"
-    local reg="$prefix/tarnwick-settings.reg"
+    local reg="$prefix/drive_c/windows/temp/tarnwick-settings.reg"
+    mkdir -p "$(dirname "$reg")"
     # Version 5 .reg files are UTF-16 (an 8-bit one has its hex(7) strings read as 8-bit text).
     prefix_settings_reg | python3 -c 'import sys; sys.stdout.buffer.write(b"\xff\xfe" + sys.stdin.read().replace("\n", "\r\n").encode("utf-16-le"))' >"$reg"
-    wine reg import "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 || { log "reg import failed"; return 1; }
+    wine reg import 'C:\windows\temp\tarnwick-settings.reg' >/dev/null 2>&1 || { log "reg import failed"; return 1; }
     wineserver -w || true
     rm -f "$reg"
     echo "$PREFIX_SETUP_VERSION" >"$marker"
