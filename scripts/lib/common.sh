@@ -39,26 +39,76 @@ configure_and_build() {
   cmake --build "$BUILD" -j "$JOBS" "${@:2}"
 }
 
+# Fonts of the prefix. A prefix has none of the faces the program and Windows ask for ("Segoe UI",
+# "Microsoft YaHei UI", and "MS Shell Dlg" = "Tahoma" for menus, message boxes, tooltips and the
+# stock GUI font; Wine's own Tahoma is not found either), and Wine falls back on a font per face
+# only through a system font link:
+# - a face that no font has but that has a link is drawn with its link's first font as the base;
+#   Arabic is drawn only from the base font (with WenQuanYi as the base it is missing), so the base is
+#   DejaVu Sans (Latin, Greek, Cyrillic, Hebrew, Arabic);
+# - the letters the base lacks come from the links of the base face's own full name ("DejaVu
+#   Sans", and "DejaVu Sans Bold" for weights from 600 up), here WenQuanYi Micro Hei (Chinese,
+#   Japanese kana, Hangul).
+# The "Microsoft YaHei UI" replacement of earlier prefixes made WenQuanYi its base (Arabic blank):
+# it is removed.
+PREFIX_UI_FACES=("Segoe UI" "Microsoft YaHei UI" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2")
+PREFIX_FONT_BASE=("DejaVuSans.ttf,DejaVu Sans" "wqy-microhei.ttc,WenQuanYi Micro Hei")
+PREFIX_FONT_FALLBACK=("wqy-microhei.ttc,WenQuanYi Micro Hei")
+# Raised whenever the prefix settings below change: a prefix whose marker holds another version
+# gets them again (its drives, files and the program's settings are kept).
+PREFIX_SETUP_VERSION=2
+
+# A REG_MULTI_SZ value of a .reg file: reg_multi_sz NAME STRING...
+reg_multi_sz() {
+  python3 - "$@" <<'PY'
+import sys
+name, values = sys.argv[1], sys.argv[2:]
+data = ("\0".join(values) + "\0\0").encode("utf-16-le")
+print('"%s"=hex(7):%s' % (name, ",".join("%02x" % b for b in data)))
+PY
+}
+
+# The prefix settings as one .reg file: no crash dialog, and the fonts above.
+prefix_settings_reg() {
+  local link='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+  printf 'Windows Registry Editor Version 5.00\n\n'
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"ShowCrashDialog"=dword:00000000\n\n'
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"Microsoft YaHei UI"=-\n\n'
+  printf '[%s]\n' "$link"
+  local face
+  for face in "${PREFIX_UI_FACES[@]}"; do reg_multi_sz "$face" "${PREFIX_FONT_BASE[@]}"; done
+  reg_multi_sz "DejaVu Sans" "${PREFIX_FONT_FALLBACK[@]}"
+  reg_multi_sz "DejaVu Sans Bold" "${PREFIX_FONT_FALLBACK[@]}"
+  printf '\n'
+}
+
 # A Wine prefix of our own: HOME points at a scratch folder before the prefix is made, so the
-# prefix's Documents/Desktop links land there; the z: link to / is removed.
+# prefix's Documents/Desktop links land there; the z: link to / is removed. A prefix made by an
+# earlier version of this function is brought up to date in place.
 # Usage: setup_prefix PREFIX HOME_DIR
 setup_prefix() {
   local prefix="$1" home="$2"
   mkdir -p "$home"
   export WINEPREFIX="$prefix" HOME="$home" WINEDEBUG="${WINEDEBUG:--all}" WINEARCH=win64
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-  if [ ! -f "$prefix/.tarnwick-ready" ]; then
+  local marker="$prefix/.tarnwick-ready"
+  if [ ! -f "$marker" ]; then
     log "creating Wine prefix $prefix"
     rm -rf "$prefix"
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
     rm -f "$prefix/dosdevices/z:"
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft YaHei UI' /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'DejaVu Sans' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'Tahoma' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+  fi
+  if [ "$(cat "$marker" 2>/dev/null)" != "$PREFIX_SETUP_VERSION" ]; then
+    log "applying the settings of Wine prefix $prefix (version $PREFIX_SETUP_VERSION)"
+    local reg="$prefix/drive_c/windows/temp/tarnwick-settings.reg"
+    mkdir -p "$(dirname "$reg")"
+    # Version 5 .reg files are UTF-16 (an 8-bit one has its hex(7) strings read as 8-bit text).
+    prefix_settings_reg | python3 -c 'import sys; sys.stdout.buffer.write(b"\xff\xfe" + sys.stdin.read().replace("\n", "\r\n").encode("utf-16-le"))' >"$reg"
+    wine reg import 'C:\windows\temp\tarnwick-settings.reg' >/dev/null 2>&1 || { log "reg import failed"; return 1; }
     wineserver -w || true
-    touch "$prefix/.tarnwick-ready"
+    rm -f "$reg"
+    echo "$PREFIX_SETUP_VERSION" >"$marker"
   fi
   rm -f "$prefix/dosdevices/z:"
 }

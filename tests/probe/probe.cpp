@@ -45,6 +45,17 @@
 //   visible                    "visible=1" or "visible=0": whether the target window is shown
 //   set-title TEXT             sets the target's title (WM_SETTEXT): a mark that the program's
 //                              next title change replaces, so a script can wait for that change
+//   ui-faces                   the faces Windows gives menus, message boxes, status texts and
+//                              captions (SystemParametersInfo) and the stock GUI font, one
+//                              "role=FACE" line each
+//   glyphs FACE PX WEIGHT TEXT...
+//                              draws every letter of each TEXT alone in a font of FACE (PX pixels
+//                              high, WEIGHT) in a memory bitmap, as DrawTextW does, and compares
+//                              it with U+E000 drawn the same way (a private-use character no
+//                              installed font has: the missing-glyph box). One line per TEXT:
+//                              "ok TEXT" or "missing U+XXXX ... in TEXT" for letters drawn as that
+//                              box or not at all; exit 1 when any letter is missing. The first
+//                              line tells the face the font system chose: "face=NAME"
 // MSG is a number (decimal or 0x hex), a name from the table below (WM_COMMAND, WM_CHAR, ...),
 // WM_USER+N or WM_APP+N, or reg:NAME for RegisterWindowMessageW(NAME). WPARAM and LPARAM are
 // numbers; "xy:X,Y" packs two coordinates into an LPARAM as MAKELPARAM does.
@@ -508,6 +519,130 @@ int HoldHotkey(long long modifiers, long long vk, long long seconds) {
   return 0;
 }
 
+// What a font draws for one piece of text: the pixels of a white bitmap it was drawn on in black.
+class GlyphCanvas {
+ public:
+  GlyphCanvas(HFONT font) : dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kSide;
+    info.bmiHeader.biHeight = -kSide;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bits_ = static_cast<const DWORD*>(bits);
+    oldBitmap_ = SelectObject(dc_, bitmap_);
+    oldFont_ = SelectObject(dc_, font);
+    SetTextColor(dc_, RGB(0, 0, 0));
+    SetBkMode(dc_, TRANSPARENT);
+  }
+  ~GlyphCanvas() {
+    SelectObject(dc_, oldFont_);
+    SelectObject(dc_, oldBitmap_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  GlyphCanvas(const GlyphCanvas&) = delete;
+  GlyphCanvas& operator=(const GlyphCanvas&) = delete;
+
+  std::wstring Face() const {
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc_, LF_FACESIZE, face);
+    return face;
+  }
+
+  // The pixels of text drawn at the top left; empty when nothing was drawn.
+  std::vector<DWORD> Draw(const std::wstring& text) {
+    if (!bits_) return {};
+    RECT all{0, 0, kSide, kSide};
+    FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    RECT r{4, 4, kSide - 4, kSide - 4};
+    DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
+    GdiFlush();
+    std::vector<DWORD> pixels(bits_, bits_ + kSide * kSide);
+    for (DWORD& p : pixels) p &= 0xFFFFFF;
+    for (DWORD p : pixels)
+      if (p != 0xFFFFFF) return pixels;
+    return {};
+  }
+
+ private:
+  static constexpr int kSide = 96;
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  const DWORD* bits_ = nullptr;
+  HGDIOBJ oldBitmap_ = nullptr;
+  HGDIOBJ oldFont_ = nullptr;
+};
+
+// Letters that draw something of their own: no spaces, controls, direction marks, joiners or
+// combining marks (which draw nothing, or a mark on nothing, alone).
+bool IsLetterToCheck(const std::wstring& letter) {
+  wchar_t c = letter[0];
+  if (letter.size() == 1) {
+    if (iswspace(c) || c < 0x20 || (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
+        (c >= 0x2060 && c <= 0x206F) || c == 0xFEFF)
+      return false;
+    WORD type = 0;
+    if (GetStringTypeW(CT_CTYPE3, &c, 1, &type) && (type & C3_NONSPACING)) return false;
+  }
+  return true;
+}
+
+int Glyphs(const std::wstring& face, int pixels, int weight, int count, wchar_t** texts) {
+  if (face.size() >= LF_FACESIZE || pixels <= 0 || pixels > 64) return 2;
+  HFONT font = CreateFontW(-pixels, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face.c_str());
+  if (!font) return 1;
+  int rc = 0;
+  {
+    GlyphCanvas canvas(font);
+    Out(L"face=" + canvas.Face());
+    const std::vector<DWORD> box = canvas.Draw(L"\xE000");
+    for (int t = 0; t < count; ++t) {
+      const std::wstring text = texts[t];
+      std::wstring missing;
+      for (size_t i = 0; i < text.size();) {
+        size_t length = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() ? 2 : 1;
+        std::wstring letter = text.substr(i, length);
+        i += length;
+        if (!IsLetterToCheck(letter)) continue;
+        std::vector<DWORD> drawn = canvas.Draw(letter);
+        if (!drawn.empty() && drawn != box) continue;
+        wchar_t code[16];
+        unsigned value = length == 2 ? 0x10000 + ((letter[0] - 0xD800) << 10) + (letter[1] - 0xDC00) : letter[0];
+        _snwprintf(code, 16, L" U+%04X", value);
+        if (missing.find(code) == std::wstring::npos) missing += code;
+      }
+      if (missing.empty()) {
+        Out(L"ok " + text);
+      } else {
+        Out(L"missing" + missing + L" in " + text);
+        rc = 1;
+      }
+    }
+  }
+  DeleteObject(font);
+  return rc;
+}
+
+int UiFaces() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    Out(std::wstring(L"menu=") + metrics.lfMenuFont.lfFaceName);
+    Out(std::wstring(L"message=") + metrics.lfMessageFont.lfFaceName);
+    Out(std::wstring(L"status=") + metrics.lfStatusFont.lfFaceName);
+    Out(std::wstring(L"caption=") + metrics.lfCaptionFont.lfFaceName);
+    Out(std::wstring(L"smcaption=") + metrics.lfSmCaptionFont.lfFaceName);
+  }
+  LOGFONTW gui{};
+  if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui)) Out(std::wstring(L"gui=") + gui.lfFaceName);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -543,6 +678,12 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"clip-formats") return ClipFormats();
   if (command == L"clip-clear") return ClipClear();
   if (command == L"clip-set-text") return rest >= 1 && SetClipboardText(args[0]) ? 0 : 1;
+  if (command == L"ui-faces") return UiFaces();
+  if (command == L"glyphs") {
+    long long px = 0, weight = 0;
+    if (rest < 4 || !ParseNumber(args[1], px) || !ParseNumber(args[2], weight)) return 2;
+    return Glyphs(args[0], static_cast<int>(px), static_cast<int>(weight), rest - 3, args + 3);
+  }
   if (command == L"hold-hotkey") {
     long long m = 0, k = 0, t = 0;
     if (rest < 3 || !ParseNumber(args[0], m) || !ParseNumber(args[1], k) || !ParseNumber(args[2], t)) return 2;
