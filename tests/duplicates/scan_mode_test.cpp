@@ -293,7 +293,7 @@ TEST_F(DupDeleteTest, AnotherCopyMustStay) {
     for (const Case& c : cases) {
         DupKeepProof proof;
         EXPECT_EQ(DupCheckKeptCopy(*c.group, c.paths, nullptr, nullptr, &proof), c.expected) << c.name;
-        EXPECT_EQ(proof.kept, c.kept) << c.name;
+        EXPECT_EQ(proof.kept.path, c.kept) << c.name;
     }
     // Progress counts the bytes read, of what goes and of the copy that stays.
     uint64_t lastDone = 0, lastTotal = 0;
@@ -309,13 +309,13 @@ TEST_F(DupDeleteTest, AnotherCopyMustStay) {
     EXPECT_EQ(lastTotal, 6000u);
     // While the proof is kept, no program can write to the files read (the user may take a while
     // to answer the question before a permanent deletion); the kept copy and the selected one
-    // can still be read. Once let go, the proof holds until one of the files changes.
+    // can still be read. Once let go, the copy that stays is no longer vouched for.
     EXPECT_TRUE(DupKeepProofStillHolds(proof));
     EXPECT_FALSE(Put(root_ + L"c1", changed));
     EXPECT_FALSE(Put(root_ + L"c3", changed));
     EXPECT_EQ(testfx::ReadFileBytes(root_ + L"c1"), body);
     EXPECT_TRUE(DupKeepProofStillHolds(proof));
-    proof.held.clear();
+    proof = DupKeepProof{};
     ASSERT_TRUE(Put(root_ + L"c1", changed));
     EXPECT_FALSE(DupKeepProofStillHolds(proof));
     // A file another program has open for writing may change under the check: it is neither
@@ -328,11 +328,83 @@ TEST_F(DupDeleteTest, AnotherCopyMustStay) {
         ASSERT_TRUE(writer);
         DupKeepProof other;
         EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c3"}, nullptr, nullptr, &other), DupKeepCheck::Ok);
-        EXPECT_EQ(other.kept, root_ + L"c2");
+        EXPECT_EQ(other.kept.path, root_ + L"c2");
         EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c1"}, nullptr, nullptr, nullptr), DupKeepCheck::NoOtherCopy);
     }
     const std::atomic<bool> cancel{true};
     EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c3"}, &cancel, nullptr, nullptr), DupKeepCheck::Cancelled);
+}
+
+// What may happen to the files between the reading and the deletion (while a question is open),
+// and what the last look then says. Windows programs are kept out by the holds: the copy that
+// stays cannot be written, deleted or renamed, a selected copy cannot be written. A host process
+// is bound by no sharing and can put a file's size and last-write time back: the change time
+// tells.
+TEST_F(DupDeleteTest, LastLookBeforeDeleting) {
+    const std::string host = testfx::FixtureDriveHostPath(L'T');
+    ASSERT_FALSE(host.empty());
+    const std::string body = Bytes(4000, 21);
+    const std::wstring kept = root_ + L"lk", leaving = root_ + L"ls";
+    // A host rewrite of the file's first bytes with its size and times put back.
+    auto hostRewrite = [&](const char* name) {
+        return testfx::RunHostCommand("python3 -c \"import os,sys; p=sys.argv[1]; st=os.stat(p); "
+                                      "f=open(p,'r+b'); f.write(b'rewritten'); f.close(); "
+                                      "os.utime(p, ns=(st.st_atime_ns, st.st_mtime_ns))\" '" +
+                                      host + "/" + name + "'") == 0;
+    };
+    auto writeOver = [](const std::wstring& path) {
+        UniqueHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+        DWORD wrote = 0;
+        return f && WriteFile(f.get(), "x", 1, &wrote, nullptr) && wrote == 1;
+    };
+    struct Case {
+        const char* name;
+        std::function<bool()> act;  // true when the act went through
+        bool acts;                  // whether it may
+        bool keptHolds, leavingUnchanged;
+    } cases[] = {
+        {"nothing happens", [] { return true; }, true, true, true},
+        {"a program deletes the kept copy", [&] { return DeleteFileW(kept.c_str()) != FALSE; }, false, true, true},
+        {"a program renames the kept copy", [&] { return MoveFileW(kept.c_str(), (kept + L"x").c_str()) != FALSE; },
+         false, true, true},
+        {"a program writes the kept copy", [&] { return writeOver(kept); }, false, true, true},
+        {"a program writes the selected copy", [&] { return writeOver(leaving); }, false, true, true},
+        {"the host rewrites the kept copy, time put back", [&] { return hostRewrite("lk"); }, true, false, true},
+        {"the host rewrites the selected copy, time put back", [&] { return hostRewrite("ls"); }, true, true, false},
+        {"the host puts another file under the kept copy's name",
+         [&] { return testfx::RunHostCommand("cd '" + host + "' && cp lk lk2 && mv lk2 lk") == 0; }, true, false,
+         true},
+    };
+    const DupGroup group = Group(4000, {leaving, kept});
+    for (const Case& c : cases) {
+        ASSERT_TRUE(Put(kept, body) && Put(leaving, body)) << c.name;
+        DeleteFileW((kept + L"x").c_str());
+        DupKeepProof proof;
+        ASSERT_EQ(DupCheckKeptCopy(group, {leaving}, nullptr, nullptr, &proof), DupKeepCheck::Ok) << c.name;
+        ASSERT_EQ(proof.kept.path, kept);
+        EXPECT_EQ(c.act(), c.acts) << c.name;
+        EXPECT_EQ(DupKeptCopyStillHolds(proof), c.keptHolds) << c.name;
+        EXPECT_EQ(DupLeavingCopyUnchanged(proof, leaving, true), c.leavingUnchanged) << c.name;
+        EXPECT_EQ(DupKeepProofStillHolds(proof), c.keptHolds && c.leavingUnchanged) << c.name;
+        proof = DupKeepProof{};
+        if (!c.acts) {
+            EXPECT_EQ(testfx::ReadFileBytes(kept), body) << c.name;
+        }
+    }
+    // A selected copy let go before its deletion and taken again when it did not go: taken only
+    // while it is still the file read, unchanged, and then held against writing again.
+    ASSERT_TRUE(Put(kept, body) && Put(leaving, body));
+    DupKeepProof proof;
+    ASSERT_EQ(DupCheckKeptCopy(group, {leaving}, nullptr, nullptr, &proof), DupKeepCheck::Ok);
+    DupReleaseLeavingCopy(proof, leaving);
+    EXPECT_FALSE(DupLeavingCopyUnchanged(proof, leaving, true));  // not held
+    ASSERT_TRUE(DupHoldLeavingCopyAgain(proof, leaving));
+    EXPECT_FALSE(writeOver(leaving));
+    DupReleaseLeavingCopy(proof, leaving);
+    ASSERT_TRUE(hostRewrite("ls"));
+    EXPECT_FALSE(DupHoldLeavingCopyAgain(proof, leaving));
+    EXPECT_FALSE(DupLeavingCopyUnchanged(proof, leaving));
 }
 
 // The view's delete runs its check as a task and acts on the done message: a message-only window
