@@ -335,6 +335,23 @@ TEST_F(DupDeleteTest, AnotherCopyMustStay) {
     EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c3"}, &cancel, nullptr, nullptr), DupKeepCheck::Cancelled);
 }
 
+// A host process (bound by no Windows sharing) writes over a file's first bytes and puts its size
+// and times back.
+bool HostRewriteKeepingTime(const std::string& hostPath) {
+    return testfx::RunHostCommand("python3 -c \"import os,sys; p=sys.argv[1]; st=os.stat(p); "
+                                  "f=open(p,'r+b'); f.write(b'rewritten'); f.close(); "
+                                  "os.utime(p, ns=(st.st_atime_ns, st.st_mtime_ns))\" '" +
+                                  hostPath + "'") == 0;
+}
+
+// Another Windows program writes over a file's first byte; true when it could.
+bool WriteOver(const std::wstring& path) {
+    UniqueHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr));
+    DWORD wrote = 0;
+    return f && WriteFile(f.get(), "x", 1, &wrote, nullptr) && wrote == 1;
+}
+
 // What may happen to the files between the reading and the deletion (while a question is open),
 // and what the last look then says. Windows programs are kept out by the holds: the copy that
 // stays cannot be written, deleted or renamed, a selected copy cannot be written. A host process
@@ -345,19 +362,8 @@ TEST_F(DupDeleteTest, LastLookBeforeDeleting) {
     ASSERT_FALSE(host.empty());
     const std::string body = Bytes(4000, 21);
     const std::wstring kept = root_ + L"lk", leaving = root_ + L"ls";
-    // A host rewrite of the file's first bytes with its size and times put back.
-    auto hostRewrite = [&](const char* name) {
-        return testfx::RunHostCommand("python3 -c \"import os,sys; p=sys.argv[1]; st=os.stat(p); "
-                                      "f=open(p,'r+b'); f.write(b'rewritten'); f.close(); "
-                                      "os.utime(p, ns=(st.st_atime_ns, st.st_mtime_ns))\" '" +
-                                      host + "/" + name + "'") == 0;
-    };
-    auto writeOver = [](const std::wstring& path) {
-        UniqueHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr));
-        DWORD wrote = 0;
-        return f && WriteFile(f.get(), "x", 1, &wrote, nullptr) && wrote == 1;
-    };
+    auto hostRewrite = [&](const char* name) { return HostRewriteKeepingTime(host + "/" + name); };
+    auto writeOver = WriteOver;
     struct Case {
         const char* name;
         std::function<bool()> act;  // true when the act went through
@@ -498,6 +504,87 @@ TEST_F(DupDeleteTest, ViewDeletesOnlyWithACopyLeft) {
     EXPECT_EQ(v.groups[0].files.size(), 2u);
     EXPECT_EQ(v.groups[0].totalBytes, 5000);
     EXPECT_TRUE(v.resultsReady.load());
+    v.Reset();
+    DestroyWindow(window);
+}
+
+// The view's delete while a question is open and another program acts, then Yes: Shift+Delete's
+// question, and the question that follows a recycle the Recycle Bin did not take. The copy that
+// stays keeps its bytes whatever the other program tries; a selected copy that changed is kept.
+bool FailRecycle(const std::wstring&, bool) { return false; }
+const DeleteMethods kNoRecycleBin{&DeletePathDirect, &FailRecycle, &FailRecycle};
+std::function<void()> g_duringQuestion;
+std::vector<std::wstring> g_questions;
+int ActThenYes(HWND, const std::wstring& text, const std::wstring&, UINT type) {
+    g_questions.push_back(text);
+    if ((type & 0xF) != MB_YESNO) return IDOK;
+    if (g_duringQuestion) g_duringQuestion();
+    return IDYES;
+}
+
+TEST_F(DupDeleteTest, AnotherProgramActsWhileTheQuestionIsOpen) {
+    const std::string host = testfx::FixtureDriveHostPath(L'T');
+    ASSERT_FALSE(host.empty());
+    const std::string body = Bytes(3500, 31);
+    const std::wstring kept = root_ + L"qk", leaving = root_ + L"qs";
+    HWND window = MakeCheckWindow();
+    ASSERT_NE(window, nullptr);
+    struct Case {
+        const char* name;
+        bool recycle;  // Delete (the Recycle Bin fails) or Shift+Delete
+        std::function<bool()> act;
+        bool acts;         // whether the act may go through
+        bool leavingGoes;  // whether the selected copy is deleted after Yes
+    } cases[] = {
+        {"Shift+Delete, a program deletes the kept copy", false, [&] { return DeleteFileW(kept.c_str()) != FALSE; },
+         false, true},
+        {"Shift+Delete, a program renames the kept copy", false,
+         [&] { return MoveFileW(kept.c_str(), (kept + L"x").c_str()) != FALSE; }, false, true},
+        {"Shift+Delete, the host rewrites the selected copy", false, [&] { return HostRewriteKeepingTime(host + "/qs"); },
+         true, false},
+        {"no Recycle Bin, a program writes the kept copy", true, [&] { return WriteOver(kept); }, false, true},
+        {"no Recycle Bin, a program deletes the kept copy", true, [&] { return DeleteFileW(kept.c_str()) != FALSE; },
+         false, true},
+        {"no Recycle Bin, a program writes the selected copy", true, [&] { return WriteOver(leaving); }, false, true},
+        {"no Recycle Bin, the host rewrites the selected copy", true,
+         [&] { return HostRewriteKeepingTime(host + "/qs"); }, true, false},
+        {"no Recycle Bin, the host rewrites the kept copy", true, [&] { return HostRewriteKeepingTime(host + "/qk"); },
+         true, false},
+    };
+    SetDeleteMethods(&kNoRecycleBin);
+    SetFileActionMessageBox(&ActThenYes);
+    DuplicateFindView& v = g_dupFindView;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(Put(leaving, body) && Put(kept, body)) << c.name;
+        DeleteFileW((kept + L"x").c_str());
+        v.Reset();
+        v.compareMode = DupCompareMode::Exact;
+        v.SetResults({Group(3500, {leaving, kept})}, true);
+        v.SelectGroup(0);
+        v.SelectFile(0);
+        ASSERT_EQ(v.GetSelectedPaths(), std::vector<std::wstring>{leaving}) << c.name;
+        int acted = -1;
+        g_duringQuestion = [&] {
+            if (acted < 0) acted = c.act() ? 1 : 0;
+        };
+        g_questions.clear();
+        ASSERT_TRUE(DeleteSelectedInDuplicateView(window, c.recycle)) << c.name;
+        ASSERT_TRUE(PumpUntilChecked()) << c.name;
+        EXPECT_EQ(acted, c.acts ? 1 : 0) << c.name;
+        // The question came (after the failed recycle, the one about the Recycle Bin).
+        ASSERT_FALSE(g_questions.empty()) << c.name;
+        EXPECT_EQ(g_questions.front().find(L"Recycle Bin") != std::wstring::npos, c.recycle) << c.name;
+        // The copy that stays keeps its bytes when no program could touch it; the selected copy
+        // goes only when both still were what was read.
+        if (!c.acts) {
+            EXPECT_EQ(testfx::ReadFileBytes(kept), body) << c.name;
+        }
+        EXPECT_NE(Exists(leaving), c.leavingGoes) << c.name;
+        EXPECT_TRUE(Exists(kept)) << c.name;
+    }
+    g_duringQuestion = nullptr;
+    SetDeleteMethods(nullptr);
+    SetFileActionMessageBox(nullptr);
     v.Reset();
     DestroyWindow(window);
 }
