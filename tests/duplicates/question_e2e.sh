@@ -90,6 +90,15 @@ refused_box() {
     fail "$1: no refusal, windows: $(tw_windows | tr '\n' ' ')"
   fi
 }
+# Closes a box a case left open (a refusal after a failed check), so the next case starts clean.
+close_boxes() {
+  local _
+  for _ in 1 2 3; do
+    tw_windows | grep -q '#32770' || return 0
+    xdotool key --clearmodifiers Return
+    sleep 0.5
+  done
+}
 refused() { case "$1" in ok) return 1 ;; *) return 0 ;; esac; }
 
 start_program
@@ -121,6 +130,7 @@ fi
 # 2. The Recycle Bin cannot take files: its folder is a plain file.
 echo "not a folder" >"$TRASH_DIR"
 no_bin_case() {  # no_bin_case NAME SEED ACT CHECK
+  close_boxes
   make_pair "$1" "$2"
   scan_and_select "$1"
   if ask Delete; then
