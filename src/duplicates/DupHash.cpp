@@ -675,8 +675,6 @@ uint64_t DupQueryFileMtime(const std::wstring& path) {
 
 namespace {
 
-bool IdentityOf(HANDLE file, DupFileIdentity* out) { return DupIdentityOfHandle(file, out); }
-
 constexpr DWORD kShareAgainstWriting = FILE_SHARE_READ | FILE_SHARE_DELETE;
 
 }  // namespace
@@ -711,7 +709,7 @@ bool DupQueryFileIdentity(const std::wstring& path, DupFileIdentity* out, const 
                         ? OpenDirect(path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, cancel)
                         : OpenTimed(path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, cancel)};
     if (file.h == INVALID_HANDLE_VALUE) return false;
-    return IdentityOf(file.h, out);
+    return DupIdentityOfHandle(file.h, out);
 }
 
 std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* cancel, const DupReadProgress* progress,
@@ -736,11 +734,11 @@ std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* c
                                        cancel, share)};
     if (file.h == INVALID_HANDLE_VALUE) return {};
     DupFileIdentity before, after;
-    if (!IdentityOf(file.h, &before) || before.size < 0) return {};
+    if (!DupIdentityOfHandle(file.h, &before) || before.size < 0) return {};
     uint8_t digest[32];
     if (!DigestWholeFile(file.h, direct, before.size, cancel, digest, progress)) return {};
     // Written to while it was read: what was read is no content the file has.
-    if (!IdentityOf(file.h, &after) || !after.SameState(before)) return {};
+    if (!DupIdentityOfHandle(file.h, &after) || !after.SameState(before)) return {};
     if (stamp) *stamp = before;
     if (hold) hold->reset(std::exchange(file.h, INVALID_HANDLE_VALUE));
     return HashDigestToHex(digest);

@@ -104,8 +104,8 @@ std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* c
 // The identity and state of an open file, and whether it is about to go (a delete is pending on
 // it: it goes when its last handle closes). False when they cannot be read.
 bool DupIdentityOfHandle(HANDLE file, DupFileIdentity* out, bool* deletePending = nullptr);
-// Opens a file to hold it against writing, as DupHashFileNow does (local fixed drives only
-// wait for nothing); INVALID_HANDLE_VALUE when it cannot be opened so.
+// Opens a file to hold it against writing, as DupHashFileNow does (with the open's time limit
+// off local fixed drives); INVALID_HANDLE_VALUE when it cannot be opened so.
 HANDLE DupOpenHeldAgainstWriting(const std::wstring& path);
 
 // Whether the system's SHA-256 provider can be opened (status: the failing call's NTSTATUS,

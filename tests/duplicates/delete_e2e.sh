@@ -47,16 +47,6 @@ trash_list() { ls "$TRASH" 2>/dev/null | tr '\n' ' '; }
 both_stay() {  # both_stay PATH1 PATH2: both on disk, neither in the trash
   [ -f "$1" ] && [ -f "$2" ] && [ -z "$(trash_list | grep -F -e "$(basename "$1")" -e "$(basename "$2")")" ]
 }
-# Waits for the view's refusal and closes it; fails when a question or nothing came instead.
-expect_refusal() {
-  if tw_wait_dialog '#32770 "Duplicate Files"' 20; then
-    pass "$1: refused with a message"
-  else
-    fail "$1: no refusal, windows: $(tw_windows | tr '\n' ' ')"
-  fi
-  xdotool key Return
-  sleep 0.5
-}
 
 start_program
 enter_duplicates

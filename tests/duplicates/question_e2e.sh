@@ -81,15 +81,6 @@ yes_and_wait() {
   tw_wait_no_dialog '#32770 "Confirm Delete"' 15 || fail "the question stayed after Yes"
   sleep 1
 }
-refused_box() {
-  if tw_wait_dialog '#32770 "Duplicate Files"' 15; then
-    pass "$1: refused with a message"
-    xdotool key Return
-    sleep 0.5
-  else
-    fail "$1: no refusal, windows: $(tw_windows | tr '\n' ' ')"
-  fi
-}
 # Closes a box a case left open (a refusal after a failed check), so the next case starts clean.
 close_boxes() {
   local _
@@ -165,7 +156,7 @@ act_c() {
   host_rewrite "$U/c2.bin"
   NEW="$(sum "$U/c2.bin")"
   xdotool key --clearmodifiers y
-  refused_box "selected copy rewritten by a host process, size and time put back"
+  expect_refusal "selected copy rewritten by a host process, size and time put back"
 }
 check_c() {
   if [ "$(sum "$U/c1.bin")" = "$ORIG" ] && [ -n "${NEW:-}" ] && [ "$(sum "$U/c2.bin")" = "$NEW" ]; then
@@ -179,7 +170,7 @@ no_bin_case c 3 act_c check_c
 act_d() {
   host_rewrite "$U/d1.bin"
   xdotool key --clearmodifiers y
-  refused_box "copy that stays rewritten by a host process, size and time put back"
+  expect_refusal "copy that stays rewritten by a host process, size and time put back"
 }
 check_d() {
   if [ "$(sum "$U/d2.bin")" = "$ORIG" ]; then
