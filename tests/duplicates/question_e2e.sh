@@ -182,6 +182,7 @@ check_d() {
 no_bin_case d 4 act_d check_d
 
 rm -f "$TRASH_DIR"
+close_boxes
 tw_command 20002
 tw_wait_exit "$PID" 20 || kill "$PID" 2>/dev/null
 rm -rf "${U:?}"/*
