@@ -574,6 +574,11 @@ TEST_F(DupDeleteTest, AnotherProgramActsWhileTheQuestionIsOpen) {
         // The question came (after the failed recycle, the one about the Recycle Bin).
         ASSERT_FALSE(g_questions.empty()) << c.name;
         EXPECT_EQ(g_questions.front().find(L"Recycle Bin") != std::wstring::npos, c.recycle) << c.name;
+        // Then nothing, or the view's refusal (no failure box of the deletion).
+        EXPECT_EQ(g_questions.size(), c.leavingGoes ? 1u : 2u) << c.name;
+        if (g_questions.size() == 2) {
+            EXPECT_NE(g_questions.back().find(L"No other identical copy"), std::wstring::npos) << c.name;
+        }
         // The copy that stays keeps its bytes when no program could touch it; the selected copy
         // goes only when both still were what was read.
         if (!c.acts) {
