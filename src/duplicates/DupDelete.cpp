@@ -72,12 +72,11 @@ DupKeepCheck DupCheckKeptCopy(const DupGroup& group, const std::vector<std::wstr
     for (const std::wstring& path : paths) {
         DupFileIdentity stamp;
         UniqueHandle hold;
-        const std::wstring hash = DupHashFileNow(path, cancel, &onBytes, &stamp, &hold);
+        const std::wstring hash = DupHashFileNow(path, cancel, &onBytes, &stamp, &hold, DupHold::AgainstWriting);
         if (hash.empty() || (!content.empty() && hash != content)) return failed();
         content = hash;
         read.push_back(stamp);
-        found.stamps.push_back({path, stamp});
-        found.held.push_back(std::move(hold));
+        found.leaving.push_back({path, stamp, std::move(hold)});
     }
     // The first other member with that content, read now, is the copy that stays.
     bool first = true;
@@ -89,24 +88,65 @@ DupKeepCheck DupCheckKeptCopy(const DupGroup& group, const std::vector<std::wstr
         const std::wstring& path = others[candidate]->path;
         DupFileIdentity stamp;
         UniqueHandle hold;
-        const std::wstring hash = DupHashFileNow(path, cancel, &onBytes, &stamp, &hold);
+        const std::wstring hash = DupHashFileNow(path, cancel, &onBytes, &stamp, &hold, DupHold::AgainstAnyChange);
         if (IsSet(cancel)) return DupKeepCheck::Cancelled;
         if (hash.empty() || hash != content || std::find(read.begin(), read.end(), stamp) != read.end()) continue;
-        found.stamps.push_back({path, stamp});
-        found.held.push_back(std::move(hold));
-        found.kept = path;
+        found.kept = {path, stamp, std::move(hold)};
         if (proof) *proof = std::move(found);
         return DupKeepCheck::Ok;
     }
     return failed();
 }
 
-bool DupKeepProofStillHolds(const DupKeepProof& proof) {
-    if (proof.kept.empty() || proof.stamps.empty()) return false;
-    for (const auto& [path, stamp] : proof.stamps) {
-        DupFileIdentity now;
-        if (!DupQueryFileIdentity(path, &now, nullptr) || !now.SameState(stamp)) return false;
+namespace {
+
+// The file at the path now is the one stamped, in the same state.
+bool PathStillStamped(const std::wstring& path, const DupFileIdentity& stamp) {
+    DupFileIdentity now;
+    return DupQueryFileIdentity(path, &now, nullptr) && now.SameState(stamp);
+}
+
+template <typename Proof>  // DupKeepProof, const or not
+auto FindLeaving(Proof& proof, const std::wstring& path) -> decltype(&proof.leaving.front()) {
+    for (auto& c : proof.leaving) {
+        if (SamePath(c.path, path)) return &c;
     }
+    return nullptr;
+}
+
+}  // namespace
+
+bool DupKeptCopyStillHolds(const DupKeepProof& proof) {
+    const DupKeepProof::Copy& kept = proof.kept;
+    if (kept.path.empty() || !kept.held) return false;
+    DupFileIdentity now;
+    bool pending = true;
+    return DupIdentityOfHandle(kept.held.get(), &now, &pending) && !pending && now.SameState(kept.stamp) &&
+           PathStillStamped(kept.path, kept.stamp);
+}
+
+bool DupLeavingCopyUnchanged(const DupKeepProof& proof, const std::wstring& path, bool mustBeHeld) {
+    const DupKeepProof::Copy* c = FindLeaving(proof, path);
+    return c && (!mustBeHeld || c->held) && PathStillStamped(c->path, c->stamp);
+}
+
+bool DupKeepProofStillHolds(const DupKeepProof& proof) {
+    if (proof.leaving.empty() || !DupKeptCopyStillHolds(proof)) return false;
+    return std::all_of(proof.leaving.begin(), proof.leaving.end(),
+                       [&](const DupKeepProof::Copy& c) { return PathStillStamped(c.path, c.stamp); });
+}
+
+void DupReleaseLeavingCopy(DupKeepProof& proof, const std::wstring& path) {
+    if (DupKeepProof::Copy* c = FindLeaving(proof, path)) c->held.reset();
+}
+
+bool DupHoldLeavingCopyAgain(DupKeepProof& proof, const std::wstring& path) {
+    DupKeepProof::Copy* c = FindLeaving(proof, path);
+    if (!c) return false;
+    UniqueHandle held(DupOpenHeldAgainstWriting(c->path));
+    DupFileIdentity now;
+    if (!held || !DupIdentityOfHandle(held.get(), &now) || !now.SameState(c->stamp)) return false;
+    c->held = std::move(held);
     return true;
 }
 
@@ -212,15 +252,39 @@ void FinishDelete(HWND window, const ActiveCheck& check, CheckOutcome& outcome) 
         break;
     }
     SetStatusLine(L"");
+    DupKeepProof& proof = outcome.proof;
+    // The proof holds the files while the user answers (the copy that stays against any change,
+    // the selected ones against writing); they must still be those that were read, unchanged.
     if (!check.recycle && !ConfirmPermanentDelete(check.paths)) return;
-    // The files were held against writing while the user answered; they must still be those
-    // that were read (a file moved or replaced by another under its name is not).
-    if (!DupKeepProofStillHolds(outcome.proof)) {
+    if (!DupKeepProofStillHolds(proof)) {
         ShowRefusal(window, DupKeepCheck::NoOtherCopy);
         return;
     }
-    outcome.proof.held.clear();
-    const DeleteOutcome deleted = DeletePaths(check.paths, check.recycle, true);
+    // Looked at again right before each file goes, and after the question that follows a failed
+    // recycle; the copy that stays is held until the deletion is over.
+    bool changed = false;
+    DeleteStepHooks steps;
+    steps.before = [&](const std::wstring& path) {
+        if (!DupKeptCopyStillHolds(proof) || !DupLeavingCopyUnchanged(proof, path)) {
+            changed = true;
+            return false;
+        }
+        DupReleaseLeavingCopy(proof, path);
+        return true;
+    };
+    steps.after = [&](const std::wstring& path, bool gone) {
+        if (!gone) DupHoldLeavingCopyAgain(proof, path);
+    };
+    const BeforePermanentDeleteFn beforePermanent = [&](const std::vector<std::wstring>& left) {
+        const bool holds = DupKeptCopyStillHolds(proof) &&
+                           std::all_of(left.begin(), left.end(),
+                                       [&](const std::wstring& p) { return DupLeavingCopyUnchanged(proof, p, true); });
+        if (!holds) changed = true;
+        return holds;
+    };
+    const DeleteOutcome deleted = DeletePaths(check.paths, check.recycle, true, beforePermanent, steps);
+    proof = DupKeepProof{};
+    if (changed) ShowRefusal(window, DupKeepCheck::NoOtherCopy);
     if (deleted.deleted.empty()) return;
     DupApplyDeletedPaths(g_dupFindView, deleted.deleted);
     Repaint(window);
@@ -272,7 +336,8 @@ bool DeleteSelectedInDuplicateView(HWND window, bool recycle) {
     g_active = ActiveCheck{id, task, recycle, paths, shared};
     ShowChecking(window, true);
     SetStatusLine(DupDeleteCheckText(0, 0));
-    // Esc reaches the view only while the window has the keyboard focus.
+    // Esc reaches the view's key handling while the window has the keyboard focus (its controls
+    // pass it on as well).
     if (IsLiveWindow(window) && GetFocus() != window) SetFocus(window);
     return true;
 }

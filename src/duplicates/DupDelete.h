@@ -29,14 +29,20 @@ enum class DupKeepCheck {
     Cancelled,    // the cancel flag was set
 };
 
-// What a successful check found: the copy that stays, and the identity, size and time of each
-// file read (the selected ones and the kept one) as they were when read. The files stay open
-// without write sharing (held) until the proof goes or `held` is cleared, so that none of them
-// can be rewritten while the user answers the question before a permanent deletion.
+// What a successful check found: the copy that stays and each selected file, with the identity,
+// size and times of each as they were when read. From the reading until the proof goes, the
+// copy that stays is held open sharing reading only (no program can write, delete or rename
+// it), and each selected file is held against writing (it can still be deleted, by this program
+// too); a selected file's hold is let go right before its own deletion (a held file would stay
+// where it is until its handle closes on some systems) and taken again when it did not go.
 struct DupKeepProof {
-    std::wstring kept;
-    std::vector<std::pair<std::wstring, DupFileIdentity>> stamps;
-    std::vector<UniqueHandle> held;
+    struct Copy {
+        std::wstring path;
+        DupFileIdentity stamp;
+        UniqueHandle held;
+    };
+    Copy kept;
+    std::vector<Copy> leaving;
 };
 
 // Told the bytes read so far and the bytes the check expects to read.
@@ -48,9 +54,19 @@ DupKeepCheck DupCheckKeptCopy(const DupGroup& group, const std::vector<std::wstr
                               const std::atomic<bool>* cancel, const DupCheckProgressFn& progress,
                               DupKeepProof* proof);
 
-// True while every file of the proof still is the file that was read, with the same size and
-// time (a cheap look just before deleting, after the user answered the question).
+// The last looks, just before deleting (each opens only what it names):
+// The copy that stays is still held, and both through its handle and by its path it is the file
+// that was read, unchanged (size, last-write time, change time) and not about to be deleted.
+bool DupKeptCopyStillHolds(const DupKeepProof& proof);
+// The selected file at `path` (one of the proof's) is, by its path, the file that was read,
+// unchanged; with `mustBeHeld`, it must also be held.
+bool DupLeavingCopyUnchanged(const DupKeepProof& proof, const std::wstring& path, bool mustBeHeld = false);
+// Both of the above for every file of the proof.
 bool DupKeepProofStillHolds(const DupKeepProof& proof);
+// Lets go of the selected file's hold (right before it is deleted) or takes it again (it did not
+// go); taking it again fails, and holds nothing, when the file is not the one read, unchanged.
+void DupReleaseLeavingCopy(DupKeepProof& proof, const std::wstring& path);
+bool DupHoldLeavingCopyAgain(DupKeepProof& proof, const std::wstring& path);
 
 // Takes the deleted paths (case ignored) out of every group of the view, drops groups left with
 // fewer than two files, recomputes the totals, keeps the selected group in range and clears the

@@ -675,28 +675,45 @@ uint64_t DupQueryFileMtime(const std::wstring& path) {
 
 namespace {
 
-bool IdentityOf(HANDLE file, DupFileIdentity* out) {
+constexpr DWORD kShareAgainstWriting = FILE_SHARE_READ | FILE_SHARE_DELETE;
+
+}  // namespace
+
+bool DupIdentityOfHandle(HANDLE file, DupFileIdentity* out, bool* deletePending) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(file, &info)) return false;
     out->volumeSerial = info.dwVolumeSerialNumber;
     out->fileIndex = ((uint64_t)info.nFileIndexHigh << 32) | info.nFileIndexLow;
     out->size = (int64_t)(((uint64_t)info.nFileSizeHigh << 32) | info.nFileSizeLow);
     out->mtime = ((uint64_t)info.ftLastWriteTime.dwHighDateTime << 32) | info.ftLastWriteTime.dwLowDateTime;
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic))) return false;
+    out->ctime = basic.ChangeTime.QuadPart;
+    if (deletePending) {
+        FILE_STANDARD_INFO standard{};
+        if (!GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof(standard))) return false;
+        *deletePending = standard.DeletePending != FALSE;
+    }
     return true;
 }
 
-}  // namespace
+HANDLE DupOpenHeldAgainstWriting(const std::wstring& path) {
+    return DupPathIsOnLocalFixedDrive(path)
+               ? OpenDirect(path, GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN, nullptr, kShareAgainstWriting)
+               : OpenTimed(path, GENERIC_READ, FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN, nullptr,
+                           kShareAgainstWriting);
+}
 
 bool DupQueryFileIdentity(const std::wstring& path, DupFileIdentity* out, const std::atomic<bool>* cancel) {
     FileCloser file{DupPathIsOnLocalFixedDrive(path)
                         ? OpenDirect(path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, cancel)
                         : OpenTimed(path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS, cancel)};
     if (file.h == INVALID_HANDLE_VALUE) return false;
-    return IdentityOf(file.h, out);
+    return DupIdentityOfHandle(file.h, out);
 }
 
 std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* cancel, const DupReadProgress* progress,
-                            DupFileIdentity* stamp, UniqueHandle* hold) {
+                            DupFileIdentity* stamp, UniqueHandle* hold, DupHold how) {
     // No overall deadline for this thread while the file is read (restored afterwards).
     struct DeadlineOff {
         uint64_t saved = tls_hashDeadline;
@@ -707,18 +724,21 @@ std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* c
         ~DeadlineOff() { tls_hashDeadline = saved; }
     } off;
     const bool direct = DupPathIsOnLocalFixedDrive(path);
-    // A held file is opened without write sharing: nobody can write to it while the handle lives.
-    const DWORD share = hold ? FILE_SHARE_READ | FILE_SHARE_DELETE : kShareAll;
+    // A held file is opened without write sharing (and without delete sharing when it must not
+    // go or move either): nobody can do that while the handle lives.
+    const DWORD share = !hold                              ? kShareAll
+                        : how == DupHold::AgainstAnyChange ? FILE_SHARE_READ
+                                                           : kShareAgainstWriting;
     FileCloser file{direct ? OpenDirect(path, GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN, cancel, share)
                            : OpenTimed(path, GENERIC_READ, FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN,
                                        cancel, share)};
     if (file.h == INVALID_HANDLE_VALUE) return {};
     DupFileIdentity before, after;
-    if (!IdentityOf(file.h, &before) || before.size < 0) return {};
+    if (!DupIdentityOfHandle(file.h, &before) || before.size < 0) return {};
     uint8_t digest[32];
     if (!DigestWholeFile(file.h, direct, before.size, cancel, digest, progress)) return {};
     // Written to while it was read: what was read is no content the file has.
-    if (!IdentityOf(file.h, &after) || !after.SameState(before)) return {};
+    if (!DupIdentityOfHandle(file.h, &after) || !after.SameState(before)) return {};
     if (stamp) *stamp = before;
     if (hold) hold->reset(std::exchange(file.h, INVALID_HANDLE_VALUE));
     return HashDigestToHex(digest);

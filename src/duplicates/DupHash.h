@@ -62,34 +62,51 @@ DupFileStat DupQueryFileStat(const std::wstring& path);
 uint64_t DupQueryFileMtime(const std::wstring& path);
 
 // Volume serial number and file index: the identity of a file whatever the path it was
-// reached by (two drive letters, a hard link), with its size and last-write time. False when
-// the file cannot be opened in time.
+// reached by (two drive letters, a hard link), with its size, last-write time and change time.
+// The change time (FILE_BASIC_INFO.ChangeTime) moves with every write, rename or attribute
+// change and no program can set it back, unlike the last-write time. False when the file cannot
+// be opened in time.
 struct DupFileIdentity {
     uint32_t volumeSerial = 0;
     uint64_t fileIndex = 0;
     int64_t size = 0;
     uint64_t mtime = 0;  // last-write FILETIME as one number
+    int64_t ctime = 0;   // change time (0 where the file system keeps none)
     // The same file (whatever its state).
     bool operator==(const DupFileIdentity& o) const {
         return volumeSerial == o.volumeSerial && fileIndex == o.fileIndex;
     }
-    // The same file with the same size and last-write time.
-    bool SameState(const DupFileIdentity& o) const { return *this == o && size == o.size && mtime == o.mtime; }
+    // The same file with the same size, last-write time and change time.
+    bool SameState(const DupFileIdentity& o) const {
+        return *this == o && size == o.size && mtime == o.mtime && ctime == o.ctime;
+    }
 };
 bool DupQueryFileIdentity(const std::wstring& path, DupFileIdentity* out, const std::atomic<bool>* cancel);
 
 // Told the number of bytes of each piece read.
 using DupReadProgress = std::function<void(uint64_t bytes)>;
 
+// How DupHashFileNow keeps a file open once it is hashed: against writing only (it can still be
+// deleted or renamed, by this program too), or against writing, deleting and renaming (only
+// reading is shared).
+enum class DupHold { AgainstWriting, AgainstAnyChange };
+
 // The SHA-256 of a file's whole content as it is now, never from a cache, with the file's
-// identity, size and time (*stamp) from the same open. No overall time limit applies: a file on
+// identity, size and times (*stamp) from the same open. No overall time limit applies: a file on
 // a local fixed drive is read to its end however long that takes; elsewhere each open and read
 // keeps its own wait. Empty when the file cannot be read whole, changed while it was read, or
-// the cancel flag was set. With hold, the file is opened without write sharing and, once hashed,
-// stays open in *hold: while that handle lives no program can write to the file (a program that
-// has it open for writing already makes the open fail).
+// the cancel flag was set. With hold, the file is opened without the sharing `how` forbids and,
+// once hashed, stays open in *hold: while that handle lives no program can do what it forbids (a
+// program that has the file open for such access already makes the open fail).
 std::wstring DupHashFileNow(const std::wstring& path, const std::atomic<bool>* cancel, const DupReadProgress* progress,
-                            DupFileIdentity* stamp, UniqueHandle* hold = nullptr);
+                            DupFileIdentity* stamp, UniqueHandle* hold = nullptr,
+                            DupHold how = DupHold::AgainstWriting);
+// The identity and state of an open file, and whether it is about to go (a delete is pending on
+// it: it goes when its last handle closes). False when they cannot be read.
+bool DupIdentityOfHandle(HANDLE file, DupFileIdentity* out, bool* deletePending = nullptr);
+// Opens a file to hold it against writing, as DupHashFileNow does (with the open's time limit
+// off local fixed drives); INVALID_HANDLE_VALUE when it cannot be opened so.
+HANDLE DupOpenHeldAgainstWriting(const std::wstring& path);
 
 // Whether the system's SHA-256 provider can be opened (status: the failing call's NTSTATUS,
 // which is also logged to the performance log; 0 when available).

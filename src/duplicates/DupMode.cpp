@@ -1,5 +1,6 @@
 #include "duplicates/DupMode.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -151,6 +152,20 @@ bool HandleInputWhileChecking(HWND window, UINT msg, WPARAM wParam, LPARAM lPara
     default:
         return false;
     }
+}
+
+// Esc cancels a running check wherever the focus is in the view: the view's own controls (the
+// combos, the buttons) pass it to the cancel, and then on as usual (an open drop-down list
+// closes too). Without a check their keys are theirs.
+constexpr UINT_PTR kEscSubclassId = 0x44457363;
+
+LRESULT CALLBACK EscCancelsCheckProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_KEYDOWN && wParam == VK_ESCAPE && IsDupDeleteCheckRunning()) {
+        CancelDupDeleteCheck(GetParent(control));
+    } else if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(control, EscCancelsCheckProc, kEscSubclassId);
+    }
+    return DefSubclassProc(control, msg, wParam, lParam);
 }
 
 bool HandleInput(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -502,6 +517,10 @@ void DupModeUnit::OnCreate(HWND window) {
     g_controls.backButton = CreateThemedButton(window, IDC_DUP_BACK, 20, 14, 96, TrW(L"Dup_Back", L"返回", L"Back"));
     FillDupDriveCombo();
     g_dupFindView.SetStatus(DupHintStatus());
+    for (HWND h : {g_controls.driveCombo, g_controls.modeCombo, g_controls.scanButton, g_controls.pauseButton,
+                   g_controls.backButton}) {
+        if (h) SetWindowSubclass(h, EscCancelsCheckProc, kEscSubclassId, 0);
+    }
 }
 
 void DupModeUnit::OnDestroy(HWND window) {

@@ -87,8 +87,14 @@ bool ConfirmPermanentDelete(const std::vector<std::wstring>& paths);
 // Called right before paths the Recycle Bin did not take are deleted for good, after the user's
 // Yes to the question that follows; false deletes none of them (they count as refused).
 using BeforePermanentDeleteFn = std::function<bool(const std::vector<std::wstring>& paths)>;
+// Told about each path right before it is recycled or deleted for good (false leaves that path
+// where it is; it counts as refused), and right after each such try whether it went.
+struct DeleteStepHooks {
+    std::function<bool(const std::wstring& path)> before;
+    std::function<void(const std::wstring& path, bool gone)> after;
+};
 DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, bool asked = false,
-                          const BeforePermanentDeleteFn& beforePermanent = {});
+                          const BeforePermanentDeleteFn& beforePermanent = {}, const DeleteStepHooks& steps = {});
 // The same, returning the deleted paths (the duplicate and analysis views update from them).
 std::vector<std::wstring> DeleteFilesWithConfirm(const std::vector<std::wstring>& paths, bool recycle);
 

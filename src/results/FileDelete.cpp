@@ -234,7 +234,7 @@ void ReportRecycleFailures() {
 }  // namespace
 
 DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, bool asked,
-                          const BeforePermanentDeleteFn& beforePermanent) {
+                          const BeforePermanentDeleteFn& beforePermanent, const DeleteStepHooks& steps) {
     DeleteOutcome out;
     if (paths.empty()) return out;
     if (!recycle && !asked && !ConfirmPermanentDelete(paths)) {
@@ -247,12 +247,17 @@ DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, 
         const std::wstring& path = paths[i];
         // A path that is not there to begin with was not deleted by us: it counts as failed.
         if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        if (steps.before && !steps.before(path)) {
+            out.refused = true;
+            continue;
+        }
         if (recycle) {
             gone[i] = RecyclePath(path);
             if (!gone[i] && !PathIsGone(path)) notRecycled.push_back(i);
         } else {
             gone[i] = DeletePathPermanently(path);
         }
+        if (steps.after) steps.after(path, gone[i]);
     }
     bool permanentTried = !recycle;
     if (!notRecycled.empty()) {
@@ -264,7 +269,14 @@ DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, 
         for (size_t i : notRecycled) left.push_back(paths[i]);
         if (ConfirmPermanentAfterRecycleFailed(notRecycled.size()) && (!beforePermanent || beforePermanent(left))) {
             permanentTried = true;
-            for (size_t i : notRecycled) gone[i] = DeletePathPermanently(paths[i]);
+            for (size_t i : notRecycled) {
+                if (steps.before && !steps.before(paths[i])) {
+                    out.refused = true;
+                    continue;
+                }
+                gone[i] = DeletePathPermanently(paths[i]);
+                if (steps.after) steps.after(paths[i], gone[i]);
+            }
         } else {
             out.refused = true;
         }

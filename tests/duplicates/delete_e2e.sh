@@ -6,7 +6,8 @@
 # the message of the view, and both files stay out of the trash. An allowed delete puts the file
 # in the trash. On drive V: two large sparse copies, grouped by a Fast scan: their check reads
 # them whole in the background, the status text shows the bytes read while the window answers,
-# Esc cancels it and nothing is deleted; closing the program during a check deletes nothing.
+# Esc cancels it and nothing is deleted, also with the focus in the compare-mode drop-down;
+# closing the program during a check deletes nothing.
 # Usage: delete_e2e.sh PATH/TO/Tarnwick.exe   (environment of scripts/test plus TARNWICK_PROBE)
 set -uo pipefail
 EXE="$1"
@@ -45,16 +46,6 @@ status_text() { tw_probe text 103; }
 trash_list() { ls "$TRASH" 2>/dev/null | tr '\n' ' '; }
 both_stay() {  # both_stay PATH1 PATH2: both on disk, neither in the trash
   [ -f "$1" ] && [ -f "$2" ] && [ -z "$(trash_list | grep -F -e "$(basename "$1")" -e "$(basename "$2")")" ]
-}
-# Waits for the view's refusal and closes it; fails when a question or nothing came instead.
-expect_refusal() {
-  if tw_wait_dialog '#32770 "Duplicate Files"' 20; then
-    pass "$1: refused with a message"
-  else
-    fail "$1: no refusal, windows: $(tw_windows | tr '\n' ' ')"
-  fi
-  xdotool key Return
-  sleep 0.5
 }
 
 start_program
@@ -144,7 +135,56 @@ else
   fail "after Esc: $(ls "$V/big") trash: $(trash_list)"
 fi
 
+# 4b. Esc with the compare-mode drop-down focused (opened and closed by two clicks during the
+# check) cancels the check too; without a check, Esc in an open drop-down only closes the list.
+mode_combo_click() {
+  local rect x y w h
+  rect="$(tw_controls | grep -E ' id=128 ' | sed -n 's/.* rect=\([0-9-]*,[0-9-]*,[0-9]*,[0-9]*\).*/\1/p')"
+  IFS=, read -r x y w h <<<"$rect"
+  xdotool mousemove --window "$W" $(( x + w / 2 )) $(( y + h / 2 )) click 1
+  sleep 0.4
+}
+list_open() { tw_windows | grep -q ' ComboLBox '; }
+wait_list() {  # wait_list open|closed: waits up to 3 s for the drop-down list to be so
+  local _
+  for _ in $(seq 1 15); do
+    if list_open; then [ "$1" = open ] && return 0; else [ "$1" = closed ] && return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
+click_file 1
+xdotool key --clearmodifiers Delete
+tw_wait_probe '^Checking the copies' 10 text 103 || fail "the check did not start again: '$(status_text)'"
+mode_combo_click
+wait_list open || fail "the first click opened no drop-down list"
+mode_combo_click
+wait_list closed || fail "the second click left the drop-down list open"
+if tw_wait_probe '^Checking the copies' 2 text 103; then :; else fail "the check ended before Esc: '$(status_text)'"; fi
+xdotool key --clearmodifiers Escape
+if tw_wait_probe '^Delete cancelled' 5 text 103; then
+  pass "Esc in the compare-mode drop-down cancels the check"
+else
+  fail "after Esc in the drop-down the status reads '$(status_text)'"
+  tw_command 125  # stops the check before it deletes
+fi
+sleep 1
+if both_stay "$V/big/z1.img" "$V/big/z2.img" && [ "$(trash_list)" = "c2.bin " ]; then
+  pass "nothing deleted after Esc in the drop-down"
+else
+  fail "after Esc in the drop-down: $(ls "$V/big") trash: $(trash_list)"
+fi
+mode_combo_click
+if wait_list open; then
+  xdotool key --clearmodifiers Escape
+  if wait_list closed; then pass "without a check Esc closes the drop-down list"; else fail "Esc did not close the drop-down list"; fi
+else
+  fail "a click on the compare-mode drop-down opened no list: $(tw_windows | tr '\n' ' ')"
+fi
+[ "$(tw_probe text 128)" = "Fast (sample hash)" ] || fail "the compare mode changed: '$(tw_probe text 128)'"
+
 # 5. Closing the program during a check: the check stops and nothing is deleted.
+click_file 1
 xdotool key --clearmodifiers Delete
 tw_wait_probe '^Checking the copies' 10 text 103 || fail "the second check did not start: '$(status_text)'"
 tw_command 20002

@@ -42,3 +42,14 @@ file_x() { echo $(( 16 + (CW - 32) / 2 + 12 + 120 )); }
 file_y() { echo $(( 192 + 15 + 30 * $1 )); }
 click_group() { xdotool mousemove --window "$W" 100 $(( 192 + 26 + 52 * $1 )) click 1; sleep 0.3; }
 click_file() { xdotool mousemove --window "$W" "$(file_x)" "$(file_y "$1")" click 1; sleep 0.3; }
+
+# Waits for the view's refusal and closes it; fails when a question or nothing came instead.
+expect_refusal() {
+  if tw_wait_dialog '#32770 "Duplicate Files"' 20; then
+    pass "$1: refused with a message"
+    xdotool key Return
+    sleep 0.5
+  else
+    fail "$1: no refusal, windows: $(tw_windows | tr '\n' ' ')"
+  fi
+}

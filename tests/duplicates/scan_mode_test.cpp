@@ -293,7 +293,7 @@ TEST_F(DupDeleteTest, AnotherCopyMustStay) {
     for (const Case& c : cases) {
         DupKeepProof proof;
         EXPECT_EQ(DupCheckKeptCopy(*c.group, c.paths, nullptr, nullptr, &proof), c.expected) << c.name;
-        EXPECT_EQ(proof.kept, c.kept) << c.name;
+        EXPECT_EQ(proof.kept.path, c.kept) << c.name;
     }
     // Progress counts the bytes read, of what goes and of the copy that stays.
     uint64_t lastDone = 0, lastTotal = 0;
@@ -309,13 +309,13 @@ TEST_F(DupDeleteTest, AnotherCopyMustStay) {
     EXPECT_EQ(lastTotal, 6000u);
     // While the proof is kept, no program can write to the files read (the user may take a while
     // to answer the question before a permanent deletion); the kept copy and the selected one
-    // can still be read. Once let go, the proof holds until one of the files changes.
+    // can still be read. Once let go, the copy that stays is no longer vouched for.
     EXPECT_TRUE(DupKeepProofStillHolds(proof));
     EXPECT_FALSE(Put(root_ + L"c1", changed));
     EXPECT_FALSE(Put(root_ + L"c3", changed));
     EXPECT_EQ(testfx::ReadFileBytes(root_ + L"c1"), body);
     EXPECT_TRUE(DupKeepProofStillHolds(proof));
-    proof.held.clear();
+    proof = DupKeepProof{};
     ASSERT_TRUE(Put(root_ + L"c1", changed));
     EXPECT_FALSE(DupKeepProofStillHolds(proof));
     // A file another program has open for writing may change under the check: it is neither
@@ -328,11 +328,89 @@ TEST_F(DupDeleteTest, AnotherCopyMustStay) {
         ASSERT_TRUE(writer);
         DupKeepProof other;
         EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c3"}, nullptr, nullptr, &other), DupKeepCheck::Ok);
-        EXPECT_EQ(other.kept, root_ + L"c2");
+        EXPECT_EQ(other.kept.path, root_ + L"c2");
         EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c1"}, nullptr, nullptr, nullptr), DupKeepCheck::NoOtherCopy);
     }
     const std::atomic<bool> cancel{true};
     EXPECT_EQ(DupCheckKeptCopy(copies, {root_ + L"c3"}, &cancel, nullptr, nullptr), DupKeepCheck::Cancelled);
+}
+
+// A host process (bound by no Windows sharing) writes over a file's first bytes and puts its size
+// and times back.
+bool HostRewriteKeepingTime(const std::string& hostPath) {
+    return testfx::RunHostCommand("python3 -c \"import os,sys; p=sys.argv[1]; st=os.stat(p); "
+                                  "f=open(p,'r+b'); f.write(b'rewritten'); f.close(); "
+                                  "os.utime(p, ns=(st.st_atime_ns, st.st_mtime_ns))\" '" +
+                                  hostPath + "'") == 0;
+}
+
+// Another Windows program writes over a file's first byte; true when it could.
+bool WriteOver(const std::wstring& path) {
+    UniqueHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr));
+    DWORD wrote = 0;
+    return f && WriteFile(f.get(), "x", 1, &wrote, nullptr) && wrote == 1;
+}
+
+// What may happen to the files between the reading and the deletion (while a question is open),
+// and what the last look then says. Windows programs are kept out by the holds: the copy that
+// stays cannot be written, deleted or renamed, a selected copy cannot be written. A host process
+// is bound by no sharing and can put a file's size and last-write time back: the change time
+// tells.
+TEST_F(DupDeleteTest, LastLookBeforeDeleting) {
+    const std::string host = testfx::FixtureDriveHostPath(L'T');
+    ASSERT_FALSE(host.empty());
+    const std::string body = Bytes(4000, 21);
+    const std::wstring kept = root_ + L"lk", leaving = root_ + L"ls";
+    auto hostRewrite = [&](const char* name) { return HostRewriteKeepingTime(host + "/" + name); };
+    auto writeOver = WriteOver;
+    struct Case {
+        const char* name;
+        std::function<bool()> act;  // true when the act went through
+        bool acts;                  // whether it may
+        bool keptHolds, leavingUnchanged;
+    } cases[] = {
+        {"nothing happens", [] { return true; }, true, true, true},
+        {"a program deletes the kept copy", [&] { return DeleteFileW(kept.c_str()) != FALSE; }, false, true, true},
+        {"a program renames the kept copy", [&] { return MoveFileW(kept.c_str(), (kept + L"x").c_str()) != FALSE; },
+         false, true, true},
+        {"a program writes the kept copy", [&] { return writeOver(kept); }, false, true, true},
+        {"a program writes the selected copy", [&] { return writeOver(leaving); }, false, true, true},
+        {"the host rewrites the kept copy, time put back", [&] { return hostRewrite("lk"); }, true, false, true},
+        {"the host rewrites the selected copy, time put back", [&] { return hostRewrite("ls"); }, true, true, false},
+        {"the host puts another file under the kept copy's name",
+         [&] { return testfx::RunHostCommand("cd '" + host + "' && cp lk lk2 && mv lk2 lk") == 0; }, true, false,
+         true},
+    };
+    const DupGroup group = Group(4000, {leaving, kept});
+    for (const Case& c : cases) {
+        ASSERT_TRUE(Put(kept, body) && Put(leaving, body)) << c.name;
+        DeleteFileW((kept + L"x").c_str());
+        DupKeepProof proof;
+        ASSERT_EQ(DupCheckKeptCopy(group, {leaving}, nullptr, nullptr, &proof), DupKeepCheck::Ok) << c.name;
+        ASSERT_EQ(proof.kept.path, kept);
+        EXPECT_EQ(c.act(), c.acts) << c.name;
+        EXPECT_EQ(DupKeptCopyStillHolds(proof), c.keptHolds) << c.name;
+        EXPECT_EQ(DupLeavingCopyUnchanged(proof, leaving, true), c.leavingUnchanged) << c.name;
+        EXPECT_EQ(DupKeepProofStillHolds(proof), c.keptHolds && c.leavingUnchanged) << c.name;
+        proof = DupKeepProof{};
+        if (!c.acts) {
+            EXPECT_TRUE(testfx::ReadFileBytes(kept) == body) << c.name << ": the kept copy changed";
+        }
+    }
+    // A selected copy let go before its deletion and taken again when it did not go: taken only
+    // while it is still the file read, unchanged, and then held against writing again.
+    ASSERT_TRUE(Put(kept, body) && Put(leaving, body));
+    DupKeepProof proof;
+    ASSERT_EQ(DupCheckKeptCopy(group, {leaving}, nullptr, nullptr, &proof), DupKeepCheck::Ok);
+    DupReleaseLeavingCopy(proof, leaving);
+    EXPECT_FALSE(DupLeavingCopyUnchanged(proof, leaving, true));  // not held
+    ASSERT_TRUE(DupHoldLeavingCopyAgain(proof, leaving));
+    EXPECT_FALSE(writeOver(leaving));
+    DupReleaseLeavingCopy(proof, leaving);
+    ASSERT_TRUE(hostRewrite("ls"));
+    EXPECT_FALSE(DupHoldLeavingCopyAgain(proof, leaving));
+    EXPECT_FALSE(DupLeavingCopyUnchanged(proof, leaving));
 }
 
 // The view's delete runs its check as a task and acts on the done message: a message-only window
@@ -426,6 +504,92 @@ TEST_F(DupDeleteTest, ViewDeletesOnlyWithACopyLeft) {
     EXPECT_EQ(v.groups[0].files.size(), 2u);
     EXPECT_EQ(v.groups[0].totalBytes, 5000);
     EXPECT_TRUE(v.resultsReady.load());
+    v.Reset();
+    DestroyWindow(window);
+}
+
+// The view's delete while a question is open and another program acts, then Yes: Shift+Delete's
+// question, and the question that follows a recycle the Recycle Bin did not take. The copy that
+// stays keeps its bytes whatever the other program tries; a selected copy that changed is kept.
+bool FailRecycle(const std::wstring&, bool) { return false; }
+const DeleteMethods kNoRecycleBin{&DeletePathDirect, &FailRecycle, &FailRecycle};
+std::function<void()> g_duringQuestion;
+std::vector<std::wstring> g_questions;
+int ActThenYes(HWND, const std::wstring& text, const std::wstring&, UINT type) {
+    g_questions.push_back(text);
+    if ((type & 0xF) != MB_YESNO) return IDOK;
+    if (g_duringQuestion) g_duringQuestion();
+    return IDYES;
+}
+
+TEST_F(DupDeleteTest, AnotherProgramActsWhileTheQuestionIsOpen) {
+    const std::string host = testfx::FixtureDriveHostPath(L'T');
+    ASSERT_FALSE(host.empty());
+    const std::string body = Bytes(3500, 31);
+    const std::wstring kept = root_ + L"qk", leaving = root_ + L"qs";
+    HWND window = MakeCheckWindow();
+    ASSERT_NE(window, nullptr);
+    struct Case {
+        const char* name;
+        bool recycle;  // Delete (the Recycle Bin fails) or Shift+Delete
+        std::function<bool()> act;
+        bool acts;         // whether the act may go through
+        bool leavingGoes;  // whether the selected copy is deleted after Yes
+    } cases[] = {
+        {"Shift+Delete, a program deletes the kept copy", false, [&] { return DeleteFileW(kept.c_str()) != FALSE; },
+         false, true},
+        {"Shift+Delete, a program renames the kept copy", false,
+         [&] { return MoveFileW(kept.c_str(), (kept + L"x").c_str()) != FALSE; }, false, true},
+        {"Shift+Delete, the host rewrites the selected copy", false, [&] { return HostRewriteKeepingTime(host + "/qs"); },
+         true, false},
+        {"no Recycle Bin, a program writes the kept copy", true, [&] { return WriteOver(kept); }, false, true},
+        {"no Recycle Bin, a program deletes the kept copy", true, [&] { return DeleteFileW(kept.c_str()) != FALSE; },
+         false, true},
+        {"no Recycle Bin, a program writes the selected copy", true, [&] { return WriteOver(leaving); }, false, true},
+        {"no Recycle Bin, the host rewrites the selected copy", true,
+         [&] { return HostRewriteKeepingTime(host + "/qs"); }, true, false},
+        {"no Recycle Bin, the host rewrites the kept copy", true, [&] { return HostRewriteKeepingTime(host + "/qk"); },
+         true, false},
+    };
+    SetDeleteMethods(&kNoRecycleBin);
+    SetFileActionMessageBox(&ActThenYes);
+    DuplicateFindView& v = g_dupFindView;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(Put(leaving, body) && Put(kept, body)) << c.name;
+        DeleteFileW((kept + L"x").c_str());
+        v.Reset();
+        v.compareMode = DupCompareMode::Exact;
+        v.SetResults({Group(3500, {leaving, kept})}, true);
+        v.SelectGroup(0);
+        v.SelectFile(0);
+        ASSERT_EQ(v.GetSelectedPaths(), std::vector<std::wstring>{leaving}) << c.name;
+        int acted = -1;
+        g_duringQuestion = [&] {
+            if (acted < 0) acted = c.act() ? 1 : 0;
+        };
+        g_questions.clear();
+        ASSERT_TRUE(DeleteSelectedInDuplicateView(window, c.recycle)) << c.name;
+        ASSERT_TRUE(PumpUntilChecked()) << c.name;
+        EXPECT_EQ(acted, c.acts ? 1 : 0) << c.name;
+        // The question came (after the failed recycle, the one about the Recycle Bin).
+        ASSERT_FALSE(g_questions.empty()) << c.name;
+        EXPECT_EQ(g_questions.front().find(L"Recycle Bin") != std::wstring::npos, c.recycle) << c.name;
+        // Then nothing, or the view's refusal (no failure box of the deletion).
+        EXPECT_EQ(g_questions.size(), c.leavingGoes ? 1u : 2u) << c.name;
+        if (g_questions.size() == 2) {
+            EXPECT_NE(g_questions.back().find(L"No other identical copy"), std::wstring::npos) << c.name;
+        }
+        // The copy that stays keeps its bytes when no program could touch it; the selected copy
+        // goes only when both still were what was read.
+        if (!c.acts) {
+            EXPECT_TRUE(testfx::ReadFileBytes(kept) == body) << c.name << ": the kept copy changed";
+        }
+        EXPECT_NE(Exists(leaving), c.leavingGoes) << c.name;
+        EXPECT_TRUE(Exists(kept)) << c.name;
+    }
+    g_duringQuestion = nullptr;
+    SetDeleteMethods(nullptr);
+    SetFileActionMessageBox(nullptr);
     v.Reset();
     DestroyWindow(window);
 }

@@ -56,6 +56,11 @@
 //                              "ok TEXT" or "missing U+XXXX ... in TEXT" for letters drawn as that
 //                              box or not at all; exit 1 when any letter is missing. The first
 //                              line tells the face the font system chose: "face=NAME"
+//   file-delete PATH           DeleteFileW(PATH), as another program would while the target asks a
+//                              question: prints "ok" or "error N" (exit 1 on an error)
+//   file-write PATH TEXT       opens PATH for writing (sharing everything) and writes TEXT over its
+//                              first bytes: "ok" or "error N"
+//   file-rename PATH NEW       MoveFileW(PATH, NEW): "ok" or "error N"
 // MSG is a number (decimal or 0x hex), a name from the table below (WM_COMMAND, WM_CHAR, ...),
 // WM_USER+N or WM_APP+N, or reg:NAME for RegisterWindowMessageW(NAME). WPARAM and LPARAM are
 // numbers; "xy:X,Y" packs two coordinates into an LPARAM as MAKELPARAM does.
@@ -519,6 +524,25 @@ int HoldHotkey(long long modifiers, long long vk, long long seconds) {
   return 0;
 }
 
+int FileResult(bool ok) {
+  Out(ok ? L"ok" : L"error " + std::to_wstring(GetLastError()));
+  return ok ? 0 : 1;
+}
+
+int FileWrite(const wchar_t* path, const std::wstring& text) {
+  HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return FileResult(false);
+  const std::string bytes(text.begin(), text.end());
+  DWORD written = 0;
+  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  const DWORD error = GetLastError();
+  CloseHandle(file);
+  SetLastError(error);
+  return FileResult(ok);
+}
+
 // What a font draws for one piece of text: the pixels of a white bitmap it was drawn on in black.
 class GlyphCanvas {
  public:
@@ -684,6 +708,9 @@ int wmain(int argc, wchar_t** argv) {
     if (rest < 4 || !ParseNumber(args[1], px) || !ParseNumber(args[2], weight)) return 2;
     return Glyphs(args[0], static_cast<int>(px), static_cast<int>(weight), rest - 3, args + 3);
   }
+  if (command == L"file-delete") return rest >= 1 ? FileResult(DeleteFileW(args[0]) != FALSE) : 2;
+  if (command == L"file-write") return rest >= 2 ? FileWrite(args[0], args[1]) : 2;
+  if (command == L"file-rename") return rest >= 2 ? FileResult(MoveFileW(args[0], args[1]) != FALSE) : 2;
   if (command == L"hold-hotkey") {
     long long m = 0, k = 0, t = 0;
     if (rest < 3 || !ParseNumber(args[0], m) || !ParseNumber(args[1], k) || !ParseNumber(args[2], t)) return 2;
