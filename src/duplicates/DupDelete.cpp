@@ -92,6 +92,7 @@ DupKeepCheck DupCheckKeptCopy(const DupGroup& group, const std::vector<std::wstr
         if (IsSet(cancel)) return DupKeepCheck::Cancelled;
         if (hash.empty() || hash != content || std::find(read.begin(), read.end(), stamp) != read.end()) continue;
         found.kept = {path, stamp, std::move(hold)};
+        found.content = content;
         if (proof) *proof = std::move(found);
         return DupKeepCheck::Ok;
     }
@@ -105,6 +106,10 @@ bool PathStillStamped(const std::wstring& path, const DupFileIdentity& stamp) {
     DupFileIdentity now;
     return DupQueryFileIdentity(path, &now, nullptr) && now.SameState(stamp);
 }
+
+// The largest selected copy read again on the window's thread when it did not go to the Recycle
+// Bin (about a quarter of a second).
+constexpr int64_t kReadAgainLimit = 64ll << 20;
 
 template <typename Proof>  // DupKeepProof, const or not
 auto FindLeaving(Proof& proof, const std::wstring& path) -> decltype(&proof.leaving.front()) {
@@ -145,7 +150,24 @@ bool DupHoldLeavingCopyAgain(DupKeepProof& proof, const std::wstring& path) {
     if (!c) return false;
     UniqueHandle held(DupOpenHeldAgainstWriting(c->path));
     DupFileIdentity now;
-    if (!held || !DupIdentityOfHandle(held.get(), &now) || !now.SameState(c->stamp)) return false;
+    if (!held || !DupIdentityOfHandle(held.get(), &now) || !(now == c->stamp) || now.size != c->stamp.size ||
+        now.mtime != c->stamp.mtime)
+        return false;
+    if (now.ctime != c->stamp.ctime) {
+        // The recycle attempt moves the change time itself (the file had a second name for a
+        // while), and so does a rewrite with its time put back: the content tells them apart.
+        // Read under the new hold, so nothing can write it meanwhile; a large file is not read
+        // here on the window's thread and stays (it is not deleted).
+        if (proof.content.empty() || now.size > kReadAgainLimit) return false;
+        held.reset();
+        DupFileIdentity stamp;
+        UniqueHandle again;
+        if (DupHashFileNow(c->path, nullptr, nullptr, &stamp, &again, DupHold::AgainstWriting) != proof.content ||
+            !(stamp == c->stamp) || stamp.size != c->stamp.size || stamp.mtime != c->stamp.mtime)
+            return false;
+        c->stamp = stamp;
+        held = std::move(again);
+    }
     c->held = std::move(held);
     return true;
 }
@@ -284,7 +306,15 @@ void FinishDelete(HWND window, const ActiveCheck& check, CheckOutcome& outcome) 
     };
     const DeleteOutcome deleted = DeletePaths(check.paths, check.recycle, true, beforePermanent, steps);
     proof = DupKeepProof{};
-    if (changed) ShowRefusal(window, DupKeepCheck::NoOtherCopy);
+    if (changed && deleted.deleted.empty()) {
+        ShowRefusal(window, DupKeepCheck::NoOtherCopy);
+    } else if (changed) {
+        // Some went before a later one was refused: the refusal's "nothing was deleted" is wrong.
+        const std::wstring text = FormatTableText(
+            Tr(L"Msg_DeleteFailedCountFmt", L"无法删除 %zu 个选中的项目。", L"Failed to delete %zu selected items.").c_str(),
+            check.paths.size() - deleted.deleted.size());
+        FileActionMessageBox(window, text, TrW(L"Dup_Title", L"重复文件", L"Duplicate Files"), MB_OK | MB_ICONWARNING);
+    }
     if (deleted.deleted.empty()) return;
     DupApplyDeletedPaths(g_dupFindView, deleted.deleted);
     Repaint(window);

@@ -43,6 +43,7 @@ struct DupKeepProof {
     };
     Copy kept;
     std::vector<Copy> leaving;
+    std::wstring content;  // the hash all of them had when read
 };
 
 // Told the bytes read so far and the bytes the check expects to read.
@@ -64,7 +65,9 @@ bool DupLeavingCopyUnchanged(const DupKeepProof& proof, const std::wstring& path
 // Both of the above for every file of the proof.
 bool DupKeepProofStillHolds(const DupKeepProof& proof);
 // Lets go of the selected file's hold (right before it is deleted) or takes it again (it did not
-// go); taking it again fails, and holds nothing, when the file is not the one read, unchanged.
+// go); taking it again fails, and holds nothing, when the file is not the one read, unchanged
+// (where only its change time moved, as the recycle attempt itself moves it, its content is read
+// again under the new hold and must be the one read; a file over 64 MiB is not read again).
 void DupReleaseLeavingCopy(DupKeepProof& proof, const std::wstring& path);
 bool DupHoldLeavingCopyAgain(DupKeepProof& proof, const std::wstring& path);
 

@@ -594,6 +594,51 @@ TEST_F(DupDeleteTest, AnotherProgramActsWhileTheQuestionIsOpen) {
     DestroyWindow(window);
 }
 
+// The Recycle Bin takes the first selected copy, and meanwhile the host rewrites the second one
+// (time put back): the second stays, and the box says what was not deleted, not "nothing was".
+std::string g_rewriteOnRecycle;
+bool RecycleAndRewriteOther(const std::wstring& path, bool) {
+    // A bin on the same drive: the file moves there (it keeps its data and identity).
+    const bool gone = MoveFileW(path.c_str(), (path + L".binned").c_str()) != FALSE;
+    if (!g_rewriteOnRecycle.empty()) HostRewriteKeepingTime(std::exchange(g_rewriteOnRecycle, std::string()));
+    return gone;
+}
+const DeleteMethods kRecycleRewritesOther{&DeletePathDirect, &RecycleAndRewriteOther, &FailRecycle};
+
+TEST_F(DupDeleteTest, ACopyChangedWhileOthersWentIsReportedAsNotDeleted) {
+    const std::string host = testfx::FixtureDriveHostPath(L'T');
+    ASSERT_FALSE(host.empty());
+    const std::string body = Bytes(3100, 41);
+    const std::wstring a = root_ + L"pa", b = root_ + L"pb", kept = root_ + L"pk";
+    ASSERT_TRUE(Put(a, body) && Put(b, body) && Put(kept, body));
+    HWND window = MakeCheckWindow();
+    ASSERT_NE(window, nullptr);
+    DuplicateFindView& v = g_dupFindView;
+    v.Reset();
+    v.compareMode = DupCompareMode::Exact;
+    v.SetResults({Group(3100, {a, b, kept})}, true);
+    v.SelectGroup(0);
+    v.SelectFile(0);
+    v.ToggleFileSelection(1);
+    ASSERT_EQ(v.GetSelectedPaths().size(), 2u);
+    g_rewriteOnRecycle = host + "/pb";
+    SetDeleteMethods(&kRecycleRewritesOther);
+    SetFileActionMessageBox(&ActThenYes);
+    g_questions.clear();
+    ASSERT_TRUE(DeleteSelectedInDuplicateView(window, true));
+    ASSERT_TRUE(PumpUntilChecked());
+    EXPECT_FALSE(Exists(a));
+    EXPECT_TRUE(Exists(a + L".binned"));
+    EXPECT_TRUE(Exists(b));
+    EXPECT_TRUE(testfx::ReadFileBytes(kept) == body);
+    ASSERT_EQ(g_questions.size(), 1u) << std::string(g_questions.front().begin(), g_questions.front().end());
+    EXPECT_NE(g_questions.back().find(L"Failed to delete 1 selected"), std::wstring::npos);
+    SetDeleteMethods(nullptr);
+    SetFileActionMessageBox(nullptr);
+    v.Reset();
+    DestroyWindow(window);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Writes new bytes into a file and puts its times back, as tag editors and photo tools do.
 bool RewriteKeepingTime(const std::wstring& path, const std::string& bytes) {
