@@ -40,10 +40,6 @@ void AnalysisScanJob::BindNames() {
     }
 }
 
-namespace {
-
-}  // namespace
-
 void FillDriveAnalysisCaptions(DriveAnalysis* out, const std::wstring& root, const std::wstring& fileSystem) {
     out->letter = root.empty() ? L'C' : static_cast<wchar_t>(std::towupper(root[0]));
     out->fileSystem = fileSystem;

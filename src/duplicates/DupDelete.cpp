@@ -111,6 +111,11 @@ bool PathStillStamped(const std::wstring& path, const DupFileIdentity& stamp) {
 // Bin (about a quarter of a second).
 constexpr int64_t kReadAgainLimit = 64ll << 20;
 
+// The same file with the same size and last-write time; its change time may have moved.
+bool SameButChangeTime(const DupFileIdentity& a, const DupFileIdentity& b) {
+    return a == b && a.size == b.size && a.mtime == b.mtime;
+}
+
 template <typename Proof>  // DupKeepProof, const or not
 auto FindLeaving(Proof& proof, const std::wstring& path) -> decltype(&proof.leaving.front()) {
     for (auto& c : proof.leaving) {
@@ -150,9 +155,7 @@ bool DupHoldLeavingCopyAgain(DupKeepProof& proof, const std::wstring& path) {
     if (!c) return false;
     UniqueHandle held(DupOpenHeldAgainstWriting(c->path));
     DupFileIdentity now;
-    if (!held || !DupIdentityOfHandle(held.get(), &now) || !(now == c->stamp) || now.size != c->stamp.size ||
-        now.mtime != c->stamp.mtime)
-        return false;
+    if (!held || !DupIdentityOfHandle(held.get(), &now) || !SameButChangeTime(now, c->stamp)) return false;
     if (now.ctime != c->stamp.ctime) {
         // The recycle attempt moves the change time itself (the file had a second name for a
         // while), and so does a rewrite with its time put back: the content tells them apart.
@@ -163,7 +166,7 @@ bool DupHoldLeavingCopyAgain(DupKeepProof& proof, const std::wstring& path) {
         DupFileIdentity stamp;
         UniqueHandle again;
         if (DupHashFileNow(c->path, nullptr, nullptr, &stamp, &again, DupHold::AgainstWriting) != proof.content ||
-            !(stamp == c->stamp) || stamp.size != c->stamp.size || stamp.mtime != c->stamp.mtime)
+            !SameButChangeTime(stamp, c->stamp))
             return false;
         c->stamp = stamp;
         held = std::move(again);
@@ -297,14 +300,14 @@ void FinishDelete(HWND window, const ActiveCheck& check, CheckOutcome& outcome) 
     steps.after = [&](const std::wstring& path, bool gone) {
         if (!gone) DupHoldLeavingCopyAgain(proof, path);
     };
-    const BeforePermanentDeleteFn beforePermanent = [&](const std::vector<std::wstring>& left) {
+    steps.beforePermanent = [&](const std::vector<std::wstring>& left) {
         const bool holds = DupKeptCopyStillHolds(proof) &&
                            std::all_of(left.begin(), left.end(),
                                        [&](const std::wstring& p) { return DupLeavingCopyUnchanged(proof, p, true); });
         if (!holds) changed = true;
         return holds;
     };
-    const DeleteOutcome deleted = DeletePaths(check.paths, check.recycle, true, beforePermanent, steps);
+    const DeleteOutcome deleted = DeletePaths(check.paths, check.recycle, true, steps);
     proof = DupKeepProof{};
     if (changed && deleted.deleted.empty()) {
         ShowRefusal(window, DupKeepCheck::NoOtherCopy);

@@ -84,17 +84,18 @@ bool ConfirmPermanentDelete(const std::vector<std::wstring>& paths);
 // Asks (permanent deletion, unless the caller has asked with ConfirmPermanentDelete: asked),
 // deletes with the order of its kind, reports failures. Paths the Recycle Bin does not take are
 // deleted for good only when the user agrees (No is the default).
-// Called right before paths the Recycle Bin did not take are deleted for good, after the user's
-// Yes to the question that follows; false deletes none of them (they count as refused).
-using BeforePermanentDeleteFn = std::function<bool(const std::vector<std::wstring>& paths)>;
-// Told about each path right before it is recycled or deleted for good (false leaves that path
-// where it is; it counts as refused), and right after each such try whether it went.
+// What a caller may look at while DeletePaths works:
 struct DeleteStepHooks {
+    // Each path right before it is recycled or deleted for good (false leaves that path where it
+    // is; it counts as refused), and right after each such try whether it went.
     std::function<bool(const std::wstring& path)> before;
     std::function<void(const std::wstring& path, bool gone)> after;
+    // The paths the Recycle Bin did not take, right before they are deleted for good, after the
+    // user's Yes to the question that follows; false deletes none of them (they count as refused).
+    std::function<bool(const std::vector<std::wstring>& paths)> beforePermanent;
 };
 DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, bool asked = false,
-                          const BeforePermanentDeleteFn& beforePermanent = {}, const DeleteStepHooks& steps = {});
+                          const DeleteStepHooks& steps = {});
 // The same, returning the deleted paths (the duplicate and analysis views update from them).
 std::vector<std::wstring> DeleteFilesWithConfirm(const std::vector<std::wstring>& paths, bool recycle);
 

@@ -234,7 +234,7 @@ void ReportRecycleFailures() {
 }  // namespace
 
 DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, bool asked,
-                          const BeforePermanentDeleteFn& beforePermanent, const DeleteStepHooks& steps) {
+                          const DeleteStepHooks& steps) {
     DeleteOutcome out;
     if (paths.empty()) return out;
     if (!recycle && !asked && !ConfirmPermanentDelete(paths)) {
@@ -243,21 +243,22 @@ DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, 
     }
     std::vector<bool> gone(paths.size(), false);
     std::vector<size_t> notRecycled;
+    // One path, between the caller's looks before and after; false when the caller refused it.
+    const auto step = [&](size_t i, bool toBin) {
+        const std::wstring& path = paths[i];
+        if (steps.before && !steps.before(path)) {
+            out.refused = true;
+            return false;
+        }
+        gone[i] = toBin ? RecyclePath(path) : DeletePathPermanently(path);
+        if (steps.after) steps.after(path, gone[i]);
+        return true;
+    };
     for (size_t i = 0; i < paths.size(); ++i) {
         const std::wstring& path = paths[i];
         // A path that is not there to begin with was not deleted by us: it counts as failed.
         if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-        if (steps.before && !steps.before(path)) {
-            out.refused = true;
-            continue;
-        }
-        if (recycle) {
-            gone[i] = RecyclePath(path);
-            if (!gone[i] && !PathIsGone(path)) notRecycled.push_back(i);
-        } else {
-            gone[i] = DeletePathPermanently(path);
-        }
-        if (steps.after) steps.after(path, gone[i]);
+        if (step(i, recycle) && recycle && !gone[i] && !PathIsGone(path)) notRecycled.push_back(i);
     }
     bool permanentTried = !recycle;
     if (!notRecycled.empty()) {
@@ -267,16 +268,10 @@ DeleteOutcome DeletePaths(const std::vector<std::wstring>& paths, bool recycle, 
         OutputDebugStringW(line.c_str());
         std::vector<std::wstring> left;
         for (size_t i : notRecycled) left.push_back(paths[i]);
-        if (ConfirmPermanentAfterRecycleFailed(notRecycled.size()) && (!beforePermanent || beforePermanent(left))) {
+        if (ConfirmPermanentAfterRecycleFailed(notRecycled.size()) &&
+            (!steps.beforePermanent || steps.beforePermanent(left))) {
             permanentTried = true;
-            for (size_t i : notRecycled) {
-                if (steps.before && !steps.before(paths[i])) {
-                    out.refused = true;
-                    continue;
-                }
-                gone[i] = DeletePathPermanently(paths[i]);
-                if (steps.after) steps.after(paths[i], gone[i]);
-            }
+            for (size_t i : notRecycled) step(i, false);
         } else {
             out.refused = true;
         }
